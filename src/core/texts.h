@@ -1,0 +1,47 @@
+#pragma once
+// Every fixed text the user sees, in one place. They are Windows-1252 bytes like all text the
+// logic handles; the window layer converts them at the boundary. Umlauts are written as
+// escapes on purpose so that no editor or compiler setting can change them.
+
+namespace texts {
+
+inline constexpr const char* AppTitle = "Datensicherung";
+inline constexpr const char* WindowCaption = "Backup auf CD-RW starten";
+inline constexpr const char* ArmedCaption = "Backup wird um %s an %s gestartet...";
+
+inline constexpr const char* Start = "Starten";
+inline constexpr const char* Ende = "Abbruch";
+inline constexpr const char* ChangePath = "Verzeichnis";
+inline constexpr const char* GroupDatum = "Datum";
+inline constexpr const char* GroupKomprimierung = "Komprimierung";
+inline constexpr const char* GroupArchiv = "Archiv-Bit";
+inline constexpr const char* GroupPasswort = "Passwort";
+inline constexpr const char* ZielCaption = "Sichern von";
+inline constexpr const char* Zeitbox = "Start-Zeit";
+inline constexpr const char* Sofort = "Sofort";
+inline constexpr const char* Spaeter = "Sp\xE4ter";
+inline constexpr const char* StopProg = "Programm schlie\xDF" "en";
+inline constexpr const char* StatusPanel0 = "Zielverzeichnis:";
+
+inline constexpr const char* Kompression[] = {"Speichern", "Schnellste", "Schnell",
+                                              "Normal",    "Gut",        "Beste"};
+inline constexpr const char* ArchivItems[] = {"ignorieren", "Archiv gesetzt"};
+inline constexpr const char* DesignJobs[] = {"Anwendungen", "Dokumente"};
+
+inline constexpr const char* FolderDialogTitle = "Verzeichniswahl";
+
+// Messages.
+inline constexpr const char* VersionGate =
+    "Inidatei passt nicht zur Programmversion (3). Programm wird beendet.";
+inline constexpr const char* PasswordMismatch = "Kennw\xF6rter sind nicht identisch!";
+inline constexpr const char* PasswordNotStorable =
+    "Das Kennwort kann nicht sicher gespeichert werden. Bitte ein anderes Kennwort w\xE4hlen";
+inline constexpr const char* CannotWrite = "In %s kann nicht geschrieben werden";
+inline constexpr const char* InvalidDate = "'%s' ist kein g\xFCltiges Datum";
+inline constexpr const char* InvalidTime = "'%s' ist keine g\xFCltige Uhrzeit";
+inline constexpr const char* InvalidInteger = "'%s' ist kein g\xFCltiger Integerwert";
+inline constexpr const char* FormatInvalid =
+    "Format '%s' ung\xFCltig oder nicht kompatibel mit Argument";
+inline constexpr const char* FormatNoArgument = "Kein Argument f\xFCr Format '%s'";
+
+}  // namespace texts

@@ -1,0 +1,96 @@
+#pragma once
+#include <string>
+
+#include "core/datetime.h"
+#include "main/controls.h"
+#include "main/platform.h"
+
+class TSettingsFile;
+
+// The tool's one window: the state of its controls, its private fields and its handlers.
+// No window handle in sight; the Win32 layer mirrors this state into real controls.
+class TFMain {
+ public:
+  explicit TFMain(IPlatform& platform);
+
+  // --- the window itself
+  std::string Caption;
+  // Outer height in pixels; 0 keeps the design size (client area 412 x 220).
+  int Height = 0;
+
+  // --- controls, in creation order
+  TButton Start;
+  TButton Ende;
+  TStatusBar StatusBar1;
+  TButton changepath;
+  TGroupBox GroupBox1;
+  TDateTimePicker Datum;
+  TGroupBox kompbox;
+  TComboBox Komprimierung;
+  TGroupBox GroupBox2;
+  TComboBox Archiv;
+  TGroupBox GroupBox3;
+  TButton pwsave;
+  TEdit Passwort;
+  TEdit Passwort2;
+  TRadioGroup Ziel;
+  TGroupBox Zeitbox;
+  TRadioButton sofort;
+  TRadioButton spaeter;
+  TDateTimePicker Uhrzeit;
+  TDateTimePicker Tag;
+  TCheckBox StopProg;
+  TTimer Timer1;
+
+  // --- private fields, open to the window layer and the tests
+  std::string Endung;
+  std::string Zielpfad;
+  std::string Befehl = "a";
+  bool AutoStart = false;
+  int ZielNr = 0;
+
+  // --- handlers
+  void FormCreate();
+  void FormShow();
+  void StartClick();
+  void EndeClick();
+  void changepathClick();
+  void sofortClick();
+  void spaeterClick();
+  void pwsaveClick();
+  void PasswortChange();
+  void Timer1Timer();
+
+  // Runs a handler as the application does: an error that escapes it is shown in an error
+  // box and the tool carries on with the next event.
+  using Handler = void (TFMain::*)();
+  void Dispatch(Handler handler);
+
+  // --- user input, as the window layer reports it
+  void UserSelectsSofort();
+  void UserSelectsSpaeter();
+  void UserEditsPassword(TEdit& field, const std::string& text);
+
+  // The settings file: beside the program, with its name and the extension ".ini".
+  std::string SettingsPath();
+
+ private:
+  void SelectSpaeter();
+  void ApplyCommandLine();
+  void ApplyArgument(std::string argument);
+  void SetJobs();
+  void RestorePassword(TSettingsFile& settings);
+  void DoBackup();
+  void ArmDeferredStart();
+  void RunArchiver(const std::string& program, const std::string& parameters);
+  int CurrentYear();
+
+  IPlatform& platform_;
+  bool showingError_ = false;
+};
+
+// "3" becomes "03", "12" stays "12".
+std::string TwoDigit(int n);
+
+// The text shown in an error box: "." appended when the last character sorts after ".".
+std::string ErrorBoxText(const std::string& message);

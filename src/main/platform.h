@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "core/datetime.h"
+
+// The few services of the operating system that the window's logic needs. The Win32 layer
+// implements them for real; the tests use a recording fake. All texts are Windows-1252.
+class IPlatform {
+ public:
+  virtual ~IPlatform() = default;
+
+  virtual DateTime Now() = 0;
+  // True for an existing file; a directory of that name does not count.
+  virtual bool FileExists(const std::string& path) = 0;
+  // Shell "open" of a program with a parameter text, owned by the main window, SW_SHOW,
+  // no working directory; does not wait and does not report the outcome.
+  virtual void ShellOpen(const std::string& program, const std::string& parameters) = 0;
+  // Plain message dialog: application title, no icon, one "OK" button, centred on the screen.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // Error box: application title, error icon, one OK button.
+  virtual void ShowError(const std::string& text) = 0;
+  // Folder-browse dialog; true and the chosen path when the user confirms a folder.
+  virtual bool BrowseForFolder(const std::string& title, std::string& path) = 0;
+  virtual void Randomize() = 0;
+  // A number from 0 to range - 1.
+  virtual int Random(int range) = 0;
+  // Ends the message loop; the handler that asks for it still runs to its end.
+  virtual void Terminate() = 0;
+  // Ends the process at once with exit code 0.
+  virtual void Halt() = 0;
+  virtual std::string ExePath() = 0;
+  // The arguments after the program's own name.
+  virtual std::vector<std::string> Arguments() = 0;
+};
