@@ -78,7 +78,7 @@ class TFMain {
   void SelectSpaeter();
   void ApplyCommandLine();
   void ApplyArgument(std::string argument);
-  void SetJobs();
+  void SetJobs(TSettingsFile& settings);
   void RestorePassword(TSettingsFile& settings);
   void DoBackup();
   void ArmDeferredStart();

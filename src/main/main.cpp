@@ -1,0 +1,404 @@
+#include "main/main.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "core/intsyntax.h"
+#include "core/textformat.h"
+#include "core/texts.h"
+#include "main/password_store.h"
+#include "settings/settings.h"
+
+namespace {
+
+std::string UpperCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+std::string LowerCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+bool Contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The text after the first ":", at most 255 characters.
+std::string AfterColon(const std::string& text) {
+  return text.substr(text.find(':') + 1, 255);
+}
+
+void AppendBackslash(std::string& directory) {
+  if (!directory.empty() && directory.back() != '\\') directory += '\\';
+}
+
+// "%tag%" in a job's source replaced by the reference date as a folder name.
+std::string ExpandDateTag(std::string source, const std::string& form, DateTime date) {
+  const size_t at = source.find("%tag%");
+  if (at == std::string::npos) return source;
+  source.erase(at, 6);  // the tag and the character after it, normally a "\"
+  const DateParts d = DecodeDate(date);
+  std::string folder;
+  if (form == "jmt")
+    folder = std::to_string(d.year) + TwoDigit(d.month) + TwoDigit(d.day) + "\\";
+  else if (form == "t.m.j")
+    folder = TwoDigit(d.day) + "." + TwoDigit(d.month) + "." + std::to_string(d.year) + "\\";
+  source.insert(at, folder);
+  return source;
+}
+
+std::string CompressionCode(int index, const std::string& extension) {
+  if (extension == "zip") {
+    static const char* const zip[] = {"0", "s", "n", "f", "x", "x"};
+    return index >= 0 && index <= 5 ? zip[index] : "x";
+  }
+  return std::to_string(index);
+}
+
+std::string AttributeSwitches(int index) {
+  if (index == 0) return " -ai ";
+  if (index == 1) return " -ac -ao ";
+  return "";
+}
+
+// The password as one argument of the archiver's command line. A password with blanks or
+// double quotes would otherwise reach the archiver split into several arguments, so only
+// then is it quoted, by the rules the C runtime uses to split a command line.
+std::string PasswordArgument(const std::string& password) {
+  if (password.find_first_of(" \t\"") == std::string::npos) return password;
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (char c : password) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
+}  // namespace
+
+std::string TwoDigit(int n) {
+  std::string text = std::to_string(n);
+  return text.size() == 1 ? "0" + text : text;
+}
+
+std::string ErrorBoxText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
+TFMain::TFMain(IPlatform& platform) : platform_(platform) {
+  Caption = texts::WindowCaption;
+  Start.Caption = texts::Start;
+  Ende.Caption = texts::Ende;
+  StatusBar1.Panel0 = texts::StatusPanel0;
+  changepath.Caption = texts::ChangePath;
+  GroupBox1.Caption = texts::GroupDatum;
+  kompbox.Caption = texts::GroupKomprimierung;
+  Komprimierung.Items.assign(std::begin(texts::Kompression), std::end(texts::Kompression));
+  GroupBox2.Caption = texts::GroupArchiv;
+  Archiv.Items.assign(std::begin(texts::ArchivItems), std::end(texts::ArchivItems));
+  Archiv.ItemIndex = 0;
+  GroupBox3.Caption = texts::GroupPasswort;
+  Ziel.Caption = texts::ZielCaption;
+  Ziel.Items.assign(std::begin(texts::DesignJobs), std::end(texts::DesignJobs));
+  Zeitbox.Caption = texts::Zeitbox;
+  sofort.Caption = texts::Sofort;
+  sofort.Checked = true;
+  spaeter.Caption = texts::Spaeter;
+  Uhrzeit.Enabled = false;
+  Tag.Enabled = false;
+  StopProg.Caption = texts::StopProg;
+  StopProg.Checked = true;
+}
+
+std::string TFMain::SettingsPath() {
+  std::string path = platform_.ExePath();
+  const size_t name = path.find_last_of("\\/");
+  const size_t dot = path.rfind('.');
+  if (dot != std::string::npos && (name == std::string::npos || dot > name)) path.erase(dot);
+  return path + ".ini";
+}
+
+int TFMain::CurrentYear() { return DecodeDate(platform_.Now()).year; }
+
+void TFMain::Dispatch(Handler handler) {
+  std::string message;
+  try {
+    (this->*handler)();
+    return;
+  } catch (const EError& error) {
+    message = error.what();
+  } catch (const std::exception& error) {
+    message = error.what();
+  }
+  showingError_ = true;
+  platform_.ShowError(ErrorBoxText(message));
+  showingError_ = false;
+}
+
+// ---------------------------------------------------------------- start-up
+
+void TFMain::FormCreate() {
+  Befehl = "a";
+  ZielNr = 0;
+  const DateTime now = platform_.Now();
+  const DateTime today = WholeDays(now);
+  Tag.Value = WithDate(Tag.Value, today);
+  Datum.Value = WithDate(Datum.Value, today);
+  // The time a user sees on picking "Später" by hand: now, to the second.
+  const TimeParts t = DecodeTime(now);
+  Uhrzeit.Value = WithTime(Uhrzeit.Value, EncodeTime(t.hour, t.minute, t.second, 0));
+  AutoStart = false;
+
+  const int year = DecodeDate(now).year;
+  auto settings = TSettingsFile::Open(SettingsPath(), year);
+  if (settings->GetInteger("Programm", "Version", 0) < 3) {
+    platform_.ShowMessage(texts::VersionGate);
+    platform_.Halt();
+    return;
+  }
+  changepath.Visible = settings->GetFlag("Programm", "changedir", false);
+  StopProg.Visible = settings->GetFlag("Programm", "Stopprog", false);
+  StopProg.Checked = settings->GetFlag("Programm", "Stopprogchecked", true);
+  Endung = LowerCase(settings->GetText("Programm", "ArchivEndung", "zip"));
+  RestorePassword(*settings);
+  Ziel.Items.clear();
+  Ziel.ItemIndex = -1;
+
+  const std::string day = settings->GetText("Startzeit", "Tag", "");
+  if (!day.empty()) {
+    SelectSpaeter();
+    const std::string upper = UpperCase(day);
+    if (upper == "HEUTE")
+      Tag.Value = WithDate(Tag.Value, today);
+    else if (upper == "MORGEN")
+      Tag.Value = WithDate(Tag.Value, today + 1);
+    else
+      Tag.Value = WithDate(Tag.Value, ReadDateText(day, year));
+  }
+  const std::string time = settings->GetText("Startzeit", "Zeit", "");
+  if (!time.empty()) {
+    Uhrzeit.Value = WithTime(Uhrzeit.Value, ReadTimeText(time));
+    SelectSpaeter();
+  }
+
+  const int level = settings->GetInteger("Programm", "Komprimierung", 1);
+  Komprimierung.ItemIndex = level >= 0 && level <= 5 ? level : -1;
+  SetJobs(*settings);
+  ApplyCommandLine();
+
+  auto targets = TSettingsFile::Open(SettingsPath(), year);
+  Zielpfad = targets->GetText("Ziel", std::to_string(ZielNr), "");
+  StatusBar1.Panel1 = Zielpfad;
+}
+
+void TFMain::SetJobs(TSettingsFile& settings) {
+  for (int n = 0;; ++n) {
+    std::string caption = settings.GetText("Backup", std::to_string(n) + "b", "");
+    if (caption.empty()) break;
+    Ziel.Items.push_back(std::move(caption));
+  }
+  const int jobs = static_cast<int>(Ziel.Items.size());
+  Ziel.Height = std::max(22 * jobs, 35);
+  Ziel.ItemIndex = jobs > 0 ? 0 : -1;
+  Height = std::max(Ziel.Height + 160, 245);
+}
+
+void TFMain::ApplyCommandLine() {
+  for (const std::string& argument : platform_.Arguments()) ApplyArgument(argument);
+}
+
+void TFMain::ApplyArgument(std::string a) {
+  a = UpperCase(a);
+  if (Contains(a, "/DIR:")) {
+    a = AfterColon(a);
+    const int job = ReadInteger(a);
+    const int last = static_cast<int>(Ziel.Items.size()) - 1;
+    Ziel.ItemIndex = job < 0 ? -1 : std::min(job, last);
+  }
+  if (Contains(a, "/PFAD:")) {
+    a = AfterColon(a);
+    ZielNr = ReadInteger(a);
+  }
+  if (a == "/MOVE") Befehl = "m";
+  if (a == "/DIFF") Archiv.ItemIndex = 1;
+  if (a == "/GO") AutoStart = true;
+  if (a == "/NOSTOP") StopProg.Checked = false;
+  if (Contains(a, "/DATUM")) {
+    a = a.size() > 7 ? a.substr(7) : "";
+    const DateTime today = WholeDays(platform_.Now());
+    if (!a.empty() && a[0] == '-')
+      Datum.Value = WithDate(Datum.Value, today - ReadInteger(a.substr(1, 3)));
+    else if (!a.empty() && a[0] == 'G')
+      Datum.Value = WithDate(Datum.Value, today - 1);
+    else if (!a.empty() && a[0] == 'H')
+      Datum.Value = WithDate(Datum.Value, today);
+  }
+}
+
+void TFMain::FormShow() {
+  if (AutoStart) DoBackup();
+}
+
+// ---------------------------------------------------------------- simple handlers
+
+void TFMain::EndeClick() { platform_.Terminate(); }
+
+void TFMain::changepathClick() {
+  std::string folder;
+  if (platform_.BrowseForFolder(texts::FolderDialogTitle, folder)) Zielpfad = folder;
+  AppendBackslash(Zielpfad);
+  StatusBar1.Panel1 = Zielpfad;
+}
+
+void TFMain::UserSelectsSofort() {
+  sofort.Checked = true;
+  spaeter.Checked = false;
+  Dispatch(&TFMain::sofortClick);
+}
+
+void TFMain::UserSelectsSpaeter() {
+  sofort.Checked = false;
+  spaeter.Checked = true;
+  Dispatch(&TFMain::spaeterClick);
+}
+
+void TFMain::SelectSpaeter() {
+  sofort.Checked = false;
+  spaeter.Checked = true;
+  spaeterClick();
+}
+
+// ---------------------------------------------------------------- backup run
+
+void TFMain::StartClick() {
+  if (!spaeter.Checked)
+    DoBackup();
+  else
+    ArmDeferredStart();
+}
+
+void TFMain::DoBackup() {
+  auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
+  const std::string program = settings->GetText("Programm", "Zip", "");
+  const std::string pattern = settings->GetText("Programm", "Param", "");
+  const std::string form = LowerCase(settings->GetText("Programm", "Datumsformat", "JMT"));
+
+  const std::string job = std::to_string(Ziel.ItemIndex);
+  std::string source = settings->GetText("Backup", job, "-");
+  std::string target = settings->GetText("Backup", job + "p", Zielpfad);
+  AppendBackslash(target);
+
+  const DateTime last = settings->GetDateTime("Last", "Datum", 0);
+  const std::int32_t lastNumber = settings->GetInteger("Last", "Nr", 0);
+
+  source = ExpandDateTag(source, form, Datum.Value);
+
+  const std::string ds = DateText(Datum.Value);
+  const std::string stem = target + ds.substr(6, 4) + ds.substr(3, 2) + ds.substr(0, 2) + "-";
+  std::int64_t number = WholeDays(Datum.Value) == WholeDays(last) ? std::int64_t{lastNumber} + 1 : 0;
+  std::string archive;
+  do {
+    archive = stem + std::to_string(number) + "." + Endung;
+    ++number;
+  } while (platform_.FileExists(archive));
+
+  settings->PutDateTime("Last", "Datum", WholeDays(Datum.Value));
+  settings->PutText("Last", "Nr", std::to_string(number - 1));
+  settings.reset();
+
+  std::string parameters =
+      ExpandTemplate(pattern, {Befehl, CompressionCode(Komprimierung.ItemIndex, Endung),
+                               AttributeSwitches(Archiv.ItemIndex), archive, source});
+  if (!Passwort.Text.empty())
+    parameters.insert(std::min<size_t>(1, parameters.size()),
+                      " -hp" + PasswordArgument(Passwort.Text));
+  RunArchiver(program, parameters);
+  if (StopProg.Checked) platform_.Terminate();
+}
+
+void TFMain::RunArchiver(const std::string& program, const std::string& parameters) {
+  if (!program.empty()) platform_.ShellOpen(program, parameters);
+}
+
+// ---------------------------------------------------------------- deferred start
+
+void TFMain::sofortClick() {
+  Uhrzeit.Enabled = false;
+  Tag.Enabled = false;
+}
+
+void TFMain::spaeterClick() {
+  Uhrzeit.Enabled = true;
+  Tag.Enabled = true;
+}
+
+void TFMain::ArmDeferredStart() {
+  Start.Enabled = false;
+  Ende.Enabled = true;
+  Datum.Enabled = false;
+  Komprimierung.Enabled = false;
+  Uhrzeit.Enabled = false;
+  Tag.Enabled = false;
+  Ziel.Enabled = false;
+  Zeitbox.Enabled = false;
+  changepath.Visible = false;
+  Timer1.Enabled = true;
+  Caption = FormatMessage1(FormatMessage1(texts::ArmedCaption, TimeText(Uhrzeit.Value)),
+                           DateText(Tag.Value));
+}
+
+void TFMain::Timer1Timer() {
+  // While a failed run's error is on screen, no new attempt piles another box on top of it.
+  if (showingError_) return;
+  const DateTime due = WholeDays(Tag.Value) + std::abs(TimeOfDay(Uhrzeit.Value));
+  if (due < platform_.Now()) {
+    DoBackup();
+    platform_.Terminate();
+  }
+}
+
+// ---------------------------------------------------------------- password
+
+void TFMain::UserEditsPassword(TEdit& field, const std::string& text) {
+  field.Text = text;
+  Dispatch(&TFMain::PasswortChange);
+}
+
+void TFMain::PasswortChange() { pwsave.Enabled = Passwort.Text == Passwort2.Text; }
+
+void TFMain::RestorePassword(TSettingsFile& settings) {
+  const std::string value = settings.GetText("security", "1", "");
+  Passwort.Text = value;
+  if (!value.empty()) Passwort.Text = RestoredPassword(value);
+  PasswortChange();
+}
+
+void TFMain::pwsaveClick() {
+  if (Passwort2.Text != Passwort.Text) {
+    platform_.ShowMessage(texts::PasswordMismatch);
+    return;
+  }
+  auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
+  platform_.Randomize();
+  const auto value =
+      ComposeStoredPassword(Passwort.Text, [this](int range) { return platform_.Random(range); });
+  if (!value) throw EError(texts::PasswordNotStorable);
+  settings->PutText("Security", "1", *value);
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+
+// The archive password as the settings file keeps it: 43 random filler characters, the start
+// marker, the scrambled password, the end marker and 43 more filler characters. This keeps it
+// from casual reading only; it is no encryption.
+
+inline constexpr size_t kFillerLength = 43;
+inline constexpr const char* kStartMarker = "qkvo";
+inline constexpr const char* kEndMarker = "ovkq";
+
+// The stored value for `password`, drawing each filler character as 96 + random(26),
+// alternately for the first and the second filler. Fillers are drawn again while the value
+// would not give the password back; nullopt when no filler can help (the scrambled password
+// itself holds a marker) or the value could not be stored in a settings line.
+std::optional<std::string> ComposeStoredPassword(const std::string& password,
+                                                 const std::function<int(int)>& random);
+
+// The password a stored value gives back: the unscrambled text between the first start
+// marker and the first end marker; empty when they are missing or out of order.
+std::string RestoredPassword(const std::string& value);

@@ -1,0 +1,65 @@
+#pragma once
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/datetime.h"
+#include "main/platform.h"
+
+// Records what the logic asked of the system and answers from plain fields.
+class FakePlatform : public IPlatform {
+ public:
+  struct Launch {
+    std::string program, parameters;
+  };
+
+  DateTime now = EncodeDate(2024, 3, 5) + EncodeTime(9, 30, 0, 0);
+  std::set<std::string> existingFiles;
+  std::string exePath;
+  std::vector<std::string> arguments;
+  std::string folderChoice;  // empty: the dialog is cancelled
+  std::vector<int> randomNumbers;  // answered in turn, then 0
+
+  std::vector<Launch> launches;
+  std::vector<std::string> messages;
+  std::vector<std::string> errors;
+  std::vector<std::string> folderDialogTitles;
+  int fileChecks = 0;
+  int randomizeCalls = 0;
+  int terminateCalls = 0;
+  int haltCalls = 0;
+  std::function<void()> onError;  // runs while the error box would be open
+
+  DateTime Now() override { return now; }
+  bool FileExists(const std::string& path) override {
+    ++fileChecks;
+    return existingFiles.count(path) != 0;
+  }
+  void ShellOpen(const std::string& program, const std::string& parameters) override {
+    launches.push_back({program, parameters});
+  }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowError(const std::string& text) override {
+    errors.push_back(text);
+    if (onError) onError();
+  }
+  bool BrowseForFolder(const std::string& title, std::string& path) override {
+    folderDialogTitles.push_back(title);
+    if (folderChoice.empty()) return false;
+    path = folderChoice;
+    return true;
+  }
+  void Randomize() override { ++randomizeCalls; }
+  int Random(int range) override {
+    const int value = next_ < randomNumbers.size() ? randomNumbers[next_++] : 0;
+    return value % range;
+  }
+  void Terminate() override { ++terminateCalls; }
+  void Halt() override { ++haltCalls; }
+  std::string ExePath() override { return exePath; }
+  std::vector<std::string> Arguments() override { return arguments; }
+
+ private:
+  size_t next_ = 0;
+};

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "unit/form_fixture.h"
+
+namespace {
+
+using BackupTest = FormTest;
+
+TEST_F(BackupTest, TypicalUnattendedRun) {
+  Settings(kBasic);
+  Create({"/GO"});
+  form.Dispatch(&TFMain::FormShow);
+  ASSERT_EQ(platform.launches.size(), 1u);
+  EXPECT_EQ(platform.launches[0].program, "C:\\Tools\\archiver.exe");
+  EXPECT_EQ(platform.launches[0].parameters,
+            "a -ms -ai \"E:\\Archiv\\20240305-0.zip\" \"C:\\Programme\\*.*\"");
+  EXPECT_EQ(platform.terminateCalls, 1);
+  const std::string ini = Ini();
+  EXPECT_NE(ini.find("[Last]\r\nDatum=05.03.2024\r\nNr=0\r\n"), std::string::npos) << ini;
+  EXPECT_EQ(ini.substr(0, std::string(kBasic).size()), kBasic);  // the rest kept byte for byte
+}
+
+TEST_F(BackupTest, RunningNumberAcrossRunsFilesAndDays) {
+  Settings(kBasic);
+  Create({"/NOSTOP"});
+  Start();
+  EXPECT_NE(LastParameters().find("20240305-0.zip"), std::string::npos);
+  // Same day again: the number counts on even though the first archive is gone.
+  Start();
+  EXPECT_NE(LastParameters().find("20240305-1.zip"), std::string::npos);
+  // Names that exist are skipped.
+  platform.existingFiles = {"E:\\Archiv\\20240305-2.zip", "E:\\Archiv\\20240305-3.zip"};
+  Start();
+  EXPECT_NE(LastParameters().find("20240305-4.zip"), std::string::npos);
+  EXPECT_NE(Ini().find("Nr=4"), std::string::npos);
+  // Another reference date starts again at 0, or at the first free number.
+  form.Datum.Value = EncodeDate(2024, 3, 4) + 0.5;
+  platform.existingFiles = {"E:\\Archiv\\20240304-0.zip"};
+  Start();
+  EXPECT_NE(LastParameters().find("20240304-1.zip"), std::string::npos);
+  EXPECT_NE(Ini().find("Datum=04.03.2024\r\n"), std::string::npos);  // no time part
+  EXPECT_EQ(platform.terminateCalls, 0);
+}
+
+TEST_F(BackupTest, UnreadableLastDateStartsAtZero) {
+  Settings(std::string(kBasic) + "[Last]\r\nDatum=kein Datum\r\nNr=7\r\n");
+  Create({"/NOSTOP"});
+  Start();
+  EXPECT_NE(LastParameters().find("20240305-0.zip"), std::string::npos);
+}
+
+TEST_F(BackupTest, JobSourceTargetAndDateTag) {
+  struct Case {
+    const char* datumsformat;  // nullptr: key missing
+    const char* source;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {nullptr, "D:\\Daten\\%tag%\\*.*", "D:\\Daten\\20240305\\*.*"},
+      {"T.M.J", "D:\\Daten\\%tag%\\*.*", "D:\\Daten\\05.03.2024\\*.*"},
+      {"iso", "D:\\Daten\\%tag%\\*.*", "D:\\Daten\\*.*"},
+      {"jmt", "D:\\Daten\\%TAG%\\*.*", "D:\\Daten\\%TAG%\\*.*"},
+      {"jmt", "D:\\%tag%", "D:\\20240305\\"},
+      {"jmt", "%tag%\\a %tag%\\b", "20240305\\a %tag%\\b"},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    FakePlatform fake;
+    fake.exePath = dir.File("Datensicherung.exe");
+    fake.arguments = {"/DIR:1", "/GO"};
+    std::string ini = "[Programm]\r\nVersion=3\r\nZip=z.exe\r\nParam=%4:s|%3:s\r\n";
+    if (c.datumsformat) ini += std::string("Datumsformat=") + c.datumsformat + "\r\n";
+    ini += std::string("[Backup]\r\n0b=A\r\n1b=B\r\n1=") + c.source + "\r\n";
+    dir.Write("Datensicherung.ini", ini);
+    TFMain window(fake);
+    window.Dispatch(&TFMain::FormCreate);
+    window.Dispatch(&TFMain::FormShow);
+    ASSERT_EQ(fake.launches.size(), 1u);
+    // No [Backup] 1p and no [Ziel] 0: the target is empty and the name relative.
+    EXPECT_EQ(fake.launches[0].parameters, std::string(c.expected) + "|20240305-0.zip") << c.source;
+  }
+}
+
+TEST_F(BackupTest, NoJobSelectedReadsKeysMinusOne) {
+  Settings(std::string(kBasic) + "[Backup]\r\n-1=never read\r\n");
+  Create({"/DIR:-1", "/NOSTOP"});
+  Start();
+  EXPECT_EQ(LastParameters(), "a -ms -ai \"E:\\Archiv\\20240305-0.zip\" \"-\"");
+}
+
+TEST_F(BackupTest, JobTargetOverridesTheChosenDirectory) {
+  Settings(kBasic);
+  Create({"/DIR:1", "/NOSTOP"});
+  platform.folderChoice = "H:\\Neu";
+  form.Dispatch(&TFMain::changepathClick);
+  Start();
+  EXPECT_NE(LastParameters().find("\"F:\\Doku\\20240305-0.zip\""), std::string::npos);
+  form.Ziel.ItemIndex = 0;  // job 0 has no target of its own
+  Start();
+  EXPECT_NE(LastParameters().find("\"H:\\Neu\\20240305-1.zip\""), std::string::npos);
+}
+
+TEST_F(BackupTest, CompressionCodesAndAttributeSwitches) {
+  struct Case {
+    int level;
+    const char* zip;
+    const char* other;
+  };
+  const Case cases[] = {{0, "0", "0"}, {1, "s", "1"}, {2, "n", "2"}, {3, "f", "3"},
+                        {4, "x", "4"}, {5, "x", "5"}, {-1, "x", "-1"}};
+  const char* const attributes[] = {"", " -ai ", " -ac -ao "};
+  for (const char* extension : {"zip", "rar"}) {
+    for (const auto& c : cases) {
+      for (int archiv = -1; archiv <= 1; ++archiv) {
+        TempFolder dir;
+        FakePlatform fake;
+        fake.exePath = dir.File("Datensicherung.exe");
+        dir.Write("Datensicherung.ini", std::string("[Programm]\r\nVersion=3\r\nZip=z\r\nParam=%1:s|%s|\r\nArchivEndung=") +
+                                            extension + "\r\n");
+        TFMain window(fake);
+        window.Dispatch(&TFMain::FormCreate);
+        window.StopProg.Checked = false;
+        window.Komprimierung.ItemIndex = c.level;
+        window.Archiv.ItemIndex = archiv;
+        window.Dispatch(&TFMain::StartClick);
+        ASSERT_EQ(fake.launches.size(), 1u);
+        EXPECT_EQ(fake.launches[0].parameters,
+                  std::string(extension == std::string("zip") ? c.zip : c.other) + "|" +
+                      attributes[archiv + 1] + "|")
+            << extension << " level " << c.level << " archiv " << archiv;
+      }
+    }
+  }
+}
+
+TEST_F(BackupTest, PasswordSwitchGoesAfterTheFirstCharacter) {
+  struct Case {
+    const char* param;
+    const char* password;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"%s -x", "geheim", "a -hpgeheim -x"},
+      {"%s -x", "", "a -x"},
+      {"", "geheim", " -hpgeheim"},
+      {"%s", "zwei Worte", "a -hp\"zwei Worte\""},
+      {"%s", "sag \"ja\"", "a -hp\"sag \\\"ja\\\"\""},
+      {"%s", "C:\\ x\\", "a -hp\"C:\\ x\\\\\""},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    FakePlatform fake;
+    fake.exePath = dir.File("Datensicherung.exe");
+    dir.Write("Datensicherung.ini", std::string("[Programm]\r\nVersion=3\r\nZip=z\r\nParam=") + c.param + "\r\n");
+    TFMain window(fake);
+    window.Dispatch(&TFMain::FormCreate);
+    window.Passwort.Text = c.password;
+    window.Dispatch(&TFMain::StartClick);
+    ASSERT_EQ(fake.launches.size(), 1u);
+    EXPECT_EQ(fake.launches[0].parameters, c.expected) << c.password;
+  }
+}
+
+TEST_F(BackupTest, TemplateErrorLaunchesNothingButHasAdvancedTheNumber) {
+  Settings("[Programm]\r\nVersion=3\r\nZip=z.exe\r\nParam=%s %d\r\n[Ziel]\r\n0=E:\\A\\\r\n");
+  Create({"/GO"});
+  form.Dispatch(&TFMain::FormShow);
+  ASSERT_EQ(platform.errors.size(), 1u);
+  EXPECT_EQ(platform.errors[0], "Format '%d' ung\xFCltig oder nicht kompatibel mit Argument.");
+  EXPECT_TRUE(platform.launches.empty());
+  EXPECT_EQ(platform.terminateCalls, 0);
+  EXPECT_NE(Ini().find("[Last]\r\nDatum=05.03.2024\r\nNr=0\r\n"), std::string::npos);
+}
+
+TEST_F(BackupTest, EmptyProgramLaunchesNothingYetRecordsAndEnds) {
+  Settings("[Programm]\r\nVersion=3\r\nParam=%s\r\n");
+  Create();
+  Start();
+  EXPECT_TRUE(platform.launches.empty());
+  EXPECT_EQ(platform.terminateCalls, 1);
+  EXPECT_NE(Ini().find("Nr=0"), std::string::npos);
+}
+
+TEST_F(BackupTest, UnwritableSettingsStopTheRunBeforeTheLaunch) {
+  Settings(kBasic);
+  Create();
+  ASSERT_EQ(chmod(folder.File("Datensicherung.ini").c_str(), 0444), 0);
+  Start();
+  ASSERT_EQ(platform.errors.size(), 1u);
+  EXPECT_EQ(platform.errors[0],
+            "In " + folder.File("Datensicherung.ini") + " kann nicht geschrieben werden.");
+  EXPECT_TRUE(platform.launches.empty());
+  EXPECT_EQ(platform.terminateCalls, 0);
+  EXPECT_EQ(Ini(), kBasic);
+}
+
+TEST_F(BackupTest, LongProgramAndParameterTextsArePassedWhole) {
+  const std::string program = "C:\\" + std::string(120, 'p') + "\\archiver.exe";
+  Settings("[Programm]\r\nVersion=3\r\nZip=" + program + "\r\nParam=%s " + std::string(400, 'q') + "\r\n");
+  Create();
+  Start();
+  ASSERT_EQ(platform.launches.size(), 1u);
+  EXPECT_EQ(platform.launches[0].program, program);
+  EXPECT_EQ(platform.launches[0].parameters, "a " + std::string(400, 'q'));
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/datetime.h"
+#include "fakes/fake_platform.h"
+#include "fakes/temp_folder.h"
+#include "main/main.h"
+
+// The window's logic over a fake platform, with its settings file in a fresh folder.
+class FormTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kBasic =
+      "[Programm]\r\nVersion=3\r\nZip=C:\\Tools\\archiver.exe\r\n"
+      "Param=%s -m%s%s\"%s\" \"%s\"\r\n"
+      "[Backup]\r\n0b=Anwendungen\r\n0=C:\\Programme\\*.*\r\n"
+      "1b=Dokumente\r\n1=D:\\Daten\\%tag%\\*.*\r\n1p=F:\\Doku\r\n"
+      "[Ziel]\r\n0=E:\\Archiv\\\r\n1=G:\\Zweit\\\r\n";
+
+  FormTest() { platform.exePath = folder.File("Datensicherung.exe"); }
+
+  void Settings(const std::string& ini) { folder.Write("Datensicherung.ini", ini); }
+  std::string Ini() const { return folder.Read("Datensicherung.ini"); }
+  void Create(std::vector<std::string> arguments = {}) {
+    platform.arguments = std::move(arguments);
+    form.Dispatch(&TFMain::FormCreate);
+  }
+  void Start() { form.Dispatch(&TFMain::StartClick); }
+  std::string LastParameters() const {
+    return platform.launches.empty() ? "<none>" : platform.launches.back().parameters;
+  }
+
+  TempFolder folder;
+  FakePlatform platform;
+  TFMain form{platform};
+  const DateTime today = EncodeDate(2024, 3, 5);
+};
