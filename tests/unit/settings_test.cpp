@@ -1,0 +1,185 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "core/error.h"
+#include "fakes/temp_folder.h"
+#include "settings/file_store.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kFile =
+    "[Programm]\r\nVersion=0x3\r\nBad=3a\r\nStopprogchecked=2\r\nStopprog=no\r\nchangedir=0\r\n"
+    "Hex=$FFFFFFFF\r\nBig=2147483648\r\nBlank=\r\n\r\n[SECURITY]\r\n1=AB12\r\n\r\n"
+    "[Last]\r\nDatum=kein Datum\r\nZeit=05.03.2024 13:45:10\r\nTag=05.03.2024\r\nKurz=5.3.24\r\n"
+    "Leer=\r\n";
+
+std::set<std::string> Entries(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EError& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+class Settings : public testing::Test {
+ protected:
+  void SetUp() override { folder.Write("ds.ini", kFile); }
+  std::string Path() const { return folder.File("ds.ini"); }
+  TempFolder folder;
+};
+
+TEST_F(Settings, ReadsTheEncodings) {
+  TSettingsFile ini(Path(), 2024);
+  EXPECT_EQ(ini.GetInteger("Programm", "Version", 0), 3);
+  EXPECT_EQ(ini.GetInteger("Programm", "Bad", 0), 0);
+  EXPECT_EQ(ini.GetInteger("Programm", "Hex", 0), -1);
+  EXPECT_EQ(ini.GetInteger("Programm", "Big", 7), 7);
+  EXPECT_EQ(ini.GetInteger("Programm", "Blank", 7), 7);
+  EXPECT_EQ(ini.GetInteger("Programm", "Komprimierung", 1), 1);
+  EXPECT_TRUE(ini.GetFlag("Programm", "Stopprogchecked", false));
+  EXPECT_TRUE(ini.GetFlag("Programm", "Stopprog", true));
+  EXPECT_FALSE(ini.GetFlag("Programm", "Stopprog", false));
+  EXPECT_FALSE(ini.GetFlag("Programm", "changedir", true));
+  EXPECT_EQ(ini.GetText("security", "1", ""), "AB12");
+  EXPECT_EQ(ini.GetText("Programm", "Blank", "x"), "");
+  EXPECT_EQ(ini.GetText("Programm", "Missing", "JMT"), "JMT");
+  EXPECT_EQ(ini.GetDateTime("Last", "Datum", 0), 0);
+  EXPECT_EQ(ini.GetDateTime("Last", "Leer", 42), 42);
+  EXPECT_EQ(ini.GetDateTime("Last", "Tag", 0), EncodeDate(2024, 3, 5));
+  EXPECT_EQ(ini.GetDateTime("Last", "Kurz", 0), EncodeDate(2024, 3, 5));
+  EXPECT_DOUBLE_EQ(ini.GetDateTime("Last", "Zeit", 0),
+                   EncodeDate(2024, 3, 5) + EncodeTime(13, 45, 10, 0));
+}
+
+TEST_F(Settings, MissingFileGivesDefaultsAndIsCreatedOnWrite) {
+  const std::string path = folder.File("new.ini");
+  TSettingsFile ini(path);
+  EXPECT_EQ(ini.GetInteger("Programm", "Version", 0), 0);
+  ini.PutInteger("Last", "Nr", -5);
+  EXPECT_EQ(folder.Read("new.ini"), "[Last]\r\nNr=-5\r\n");
+}
+
+TEST_F(Settings, WritesDatesWithTimeOnlyWhenNotMidnight) {
+  TSettingsFile ini(Path());
+  ini.PutDateTime("Last", "Datum", EncodeDate(2024, 3, 5));
+  ini.PutDateTime("Last", "Zeit", EncodeDate(2024, 3, 5) + EncodeTime(7, 8, 9, 0));
+  ini.PutText("Security", "1", "CD34");
+  const std::string file = folder.Read("ds.ini");
+  EXPECT_NE(file.find("\r\nDatum=05.03.2024\r\n"), std::string::npos) << file;
+  EXPECT_NE(file.find("\r\nZeit=05.03.2024 07:08:09\r\n"), std::string::npos) << file;
+  EXPECT_NE(file.find("[SECURITY]\r\n1=CD34\r\n"), std::string::npos) << file;
+}
+
+TEST_F(Settings, ParsesOnceAndSeesItsOwnWrites) {
+  TSettingsFile ini(Path());
+  EXPECT_EQ(ini.GetText("security", "1", ""), "AB12");
+  folder.Write("ds.ini", "[security]\r\n1=changed behind its back\r\n");
+  EXPECT_EQ(ini.GetText("security", "1", ""), "AB12");
+  ini.PutInteger("Last", "Nr", 4);
+  EXPECT_EQ(ini.GetInteger("Last", "Nr", 0), 4);
+  EXPECT_EQ(TSettingsFile(Path()).GetInteger("Last", "Nr", 0), 4);
+}
+
+TEST_F(Settings, SameValueTouchesNothing) {
+  fs::permissions(Path(), fs::perms::owner_write, fs::perm_options::remove);
+  TSettingsFile ini(Path());
+  ini.PutInteger("Programm", "Stopprogchecked", 2);  // read-only, but nothing to write
+  EXPECT_EQ(folder.Read("ds.ini"), kFile);
+}
+
+TEST_F(Settings, RefusedWritesLeaveFileAndObjectAsTheyWere) {
+  const std::string missingFolder = folder.File("gone") + "/ds.ini";
+  const std::string folderInstead = folder.File("dir.ini");
+  fs::create_directory(folderInstead);
+  fs::permissions(Path(), fs::perms::owner_write, fs::perm_options::remove);
+  const auto before = Entries(folder.Path());
+
+  for (const std::string& path : {Path(), missingFolder, folderInstead}) {
+    TSettingsFile ini(path);
+    EXPECT_EQ(ErrorOf([&] { ini.PutText("Last", "Nr", "9"); }),
+              "In " + path + " kann nicht geschrieben werden");
+    EXPECT_EQ(ini.GetText("Last", "Nr", "none"), "none") << path;
+  }
+  EXPECT_EQ(folder.Read("ds.ini"), kFile);
+  EXPECT_EQ(Entries(folder.Path()), before);  // no temporary file left behind
+
+  // The refused change must not ride along with the next write.
+  TSettingsFile ini(Path());
+  EXPECT_THROW(ini.PutText("Last", "Nr", "9"), EError);
+  fs::permissions(Path(), fs::perms::owner_write, fs::perm_options::add);
+  ini.PutText("Last", "Datum", "06.03.2024");
+  EXPECT_EQ(TSettingsFile(Path()).GetText("Last", "Nr", "none"), "none");
+}
+
+TEST_F(Settings, UnstorableValueIsRefused) {
+  TSettingsFile ini(Path());
+  EXPECT_EQ(ErrorOf([&] { ini.PutText("Backup", "0", "a\r\n[Programm]"); }),
+            "In " + Path() + " kann nicht geschrieben werden");
+  EXPECT_EQ(folder.Read("ds.ini"), kFile);
+}
+
+TEST_F(Settings, ReplacementKeepsModeAndLeavesNoTemporaryFile) {
+  fs::permissions(Path(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  TSettingsFile(Path()).PutText("Last", "Nr", "1");
+  EXPECT_EQ(fs::status(Path()).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(Entries(folder.Path()), std::set<std::string>{"ds.ini"});
+}
+
+// The platform rewrites a writable file in place even where its folder takes no new file.
+// Root may create files in any folder, so the case is run as an ordinary user when we are root.
+TEST_F(Settings, WritableFileInLockedFolderIsWrittenInPlace) {
+  fs::permissions(Path(), fs::perms::all);
+  fs::permissions(folder.Path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                     fs::perms::group_read | fs::perms::group_exec |
+                                     fs::perms::others_read | fs::perms::others_exec);
+  const auto write = [&] {
+    try {
+      TSettingsFile(Path()).PutText("Last", "Nr", "7");
+      return 0;
+    } catch (const EError&) {
+      return 1;
+    }
+  };
+  int result = -1;
+  if (geteuid() != 0) {
+    result = write();
+  } else {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(setuid(65534) == 0 ? write() : 2);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    result = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(TSettingsFile(Path()).GetText("Last", "Nr", ""), "7");
+  EXPECT_EQ(Entries(folder.Path()), std::set<std::string>{"ds.ini"});
+}
+
+TEST_F(Settings, UnreadableThingsCountAsAbsent) {
+  EXPECT_EQ(ReadWholeFile(folder.File("missing.ini")), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(folder.Path().string()), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(Path()), std::string(kFile));
+}
+
+}  // namespace
