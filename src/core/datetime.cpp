@@ -47,6 +47,13 @@ const std::int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);
 // The largest DateTime the calendar readers produce (31.12.9999) bounds what we decode.
 bool InRange(DateTime value) { return std::isfinite(value) && std::fabs(value) < 3.0e6; }
 
+// A day and a time of day as one value. Before 30.12.1899 the whole part counts backwards but
+// the fraction still runs forward from midnight (-1.25 is 29.12.1899 06:00), so the time of
+// day is taken away there.
+DateTime Compose(DateTime day, DateTime timeOfDay) {
+  return day < 0 ? day - timeOfDay : day + timeOfDay;
+}
+
 std::string Pad(int value, int width) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
@@ -182,10 +189,10 @@ TimeParts DecodeTime(DateTime value) {
 DateTime WholeDays(DateTime value) { return std::trunc(value); }
 DateTime TimeOfDay(DateTime value) { return value - WholeDays(value); }
 DateTime WithDate(DateTime current, DateTime date) {
-  return WholeDays(date) + std::fabs(TimeOfDay(current));
+  return Compose(WholeDays(date), std::fabs(TimeOfDay(current)));
 }
 DateTime WithTime(DateTime current, DateTime time) {
-  return WholeDays(current) + std::fabs(TimeOfDay(time));
+  return Compose(WholeDays(current), std::fabs(TimeOfDay(time)));
 }
 
 std::string DateText(DateTime value) {
@@ -222,7 +229,7 @@ std::optional<DateTime> ParseDateTime(const std::string& text, int currentYear) 
   Scanner in(text);
   DateTime date, time = 0;
   if (ScanDate(in, currentYear, date)) {
-    if (in.RestIsBlank() || ScanTime(in, time)) return date + time;
+    if (in.RestIsBlank() || ScanTime(in, time)) return Compose(date, time);
     return std::nullopt;
   }
   Scanner timeOnly(text);

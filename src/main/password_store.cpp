@@ -1,11 +1,10 @@
 #include "main/password_store.h"
 
+#include "settings/ini_document.h"
 #include "tools/tools.h"
 
 namespace {
 
-// Longest value the settings file reads back whole.
-constexpr size_t kMaxStoredLength = 2047;
 // Each filler pair holds a marker by chance with a probability of about 1 in 10,000, so a
 // handful of draws always suffices unless the password itself is the trouble.
 constexpr int kDrawAttempts = 32;
@@ -19,17 +18,13 @@ std::string Compose(const std::string& password, const std::function<int(int)>& 
   return fillerA + kStartMarker + XorScramble(password) + kEndMarker + fillerB;
 }
 
-bool Storable(const std::string& value) {
-  return value.size() <= kMaxStoredLength && value.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
-}
-
 }  // namespace
 
 std::optional<std::string> ComposeStoredPassword(const std::string& password,
                                                  const std::function<int(int)>& random) {
   for (int attempt = 0; attempt < kDrawAttempts; ++attempt) {
     std::string value = Compose(password, random);
-    if (!Storable(value)) return std::nullopt;
+    if (!IniDocument::CanStore(value)) return std::nullopt;
     if (RestoredPassword(value) == password) return value;
   }
   return std::nullopt;
