@@ -1,0 +1,26 @@
+# Fails when PROGRAM imports a DLL that does not come with Windows itself.
+cmake_minimum_required(VERSION 3.25)
+set(SYSTEM_DLLS
+  kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll shlwapi.dll
+  ole32.dll oleaut32.dll advapi32.dll msvcrt.dll uxtheme.dll version.dll)
+
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "objdump could not read ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" entries "${dump}")
+if(NOT entries)
+  message(FATAL_ERROR "${PROGRAM} shows no imports at all; the check cannot be trusted")
+endif()
+set(foreign "")
+foreach(entry IN LISTS entries)
+  string(REGEX REPLACE "^DLL Name: *" "" dll "${entry}")
+  string(STRIP "${dll}" dll)
+  string(TOLOWER "${dll}" lower)
+  if(NOT lower IN_LIST SYSTEM_DLLS)
+    list(APPEND foreign "${dll}")
+  endif()
+endforeach()
+if(foreign)
+  message(FATAL_ERROR "${PROGRAM} imports DLLs that are not Windows' own: ${foreign}")
+endif()

@@ -1,0 +1,142 @@
+#include "win32/win32_platform.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cmath>
+
+#include "core/texts.h"
+#include "win32/wide_text.h"
+
+namespace {
+
+unsigned ClockSeed() {
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return static_cast<unsigned>(counter.LowPart) ^ static_cast<unsigned>(counter.HighPart) ^
+         now.dwLowDateTime ^ GetCurrentProcessId();
+}
+
+// Without a visible main window the box belongs to nobody and is centred on the screen.
+HWND VisibleOrNull(HWND window) { return window && IsWindowVisible(window) ? window : nullptr; }
+
+}  // namespace
+
+SYSTEMTIME ToSystemTime(DateTime value) {
+  const DateParts date = DecodeDate(value);
+  const TimeParts time = DecodeTime(value);
+  SYSTEMTIME result{};
+  result.wYear = static_cast<WORD>(date.year);
+  result.wMonth = static_cast<WORD>(date.month);
+  result.wDay = static_cast<WORD>(date.day);
+  // Day 0, 30 December 1899, was a Saturday.
+  const long long days = static_cast<long long>(std::floor(value));
+  result.wDayOfWeek = static_cast<WORD>(((days + 6) % 7 + 7) % 7);
+  result.wHour = static_cast<WORD>(time.hour);
+  result.wMinute = static_cast<WORD>(time.minute);
+  result.wSecond = static_cast<WORD>(time.second);
+  result.wMilliseconds = static_cast<WORD>(time.millisecond);
+  return result;
+}
+
+DateTime FromSystemTime(const SYSTEMTIME& time) {
+  return EncodeDate(time.wYear, time.wMonth, time.wDay) +
+         EncodeTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+}
+
+TWin32Platform::TWin32Platform() : random_(ClockSeed()) {}
+
+DateTime TWin32Platform::Now() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return FromSystemTime(now);
+}
+
+bool TWin32Platform::FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void TWin32Platform::ShellOpen(const std::string& program, const std::string& parameters) {
+  ShellExecuteW(mainWindow_, L"open", Widen(program).c_str(), Widen(parameters).c_str(), nullptr,
+                SW_SHOW);
+}
+
+void TWin32Platform::ShowMessage(const std::string& text) {
+  // Task-modal: the main window, when there is one, waits for the answer.
+  MessageBoxW(nullptr, Widen(text).c_str(), Widen(texts::AppTitle).c_str(), MB_OK | MB_TASKMODAL);
+}
+
+void TWin32Platform::ShowError(const std::string& text) {
+  const HWND owner = VisibleOrNull(mainWindow_);
+  MessageBoxW(owner, Widen(text).c_str(), Widen(texts::AppTitle).c_str(),
+              MB_OK | MB_ICONERROR | (owner ? 0u : static_cast<UINT>(MB_TASKMODAL)));
+}
+
+bool TWin32Platform::BrowseForFolder(const std::string& title, std::string& path) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  // A drive that is not ready must not raise the system's own error box while browsing.
+  const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  // The dialog is modal to the main window: the system disables it while the dialog is open
+  // and enables it again before the dialog goes, so that the main window gets activated again.
+
+  const std::wstring wideTitle = Widen(title);
+  wchar_t displayName[MAX_PATH] = {};
+  BROWSEINFOW info{};
+  info.hwndOwner = mainWindow_;
+  info.pidlRoot = nullptr;
+  info.pszDisplayName = displayName;
+  info.lpszTitle = wideTitle.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+
+  SetErrorMode(errorMode);
+
+  bool confirmed = false;
+  if (chosen) {
+    wchar_t folder[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(chosen, folder)) {
+      path = Narrow(folder);
+      confirmed = true;
+    }
+    CoTaskMemFree(chosen);
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return confirmed;
+}
+
+void TWin32Platform::Randomize() { random_.seed(ClockSeed()); }
+
+int TWin32Platform::Random(int range) {
+  if (range <= 1) return 0;
+  return std::uniform_int_distribution<int>(0, range - 1)(random_);
+}
+
+void TWin32Platform::Terminate() { PostQuitMessage(0); }
+
+void TWin32Platform::Halt() { ExitProcess(0); }
+
+std::string TWin32Platform::ExePath() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return Narrow(buffer);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::vector<std::string> TWin32Platform::Arguments() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> result;
+  if (!arguments) return result;
+  for (int i = 1; i < count; ++i) result.push_back(Narrow(arguments[i]));
+  LocalFree(arguments);
+  return result;
+}

@@ -1,0 +1,36 @@
+#pragma once
+#include <windows.h>
+
+#include <random>
+
+#include "main/platform.h"
+
+// The operating system's services for the window's logic, for real.
+class TWin32Platform : public IPlatform {
+ public:
+  TWin32Platform();
+
+  // Owner of the shell launch, the folder dialog and error boxes; may stay unset.
+  void SetMainWindow(HWND window) { mainWindow_ = window; }
+
+  DateTime Now() override;
+  bool FileExists(const std::string& path) override;
+  void ShellOpen(const std::string& program, const std::string& parameters) override;
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  bool BrowseForFolder(const std::string& title, std::string& path) override;
+  void Randomize() override;
+  int Random(int range) override;
+  void Terminate() override;
+  void Halt() override;
+  std::string ExePath() override;
+  std::vector<std::string> Arguments() override;
+
+ private:
+  HWND mainWindow_ = nullptr;
+  std::mt19937 random_;
+};
+
+// A picker's SYSTEMTIME and the tool's DateTime, whole value (time of day included).
+SYSTEMTIME ToSystemTime(DateTime value);
+DateTime FromSystemTime(const SYSTEMTIME& time);
