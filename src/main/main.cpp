@@ -1,7 +1,6 @@
 #include "main/main.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -367,7 +366,7 @@ void TFMain::ArmDeferredStart() {
 void TFMain::Timer1Timer() {
   // While a failed run's error is on screen, no new attempt piles another box on top of it.
   if (showingError_) return;
-  const DateTime due = WholeDays(Tag.Value) + std::abs(TimeOfDay(Uhrzeit.Value));
+  const DateTime due = WithTime(Tag.Value, Uhrzeit.Value);  // Tag's day, Uhrzeit's time
   if (due < platform_.Now()) {
     DoBackup();
     platform_.Terminate();

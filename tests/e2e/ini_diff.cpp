@@ -36,7 +36,8 @@ std::vector<Case> ReadCases() {
   const std::string value2047(2047, 'w');
   const std::string longLine = "[L]\r\nA=" + std::string(70000, 'x') + "\r\nB=after\r\n";
   return {
-      {"names in any case", "[MySec]\r\nMyKey=v\r\n",
+      {"names in any case",
+       "[MySec]\r\nMyKey=v\r\n",
        {{"MySec", "MyKey"}, {"mysec", "MYKEY"}, {"MYSEC", "mykey"}, {"MySe", "MyKey"}}},
       {"blanks around names and values",
        "  [ MySec ]  \r\n   My Key   =   a  b   \r\n",
@@ -45,37 +46,59 @@ std::vector<Case> ReadCases() {
       {"quotes",
        "[Q]\r\nD=\"v\"\r\nS='v'\r\nB=\" v \"\r\nM=\"v'\r\nL=\"\r\nE=\"\"\r\nI=a\"b\"c\r\n"
        "T=\"\"v\"\"\r\nO=  \"v\"  \r\nH=\"v\r\nQ='\r\n",
-       {{"Q", "D"}, {"Q", "S"}, {"Q", "B"}, {"Q", "M"}, {"Q", "L"}, {"Q", "E"}, {"Q", "I"},
-        {"Q", "T"}, {"Q", "O"}, {"Q", "H"}, {"Q", "Q"}}},
+       {{"Q", "D"},
+        {"Q", "S"},
+        {"Q", "B"},
+        {"Q", "M"},
+        {"Q", "L"},
+        {"Q", "E"},
+        {"Q", "I"},
+        {"Q", "T"},
+        {"Q", "O"},
+        {"Q", "H"},
+        {"Q", "Q"}}},
       {"comments are plain lines",
        "[C]\r\n;K=1\r\n#H=2\r\nV=x ; y\r\nW=x # y\r\n; [D]\r\nZ=3\r\n",
-       {{"C", ";K"}, {"C", "K"}, {"C", "#H"}, {"C", "H"}, {"C", "V"}, {"C", "W"}, {"C", "Z"},
+       {{"C", ";K"},
+        {"C", "K"},
+        {"C", "#H"},
+        {"C", "H"},
+        {"C", "V"},
+        {"C", "W"},
+        {"C", "Z"},
         {"D", "Z"}}},
-      {"lines without =", "[N]\r\nK\r\nL =\r\nM= \r\nN\r\n",
+      {"lines without =",
+       "[N]\r\nK\r\nL =\r\nM= \r\nN\r\n",
        {{"N", "K"}, {"N", "L"}, {"N", "M"}, {"N", "X"}}},
       {"duplicate sections",
        "[S]\r\nA=1\r\n[T]\r\nA=t\r\n[s]\r\nA=2\r\nB=3\r\n",
        {{"S", "A"}, {"S", "B"}, {"T", "A"}}},
       {"duplicate keys", "[S]\r\nA=1\r\na=2\r\n A = 3\r\n", {{"S", "A"}}},
-      {"equals in values", "[S]\r\nA=b=c\r\nB==\r\nC= = \r\n",
+      {"equals in values",
+       "[S]\r\nA=b=c\r\nB==\r\nC= = \r\n",
        {{"S", "A"}, {"S", "B"}, {"S", "C"}}},
       {"empty values", "[S]\r\nA=\r\nB=   \r\n", {{"S", "A"}, {"S", "B"}, {"S", "C"}}},
       {"keys before any section", "A=1\r\nB=2\r\n[S]\r\nC=3\r\n", {{"S", "A"}, {"S", "C"}}},
       {"LF line ends", "[S]\nA=1\nB=2\n[T]\nC=3\n", {{"S", "A"}, {"S", "B"}, {"T", "C"}}},
       {"CR line ends", "[S]\rA=1\rB=2\r[T]\rC=3\r", {{"S", "A"}, {"S", "B"}, {"T", "C"}}},
-      {"CRLF line ends", "[S]\r\nA=1\r\nB=2\r\n[T]\r\nC=3\r\n",
+      {"CRLF line ends",
+       "[S]\r\nA=1\r\nB=2\r\n[T]\r\nC=3\r\n",
        {{"S", "A"}, {"S", "B"}, {"T", "C"}}},
       {"no final line break", "[S]\r\nA=1\r\nB=2", {{"S", "A"}, {"S", "B"}}},
       {"blank lines", "\r\n\r\n[S]\r\n\r\n   \r\nA=1\r\n\r\n", {{"S", "A"}}},
       {"long value cut", "[S]\r\nA=" + longValue + "\r\nB=2\r\n", {{"S", "A"}, {"S", "B"}}},
       {"value of 2047", "[S]\r\nA=" + value2047 + "\r\n", {{"S", "A"}}},
       {"long line read whole", longLine, {{"L", "A"}, {"L", "B"}}},
-      {"brackets in section names", "[a]b]\r\nK=1\r\n[c\r\nL=2\r\n[d]x\r\nM=3\r\n",
+      {"brackets in section names",
+       "[a]b]\r\nK=1\r\n[c\r\nL=2\r\n[d]x\r\nM=3\r\n",
        {{"a]b", "K"}, {"a", "K"}, {"a]b", "[c"}, {"a]b", "L"}, {"d", "M"}}},
       {"[ line with =", "[S]\r\n[x=1\r\n", {{"S", "[x"}}},
       {"empty section name", "[]\r\nA=1\r\n[ ]\r\nB=2\r\n", {{"S", "A"}}},
       {"NUL in a value", "[S]\r\nA=ab\0cd\r\nB=2\r\n"s, {{"S", "A"}, {"S", "B"}}},
-      {"Ctrl-Z", "[S]\r\nA=1\x1A\r\nB=\x1A" "2\r\n", {{"S", "A"}, {"S", "B"}}},
+      {"Ctrl-Z",
+       "[S]\r\nA=1\x1A\r\nB=\x1A"
+       "2\r\n",
+       {{"S", "A"}, {"S", "B"}}},
       {"NBSP kept", "[S]\r\nA=\xA0v\xA0\r\n", {{"S", "A"}}},
       {"8-bit text", "[S]\r\nA=Sp\xE4ter \xDF\xFF\x80\r\n", {{"S", "A"}}},
       {"junk without sections", "just some text\r\nno=sections", {{"S", "no"}}},
@@ -83,34 +106,65 @@ std::vector<Case> ReadCases() {
       {"mixed line ends", "[S]\rA=1\rB=2\nC=3\r\n", {{"S", "A"}, {"S", "B"}, {"S", "C"}}},
       {"LF CR line ends", "[S]\n\rA=1\n\rB=2\n\r", {{"S", "A"}, {"S", "B"}}},
       {"a line without = hides a later key", "[S]\r\nK\r\nK=1\r\n", {{"S", "K"}}},
-      {"vertical tab and form feed", "[S]\r\nA=\v1\v\r\nB=\f2\f\r\n\vC\f=3\r\n",
+      {"vertical tab and form feed",
+       "[S]\r\nA=\v1\v\r\nB=\f2\f\r\n\vC\f=3\r\n",
        {{"S", "A"}, {"S", "B"}, {"S", "C"}}},
-      {"other control characters kept", "[S]\r\nA=\x01" "1\x1C\x1D\x1E\x1F\r\nB=\x85x\x85\r\n",
+      {"other control characters kept",
+       "[S]\r\nA=\x01"
+       "1\x1C\x1D\x1E\x1F\r\nB=\x85x\x85\r\n",
        {{"S", "A"}, {"S", "B"}}},
       {"quoted values near the limit",
        "[S]\r\nB=\"" + std::string(2046, 'q') + "\"\r\nC=\"" + std::string(2048, 'q') + "\"\r\n",
        {{"S", "B"}, {"S", "C"}}},
       {"NUL in names", "[S\0x]\r\nA\0y=1\r\n"s, {{"S", "A"}}},
-      {"NUL after quotes and blanks", "[S]\r\nA=\"ab\"\0x\r\nB=ab \0 x\r\n"s,
+      {"NUL after quotes and blanks",
+       "[S]\r\nA=\"ab\"\0x\r\nB=ab \0 x\r\n"s,
        {{"S", "A"}, {"S", "B"}}},
-      {"8-bit names", "[\xC4]\r\n\xE4=1\r\n[\xD6]\r\n\xF6=2\r\n", {{"\xE4", "\xC4"}, {"\xD6", "\xF6"}}},
-      {"header followed by =", "[S]\r\n[x]=1\r\n[S]\r\nY=2\r\n",
+      {"8-bit names",
+       "[\xC4]\r\n\xE4=1\r\n[\xD6]\r\n\xF6=2\r\n",
+       {{"\xE4", "\xC4"}, {"\xD6", "\xF6"}}},
+      {"header followed by =",
+       "[S]\r\n[x]=1\r\n[S]\r\nY=2\r\n",
        {{"S", "[x]"}, {"x", "Y"}, {"x]", "1"}}},
       {"the tool's own file",
        "[Programm]\r\nVersion=0x3\r\nZip=C:\\Programme\\zip.exe\r\nParam=%s -%s %s \"%s\" %s\r\n"
        "Stopprogchecked=2\r\n\r\n[Backup]\r\n0b=Anwendungen\r\n0=C:\\Daten\\*.*\r\n"
        "0p=E:\\Archiv\\\r\n\r\n[SECURITY]\r\n1=AB12CD\r\n",
-       {{"Programm", "Version"}, {"Programm", "Param"}, {"Programm", "Stopprogchecked"},
-        {"Backup", "0b"}, {"Backup", "0p"}, {"security", "1"}, {"Backup", "1b"}}},
+       {{"Programm", "Version"},
+        {"Programm", "Param"},
+        {"Programm", "Stopprogchecked"},
+        {"Backup", "0b"},
+        {"Backup", "0p"},
+        {"security", "1"},
+        {"Backup", "1b"}}},
   };
 }
 
 // Values our engine writes; the platform must read each back unchanged.
 std::vector<std::string> AwkwardValues() {
-  return {"",        " ",       "\t",    "\"",           "'",      "\"\"",       "\"x\"",
-          "'x'",     "\"x'",    " v ",   " \"x\" ",      "a=b",    "; c",        "#",
-          "[S]",     "x\x1A",   "\xA0",  "Sp\xE4ter \xDF", "C:\\x\\", std::string(2046, 'z'),
-          std::string(2047, 'z'), " " + std::string(2045, 'z'), "'" + std::string(2044, 'z') + "'"};
+  return {"",
+          " ",
+          "\t",
+          "\"",
+          "'",
+          "\"\"",
+          "\"x\"",
+          "'x'",
+          "\"x'",
+          " v ",
+          " \"x\" ",
+          "a=b",
+          "; c",
+          "#",
+          "[S]",
+          "x\x1A",
+          "\xA0",
+          "Sp\xE4ter \xDF",
+          "C:\\x\\",
+          std::string(2046, 'z'),
+          std::string(2047, 'z'),
+          " " + std::string(2045, 'z'),
+          "'" + std::string(2044, 'z') + "'"};
 }
 
 std::string Shown(const std::string& text) {
@@ -136,9 +190,9 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                            nullptr) &&
-                  written == bytes.size();
+  const bool ok =
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size();
   return CloseHandle(file) && ok;
 }
 

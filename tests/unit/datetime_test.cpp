@@ -71,6 +71,10 @@ TEST(DateTimeText, DateWithOptionalTimeOrTimeAlone) {
   EXPECT_EQ(ParseDateTime("05.03.2024 22:30:00 trailing", kYear), march5 + EncodeTime(22, 30, 0, 0));
   EXPECT_EQ(ParseDateTime("22:30", kYear), EncodeTime(22, 30, 0, 0));
   EXPECT_FALSE(ParseDateTime("05.03.2024 x", kYear).has_value());
+  // Before 30.12.1899 the day counts backwards but the time of day still runs forward.
+  const auto early = ParseDateTime("01.01.1800 12:00:00", kYear);
+  ASSERT_TRUE(early.has_value());
+  EXPECT_EQ(DateTimeText(*early), "01.01.1800 12:00:00");
   EXPECT_FALSE(ParseDateTime("no date", kYear).has_value());
 }
 
