@@ -66,17 +66,12 @@ TEST_F(BackupTest, JobSourceTargetAndDateTag) {
       {"jmt", "%tag%\\a %tag%\\b", "20240305\\a %tag%\\b"},
   };
   for (const auto& c : cases) {
-    TempFolder dir;
-    FakePlatform fake;
-    fake.exePath = dir.File("Datensicherung.exe");
-    fake.arguments = {"/DIR:1", "/GO"};
     std::string ini = "[Programm]\r\nVersion=3\r\nZip=z.exe\r\nParam=%4:s|%3:s\r\n";
     if (c.datumsformat) ini += std::string("Datumsformat=") + c.datumsformat + "\r\n";
     ini += std::string("[Backup]\r\n0b=A\r\n1b=B\r\n1=") + c.source + "\r\n";
-    dir.Write("Datensicherung.ini", ini);
-    TFMain window(fake);
-    window.Dispatch(&TFMain::FormCreate);
-    window.Dispatch(&TFMain::FormShow);
+    FreshStart run(ini, {"/DIR:1", "/GO"});
+    const FakePlatform& fake = run.platform;
+    run.form.Dispatch(&TFMain::FormShow);
     ASSERT_EQ(fake.launches.size(), 1u);
     // No [Backup] 1p and no [Ziel] 0: the target is empty and the name relative.
     EXPECT_EQ(fake.launches[0].parameters, std::string(c.expected) + "|20240305-0.zip") << c.source;
@@ -114,13 +109,10 @@ TEST_F(BackupTest, CompressionCodesAndAttributeSwitches) {
   for (const char* extension : {"zip", "rar"}) {
     for (const auto& c : cases) {
       for (int archiv = -1; archiv <= 1; ++archiv) {
-        TempFolder dir;
-        FakePlatform fake;
-        fake.exePath = dir.File("Datensicherung.exe");
-        dir.Write("Datensicherung.ini", std::string("[Programm]\r\nVersion=3\r\nZip=z\r\nParam=%1:s|%s|\r\nArchivEndung=") +
-                                            extension + "\r\n");
-        TFMain window(fake);
-        window.Dispatch(&TFMain::FormCreate);
+        FreshStart run(std::string("[Programm]\r\nVersion=3\r\nZip=z\r\nParam=%1:s|%s|\r\nArchivEndung=") +
+                       extension + "\r\n");
+        const FakePlatform& fake = run.platform;
+        TFMain& window = run.form;
         window.StopProg.Checked = false;
         window.Komprimierung.ItemIndex = c.level;
         window.Archiv.ItemIndex = archiv;
@@ -150,12 +142,9 @@ TEST_F(BackupTest, PasswordSwitchGoesAfterTheFirstCharacter) {
       {"%s", "C:\\ x\\", "a -hp\"C:\\ x\\\\\""},
   };
   for (const auto& c : cases) {
-    TempFolder dir;
-    FakePlatform fake;
-    fake.exePath = dir.File("Datensicherung.exe");
-    dir.Write("Datensicherung.ini", std::string("[Programm]\r\nVersion=3\r\nZip=z\r\nParam=") + c.param + "\r\n");
-    TFMain window(fake);
-    window.Dispatch(&TFMain::FormCreate);
+    FreshStart run(std::string("[Programm]\r\nVersion=3\r\nZip=z\r\nParam=") + c.param + "\r\n");
+    const FakePlatform& fake = run.platform;
+    TFMain& window = run.form;
     window.Passwort.Text = c.password;
     window.Dispatch(&TFMain::StartClick);
     ASSERT_EQ(fake.launches.size(), 1u);

@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,20 @@
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
 #include "main/main.h"
+
+// A window started over a settings file of its own (no file when `ini` is nullopt), for tables whose
+// rows each need a fresh start.
+struct FreshStart {
+  explicit FreshStart(const std::optional<std::string>& ini, std::vector<std::string> arguments = {}) {
+    platform.exePath = folder.File("Datensicherung.exe");
+    platform.arguments = std::move(arguments);
+    if (ini) folder.Write("Datensicherung.ini", *ini);
+    form.Dispatch(&TFMain::FormCreate);
+  }
+  TempFolder folder;
+  FakePlatform platform;
+  TFMain form{platform};
+};
 
 // The window's logic over a fake platform, with its settings file in a fresh folder.
 class FormTest : public ::testing::Test {

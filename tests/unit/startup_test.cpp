@@ -10,28 +10,23 @@ using StartupTest = FormTest;
 
 TEST_F(StartupTest, VersionGateEndsTheToolWithoutTouchingTheFile) {
   struct Case {
-    const char* ini;  // nullptr: no settings file
+    std::optional<std::string> ini;  // none: no settings file
     bool passes;
   };
-  const Case cases[] = {{nullptr, false},
+  const Case cases[] = {{std::nullopt, false},
                         {"[Programm]\r\nVersion=2\r\n", false},
                         {"[Programm]\r\nVersion=3a\r\n", false},
                         {"[programm]\r\nversion = 0x3\r\n", true},
                         {"[Programm]\r\nVersion=4\r\n", true}};
   for (const auto& c : cases) {
-    TempFolder dir;
-    FakePlatform fake;
-    fake.exePath = dir.File("Datensicherung.exe");
-    if (c.ini) dir.Write("Datensicherung.ini", c.ini);
-    TFMain window(fake);
-    window.Dispatch(&TFMain::FormCreate);
-    EXPECT_EQ(fake.haltCalls, c.passes ? 0 : 1) << (c.ini ? c.ini : "no file");
+    FreshStart run(c.ini);
+    EXPECT_EQ(run.platform.haltCalls, c.passes ? 0 : 1) << c.ini.value_or("no file");
     if (!c.passes) {
-      ASSERT_EQ(fake.messages.size(), 1u);
-      EXPECT_EQ(fake.messages[0],
+      ASSERT_EQ(run.platform.messages.size(), 1u);
+      EXPECT_EQ(run.platform.messages[0],
                 "Inidatei passt nicht zur Programmversion (3). Programm wird beendet.");
-      EXPECT_EQ(dir.Read("Datensicherung.ini"), c.ini ? c.ini : "");
-      EXPECT_EQ(std::filesystem::exists(dir.File("Datensicherung.ini")), c.ini != nullptr);
+      EXPECT_EQ(run.folder.Read("Datensicherung.ini"), c.ini.value_or(""));
+      EXPECT_EQ(std::filesystem::exists(run.folder.File("Datensicherung.ini")), c.ini.has_value());
     }
   }
 }
@@ -79,12 +74,8 @@ TEST_F(StartupTest, JobListHeightAndWindowHeight) {
     std::string ini = "[Programm]\r\nVersion=3\r\n[Backup]\r\n";
     for (int n = 0; n < c.jobs; ++n) ini += std::to_string(n) + "b=Job " + std::to_string(n) + "\r\n";
     ini += std::to_string(c.jobs + 1) + "b=after a gap\r\n";  // the list ends at the first gap
-    TempFolder dir;
-    FakePlatform fake;
-    fake.exePath = dir.File("Datensicherung.exe");
-    dir.Write("Datensicherung.ini", ini);
-    TFMain window(fake);
-    window.Dispatch(&TFMain::FormCreate);
+    FreshStart run(ini);
+    const TFMain& window = run.form;
     EXPECT_EQ(static_cast<int>(window.Ziel.Items.size()), c.jobs);
     EXPECT_EQ(window.Ziel.Height, c.listHeight) << c.jobs;
     EXPECT_EQ(window.Height, c.windowHeight) << c.jobs;
@@ -128,13 +119,9 @@ TEST_F(StartupTest, CommandLineSwitches) {
        }},
   };
   for (const auto& c : cases) {
-    TempFolder dir;
-    FakePlatform fake;
-    fake.exePath = dir.File("Datensicherung.exe");
-    fake.arguments = c.arguments;
-    dir.Write("Datensicherung.ini", kBasic);
-    TFMain window(fake);
-    window.Dispatch(&TFMain::FormCreate);
+    FreshStart run(kBasic, c.arguments);
+    const FakePlatform& fake = run.platform;
+    const TFMain& window = run.form;
     SCOPED_TRACE(c.arguments.front());
     c.check(window);
     if (c.arguments.front() == "/DIR:/GO") {
@@ -180,14 +167,10 @@ TEST_F(StartupTest, UnreadableScheduleStopsStartUpBeforeJobsAndSwitches) {
       {"Zeit=25:00", "'25:00' ist keine g\xFCltige Uhrzeit."},
   };
   for (const auto& c : cases) {
-    TempFolder dir;
-    FakePlatform fake;
-    fake.exePath = dir.File("Datensicherung.exe");
-    fake.arguments = {"/GO"};
-    dir.Write("Datensicherung.ini", std::string(kBasic) + "[Startzeit]\r\n" + c.startzeit + "\r\n");
-    TFMain window(fake);
-    window.Dispatch(&TFMain::FormCreate);
-    window.Dispatch(&TFMain::FormShow);
+    FreshStart run(std::string(kBasic) + "[Startzeit]\r\n" + c.startzeit + "\r\n", {"/GO"});
+    const FakePlatform& fake = run.platform;
+    const TFMain& window = run.form;
+    run.form.Dispatch(&TFMain::FormShow);
     ASSERT_EQ(fake.errors.size(), 1u) << c.startzeit;
     EXPECT_EQ(fake.errors[0], c.error);
     EXPECT_TRUE(window.Ziel.Items.empty());
