@@ -113,7 +113,7 @@ class Scanner {
 };
 
 bool ScanDate(Scanner& in, int currentYear, DateTime& result) {
-  int day, month, year, digits;
+  int day = 0, month = 0, year = 0, digits = 0;
   if (!in.Number(day, digits) || !in.Char('.') || !in.Number(month, digits)) return false;
   const size_t afterMonth = in.Position();
   if (in.Char('.')) {
@@ -136,7 +136,7 @@ bool ScanDate(Scanner& in, int currentYear, DateTime& result) {
 
 bool ScanTime(Scanner& in, DateTime& result) {
   int marker = in.Marker();
-  int hour, minute, second = 0, millisecond = 0, digits;
+  int hour = 0, minute = 0, second = 0, millisecond = 0, digits = 0;
   if (!in.Number(hour, digits) || !in.Char(':') || !in.Number(minute, digits)) return false;
   if (in.Char(':')) {
     if (!in.Number(second, digits)) return false;
@@ -213,21 +213,21 @@ std::string DateTimeText(DateTime value) {
 
 std::optional<DateTime> ParseDate(const std::string& text, int currentYear) {
   Scanner in(text);
-  DateTime date;
+  DateTime date = 0;
   if (ScanDate(in, currentYear, date) && in.RestIsBlank()) return date;
   return std::nullopt;
 }
 
 std::optional<DateTime> ParseTime(const std::string& text) {
   Scanner in(text);
-  DateTime time;
+  DateTime time = 0;
   if (ScanTime(in, time) && in.RestIsBlank()) return time;
   return std::nullopt;
 }
 
 std::optional<DateTime> ParseDateTime(const std::string& text, int currentYear) {
   Scanner in(text);
-  DateTime date, time = 0;
+  DateTime date = 0, time = 0;
   if (ScanDate(in, currentYear, date)) {
     if (in.RestIsBlank() || ScanTime(in, time)) return Compose(date, time);
     return std::nullopt;
