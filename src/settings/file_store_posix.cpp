@@ -84,6 +84,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
+bool NothingAt(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
 void ReplaceFileContents(const std::string& path, const std::string& bytes) {
   struct stat target {};
   bool exists = false;

@@ -1,6 +1,8 @@
 #include "settings/settings.h"
 
+#include "core/error.h"
 #include "core/intsyntax.h"
+#include "core/texts.h"
 #include "settings/file_store.h"
 #include "settings/ini_document.h"
 
@@ -15,8 +17,11 @@ std::unique_ptr<TSettingsFile> TSettingsFile::Open(const std::string& path, int 
 
 // Read on first use and kept: an operation asks for many keys, and the file is read once.
 IniDocument& TSettingsFile::Document() {
-  if (!document_)
-    document_ = std::make_unique<IniDocument>(ReadWholeFile(path_).value_or(""), path_);
+  if (!document_) {
+    auto bytes = ReadWholeFile(path_);
+    unreadable_ = !bytes && !NothingAt(path_);
+    document_ = std::make_unique<IniDocument>(std::move(bytes).value_or(""), path_);
+  }
   return *document_;
 }
 
@@ -47,6 +52,7 @@ void TSettingsFile::PutText(const std::string& section, const std::string& key,
                             const std::string& value) {
   // Changed on a copy, so that a refused write leaves the object agreeing with the file.
   IniDocument changed = Document();
+  if (unreadable_) throw EError(FormatMessage1(texts::CannotWrite, path_));
   if (!changed.Put(section, key, value)) return;
   ReplaceFileContents(path_, changed.Bytes());
   *document_ = std::move(changed);

@@ -42,4 +42,7 @@ class TSettingsFile {
   std::string path_;
   int currentYear_;
   std::unique_ptr<IniDocument> document_;
+  // The file was there but could not be read: it answers with defaults, and is never
+  // replaced by what little this object knows.
+  bool unreadable_ = false;
 };

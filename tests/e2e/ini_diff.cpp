@@ -288,6 +288,20 @@ void CheckFileStore(Run& run) {
   run.Check("file held without sharing refused", error == refused, error);
   run.Check("held file unchanged", ReadBytes(path) == "[S]\r\nK=w\r\n", ReadBytes(path));
 
+  // Held while the object reads it, free again when it writes: what could not be read must
+  // not be replaced by a file that holds only the new key.
+  {
+    TSettingsFile settings(path);
+    const HANDLE locked = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::string read = settings.GetText("S", "K", "<default>");
+    CloseHandle(locked);
+    error = ErrorOf([&] { settings.PutText("S", "L", "z"); });
+    run.Check("file unreadable at the read answers defaults", read == "<default>", read);
+    run.Check("file unreadable at the read is not replaced", error == refused, error);
+    run.Check("unreadable file unchanged", ReadBytes(path) == "[S]\r\nK=w\r\n", ReadBytes(path));
+  }
+
   const std::string lost = run.Folder() + "\\gone\\store.ini";
   error = ErrorOf([&] { TSettingsFile(lost).PutText("S", "K", "v"); });
   run.Check("missing folder refused", error == "In " + lost + " kann nicht geschrieben werden",
