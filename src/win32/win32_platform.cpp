@@ -3,8 +3,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <cmath>
-
 #include "core/texts.h"
 #include "win32/wide_text.h"
 
@@ -32,7 +30,7 @@ SYSTEMTIME ToSystemTime(DateTime value) {
   result.wMonth = static_cast<WORD>(date.month);
   result.wDay = static_cast<WORD>(date.day);
   // Day 0, 30 December 1899, was a Saturday.
-  const long long days = static_cast<long long>(std::floor(value));
+  const auto days = static_cast<long long>(WholeDays(value));
   result.wDayOfWeek = static_cast<WORD>(((days + 6) % 7 + 7) % 7);
   result.wHour = static_cast<WORD>(time.hour);
   result.wMinute = static_cast<WORD>(time.minute);
@@ -42,8 +40,8 @@ SYSTEMTIME ToSystemTime(DateTime value) {
 }
 
 DateTime FromSystemTime(const SYSTEMTIME& time) {
-  return EncodeDate(time.wYear, time.wMonth, time.wDay) +
-         EncodeTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+  return WithTime(EncodeDate(time.wYear, time.wMonth, time.wDay),
+                  EncodeTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds));
 }
 
 TWin32Platform::TWin32Platform() : random_(ClockSeed()) {}

@@ -1,6 +1,7 @@
 # Our INI engine against the platform's own profile functions, on the same tricky files.
 add_executable(ini_diff ${CMAKE_CURRENT_LIST_DIR}/ini_diff.cpp)
 target_link_libraries(ini_diff PRIVATE dslogic)
+target_include_directories(ini_diff PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 
 # The shared prefix of the end-to-end tests when they set one up, else Wine's default.
 if(DEFINED DS_WINE_ENVIRONMENT)

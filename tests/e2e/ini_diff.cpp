@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "fakes/error_of.h"
 #include "settings/file_store.h"
 #include "settings/ini_document.h"
 #include "settings/settings.h"
@@ -252,15 +253,6 @@ class Run {
   int passed_ = 0;
   int failed_ = 0;
 };
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 // The settings file replaced through the platform's file functions.
 void CheckFileStore(Run& run) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/error.h"
+#include "fakes/error_of.h"
 #include "fakes/temp_folder.h"
 #include "settings/file_store.h"
 
@@ -29,15 +30,6 @@ std::set<std::string> Entries(const fs::path& folder) {
   for (const auto& entry : fs::directory_iterator(folder))
     names.insert(entry.path().filename().string());
   return names;
-}
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EError& e) {
-    return e.what();
-  }
-  return "(no error)";
 }
 
 class Settings : public testing::Test {
