@@ -22,6 +22,8 @@ inline constexpr const char* Sofort = "Sofort";
 inline constexpr const char* Spaeter = "Sp\xE4ter";
 inline constexpr const char* StopProg = "Programm schlie\xDF" "en";
 inline constexpr const char* StatusPanel0 = "Zielverzeichnis:";
+// The name screen readers announce for the picture button, and its tooltip.
+inline constexpr const char* PwSave = "Kennwort speichern";
 
 inline constexpr const char* Kompression[] = {"Speichern", "Schnellste", "Schnell",
                                               "Normal",    "Gut",        "Beste"};
@@ -29,6 +31,7 @@ inline constexpr const char* ArchivItems[] = {"ignorieren", "Archiv gesetzt"};
 inline constexpr const char* DesignJobs[] = {"Anwendungen", "Dokumente"};
 
 inline constexpr const char* FolderDialogTitle = "Verzeichniswahl";
+inline constexpr const char* WindowNotCreated = "Das Fenster %s kann nicht angelegt werden";
 
 // Messages.
 inline constexpr const char* VersionGate =

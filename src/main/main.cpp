@@ -4,12 +4,15 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "core/error.h"
 #include "core/intsyntax.h"
 #include "core/textformat.h"
 #include "core/texts.h"
+#include "main/control_table.h"
 #include "main/password_store.h"
 #include "settings/settings.h"
 
@@ -101,28 +104,33 @@ std::string ErrorBoxText(const std::string& message) {
   return message;
 }
 
+namespace {
+
+// A control's initial caption, items and height, as its row declares them.
+template <typename State>
+void Declare(State& state, const ControlRow& row) {
+  if constexpr (requires { state.Caption; })
+    if (row.caption) state.Caption = row.caption;
+  if constexpr (requires { state.Panel0; }) state.Panel0 = row.caption;
+  if constexpr (requires { state.Items; }) state.Items.assign(row.items.begin(), row.items.end());
+  if constexpr (requires { state.Height; }) state.Height = row.bounds.height;
+}
+
+}  // namespace
+
 TFMain::TFMain(IPlatform& platform) : platform_(platform) {
   Caption = texts::WindowCaption;
-  Start.Caption = texts::Start;
-  Ende.Caption = texts::Ende;
-  StatusBar1.Panel0 = texts::StatusPanel0;
-  changepath.Caption = texts::ChangePath;
-  GroupBox1.Caption = texts::GroupDatum;
-  kompbox.Caption = texts::GroupKomprimierung;
-  Komprimierung.Items.assign(std::begin(texts::Kompression), std::end(texts::Kompression));
-  GroupBox2.Caption = texts::GroupArchiv;
-  Archiv.Items.assign(std::begin(texts::ArchivItems), std::end(texts::ArchivItems));
+  for (const ControlRow& row : kControls)
+    std::visit(
+        [&](auto member) {
+          if constexpr (!std::is_same_v<decltype(member), std::monostate>)
+            Declare(this->*member, row);
+        },
+        row.state);
   Archiv.ItemIndex = 0;
-  GroupBox3.Caption = texts::GroupPasswort;
-  Ziel.Caption = texts::ZielCaption;
-  Ziel.Items.assign(std::begin(texts::DesignJobs), std::end(texts::DesignJobs));
-  Zeitbox.Caption = texts::Zeitbox;
-  sofort.Caption = texts::Sofort;
   sofort.Checked = true;
-  spaeter.Caption = texts::Spaeter;
   Uhrzeit.Enabled = false;
   Tag.Enabled = false;
-  StopProg.Caption = texts::StopProg;
   StopProg.Checked = true;
 }
 

@@ -189,7 +189,7 @@ const Placed kLayout[] = {
     {"GroupBox2", ID_GroupBox2, {211, 0, 105, 41}, "Archiv-Bit"},
     {"Archiv", ID_Archiv, {5, 15, 96, 21}, nullptr},
     {"GroupBox3", ID_GroupBox3, {0, 46, 316, 65}, "Passwort"},
-    {"pwsave", ID_pwsave, {270, 40, 23, 22}, ""},
+    {"pwsave", ID_pwsave, {270, 40, 23, 22}, "Kennwort speichern"},  // not drawn
     {"Passwort", ID_Passwort, {5, 15, 256, 22}, ""},
     {"Passwort2", ID_Passwort2, {5, 40, 256, 22}, ""},
     {"Ziel", ID_Ziel, {0, 115, 116, 66}, "Sichern von"},
