@@ -179,9 +179,10 @@ void TMainWindow::Layout() {
   const ui::Scale& s = look_.scale;
   RECT client;
   GetClientRect(window_, &client);
-  const int statusTop = client.bottom - s(kStatusHeight);
+  const int statusHeight = s(clientHeight_) - s(clientHeight_ - kStatusHeight);
+  const int statusTop = client.bottom - statusHeight;
   SetWindowPos(WidgetOf(ID_StatusBar1).Handle(), nullptr, 0, statusTop, client.right,
-               s(kStatusHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+               statusHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowPos(WidgetOf(ID_Panel1).Handle(), nullptr, 0, 0,
                s(FindControl(ID_Panel1)->bounds.width), statusTop, SWP_NOZORDER | SWP_NOACTIVATE);
 }

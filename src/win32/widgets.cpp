@@ -190,8 +190,9 @@ void Widget::Create(const ControlRow& row, HWND parent, bool startsGroup) {
 
 void Widget::ApplyLook(const Look& look) { SetFont(window_, look.font); }
 
-void Widget::Place(ControlBounds b, const Scale& s) {
-  Move(window_, s(b.left), s(b.top), s(b.width), s(b.height));
+void Widget::Place(ControlBounds bounds, const Scale& scale) {
+  const ControlBounds b = scale(bounds);
+  Move(window_, b.left, b.top, b.width, b.height);
 }
 
 void Widget::PushEnabledVisible(const TControl& state) {
@@ -278,8 +279,9 @@ DWORD DropDownList::Style(bool) const {
 void DropDownList::Place(ControlBounds bounds, const Scale& s) {
   // The window's height includes the opened list; the closed box takes its height from the
   // height of the selection field, which is tuned to give the closed box the wanted height.
-  const int height = s(bounds.height);
-  Move(window_, s(bounds.left), s(bounds.top), s(bounds.width), height + s(8 * 14));
+  const ControlBounds b = s(bounds);
+  const int height = b.height;
+  Move(window_, b.left, b.top, b.width, height + s(8 * 14));
   // Some versions report the field's height with a padding that setting it does not take,
   // so the correction is measured once more.
   LRESULT fieldHeight = Send(window_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1));
@@ -387,7 +389,7 @@ void RadioGroup::Push(const TRadioGroup& state) {
     bounds_.height = state.Height;
     RECT box;
     GetClientRect(window_, &box);
-    SetWindowPos(window_, nullptr, 0, 0, box.right, look_.scale(state.Height),
+    SetWindowPos(window_, nullptr, 0, 0, box.right, look_.scale(bounds_).height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ArrangeItems();
   }

@@ -19,6 +19,11 @@ namespace ui {
 struct Scale {
   int dpi = 96;
   int operator()(int pixels) const { return MulDiv(pixels, dpi, 96); }
+  // The edges scale, so that controls that meet at 96 DPI still meet.
+  ControlBounds operator()(ControlBounds b) const {
+    return {(*this)(b.left), (*this)(b.top), (*this)(b.left + b.width) - (*this)(b.left),
+            (*this)(b.top + b.height) - (*this)(b.top)};
+  }
 };
 
 // What the controls are drawn with at the window's DPI.

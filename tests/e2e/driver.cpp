@@ -35,35 +35,9 @@ std::unique_ptr<Process> Case::Start(const std::string& arguments) const {
 // ---------------------------------------------------------------- the main window
 
 int ParentOf(int id) {
-  switch (id) {
-    case ID_Panel2:
-    case ID_GroupBox3:
-    case ID_Ziel:
-    case ID_Zeitbox:
-    case ID_StopProg:
-      return ID_Panel1;
-    case ID_GroupBox1:
-    case ID_kompbox:
-    case ID_GroupBox2:
-      return ID_Panel2;
-    case ID_Datum:
-      return ID_GroupBox1;
-    case ID_Komprimierung:
-      return ID_kompbox;
-    case ID_Archiv:
-      return ID_GroupBox2;
-    case ID_pwsave:
-    case ID_Passwort:
-    case ID_Passwort2:
-      return ID_GroupBox3;
-    case ID_sofort:
-    case ID_spaeter:
-    case ID_Uhrzeit:
-    case ID_Tag:
-      return ID_Zeitbox;
-    default:
-      return id >= ID_ZielItem0 ? ID_Ziel : 0;
-  }
+  if (id >= ID_ZielItem0) return ID_Ziel;
+  const ControlRow* row = FindControl(id);
+  return row ? row->parent : 0;
 }
 
 HWND MainWindow::operator[](int id) const {
@@ -214,7 +188,8 @@ namespace {
 
 std::vector<e2e::Scenario> AllScenarios() {
   std::vector<e2e::Scenario> all = e2e::kStartupScenarios;
-  all.insert(all.end(), e2e::kRunScenarios.begin(), e2e::kRunScenarios.end());
+  for (const auto* more : {&e2e::kRunScenarios, &e2e::kWindowScenarios})
+    all.insert(all.end(), more->begin(), more->end());
   return all;
 }
 
@@ -242,6 +217,11 @@ int WriteWindowRect(int seconds, const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Sees the program's windows in real pixels at every display scale.
+  using SetAwareness = BOOL(WINAPI*)(HANDLE);
+  if (auto set = reinterpret_cast<SetAwareness>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext"))))
+    set(reinterpret_cast<HANDLE>(-4));  // per monitor, version 2
   if (argc == 4 && std::strcmp(argv[1], "--window-rect") == 0)
     return WriteWindowRect(std::atoi(argv[2]), argv[3]);
   std::vector<e2e::Scenario> scenarios = AllScenarios();
