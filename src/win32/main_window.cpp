@@ -114,10 +114,9 @@ void TMainWindow::Create() {
                               0, 0, nullptr, nullptr, ui::Instance(), this),
               "TFMain");
   platform_.SetMainWindow(window_);
+  LoadLook(DpiOf(window_));
   CreateControls();
-  ApplyDpi(DpiOf(window_));
   SizeWindow();
-  Push();
 }
 
 // Creation order is tab order within each parent.
@@ -132,7 +131,7 @@ void TMainWindow::CreateControls() {
       if (!dynamic_cast<ui::Mirror<StateOf<decltype(member)>>*>(widget.get()))
         ui::Checked(nullptr, row.name);  // the row's kind does not fit its state
     });
-    widget->Create(row, parent, startsGroup);
+    widget->Create(row, parent, startsGroup, look_);
     widgets_.push_back(std::move(widget));
   }
 }
@@ -142,10 +141,8 @@ ui::Widget& TMainWindow::WidgetOf(int id) {
   return *widgets_.at(static_cast<size_t>(row - kControls));
 }
 
-// Fonts, pictures and every place for a DPI; at 96 DPI every pixel is the design's.
-void TMainWindow::ApplyDpi(int dpi) {
-  const ui::Look old = look_;
-  const HICON oldIcons[] = {icon_, smallIcon_};
+// Fonts and pictures for a DPI.
+void TMainWindow::LoadLook(int dpi) {
   const ui::Scale scale{dpi};
   look_ = {scale, MakeFont(L"MS Sans Serif", scale), MakeFont(L"Arial", scale),
            LoadIconSized(IDI_PWSAVE, scale(16))};
@@ -153,14 +150,20 @@ void TMainWindow::ApplyDpi(int dpi) {
   smallIcon_ = LoadIconSized(IDI_APP, IconSize(SM_CXSMICON, dpi));
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+}
+
+// Everything anew for another DPI; the old fonts and pictures go once nothing uses them.
+void TMainWindow::ApplyDpi(int dpi) {
+  const ui::Look old = look_;
+  const HICON oldIcons[] = {icon_, smallIcon_};
+  LoadLook(dpi);
   for (size_t i = 0; i < widgets_.size(); ++i) {
     widgets_[i]->ApplyLook(look_);
-    widgets_[i]->Place(kControls[i].bounds, scale);
+    widgets_[i]->Place(kControls[i].bounds, look_.scale);
   }
   Layout();
   FreeLook(old);
-  for (HICON icon : oldIcons)
-    if (icon) DestroyIcon(icon);
+  for (HICON icon : oldIcons) DestroyIcon(icon);
 }
 
 // The client area is the 96-DPI one scaled.
@@ -357,8 +360,8 @@ void TMainWindow::OnActivate(bool active) {
 }
 
 // User input reaches the logic one way: the control's state takes what the user did, then
-// the control's handler runs. A disabled or hidden control takes nothing (Enter still sends
-// "Starten" a click when it is disabled).
+// the control's handler runs. Enter and Esc report a click of "Starten" and "Abbruch" even
+// when these are disabled or hidden; such a click is nobody's.
 void TMainWindow::OnInput(int id, UINT code) {
   for (size_t i = 0; i < widgets_.size(); ++i) {
     ui::Widget& widget = *widgets_[i];
@@ -369,7 +372,7 @@ void TMainWindow::OnInput(int id, UINT code) {
       using State = StateOf<decltype(member)>;
       State& state = form_.*member;
       if constexpr (std::is_base_of_v<TControl, State>)
-        if (!state.Enabled || !state.Visible) return;
+        if ((id == IDOK || id == IDCANCEL) && (!state.Enabled || !state.Visible)) return;
       static_cast<ui::Mirror<State>&>(widget).Pull(state, id);
       taken = true;
     });

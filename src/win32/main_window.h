@@ -21,8 +21,8 @@ class TMainWindow {
   TMainWindow(const TMainWindow&) = delete;
   TMainWindow& operator=(const TMainWindow&) = delete;
 
-  // Creates the window, hidden, and its controls from the form's state; raises an error
-  // when a window cannot be created.
+  // Creates the window, hidden, and its controls; running the start-up handler then mirrors
+  // the form's state into them. Raises an error when a window cannot be created.
   void Create();
 
   // Runs a handler of the form (errors are shown by the form) and mirrors the outcome.
@@ -40,6 +40,7 @@ class TMainWindow {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
+  void LoadLook(int dpi);
   void ApplyDpi(int dpi);
   void SizeWindow();
   void Layout();

@@ -178,14 +178,16 @@ std::unique_ptr<Widget> MakeWidget(ControlKind kind) {
 
 // --- Widget
 
-void Widget::Create(const ControlRow& row, HWND parent, bool startsGroup) {
+void Widget::Create(const ControlRow& row, HWND parent, bool startsGroup, const Look& look) {
   id_ = row.id;
-  window_ = Checked(
-      CreateWindowExW(ExStyle(), WindowClass(), L"", WS_CHILD | Style(startsGroup), 0, 0, 0, 0,
-                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), Instance(),
-                      nullptr),
-      row.name);
-  Created(row);
+  const ControlBounds b = look.scale(row.bounds);
+  window_ = Checked(CreateWindowExW(ExStyle(), WindowClass(), L"", WS_CHILD | Style(startsGroup),
+                                    b.left, b.top, b.width, b.height, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
+                                    Instance(), nullptr),
+                    row.name);
+  ApplyLook(look);
+  Created(row, look);
 }
 
 void Widget::ApplyLook(const Look& look) { SetFont(window_, look.font); }
@@ -213,7 +215,7 @@ void PushButton::Push(const TButton& state) {
 
 // --- GlyphButton
 
-void GlyphButton::Created(const ControlRow& row) {
+void GlyphButton::Created(const ControlRow& row, const Look&) {
   SetWindowSubclass(window_, GlyphButtonProc, 1, 0);
   // The tooltip belongs to the main window and goes with it.
   HWND tip = Checked(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0,
@@ -259,7 +261,7 @@ void CheckBox::Pull(TCheckBox& state, int) {
 
 DWORD GroupBox::Style(bool) const { return GroupBoxStyle(); }
 
-void GroupBox::Created(const ControlRow&) { SetWindowSubclass(window_, GroupBoxProc, 1, 0); }
+void GroupBox::Created(const ControlRow&, const Look&) { SetWindowSubclass(window_, GroupBoxProc, 1, 0); }
 
 void GroupBox::Push(const TGroupBox& state) {
   PushCaption(state.Caption);
@@ -314,7 +316,7 @@ void DropDownList::Pull(TComboBox& state, int) {
 
 // --- PasswordEdit
 
-void PasswordEdit::Created(const ControlRow&) {
+void PasswordEdit::Created(const ControlRow&, const Look&) {
   Send(window_, EM_SETPASSWORDCHAR, 0x2022);  // "•"
   Send(window_, EM_SETLIMITTEXT, 0);          // no limit beyond the system's own
 }
@@ -341,7 +343,7 @@ const wchar_t* DateTimePicker::WindowClass() const { return DATETIMEPICK_CLASSW;
 
 bool DateTimePicker::IsInput(UINT code) const { return code == DTN_DATETIMECHANGE; }
 
-void DateTimePicker::Created(const ControlRow&) {
+void DateTimePicker::Created(const ControlRow&, const Look&) {
   // The German forms, whatever the regional settings of the machine.
   const wchar_t* format = time_ ? L"HH:mm:ss" : L"dd.MM.yyyy";
   Send(window_, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(format));
@@ -366,7 +368,7 @@ void DateTimePicker::Pull(TDateTimePicker& state, int) {
 
 DWORD RadioGroup::Style(bool) const { return GroupBoxStyle(); }
 
-void RadioGroup::Created(const ControlRow& row) {
+void RadioGroup::Created(const ControlRow& row, const Look&) {
   bounds_ = row.bounds;
   SetWindowSubclass(window_, GroupBoxProc, 1, 0);
 }

@@ -44,7 +44,8 @@ class Widget {
  public:
   virtual ~Widget() = default;
   HWND Handle() const { return window_; }
-  void Create(const ControlRow& row, HWND parent, bool startsGroup);
+  // Creates the control at its place and in its look.
+  void Create(const ControlRow& row, HWND parent, bool startsGroup, const Look& look);
   // Font and pictures of a new DPI, then the row's place scaled.
   virtual void ApplyLook(const Look& look);
   virtual void Place(ControlBounds bounds, const Scale& scale);
@@ -56,7 +57,7 @@ class Widget {
   virtual DWORD Style(bool startsGroup) const = 0;
   virtual DWORD ExStyle() const { return 0; }
   virtual const wchar_t* WindowClass() const { return L"BUTTON"; }
-  virtual void Created(const ControlRow& /*row*/) {}
+  virtual void Created(const ControlRow& /*row*/, const Look& /*look*/) {}
   void PushEnabledVisible(const TControl& state);
   void PushCaption(const std::string& caption);
 
@@ -98,7 +99,7 @@ class GlyphButton : public PushButton {
 
  protected:
   DWORD Style(bool) const override { return BS_PUSHBUTTON | BS_ICON | BS_FLAT; }
-  void Created(const ControlRow& row) override;
+  void Created(const ControlRow& row, const Look& look) override;
 };
 
 // A check box, or a radio button that does not tick itself: the logic decides.
@@ -124,7 +125,7 @@ class GroupBox : public Mirror<TGroupBox> {
  protected:
   DWORD Style(bool) const override;
   DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
-  void Created(const ControlRow& row) override;
+  void Created(const ControlRow& row, const Look& look) override;
 };
 
 class Panel : public Widget {
@@ -144,6 +145,7 @@ class DropDownList : public Mirror<TComboBox> {
  protected:
   DWORD Style(bool) const override;
   const wchar_t* WindowClass() const override { return L"COMBOBOX"; }
+  void Created(const ControlRow& row, const Look& look) override { Place(row.bounds, look.scale); }
 
  private:
   std::optional<std::vector<std::string>> items_;
@@ -162,7 +164,7 @@ class PasswordEdit : public Mirror<TEdit> {
   DWORD Style(bool) const override { return ES_PASSWORD | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP; }
   DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
   const wchar_t* WindowClass() const override { return L"EDIT"; }
-  void Created(const ControlRow& row) override;
+  void Created(const ControlRow& row, const Look& look) override;
 
  private:
   std::optional<std::string> text_;
@@ -179,7 +181,7 @@ class DateTimePicker : public Mirror<TDateTimePicker> {
   DWORD Style(bool) const override;
   DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
   const wchar_t* WindowClass() const override;
-  void Created(const ControlRow& row) override;
+  void Created(const ControlRow& row, const Look& look) override;
 
  private:
   bool time_;
@@ -200,7 +202,7 @@ class RadioGroup : public Mirror<TRadioGroup> {
  protected:
   DWORD Style(bool) const override;
   DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
-  void Created(const ControlRow& row) override;
+  void Created(const ControlRow& row, const Look& look) override;
 
  private:
   void CreateItems(const std::vector<std::string>& items, bool enabled);

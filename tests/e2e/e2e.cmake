@@ -46,6 +46,8 @@ foreach(scenario IN LISTS DS_E2E_SCENARIOS)
   set_tests_properties(e2e_${scenario} PROPERTIES ENVIRONMENT "${DS_WINE_ENVIRONMENT}"
                                                   TIMEOUT 180)
 endforeach()
+# Tab walks the focus, which another test's window coming up on the same desktop would take.
+set_tests_properties(e2e_tab_order PROPERTIES RUN_SERIAL TRUE)
 
 # The window at each display scale. The scale is the Wine prefix's, so these run alone; each
 # leaves a screenshot in e2e/screenshots.
