@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <functional>
+#include <limits>
 #include <string>
 #include <type_traits>
 #include <variant>
 #include <vector>
 
+#include "core/cp1252.h"
 #include "core/error.h"
 #include "core/intsyntax.h"
 #include "core/textformat.h"
@@ -56,6 +59,19 @@ std::string ExpandDateTag(std::string source, const std::string& form, DateTime 
     folder = TwoDigit(d.day) + "." + TwoDigit(d.month) + "." + std::to_string(d.year) + "\\";
   source.insert(at, folder);
   return source;
+}
+
+// The number after `number`. [Last] Nr must read back, so after the largest the count
+// starts again at 0; the search for a free name then skips what is there.
+std::int32_t NextNumber(std::int32_t number) {
+  return number == std::numeric_limits<std::int32_t>::max() ? 0 : number + 1;
+}
+
+// The first number from `first` on whose archive does not exist yet.
+std::int32_t FreeNumber(std::int32_t first, const std::function<bool(std::int32_t)>& taken) {
+  std::int32_t number = first;
+  while (taken(number)) number = NextNumber(number);
+  return number;
 }
 
 std::string CompressionCode(int index, const std::string& extension) {
@@ -150,9 +166,9 @@ void TFMain::Dispatch(Handler handler) {
     (this->*handler)();
     return;
   } catch (const EError& error) {
-    message = error.what();
+    message = error.Shown();
   } catch (const std::exception& error) {
-    message = error.what();
+    message = Utf8FromCp1252(error.what());
   }
   showingError_ = true;
   platform_.ShowError(ErrorBoxText(message));
@@ -175,8 +191,17 @@ void TFMain::FormCreate() {
 
   const int year = DecodeDate(now).year;
   auto settings = TSettingsFile::Open(SettingsPath(), year);
-  if (settings->GetInteger("Programm", "Version", 0) < 3) {
-    platform_.ShowMessage(texts::VersionGate);
+  std::int32_t version = 0;
+  try {
+    version = settings->GetInteger("Programm", "Version", 0);
+  } catch (const EError& error) {
+    // A file that is there but cannot be read ends the tool as a missing one does, but says why.
+    platform_.ShowError(ErrorBoxText(error.Shown()));
+    platform_.Halt();
+    return;
+  }
+  if (version < 3) {
+    platform_.ShowMessage(Utf8FromCp1252(texts::VersionGate));
     platform_.Halt();
     return;
   }
@@ -302,6 +327,8 @@ void TFMain::StartClick() {
 }
 
 void TFMain::DoBackup() {
+  // A password that would reach the archiver altered is refused before anything is recorded.
+  if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
   auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
   const std::string program = settings->GetText("Programm", "Zip", "");
   const std::string pattern = settings->GetText("Programm", "Param", "");
@@ -312,6 +339,9 @@ void TFMain::DoBackup() {
   std::string target = settings->GetText("Backup", job + "p", Zielpfad);
   AppendBackslash(target);
 
+  // From reading [Last] to writing it, no other run of this settings file comes between, so
+  // that no two runs get the same name.
+  settings->Lock();
   const DateTime last = settings->GetDateTime("Last", "Datum", 0);
   const std::int32_t lastNumber = settings->GetInteger("Last", "Nr", 0);
 
@@ -319,15 +349,13 @@ void TFMain::DoBackup() {
 
   const std::string ds = DateText(Datum.Value);
   const std::string stem = target + ds.substr(6, 4) + ds.substr(3, 2) + ds.substr(0, 2) + "-";
-  std::int64_t number = WholeDays(Datum.Value) == WholeDays(last) ? std::int64_t{lastNumber} + 1 : 0;
-  std::string archive;
-  do {
-    archive = stem + std::to_string(number) + "." + Endung;
-    ++number;
-  } while (platform_.FileExists(archive));
+  const std::int32_t used = FreeNumber(
+      WholeDays(Datum.Value) == WholeDays(last) ? NextNumber(lastNumber) : 0,
+      [&](std::int32_t number) { return platform_.FileExists(ArchiveName(stem, number)); });
+  const std::string archive = ArchiveName(stem, used);
 
-  settings->PutDateTime("Last", "Datum", WholeDays(Datum.Value));
-  settings->PutText("Last", "Nr", std::to_string(number - 1));
+  settings->PutTexts({{"Last", "Datum", DateTimeText(WholeDays(Datum.Value))},
+                      {"Last", "Nr", std::to_string(used)}});
   settings.reset();
 
   std::string parameters =
@@ -340,8 +368,16 @@ void TFMain::DoBackup() {
   if (StopProg.Checked) platform_.Terminate();
 }
 
+std::string TFMain::ArchiveName(const std::string& stem, std::int32_t number) const {
+  return stem + std::to_string(number) + "." + Endung;
+}
+
 void TFMain::RunArchiver(const std::string& program, const std::string& parameters) {
-  if (!program.empty()) platform_.ShellOpen(program, parameters);
+  if (program.empty()) return;
+  // The system would cut a longer line, and the archiver would get another archive name.
+  if (program.size() + parameters.size() + 3 > kCommandLineLimit)
+    throw EError(texts::CommandLineTooLong);
+  platform_.ShellOpen(program, parameters);
 }
 
 // ---------------------------------------------------------------- deferred start
@@ -399,9 +435,10 @@ void TFMain::RestorePassword(TSettingsFile& settings) {
 
 void TFMain::pwsaveClick() {
   if (Passwort2.Text != Passwort.Text) {
-    platform_.ShowMessage(texts::PasswordMismatch);
+    platform_.ShowMessage(Utf8FromCp1252(texts::PasswordMismatch));
     return;
   }
+  if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
   auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
   platform_.Randomize();
   const auto value =

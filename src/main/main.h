@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "core/datetime.h"
@@ -83,11 +84,15 @@ class TFMain {
   void DoBackup();
   void ArmDeferredStart();
   void RunArchiver(const std::string& program, const std::string& parameters);
+  std::string ArchiveName(const std::string& stem, std::int32_t number) const;
   int CurrentYear();
 
   IPlatform& platform_;
   bool showingError_ = false;
 };
+
+// The longest command line the system passes whole: program in quotes, a blank, parameters.
+inline constexpr std::size_t kCommandLineLimit = 32767;
 
 // "3" becomes "03", "12" stays "12".
 std::string TwoDigit(int n);

@@ -1,5 +1,5 @@
 # Our INI engine against the platform's own profile functions, on the same tricky files.
-add_executable(ini_diff ${CMAKE_CURRENT_LIST_DIR}/ini_diff.cpp)
+add_executable(ini_diff ${CMAKE_CURRENT_LIST_DIR}/ini_diff.cpp ${CMAKE_SOURCE_DIR}/src/win32/wide_text.cpp)
 target_link_libraries(ini_diff PRIVATE dslogic)
 target_include_directories(ini_diff PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 

@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <set>
+
+#include "core/cp1252.h"
+#include "core/texts.h"
 #include "unit/form_fixture.h"
 
 namespace {
@@ -185,14 +189,57 @@ TEST_F(BackupTest, UnwritableSettingsStopTheRunBeforeTheLaunch) {
   EXPECT_EQ(Ini(), kBasic);
 }
 
-TEST_F(BackupTest, LongProgramAndParameterTextsArePassedWhole) {
-  const std::string program = "C:\\" + std::string(120, 'p') + "\\archiver.exe";
-  Settings("[Programm]\r\nVersion=3\r\nZip=" + program + "\r\nParam=%s " + std::string(400, 'q') + "\r\n");
-  Create();
+// Up to the longest command line the system passes whole; beyond it nothing is launched
+// rather than a cut line that names another archive. Sixteen copies of a 2000-character
+// source make a parameter text of 32002 characters.
+TEST_F(BackupTest, LongProgramAndParameterTextsArePassedWholeOrNotAtAll) {
+  std::string param = "%s ";
+  for (int i = 0; i < 16; ++i) param += "%4:s";
+  const std::string source(2000, 'q');
+  for (const std::size_t programLength : {kCommandLineLimit - 32002 - 3, kCommandLineLimit - 32002 - 2}) {
+    const std::string program = "C:\\" + std::string(programLength - 9, 'p') + "\\a.exe";
+    FreshStart run("[Programm]\r\nVersion=3\r\nZip=" + program + "\r\nParam=" + param +
+                   "\r\n[Backup]\r\n0b=Job\r\n0=" + source + "\r\n");
+    run.form.Dispatch(&TFMain::StartClick);
+    const FakePlatform& fake = run.platform;
+    if (programLength + 3 + 32002 <= kCommandLineLimit) {
+      ASSERT_EQ(fake.launches.size(), 1u);
+      EXPECT_EQ(fake.launches[0].program, program);
+      EXPECT_EQ(fake.launches[0].parameters.size(), 32002u);
+    } else {
+      EXPECT_TRUE(fake.launches.empty());
+      EXPECT_EQ(fake.errors, std::vector<std::string>{std::string(texts::CommandLineTooLong) + "."});
+    }
+  }
+}
+
+// [Last] Nr must read back: after the largest number the count starts again at 0.
+TEST_F(BackupTest, LargestNumberIsFollowedByTheFirstFreeFromZero) {
+  struct Case {
+    std::set<std::string> existing;
+    const char* name;
+  };
+  const Case cases[] = {{{}, "20240305-0.zip"}, {{"E:\\Archiv\\20240305-0.zip"}, "20240305-1.zip"}};
+  for (const Case& c : cases) {
+    FreshStart run(std::string(kBasic) + "[Last]\r\nDatum=05.03.2024\r\nNr=2147483647\r\n");
+    run.platform.existingFiles = c.existing;
+    run.form.Dispatch(&TFMain::StartClick);
+    ASSERT_EQ(run.platform.launches.size(), 1u);
+    EXPECT_NE(run.platform.launches[0].parameters.find(c.name), std::string::npos);
+    const std::string nr = std::string(c.name).substr(9, 1);
+    EXPECT_NE(run.folder.Read("Datensicherung.ini").find("Nr=" + nr + "\r\n"), std::string::npos);
+  }
+}
+
+// The window hands over a character Windows-1252 lacks as kUnconvertible.
+TEST_F(BackupTest, PasswordWithoutWindows1252FormIsRefusedBeforeAnythingIsRecorded) {
+  Settings(kBasic);
+  Create({"/NOSTOP"});
+  form.Passwort.Text = std::string(1, kUnconvertible) + "mega-" + kUnconvertible;
   Start();
-  ASSERT_EQ(platform.launches.size(), 1u);
-  EXPECT_EQ(platform.launches[0].program, program);
-  EXPECT_EQ(platform.launches[0].parameters, "a " + std::string(400, 'q'));
+  EXPECT_EQ(platform.errors, std::vector<std::string>{std::string(texts::PasswordNotAnsi) + "."});
+  EXPECT_TRUE(platform.launches.empty());
+  EXPECT_EQ(Ini(), kBasic);
 }
 
 }  // namespace
