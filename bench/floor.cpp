@@ -46,12 +46,11 @@ std::wstring Wide(const char* cp1252) {
   return text;
 }
 
-HWND Control(const wchar_t* windowClass, const std::wstring& text, HWND parent, int id,
-             DWORD style, DWORD exStyle, ControlBounds b, HFONT font) {
-  HWND control = CreateWindowExW(exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                 b.left, b.top, b.width, b.height, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(),
-                                 nullptr);
+HWND Control(const wchar_t* windowClass, const std::wstring& text, HWND parent, int id, DWORD style,
+             DWORD exStyle, ControlBounds b, HFONT font) {
+  HWND control = CreateWindowExW(
+      exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | style, b.left, b.top, b.width,
+      b.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
 }
@@ -110,8 +109,8 @@ void CreateControls(HWND window, HFONT font, HFONT passwordFont, HICON glyph) {
                           row.bounds, font);
         break;
       case ControlKind::GlyphButton:
-        control = Control(L"BUTTON", caption, parent, row.id, BS_PUSHBUTTON | BS_ICON | BS_FLAT,
-                          0, row.bounds, font);
+        control = Control(L"BUTTON", caption, parent, row.id, BS_PUSHBUTTON | BS_ICON | BS_FLAT, 0,
+                          row.bounds, font);
         SendMessageW(control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
         break;
       case ControlKind::StatusBar: {
@@ -128,8 +127,8 @@ void CreateControls(HWND window, HFONT font, HFONT passwordFont, HICON glyph) {
                           row.bounds, font);
         break;
       case ControlKind::GroupBox:
-        control = Control(L"BUTTON", caption, parent, row.id, box, WS_EX_CONTROLPARENT,
-                          row.bounds, font);
+        control =
+            Control(L"BUTTON", caption, parent, row.id, box, WS_EX_CONTROLPARENT, row.bounds, font);
         break;
       case ControlKind::DatePicker:
       case ControlKind::TimePicker: {
@@ -159,8 +158,8 @@ void CreateControls(HWND window, HFONT font, HFONT passwordFont, HICON glyph) {
         SendMessageW(control, EM_SETPASSWORDCHAR, 0x2022, 0);
         break;
       case ControlKind::RadioGroup: {
-        control = Control(L"BUTTON", caption, parent, row.id, box, WS_EX_CONTROLPARENT,
-                          row.bounds, font);
+        control =
+            Control(L"BUTTON", caption, parent, row.id, box, WS_EX_CONTROLPARENT, row.bounds, font);
         int id = ID_ZielItem0;
         for (const char* item : row.items) {
           Control(L"BUTTON", Wide(item), control, id,
@@ -172,9 +171,9 @@ void CreateControls(HWND window, HFONT font, HFONT passwordFont, HICON glyph) {
         break;
       }
       case ControlKind::RadioButton:
-        control = Control(L"BUTTON", caption, parent, row.id,
-                          BS_RADIOBUTTON | (row.id == ID_sofort ? WS_GROUP : 0), 0, row.bounds,
-                          font);
+        control =
+            Control(L"BUTTON", caption, parent, row.id,
+                    BS_RADIOBUTTON | (row.id == ID_sofort ? WS_GROUP : 0), 0, row.bounds, font);
         if (row.id == ID_sofort) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
         break;
       case ControlKind::CheckBox:
@@ -212,9 +211,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RECT outer{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&outer, kStyle, FALSE, 0);
   const int width = outer.right - outer.left;
-  HWND window = CreateWindowExW(0, kWindowClass, L"Backup auf CD-RW starten", kStyle,
-                                CW_USEDEFAULT, CW_USEDEFAULT, width, outer.bottom - outer.top,
-                                nullptr, nullptr, Instance(), nullptr);
+  HWND window = CreateWindowExW(0, kWindowClass, L"Backup auf CD-RW starten", kStyle, CW_USEDEFAULT,
+                                CW_USEDEFAULT, width, outer.bottom - outer.top, nullptr, nullptr,
+                                Instance(), nullptr);
   CreateControls(window, font, passwordFont, glyph);
   SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - kOuterHeight) / 2, width, kOuterHeight,

@@ -15,6 +15,7 @@
 #include "core/intsyntax.h"
 #include "core/textformat.h"
 #include "core/texts.h"
+#include "main/backup_plan.h"
 #include "main/control_table.h"
 #include "main/password_store.h"
 #include "settings/settings.h"
@@ -44,68 +45,6 @@ std::string AfterColon(const std::string& text) {
 
 void AppendBackslash(std::string& directory) {
   if (!directory.empty() && directory.back() != '\\') directory += '\\';
-}
-
-// "%tag%" in a job's source replaced by the reference date as a folder name.
-std::string ExpandDateTag(std::string source, const std::string& form, DateTime date) {
-  const size_t at = source.find("%tag%");
-  if (at == std::string::npos) return source;
-  source.erase(at, 6);  // the tag and the character after it, normally a "\"
-  const DateParts d = DecodeDate(date);
-  std::string folder;
-  if (form == "jmt")
-    folder = std::to_string(d.year) + TwoDigit(d.month) + TwoDigit(d.day) + "\\";
-  else if (form == "t.m.j")
-    folder = TwoDigit(d.day) + "." + TwoDigit(d.month) + "." + std::to_string(d.year) + "\\";
-  source.insert(at, folder);
-  return source;
-}
-
-// The number after `number`. [Last] Nr must read back, so after the largest the count
-// starts again at 0; the search for a free name then skips what is there.
-std::int32_t NextNumber(std::int32_t number) {
-  return number == std::numeric_limits<std::int32_t>::max() ? 0 : number + 1;
-}
-
-// The first number from `first` on whose archive does not exist yet.
-std::int32_t FreeNumber(std::int32_t first, const std::function<bool(std::int32_t)>& taken) {
-  std::int32_t number = first;
-  while (taken(number)) number = NextNumber(number);
-  return number;
-}
-
-std::string CompressionCode(int index, const std::string& extension) {
-  if (extension == "zip") {
-    static const char* const zip[] = {"0", "s", "n", "f", "x", "x"};
-    return index >= 0 && index <= 5 ? zip[index] : "x";
-  }
-  return std::to_string(index);
-}
-
-std::string AttributeSwitches(int index) {
-  if (index == 0) return " -ai ";
-  if (index == 1) return " -ac -ao ";
-  return "";
-}
-
-// The password as one argument of the archiver's command line. A password with blanks or
-// double quotes would otherwise reach the archiver split into several arguments, so only
-// then is it quoted, by the rules the C runtime uses to split a command line.
-std::string PasswordArgument(const std::string& password) {
-  if (password.find_first_of(" \t\"") == std::string::npos) return password;
-  std::string quoted = "\"";
-  size_t backslashes = 0;
-  for (char c : password) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
 }
 
 }  // namespace
@@ -331,45 +270,28 @@ void TFMain::DoBackup() {
   if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
   auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
   const std::string program = settings->GetText("Programm", "Zip", "");
-  const std::string pattern = settings->GetText("Programm", "Param", "");
-  const std::string form = LowerCase(settings->GetText("Programm", "Datumsformat", "JMT"));
-
+  RunSettings read;
+  read.pattern = settings->GetText("Programm", "Param", "");
+  read.dateForm = LowerCase(settings->GetText("Programm", "Datumsformat", "JMT"));
   const std::string job = std::to_string(Ziel.ItemIndex);
-  std::string source = settings->GetText("Backup", job, "-");
-  std::string target = settings->GetText("Backup", job + "p", Zielpfad);
-  AppendBackslash(target);
+  read.source = settings->GetText("Backup", job, "-");
+  read.target = settings->GetText("Backup", job + "p", Zielpfad);
 
   // From reading [Last] to writing it, no other run of this settings file comes between, so
   // that no two runs get the same name.
   settings->Lock();
-  const DateTime last = settings->GetDateTime("Last", "Datum", 0);
-  const std::int32_t lastNumber = settings->GetInteger("Last", "Nr", 0);
-
-  source = ExpandDateTag(source, form, Datum.Value);
-
-  const std::string ds = DateText(Datum.Value);
-  const std::string stem = target + ds.substr(6, 4) + ds.substr(3, 2) + ds.substr(0, 2) + "-";
-  const std::int32_t used = FreeNumber(
-      WholeDays(Datum.Value) == WholeDays(last) ? NextNumber(lastNumber) : 0,
-      [&](std::int32_t number) { return platform_.FileExists(ArchiveName(stem, number)); });
-  const std::string archive = ArchiveName(stem, used);
-
-  settings->PutTexts({{"Last", "Datum", DateTimeText(WholeDays(Datum.Value))},
-                      {"Last", "Nr", std::to_string(used)}});
+  read.lastDate = settings->GetDateTime("Last", "Datum", 0);
+  read.lastNumber = settings->GetInteger("Last", "Nr", 0);
+  const BackupPlan plan = PlanBackup(
+      {Datum.Value, Komprimierung.ItemIndex, Archiv.ItemIndex, Passwort.Text, Befehl, Endung},
+      read, [this](const std::string& name) { return platform_.FileExists(name); });
+  settings->PutTexts({{"Last", "Datum", DateTimeText(plan.lastDate)},
+                      {"Last", "Nr", std::to_string(plan.lastNumber)}});
   settings.reset();
 
-  std::string parameters =
-      ExpandTemplate(pattern, {Befehl, CompressionCode(Komprimierung.ItemIndex, Endung),
-                               AttributeSwitches(Archiv.ItemIndex), archive, source});
-  if (!Passwort.Text.empty())
-    parameters.insert(std::min<size_t>(1, parameters.size()),
-                      " -hp" + PasswordArgument(Passwort.Text));
-  RunArchiver(program, parameters);
+  if (!plan.error.empty()) throw EError(plan.error);
+  RunArchiver(program, plan.parameters);
   if (StopProg.Checked) platform_.Terminate();
-}
-
-std::string TFMain::ArchiveName(const std::string& stem, std::int32_t number) const {
-  return stem + std::to_string(number) + "." + Endung;
 }
 
 void TFMain::RunArchiver(const std::string& program, const std::string& parameters) {

@@ -84,7 +84,6 @@ class TFMain {
   void DoBackup();
   void ArmDeferredStart();
   void RunArchiver(const std::string& program, const std::string& parameters);
-  std::string ArchiveName(const std::string& stem, std::int32_t number) const;
   int CurrentYear();
 
   IPlatform& platform_;

@@ -110,8 +110,8 @@ void TMainWindow::Create() {
   if (!RegisterClassExW(&windowClass)) ui::Checked(nullptr, "TFMain");
   ui::RegisterPanelClass();
 
-  ui::Checked(CreateWindowExW(kExStyle, DS_MAIN_CLASS, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                              0, 0, nullptr, nullptr, ui::Instance(), this),
+  ui::Checked(CreateWindowExW(kExStyle, DS_MAIN_CLASS, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0,
+                              0, nullptr, nullptr, ui::Instance(), this),
               "TFMain");
   platform_.SetMainWindow(window_);
   LoadLook(DpiOf(window_));
@@ -184,10 +184,10 @@ void TMainWindow::Layout() {
   GetClientRect(window_, &client);
   const int statusHeight = s(clientHeight_) - s(clientHeight_ - kStatusHeight);
   const int statusTop = client.bottom - statusHeight;
-  SetWindowPos(WidgetOf(ID_StatusBar1).Handle(), nullptr, 0, statusTop, client.right,
-               statusHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(WidgetOf(ID_Panel1).Handle(), nullptr, 0, 0,
-               s(FindControl(ID_Panel1)->bounds.width), statusTop, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(WidgetOf(ID_StatusBar1).Handle(), nullptr, 0, statusTop, client.right, statusHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(WidgetOf(ID_Panel1).Handle(), nullptr, 0, 0, s(FindControl(ID_Panel1)->bounds.width),
+               statusTop, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TMainWindow::Run(TFMain::Handler handler) {

@@ -181,11 +181,11 @@ std::unique_ptr<Widget> MakeWidget(ControlKind kind) {
 void Widget::Create(const ControlRow& row, HWND parent, bool startsGroup, const Look& look) {
   id_ = row.id;
   const ControlBounds b = look.scale(row.bounds);
-  window_ = Checked(CreateWindowExW(ExStyle(), WindowClass(), L"", WS_CHILD | Style(startsGroup),
-                                    b.left, b.top, b.width, b.height, parent,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
-                                    Instance(), nullptr),
-                    row.name);
+  window_ = Checked(
+      CreateWindowExW(ExStyle(), WindowClass(), L"", WS_CHILD | Style(startsGroup), b.left, b.top,
+                      b.width, b.height, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), Instance(), nullptr),
+      row.name);
   ApplyLook(look);
   Created(row, look);
 }
@@ -218,10 +218,10 @@ void PushButton::Push(const TButton& state) {
 void GlyphButton::Created(const ControlRow& row, const Look&) {
   SetWindowSubclass(window_, GlyphButtonProc, 1, 0);
   // The tooltip belongs to the main window and goes with it.
-  HWND tip = Checked(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0,
-                                     0, 0, GetAncestor(window_, GA_ROOT), nullptr, Instance(),
-                                     nullptr),
-                     "Tooltip");
+  HWND tip =
+      Checked(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                              GetAncestor(window_, GA_ROOT), nullptr, Instance(), nullptr),
+              "Tooltip");
   std::wstring text = Widen(row.caption);
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof(tool);
@@ -261,7 +261,9 @@ void CheckBox::Pull(TCheckBox& state, int) {
 
 DWORD GroupBox::Style(bool) const { return GroupBoxStyle(); }
 
-void GroupBox::Created(const ControlRow&, const Look&) { SetWindowSubclass(window_, GroupBoxProc, 1, 0); }
+void GroupBox::Created(const ControlRow&, const Look&) {
+  SetWindowSubclass(window_, GroupBoxProc, 1, 0);
+}
 
 void GroupBox::Push(const TGroupBox& state) {
   PushCaption(state.Caption);
@@ -428,10 +430,10 @@ void RadioGroup::CreateItems(const std::vector<std::string>& items, bool enabled
     const DWORD style =
         WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0) | (enabled ? 0 : WS_DISABLED);
     const int id = ID_ZielItem0 + static_cast<int>(i);
-    HWND button = Checked(CreateWindowExW(0, L"BUTTON", Widen(items[i]).c_str(), style, 0, 0, 0,
-                                          0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                          Instance(), nullptr),
-                          "Ziel");
+    HWND button = Checked(
+        CreateWindowExW(0, L"BUTTON", Widen(items[i]).c_str(), style, 0, 0, 0, 0, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr),
+        "Ziel");
     SetFont(button, look_.font);
     buttons_.push_back(button);
   }

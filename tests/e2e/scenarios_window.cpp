@@ -138,8 +138,9 @@ void SaveScreenshot(HWND window, const std::string& path) {
   GdiFlush();
   const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
   const size_t size = stride * static_cast<size_t>(height);
-  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                        sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  BITMAPFILEHEADER file{
+      0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
+      sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
   std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
   bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
   bytes.append(static_cast<const char*>(bits), size);
@@ -165,8 +166,7 @@ std::function<void(const std::string&)> Scaling(int dpi) {
     const int zielHeight = 22 * 3;
     const RECT client = ClientRect(window.Handle());
     CheckInt(client.right, Scaled(kClientWidth, dpi), "client width");
-    CheckInt(client.bottom, Scaled(245 - NonClientHeight96(window.Handle()), dpi),
-             "client height");
+    CheckInt(client.bottom, Scaled(245 - NonClientHeight96(window.Handle()), dpi), "client height");
 
     const Measure measure(dpi);
     for (const ControlRow& row : kControls) {
@@ -191,12 +191,12 @@ std::function<void(const std::string&)> Scaling(int dpi) {
       const std::string job = "job " + std::to_string(i);
       Check(Inside(PlaceInParent(jobs[i]), ClientRect(window[ID_Ziel])), job + " inside Ziel");
       CheckCaptionFits(measure, jobs[i], ControlKind::RadioButton, dpi, job);
-      if (i > 0) Check(!Overlap(PlaceInParent(jobs[i - 1]), PlaceInParent(jobs[i])), job + " apart");
+      if (i > 0)
+        Check(!Overlap(PlaceInParent(jobs[i - 1]), PlaceInParent(jobs[i])), job + " apart");
     }
     if (HWND bar = window[ID_StatusBar1]) {
       std::vector<int> parts = StatusParts(bar);
-      Check(!parts.empty() && parts[0] == Scaled(kStatusPanel0Width, dpi),
-            "status panel 0 scaled");
+      Check(!parts.empty() && parts[0] == Scaled(kStatusPanel0Width, dpi), "status panel 0 scaled");
       Check(measure.Of(StatusText(bar, 0)).cx + Scaled(6, dpi) <= Scaled(kStatusPanel0Width, dpi),
             "status panel 0's text fits");
     }
@@ -251,7 +251,8 @@ void PwSaveNamed(const std::string& name) {
   auto program = c.Start();
   MainWindow window = WaitForMainWindow(*program);
   if (!window) return;
-  if (HWND pwsave = window[ID_pwsave]) CheckText(WindowText(pwsave), L"Kennwort speichern", "pwsave's name");
+  if (HWND pwsave = window[ID_pwsave])
+    CheckText(WindowText(pwsave), L"Kennwort speichern", "pwsave's name");
   HWND tip = TopWindow(program->Id(), TOOLTIPS_CLASSW, false);
   Check(tip && Send(tip, TTM_GETTOOLCOUNT) == 1, "a tooltip for pwsave");
   EndWithEsc(*program, window);
@@ -260,8 +261,8 @@ void PwSaveNamed(const std::string& name) {
 }  // namespace
 
 const std::vector<Scenario> kWindowScenarios = {
-    {"dpi_96", Scaling(96)},   {"dpi_120", Scaling(120)},     {"dpi_144", Scaling(144)},
-    {"dpi_192", Scaling(192)}, {"tab_order", TabOrder}, {"pwsave_named", PwSaveNamed},
+    {"dpi_96", Scaling(96)},   {"dpi_120", Scaling(120)}, {"dpi_144", Scaling(144)},
+    {"dpi_192", Scaling(192)}, {"tab_order", TabOrder},   {"pwsave_named", PwSaveNamed},
 };
 
 }  // namespace e2e

@@ -55,33 +55,6 @@ TEST_F(BackupTest, UnreadableLastDateStartsAtZero) {
   EXPECT_NE(LastParameters().find("20240305-0.zip"), std::string::npos);
 }
 
-TEST_F(BackupTest, JobSourceTargetAndDateTag) {
-  struct Case {
-    const char* datumsformat;  // nullptr: key missing
-    const char* source;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {nullptr, "D:\\Daten\\%tag%\\*.*", "D:\\Daten\\20240305\\*.*"},
-      {"T.M.J", "D:\\Daten\\%tag%\\*.*", "D:\\Daten\\05.03.2024\\*.*"},
-      {"iso", "D:\\Daten\\%tag%\\*.*", "D:\\Daten\\*.*"},
-      {"jmt", "D:\\Daten\\%TAG%\\*.*", "D:\\Daten\\%TAG%\\*.*"},
-      {"jmt", "D:\\%tag%", "D:\\20240305\\"},
-      {"jmt", "%tag%\\a %tag%\\b", "20240305\\a %tag%\\b"},
-  };
-  for (const auto& c : cases) {
-    std::string ini = "[Programm]\r\nVersion=3\r\nZip=z.exe\r\nParam=%4:s|%3:s\r\n";
-    if (c.datumsformat) ini += std::string("Datumsformat=") + c.datumsformat + "\r\n";
-    ini += std::string("[Backup]\r\n0b=A\r\n1b=B\r\n1=") + c.source + "\r\n";
-    FreshStart run(ini, {"/DIR:1", "/GO"});
-    const FakePlatform& fake = run.platform;
-    run.form.Dispatch(&TFMain::FormShow);
-    ASSERT_EQ(fake.launches.size(), 1u);
-    // No [Backup] 1p and no [Ziel] 0: the target is empty and the name relative.
-    EXPECT_EQ(fake.launches[0].parameters, std::string(c.expected) + "|20240305-0.zip") << c.source;
-  }
-}
-
 TEST_F(BackupTest, NoJobSelectedReadsKeysMinusOne) {
   Settings(std::string(kBasic) + "[Backup]\r\n-1=never read\r\n");
   Create({"/DIR:-1", "/NOSTOP"});
@@ -99,61 +72,6 @@ TEST_F(BackupTest, JobTargetOverridesTheChosenDirectory) {
   form.Ziel.ItemIndex = 0;  // job 0 has no target of its own
   Start();
   EXPECT_NE(LastParameters().find("\"H:\\Neu\\20240305-1.zip\""), std::string::npos);
-}
-
-TEST_F(BackupTest, CompressionCodesAndAttributeSwitches) {
-  struct Case {
-    int level;
-    const char* zip;
-    const char* other;
-  };
-  const Case cases[] = {{0, "0", "0"}, {1, "s", "1"}, {2, "n", "2"}, {3, "f", "3"},
-                        {4, "x", "4"}, {5, "x", "5"}, {-1, "x", "-1"}};
-  const char* const attributes[] = {"", " -ai ", " -ac -ao "};
-  for (const char* extension : {"zip", "rar"}) {
-    for (const auto& c : cases) {
-      for (int archiv = -1; archiv <= 1; ++archiv) {
-        FreshStart run(std::string("[Programm]\r\nVersion=3\r\nZip=z\r\nParam=%1:s|%s|\r\nArchivEndung=") +
-                       extension + "\r\n");
-        const FakePlatform& fake = run.platform;
-        TFMain& window = run.form;
-        window.StopProg.Checked = false;
-        window.Komprimierung.ItemIndex = c.level;
-        window.Archiv.ItemIndex = archiv;
-        window.Dispatch(&TFMain::StartClick);
-        ASSERT_EQ(fake.launches.size(), 1u);
-        EXPECT_EQ(fake.launches[0].parameters,
-                  std::string(extension == std::string("zip") ? c.zip : c.other) + "|" +
-                      attributes[archiv + 1] + "|")
-            << extension << " level " << c.level << " archiv " << archiv;
-      }
-    }
-  }
-}
-
-TEST_F(BackupTest, PasswordSwitchGoesAfterTheFirstCharacter) {
-  struct Case {
-    const char* param;
-    const char* password;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"%s -x", "geheim", "a -hpgeheim -x"},
-      {"%s -x", "", "a -x"},
-      {"", "geheim", " -hpgeheim"},
-      {"%s", "zwei Worte", "a -hp\"zwei Worte\""},
-      {"%s", "sag \"ja\"", "a -hp\"sag \\\"ja\\\"\""},
-      {"%s", "C:\\ x\\", "a -hp\"C:\\ x\\\\\""},
-  };
-  for (const auto& c : cases) {
-    FreshStart run(std::string("[Programm]\r\nVersion=3\r\nZip=z\r\nParam=") + c.param + "\r\n");
-    const FakePlatform& fake = run.platform;
-    TFMain& window = run.form;
-    window.Passwort.Text = c.password;
-    window.Dispatch(&TFMain::StartClick);
-    ASSERT_EQ(fake.launches.size(), 1u);
-    EXPECT_EQ(fake.launches[0].parameters, c.expected) << c.password;
-  }
 }
 
 TEST_F(BackupTest, TemplateErrorLaunchesNothingButHasAdvancedTheNumber) {
@@ -210,24 +128,6 @@ TEST_F(BackupTest, LongProgramAndParameterTextsArePassedWholeOrNotAtAll) {
       EXPECT_TRUE(fake.launches.empty());
       EXPECT_EQ(fake.errors, std::vector<std::string>{std::string(texts::CommandLineTooLong) + "."});
     }
-  }
-}
-
-// [Last] Nr must read back: after the largest number the count starts again at 0.
-TEST_F(BackupTest, LargestNumberIsFollowedByTheFirstFreeFromZero) {
-  struct Case {
-    std::set<std::string> existing;
-    const char* name;
-  };
-  const Case cases[] = {{{}, "20240305-0.zip"}, {{"E:\\Archiv\\20240305-0.zip"}, "20240305-1.zip"}};
-  for (const Case& c : cases) {
-    FreshStart run(std::string(kBasic) + "[Last]\r\nDatum=05.03.2024\r\nNr=2147483647\r\n");
-    run.platform.existingFiles = c.existing;
-    run.form.Dispatch(&TFMain::StartClick);
-    ASSERT_EQ(run.platform.launches.size(), 1u);
-    EXPECT_NE(run.platform.launches[0].parameters.find(c.name), std::string::npos);
-    const std::string nr = std::string(c.name).substr(9, 1);
-    EXPECT_NE(run.folder.Read("Datensicherung.ini").find("Nr=" + nr + "\r\n"), std::string::npos);
   }
 }
 
