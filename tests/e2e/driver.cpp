@@ -32,6 +32,14 @@ std::unique_ptr<Process> Case::Start(const std::string& arguments) const {
   return std::make_unique<Process>(Path("Datensicherung.exe"), arguments, folder_);
 }
 
+Opened Open(const std::string& name, const SettingsFor& settings, const std::string& arguments) {
+  Case c(name);
+  c.WriteIni(settings(c));
+  auto program = c.Start(arguments);
+  MainWindow window = WaitForMainWindow(*program);
+  return {std::move(c), std::move(program), window};
+}
+
 // ---------------------------------------------------------------- the main window
 
 int ParentOf(int id) {
@@ -116,6 +124,10 @@ std::vector<std::string> BasicSettings(const Case& c) {
       "0=" + c.Path("ziel0") + "\\",
       "1=" + c.Path("ziel1") + "\\",
   };
+}
+
+std::vector<std::string> AllShown(const Case& c) {
+  return With(BasicSettings(c), "Programm", {"changedir=1", "Stopprog=1"});
 }
 
 std::vector<std::string> With(std::vector<std::string> settings, const std::string& section,

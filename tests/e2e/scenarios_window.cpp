@@ -157,10 +157,7 @@ void SaveScreenshot(HWND window, const std::string& path) {
 // shown.
 std::function<void(const std::string&)> Scaling(int dpi) {
   return [=](const std::string& name) {
-    Case c(name);
-    c.WriteIni(With(BasicSettings(c), "Programm", {"changedir=1", "Stopprog=1"}));
-    auto program = c.Start();
-    MainWindow window = WaitForMainWindow(*program);
+    auto [c, program, window] = Open(name, AllShown);
     if (!window) return;
     CheckInt(ScreenDpi(), dpi, "the display's DPI");
     const int zielHeight = 22 * 3;
@@ -216,10 +213,7 @@ HWND Focused(const MainWindow& window) {
 
 // Tab visits every control that takes the focus, in the table's order, and comes back round.
 void TabOrder(const std::string& name) {
-  Case c(name);
-  c.WriteIni(With(BasicSettings(c), "Programm", {"changedir=1", "Stopprog=1"}));
-  auto program = c.Start();
-  MainWindow window = WaitForMainWindow(*program);
+  auto [c, program, window] = Open(name, AllShown);
   if (!window) return;
   std::vector<HWND> expected;
   for (const ControlRow& row : kControls) {
@@ -246,10 +240,7 @@ void TabOrder(const std::string& name) {
 
 // The picture button's name for screen readers is its window text; the tooltip shows it.
 void PwSaveNamed(const std::string& name) {
-  Case c(name);
-  c.WriteIni(BasicSettings(c));
-  auto program = c.Start();
-  MainWindow window = WaitForMainWindow(*program);
+  auto [c, program, window] = Open(name, BasicSettings);
   if (!window) return;
   if (HWND pwsave = window[ID_pwsave])
     CheckText(WindowText(pwsave), L"Kennwort speichern", "pwsave's name");
