@@ -55,6 +55,19 @@ HWND Control(const wchar_t* windowClass, const std::wstring& text, HWND parent, 
   return control;
 }
 
+// The picture button's tooltip, as the program has it.
+void AddTooltip(HWND window, HWND control, std::wstring text) {
+  HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                             window, nullptr, Instance(), nullptr);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = window;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text.data();
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND || message == WM_NOTIFY)
     return SendMessageW(GetAncestor(window, GA_ROOT), message, wParam, lParam);
@@ -112,6 +125,7 @@ void CreateControls(HWND window, HFONT font, HFONT passwordFont, HICON glyph) {
         control = Control(L"BUTTON", caption, parent, row.id, BS_PUSHBUTTON | BS_ICON | BS_FLAT, 0,
                           row.bounds, font);
         SendMessageW(control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
+        AddTooltip(window, control, caption);
         break;
       case ControlKind::StatusBar: {
         control = Control(STATUSCLASSNAMEW, L"", parent, row.id, CCS_NORESIZE | CCS_NOPARENTALIGN,
