@@ -215,6 +215,7 @@ namespace {
 std::vector<e2e::Scenario> AllScenarios() {
   std::vector<e2e::Scenario> all = e2e::kStartupScenarios;
   all.insert(all.end(), e2e::kRunScenarios.begin(), e2e::kRunScenarios.end());
+  all.insert(all.end(), e2e::kSafetyScenarios.begin(), e2e::kSafetyScenarios.end());
   return all;
 }
 

@@ -5,7 +5,8 @@ set(DS_E2E_DIR ${CMAKE_CURRENT_LIST_DIR})
 add_executable(recorder WIN32 ${DS_E2E_DIR}/recorder.cpp)
 set_target_properties(recorder PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-set(DS_E2E_SCENARIO_SOURCES ${DS_E2E_DIR}/scenarios_startup.cpp ${DS_E2E_DIR}/scenarios_run.cpp)
+set(DS_E2E_SCENARIO_SOURCES ${DS_E2E_DIR}/scenarios_startup.cpp ${DS_E2E_DIR}/scenarios_run.cpp
+                             ${DS_E2E_DIR}/scenarios_safety.cpp)
 add_executable(e2e_driver ${DS_E2E_DIR}/driver.cpp ${DS_E2E_DIR}/support.cpp
                           ${DS_E2E_SCENARIO_SOURCES})
 target_include_directories(e2e_driver PRIVATE ${CMAKE_SOURCE_DIR}/src)
