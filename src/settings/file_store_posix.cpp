@@ -83,6 +83,15 @@ void RemoveLeftovers(const std::string& path) {
   closedir(dir);
 }
 
+// The path through every symbolic link; the path itself when there is no file yet.
+std::string Resolved(const std::string& path) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) return path;
+  std::string target = resolved;
+  std::free(resolved);
+  return target;
+}
+
 class FolderLock : public FileLock {
  public:
   explicit FolderLock(int fd) : fd_(fd) {}
@@ -121,12 +130,14 @@ FileRead ReadWholeFile(const std::string& path) {
 
 std::unique_ptr<FileLock> LockSettingsFile(const std::string& path,
                                            std::chrono::milliseconds wait) {
-  const std::string lockPath = path + ".lock";
+  // Beside the file a link leads to, so that runs that reach it by other paths meet there.
+  const std::string target = Resolved(path);
+  const std::string lockPath = target + ".lock";
   int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) fd = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
   // A folder that takes no lock file takes no temporary file either: every writer then
   // rewrites in place, and locking the folder itself keeps them apart.
-  if (fd < 0) fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) fd = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return nullptr;  // nothing there can be written either
   const auto until = std::chrono::steady_clock::now() + wait;
   while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -142,11 +153,7 @@ std::unique_ptr<FileLock> LockSettingsFile(const std::string& path,
 
 void ReplaceFileContents(const std::string& path, const std::string& bytes) {
   // Through a symbolic link, the file it points to is the one to replace.
-  std::string target = path;
-  if (char* resolved = realpath(path.c_str(), nullptr)) {
-    target = resolved;
-    std::free(resolved);
-  }
+  const std::string target = Resolved(path);
   struct stat info {};
   bool exists = false;
   if (stat(target.c_str(), &info) == 0) {
