@@ -204,6 +204,10 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
   return CloseHandle(file) && ok;
 }
 
+bool PathIsThere(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string PlatformAnswer(const std::string& path, const Question& q) {
   char buffer[2048];
   const DWORD length =
@@ -301,6 +305,16 @@ void CheckFileStore(Run& run) {
     run.Check("file free again is written whole", ReadBytes(path) == "[S]\r\nK=w\r\nL=z\r\n",
               ReadBytes(path));
   }
+
+  // What killed writers left is removed by the next write; what a live writer has, is not.
+  const std::string gone = path + ".2147483644-0.tmp";
+  const std::string alive = path + "." + std::to_string(GetCurrentProcessId()) + "-9.tmp";
+  WriteBytes(gone, "x");
+  WriteBytes(alive, "x");
+  TSettingsFile(path).PutText("S", "K", "left");
+  run.Check("temporary file of a gone writer removed", !PathIsThere(gone));
+  run.Check("temporary file of a live writer kept", PathIsThere(alive));
+  DeleteFileA(alive.c_str());
 
   const std::string lost = run.Folder() + "\\gone\\store.ini";
   error = ErrorOf([&] { TSettingsFile(lost).PutText("S", "K", "v"); });
