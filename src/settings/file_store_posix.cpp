@@ -111,9 +111,11 @@ FileRead ReadWholeFile(const std::string& path) {
     const bool missing = errno == ENOENT || errno == ENOTDIR;
     return {missing ? FileRead::Outcome::Missing : FileRead::Outcome::Refused, {}};
   }
-  FileRead result{FileRead::Outcome::Refused, {}};
+  // A folder of that name is no settings file either.
   struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+  const bool folder = fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+  FileRead result{folder ? FileRead::Outcome::Missing : FileRead::Outcome::Refused, {}};
+  if (!folder && S_ISREG(info.st_mode)) {
     result.outcome = FileRead::Outcome::Read;
     char chunk[65536];
     for (;;) {

@@ -206,7 +206,10 @@ FileRead ReadWholeFile(const std::string& path) {
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened != INVALID_HANDLE_VALUE) break;
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+    // A folder of that name is no settings file either.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)))
       return {FileRead::Outcome::Missing, {}};
     if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
       return {FileRead::Outcome::Refused, {}};

@@ -77,6 +77,25 @@ std::string ReadWide(const std::wstring& path) {
   return bytes;
 }
 
+// Removes a folder whose entries may have names the ANSI functions cannot reach.
+void RemoveWide(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring entry = found.cFileName, path = folder + L"\\" + entry;
+      if (entry == L"." || entry == L"..") continue;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveWide(path);
+      else
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
 std::string Lines(const std::vector<std::string>& lines) {
   std::string bytes;
   for (const std::string& line : lines) bytes += line + "\r\n";
@@ -146,6 +165,7 @@ void ConcurrentStarts(const std::string& name) {
 // The program in folders whose names Windows-1252 cannot hold finds its settings file there
 // and no other; an error about that file names the folder as it is.
 void OddFolderNames(const std::string& name) {
+  RemoveWide(Wide(DriverFolder() + "e2e\\" + name));
   Case c(name);
   const std::string settings = Lines(BasicSettings(c));
   for (const wchar_t* folderName :
