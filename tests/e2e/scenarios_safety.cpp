@@ -53,7 +53,7 @@ class WideProcess {
 
 std::wstring Wide(const std::string& cp1252) { return FromAnsi(cp1252); }
 
-void WriteWide(const std::wstring& path, const std::string& bytes, DWORD attributes = 0) {
+void WriteWide(const std::wstring& path, const std::string& bytes) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;
@@ -62,7 +62,6 @@ void WriteWide(const std::wstring& path, const std::string& bytes, DWORD attribu
             written == bytes.size(),
         "writing " + Utf8(path));
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  if (attributes) SetFileAttributesW(path.c_str(), attributes);
 }
 
 std::string ReadWide(const std::wstring& path) {
