@@ -49,7 +49,7 @@ inline constexpr const char* PasswordNotAnsi =
     "Das Kennwort enth\xE4lt Zeichen au\xDF" "erhalb des Windows-Zeichensatzes (Windows-1252). "
     "Bitte ein anderes Kennwort w\xE4hlen";
 inline constexpr const char* CommandLineTooLong =
-    "Die Befehlszeile f\xFCr das Archivprogramm ist l\xE4nger als 32767 Zeichen; es wird nicht "
+    "Die Befehlszeile f\xFCr das Archivprogramm ist zu lang (h\xF6" "chstens 32766 Zeichen); es wird nicht "
     "gestartet";
 inline constexpr const char* InvalidDate = "'%s' ist kein g\xFCltiges Datum";
 inline constexpr const char* InvalidTime = "'%s' ist keine g\xFCltige Uhrzeit";

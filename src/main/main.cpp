@@ -297,7 +297,7 @@ void TFMain::DoBackup() {
 void TFMain::RunArchiver(const std::string& program, const std::string& parameters) {
   if (program.empty()) return;
   // The system would cut a longer line, and the archiver would get another archive name.
-  if (program.size() + parameters.size() + 3 > kCommandLineLimit)
+  if (program.size() + parameters.size() + 4 > kCommandLineLimit)
     throw EError(texts::CommandLineTooLong);
   platform_.ShellOpen(program, parameters);
 }

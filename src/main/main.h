@@ -90,7 +90,8 @@ class TFMain {
   bool showingError_ = false;
 };
 
-// The longest command line the system passes whole: program in quotes, a blank, parameters.
+// The longest command line the system passes whole, its terminating zero included: the
+// program in quotes, a blank, the parameters.
 inline constexpr std::size_t kCommandLineLimit = 32767;
 
 // "3" becomes "03", "12" stays "12".

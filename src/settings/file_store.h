@@ -10,9 +10,9 @@
 struct FileRead {
   enum class Outcome {
     Read,     // bytes hold the file
-    Missing,  // nothing at the path, or no folder of that name
+    Missing,  // nothing at the path, a folder there, or no folder of the path's name
     Busy,     // another program holds the file without sharing, still after a short wait
-    Refused,  // a folder, no right to read, or a failed read
+    Refused,  // no right to read, or a failed read
   };
   Outcome outcome = Outcome::Missing;
   std::string bytes;

@@ -51,8 +51,8 @@ int CreateTempBeside(const std::string& path, mode_t mode, std::string& tempPath
 }
 
 // Not crash-safe, but what the platform itself does where no new file may be created.
-void WriteInPlace(const std::string& path, const std::string& shownPath, const std::string& bytes) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+void WriteInPlace(const std::string& target, const std::string& shownPath, const std::string& bytes) {
+  const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) CannotWrite(shownPath);
   bool ok =
       WriteAll(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && fsync(fd) == 0;
@@ -83,6 +83,15 @@ void RemoveLeftovers(const std::string& path) {
   closedir(dir);
 }
 
+// The path through every symbolic link; the path itself when there is no file yet.
+std::string Resolved(const std::string& path) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) return path;
+  std::string target = resolved;
+  std::free(resolved);
+  return target;
+}
+
 class FolderLock : public FileLock {
  public:
   explicit FolderLock(int fd) : fd_(fd) {}
@@ -102,9 +111,11 @@ FileRead ReadWholeFile(const std::string& path) {
     const bool missing = errno == ENOENT || errno == ENOTDIR;
     return {missing ? FileRead::Outcome::Missing : FileRead::Outcome::Refused, {}};
   }
-  FileRead result{FileRead::Outcome::Refused, {}};
+  // A folder of that name is no settings file either.
   struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+  const bool folder = fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+  FileRead result{folder ? FileRead::Outcome::Missing : FileRead::Outcome::Refused, {}};
+  if (!folder && S_ISREG(info.st_mode)) {
     result.outcome = FileRead::Outcome::Read;
     char chunk[65536];
     for (;;) {
@@ -121,12 +132,14 @@ FileRead ReadWholeFile(const std::string& path) {
 
 std::unique_ptr<FileLock> LockSettingsFile(const std::string& path,
                                            std::chrono::milliseconds wait) {
-  const std::string lockPath = path + ".lock";
+  // Beside the file a link leads to, so that runs that reach it by other paths meet there.
+  const std::string target = Resolved(path);
+  const std::string lockPath = target + ".lock";
   int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) fd = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
   // A folder that takes no lock file takes no temporary file either: every writer then
   // rewrites in place, and locking the folder itself keeps them apart.
-  if (fd < 0) fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) fd = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return nullptr;  // nothing there can be written either
   const auto until = std::chrono::steady_clock::now() + wait;
   while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -142,11 +155,7 @@ std::unique_ptr<FileLock> LockSettingsFile(const std::string& path,
 
 void ReplaceFileContents(const std::string& path, const std::string& bytes) {
   // Through a symbolic link, the file it points to is the one to replace.
-  std::string target = path;
-  if (char* resolved = realpath(path.c_str(), nullptr)) {
-    target = resolved;
-    std::free(resolved);
-  }
+  const std::string target = Resolved(path);
   struct stat info {};
   bool exists = false;
   if (stat(target.c_str(), &info) == 0) {

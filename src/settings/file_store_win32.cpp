@@ -106,6 +106,7 @@ struct Target {
   std::wstring path;  // through any symbolic link
   DWORD attributes = INVALID_FILE_ATTRIBUTES;
   DWORD links = 0;
+  bool unresolvedLink = false;  // a link the system would not resolve (Wine's case)
 };
 
 // The file the settings path leads to. `attributes` stays invalid when there is none.
@@ -132,6 +133,9 @@ Target Resolve(const std::wstring& path) {
       resolved = resolved.substr(4);
     target.path = resolved;
   }
+  const DWORD own = GetFileAttributesW(path.c_str());  // of the link itself, if it is one
+  target.unresolvedLink = own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                          target.path == path;
   return target;
 }
 
@@ -202,7 +206,10 @@ FileRead ReadWholeFile(const std::string& path) {
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (opened != INVALID_HANDLE_VALUE) break;
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+    // A folder of that name is no settings file either.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)))
       return {FileRead::Outcome::Missing, {}};
     if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
       return {FileRead::Outcome::Refused, {}};
@@ -224,7 +231,8 @@ FileRead ReadWholeFile(const std::string& path) {
 
 std::unique_ptr<FileLock> LockSettingsFile(const std::string& path,
                                            std::chrono::milliseconds wait) {
-  const std::wstring wide = Wide(path);
+  // Beside the file a link leads to, so that runs that reach it by other paths meet there.
+  const std::wstring wide = Resolve(Wide(path)).path;
   // The lock file is hidden: it means nothing to the user.
   HANDLE file = OpenShared(wide + L".lock", OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN);
   DWORD offset = 0;
@@ -264,8 +272,8 @@ void ReplaceFileContents(const std::string& path, const std::string& bytes) {
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
     CannotWrite(path);  // a missing folder among them
   }
-  if (exists && target.links > 1) {
-    // A rename would cut the file off from its other names.
+  if (exists && (target.links > 1 || target.unresolvedLink)) {
+    // A rename would cut the file off from its other names, or put a file in place of a link.
     if (!WriteInPlace(target.path, bytes)) CannotWrite(path);
     return;
   }

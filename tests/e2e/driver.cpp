@@ -200,7 +200,7 @@ namespace {
 
 std::vector<e2e::Scenario> AllScenarios() {
   std::vector<e2e::Scenario> all = e2e::kStartupScenarios;
-  for (const auto* more : {&e2e::kRunScenarios, &e2e::kWindowScenarios})
+  for (const auto* more : {&e2e::kRunScenarios, &e2e::kSafetyScenarios, &e2e::kWindowScenarios})
     all.insert(all.end(), more->begin(), more->end());
   return all;
 }

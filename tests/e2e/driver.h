@@ -18,6 +18,7 @@ struct Scenario {
 };
 extern const std::vector<Scenario> kStartupScenarios;
 extern const std::vector<Scenario> kRunScenarios;
+extern const std::vector<Scenario> kSafetyScenarios;
 extern const std::vector<Scenario> kWindowScenarios;
 
 // One scenario's folder under e2e\ beside the driver, laid anew with the program and recorder.

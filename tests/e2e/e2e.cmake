@@ -6,7 +6,7 @@ add_executable(recorder WIN32 ${DS_E2E_DIR}/recorder.cpp)
 set_target_properties(recorder PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 set(DS_E2E_SCENARIO_SOURCES ${DS_E2E_DIR}/scenarios_startup.cpp ${DS_E2E_DIR}/scenarios_run.cpp
-                             ${DS_E2E_DIR}/scenarios_window.cpp)
+                             ${DS_E2E_DIR}/scenarios_safety.cpp ${DS_E2E_DIR}/scenarios_window.cpp)
 add_executable(e2e_driver ${DS_E2E_DIR}/driver.cpp ${DS_E2E_DIR}/support.cpp
                           ${DS_E2E_SCENARIO_SOURCES})
 target_include_directories(e2e_driver PRIVATE ${CMAKE_SOURCE_DIR}/src)
@@ -34,6 +34,9 @@ set(DS_E2E_SCENARIOS
     go_once go_twice go_existing_files go_nostop go_move_diff_rar go_no_job go_bad_template
     go_readonly enter_starts schedule_toggle deferred_armed deferred_run password_save
     password_mismatch
+    # scenarios_safety.cpp
+    concurrent_starts odd_folder_names password_characters look_alike_switch held_settings_file
+    command_line_limit
     # scenarios_window.cpp (the dpi_* ones below)
     tab_order pwsave_named)
 set(DS_E2E_DPIS 96 120 144 192)

@@ -9,6 +9,7 @@ if(DEFINED DS_WINE_ENVIRONMENT)
 else()
   set(DS_INI_DIFF_ENVIRONMENT "WINEDEBUG=-all" "WINEDLLOVERRIDES=mscoree,mshtml=" "LANG=C.UTF-8")
 endif()
-add_test(NAME ini_differential COMMAND wine $<TARGET_FILE:ini_diff>)
+add_test(NAME ini_differential
+         COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/ini_diff.sh $<TARGET_FILE:ini_diff> ${CMAKE_BINARY_DIR}/links)
 set_tests_properties(ini_differential PROPERTIES ENVIRONMENT "${DS_INI_DIFF_ENVIRONMENT}"
                                                  TIMEOUT 300)

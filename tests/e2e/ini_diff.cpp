@@ -204,6 +204,10 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
   return CloseHandle(file) && ok;
 }
 
+bool PathIsThere(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string PlatformAnswer(const std::string& path, const Question& q) {
   char buffer[2048];
   const DWORD length =
@@ -302,6 +306,16 @@ void CheckFileStore(Run& run) {
               ReadBytes(path));
   }
 
+  // What killed writers left is removed by the next write; what a live writer has, is not.
+  const std::string gone = path + ".2147483644-0.tmp";
+  const std::string alive = path + "." + std::to_string(GetCurrentProcessId()) + "-9.tmp";
+  WriteBytes(gone, "x");
+  WriteBytes(alive, "x");
+  TSettingsFile(path).PutText("S", "K", "left");
+  run.Check("temporary file of a gone writer removed", !PathIsThere(gone));
+  run.Check("temporary file of a live writer kept", PathIsThere(alive));
+  DeleteFileA(alive.c_str());
+
   const std::string lost = run.Folder() + "\\gone\\store.ini";
   error = ErrorOf([&] { TSettingsFile(lost).PutText("S", "K", "v"); });
   run.Check("missing folder refused", error == "In " + lost + " kann nicht geschrieben werden",
@@ -369,6 +383,24 @@ void CheckUtf16(Run& run) {
   DeleteFileA((path + ".lock").c_str());
 }
 
+// A settings file reached through a link: the link stays, and the file it leads to changes.
+// `folder` holds shared.ini and symbolic.ini, a symbolic link to it made on the Unix side
+// (the links the platform makes under Wine lead nowhere); the hard link is made here.
+void CheckLinks(Run& run, const std::string& folder) {
+  const std::string shared = folder + "\\shared.ini";
+  const std::string symbolic = folder + "\\symbolic.ini", hard = folder + "\\hard.ini";
+  DeleteFileA(hard.c_str());
+  run.Check("hard link made", CreateHardLinkA(hard.c_str(), shared.c_str(), nullptr) != 0);
+  int value = 1;
+  for (const std::string& link : {symbolic, hard}) {
+    TSettingsFile(link).PutText("Last", "Nr", std::to_string(++value));
+    const std::string expected = "[Last]\r\nNr=" + std::to_string(value) + "\r\n";
+    run.Check(link + ": the file it leads to is written", ReadBytes(shared) == expected,
+              ReadBytes(shared));
+    run.Check(link + ": still leads there", ReadBytes(link) == expected, ReadBytes(link));
+  }
+}
+
 // Texts from the system reach the logic in Windows-1252 exactly, or not at all.
 void CheckExactConversion(Run& run) {
   struct Conversion {
@@ -401,7 +433,7 @@ void CheckExactConversion(Run& run) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   char temp[MAX_PATH];
   if (!GetTempPathA(MAX_PATH, temp)) return 2;
   std::string folder;
@@ -430,6 +462,7 @@ int main() {
   CheckFileStore(run);
   CheckNoMomentWithoutTheFile(run, 10000);
   CheckUtf16(run);
+  if (argc == 3 && std::string(argv[1]) == "--links") CheckLinks(run, argv[2]);
   CheckExactConversion(run);
 
   RemoveDirectoryA(folder.c_str());

@@ -114,13 +114,13 @@ TEST_F(BackupTest, LongProgramAndParameterTextsArePassedWholeOrNotAtAll) {
   std::string param = "%s ";
   for (int i = 0; i < 16; ++i) param += "%4:s";
   const std::string source(2000, 'q');
-  for (const std::size_t programLength : {kCommandLineLimit - 32002 - 3, kCommandLineLimit - 32002 - 2}) {
+  for (const std::size_t programLength : {kCommandLineLimit - 32002 - 4, kCommandLineLimit - 32002 - 3}) {
     const std::string program = "C:\\" + std::string(programLength - 9, 'p') + "\\a.exe";
     FreshStart run("[Programm]\r\nVersion=3\r\nZip=" + program + "\r\nParam=" + param +
                    "\r\n[Backup]\r\n0b=Job\r\n0=" + source + "\r\n");
     run.form.Dispatch(&TFMain::StartClick);
     const FakePlatform& fake = run.platform;
-    if (programLength + 3 + 32002 <= kCommandLineLimit) {
+    if (programLength + 4 + 32002 <= kCommandLineLimit) {
       ASSERT_EQ(fake.launches.size(), 1u);
       EXPECT_EQ(fake.launches[0].program, program);
       EXPECT_EQ(fake.launches[0].parameters.size(), 32002u);

@@ -31,16 +31,6 @@ TEST_F(StartupTest, VersionGateEndsTheToolWithoutTouchingTheFile) {
   }
 }
 
-// A settings file that is there but cannot be read ends the tool too, and says so.
-TEST_F(StartupTest, UnreadableSettingsFileEndsTheToolWithItsCause) {
-  std::filesystem::create_directory(folder.File("Datensicherung.ini"));
-  Create({"/GO"});
-  EXPECT_EQ(platform.haltCalls, 1);
-  EXPECT_TRUE(platform.messages.empty());
-  EXPECT_EQ(platform.errors,
-            std::vector<std::string>{folder.File("Datensicherung.ini") + " kann nicht gelesen werden."});
-}
-
 TEST_F(StartupTest, SettingsIntoControlsAndFields) {
   Settings(std::string(kBasic) +
            "[Programm]\r\n" /* a second section of that name is never read */ "Komprimierung=5\r\n");
