@@ -37,7 +37,7 @@ int DpiOf(HWND window) {
 int IconSize(int metric, int dpi) {
   static const auto metricForDpi = User32<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
   if (metricForDpi) return metricForDpi(metric, static_cast<UINT>(dpi));
-  return MulDiv(GetSystemMetrics(metric), dpi, 96);
+  return GetSystemMetrics(metric);
 }
 
 // The outer size of a window with this client size at a DPI.

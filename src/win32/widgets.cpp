@@ -127,8 +127,6 @@ bool Changed(std::optional<T>& last, const T& now) {
   return true;
 }
 
-DWORD GroupBoxStyle() { return BS_GROUPBOX | WS_GROUP | WS_CLIPCHILDREN; }
-
 }  // namespace
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
@@ -259,11 +257,12 @@ void CheckBox::Pull(TCheckBox& state, int) {
 
 // --- GroupBox
 
-DWORD GroupBox::Style(bool) const { return GroupBoxStyle(); }
-
-void GroupBox::Created(const ControlRow&, const Look&) {
-  SetWindowSubclass(window_, GroupBoxProc, 1, 0);
+template <typename State>
+void Frame<State>::Created(const ControlRow&, const Look&) {
+  SetWindowSubclass(this->window_, GroupBoxProc, 1, 0);
 }
+template class Frame<TGroupBox>;
+template class Frame<TRadioGroup>;
 
 void GroupBox::Push(const TGroupBox& state) {
   PushCaption(state.Caption);
@@ -368,11 +367,9 @@ void DateTimePicker::Pull(TDateTimePicker& state, int) {
 
 // --- RadioGroup
 
-DWORD RadioGroup::Style(bool) const { return GroupBoxStyle(); }
-
-void RadioGroup::Created(const ControlRow& row, const Look&) {
+void RadioGroup::Created(const ControlRow& row, const Look& look) {
+  Frame::Created(row, look);
   bounds_ = row.bounds;
-  SetWindowSubclass(window_, GroupBoxProc, 1, 0);
 }
 
 void RadioGroup::ApplyLook(const Look& look) {

@@ -118,14 +118,18 @@ class CheckBox : public Mirror<TCheckBox> {
   std::optional<bool> checked_;
 };
 
-class GroupBox : public Mirror<TGroupBox> {
- public:
-  void Push(const TGroupBox& state) override;
-
+// A group box that is the real parent of its controls; the radio group is one too.
+template <typename State>
+class Frame : public Mirror<State> {
  protected:
-  DWORD Style(bool) const override;
+  DWORD Style(bool) const override { return BS_GROUPBOX | WS_GROUP | WS_CLIPCHILDREN; }
   DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
   void Created(const ControlRow& row, const Look& look) override;
+};
+
+class GroupBox : public Frame<TGroupBox> {
+ public:
+  void Push(const TGroupBox& state) override;
 };
 
 class Panel : public Widget {
@@ -190,7 +194,7 @@ class DateTimePicker : public Mirror<TDateTimePicker> {
 
 // A group box whose items are radio buttons in one column, ids ID_ZielItem0 + index. Its
 // height is the state's, not the row's.
-class RadioGroup : public Mirror<TRadioGroup> {
+class RadioGroup : public Frame<TRadioGroup> {
  public:
   void ApplyLook(const Look& look) override;
   void Place(ControlBounds bounds, const Scale& scale) override;
@@ -200,8 +204,6 @@ class RadioGroup : public Mirror<TRadioGroup> {
   bool IsInput(UINT code) const override { return code == BN_CLICKED; }
 
  protected:
-  DWORD Style(bool) const override;
-  DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
   void Created(const ControlRow& row, const Look& look) override;
 
  private:
