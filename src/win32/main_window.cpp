@@ -107,7 +107,7 @@ void TMainWindow::Create() {
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   windowClass.lpszClassName = DS_MAIN_CLASS;
-  if (!RegisterClassExW(&windowClass)) ui::Checked(nullptr, "TFMain");
+  if (!RegisterClassExW(&windowClass)) ui::NotCreated("TFMain");
   ui::RegisterPanelClass();
 
   ui::Checked(CreateWindowExW(kExStyle, DS_MAIN_CLASS, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0,
@@ -129,7 +129,7 @@ void TMainWindow::CreateControls() {
     std::unique_ptr<ui::Widget> widget = ui::MakeWidget(row.kind);
     VisitState(row, [&](auto member) {
       if (!dynamic_cast<ui::Mirror<StateOf<decltype(member)>>*>(widget.get()))
-        ui::Checked(nullptr, row.name);  // the row's kind does not fit its state
+        ui::NotCreated(row.name);  // the row's kind does not fit its state
     });
     widget->Create(row, parent, startsGroup, look_);
     widgets_.push_back(std::move(widget));

@@ -131,8 +131,10 @@ bool Changed(std::optional<T>& last, const T& now) {
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
+void NotCreated(const char* name) { throw EError(FormatMessage1(texts::WindowNotCreated, name)); }
+
 HWND Checked(HWND window, const char* name) {
-  if (!window) throw EError(FormatMessage1(texts::WindowNotCreated, name));
+  if (!window) NotCreated(name);
   return window;
 }
 
@@ -143,7 +145,7 @@ void RegisterPanelClass() {
   panel.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   panel.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   panel.lpszClassName = DS_PANEL_CLASS;
-  if (!RegisterClassW(&panel)) Checked(nullptr, "TPanel");
+  if (!RegisterClassW(&panel)) NotCreated("TPanel");
 }
 
 std::unique_ptr<Widget> MakeWidget(ControlKind kind) {

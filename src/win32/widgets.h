@@ -37,7 +37,8 @@ struct Look {
 HINSTANCE Instance();
 // Panels and group boxes pass their children's notifications on to the main window.
 void RegisterPanelClass();
-// Raises an error naming the window when it was not created.
+// Raise an error naming a window that could not be created.
+[[noreturn]] void NotCreated(const char* name);
 HWND Checked(HWND window, const char* name);
 
 class Widget {
