@@ -106,7 +106,6 @@ struct Target {
   std::wstring path;  // through any symbolic link
   DWORD attributes = INVALID_FILE_ATTRIBUTES;
   DWORD links = 0;
-  bool unresolvedLink = false;  // a link the system would not resolve (Wine's case)
 };
 
 // The file the settings path leads to. `attributes` stays invalid when there is none.
@@ -133,9 +132,6 @@ Target Resolve(const std::wstring& path) {
       resolved = resolved.substr(4);
     target.path = resolved;
   }
-  const DWORD own = GetFileAttributesW(path.c_str());  // of the link itself, if it is one
-  target.unresolvedLink = own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT) &&
-                          target.path == path;
   return target;
 }
 
@@ -272,8 +268,8 @@ void ReplaceFileContents(const std::string& path, const std::string& bytes) {
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
     CannotWrite(path);  // a missing folder among them
   }
-  if (exists && (target.links > 1 || target.unresolvedLink)) {
-    // A rename would cut the file off from its other names, or put a file in place of a link.
+  if (exists && target.links > 1) {
+    // A rename would cut the file off from its other names.
     if (!WriteInPlace(target.path, bytes)) CannotWrite(path);
     return;
   }
@@ -286,12 +282,11 @@ void ReplaceFileContents(const std::string& path, const std::string& bytes) {
   }
   bool ok = WriteAll(temp.Get(), bytes) && FlushFileBuffers(temp.Get());
   ok = temp.Close() && ok;
-  // The new file takes the old one's hidden, system and archive marks. A rename keeps the
-  // settings file in place at every moment (ReplaceFileW, under Wine, leaves a gap).
-  if (ok && exists)
-    SetFileAttributesW(tempPath.c_str(), target.attributes & (FILE_ATTRIBUTE_HIDDEN |
-                                                              FILE_ATTRIBUTE_SYSTEM |
-                                                              FILE_ATTRIBUTE_ARCHIVE));
+  // The new file takes the old one's hidden and system marks; its permissions are the
+  // folder's, as for any new file. A rename keeps the settings file in place at every moment
+  // (ReplaceFileW, which would keep the old permissions, leaves a gap under Wine).
+  const DWORD marks = exists ? target.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) : 0;
+  if (ok && marks) SetFileAttributesW(tempPath.c_str(), marks);
   ok = ok && WithRetries([&] {
          return MoveFileExW(tempPath.c_str(), target.path.c_str(),
                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
