@@ -25,6 +25,7 @@ class FakeFileSystem : public FileSystem {
   std::set<std::string> unreadable;   // OpenRead fails
   std::set<std::string> locked;       // Delete and SetAttributes fail
   std::function<void(const std::string&)> afterRead;  // runs when a file was read to its end
+  std::function<void(std::vector<uint8_t>&)> beforeClose;  // may damage a written file
   uint64_t writeLimit = UINT64_MAX;                   // the disk is full beyond this
   bool moveFails = false;
   uint64_t clock = 133000000000000000ull;
@@ -140,7 +141,9 @@ class FakeOutput : public OutputFile {
   }
   void Truncate(uint64_t size) override { Data().resize(size); }
   void Flush() override {}
-  void Close() override {}
+  void Close() override {
+    if (fs_.beforeClose) fs_.beforeClose(Data());
+  }
 
  private:
   std::vector<uint8_t>& Data() { return fs_.Find(path_)->data; }
