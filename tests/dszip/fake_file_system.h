@@ -19,6 +19,7 @@ class FakeFileSystem : public FileSystem {
     std::string path;  // as created, for listing
     std::vector<uint8_t> data;
     FileInfo info;
+    uint64_t zeros = 0;  // instead of data: this many zero bytes, for huge files
   };
 
   std::map<std::string, Node> nodes;  // by lower-case path
@@ -35,6 +36,9 @@ class FakeFileSystem : public FileSystem {
   }
   void AddFile(const std::string& path, const std::string& content, uint32_t attributes = kAttrArchive) {
     nodes[AsciiLower(path)] = {path, {content.begin(), content.end()}, {attributes, content.size(), clock}};
+  }
+  void AddZeros(const std::string& path, uint64_t size) {
+    nodes[AsciiLower(path)] = {path, {}, {kAttrArchive, size, clock}, size};
   }
   Node* Find(const std::string& path) {
     const auto at = nodes.find(AsciiLower(path));
@@ -111,8 +115,10 @@ class FakeInput : public InputFile {
   FakeInput(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   size_t Read(uint8_t* buffer, size_t size) override {
     const auto* node = fs_.Find(path_);
-    const size_t take = std::min(size, node->data.size() - std::min(node->data.size(), at_));
-    if (take) std::memcpy(buffer, node->data.data() + at_, take);
+    const uint64_t length = node->zeros ? node->zeros : node->data.size();
+    const auto take = static_cast<size_t>(std::min<uint64_t>(size, length - std::min<uint64_t>(length, at_)));
+    if (take && node->zeros) std::memset(buffer, 0, take);
+    if (take && !node->zeros) std::memcpy(buffer, node->data.data() + at_, take);
     at_ += take;
     if (take == 0 && !ended_ && fs_.afterRead) {
       ended_ = true;
@@ -124,7 +130,7 @@ class FakeInput : public InputFile {
  private:
   FakeFileSystem& fs_;
   std::string path_;
-  size_t at_ = 0;
+  uint64_t at_ = 0;
   bool ended_ = false;
 };
 
