@@ -128,7 +128,7 @@ class Run {
     temporary.out.reset();
 
     console_.Progress(texts::Verifying);
-    VerifyArchive(fs_, crypto_, temporary.path(), written.entries, options.password,
+    VerifyArchive(fs_, crypto_, temporary.path(), written.entries,
                   [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); });
     CheckCancelled();
     try {
