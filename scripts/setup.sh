@@ -2,7 +2,8 @@
 # starts and stops Wine and a virtual display. Expects $root, the repository's folder.
 
 ds_packages=(cmake g++ make libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-tidy
-             g++-mingw-w64-i686-posix wine wine32:i386 xvfb imagemagick)
+             g++-mingw-w64-i686-posix wine wine32:i386 xvfb imagemagick
+             zlib1g-dev libz-mingw-w64-dev 7zip libarchive-tools unzip zip)
 
 ds_install_missing() {
   local missing=() package

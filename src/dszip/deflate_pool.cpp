@@ -1,0 +1,144 @@
+#include "dszip/deflate_pool.h"
+
+#include "dszip/text.h"
+#include "dszip/texts.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace dszip {
+namespace {
+
+class Deflater {
+ public:
+  explicit Deflater(int level) {
+    // Raw Deflate (no zlib wrapper), default memory and strategy: what zip -6 does.
+    if (deflateInit2(&stream_, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+      throw std::bad_alloc();
+  }
+  ~Deflater() { deflateEnd(&stream_); }
+  Deflater(const Deflater&) = delete;
+  Deflater& operator=(const Deflater&) = delete;
+
+  void Compress(Piece& piece) {
+    deflateReset(&stream_);
+    if (!piece.dictionary.empty())
+      deflateSetDictionary(&stream_, piece.dictionary.data(), static_cast<uInt>(piece.dictionary.size()));
+    piece.output.resize(deflateBound(&stream_, static_cast<uLong>(piece.input.size())) + 64);
+    stream_.next_in = piece.input.data();
+    stream_.avail_in = static_cast<uInt>(piece.input.size());
+    size_t produced = 0;
+    int status = Z_OK;
+    do {
+      if (produced == piece.output.size()) piece.output.resize(piece.output.size() * 2);
+      stream_.next_out = piece.output.data() + produced;
+      stream_.avail_out = static_cast<uInt>(piece.output.size() - produced);
+      status = deflate(&stream_, piece.last ? Z_FINISH : Z_SYNC_FLUSH);
+      if (status == Z_STREAM_ERROR) throw std::logic_error("deflate");
+      produced = piece.output.size() - stream_.avail_out;
+    } while (piece.last ? status != Z_STREAM_END : stream_.avail_out == 0);
+    piece.output.resize(produced);
+  }
+
+ private:
+  z_stream stream_{};
+};
+
+void ReadSmallFile(Piece& piece) {
+  try {
+    auto file = piece.fs->OpenRead(piece.path);
+    // One byte more than a piece tells a file that grew past it.
+    piece.input.resize(static_cast<size_t>(std::min<uint64_t>(piece.expected.size, kPieceSize) + 1));
+    size_t filled = 0;
+    for (size_t got = 1; got > 0 && filled < piece.input.size(); filled += got)
+      got = file->Read(piece.input.data() + filled, piece.input.size() - filled);
+    piece.input.resize(filled);
+    file.reset();
+    const auto after = piece.fs->Stat(piece.path);
+    piece.unchanged = after && after->size == piece.expected.size && after->modified == piece.expected.modified &&
+                      filled == piece.expected.size;
+    if (filled > kPieceSize) piece.failure = Format(texts::FileChangedWhileRead, piece.path);
+  } catch (const FileError& error) {
+    piece.failure = Format(texts::FileUnreadable, piece.path, error.what());
+  }
+  if (!piece.failure.empty()) piece.input.clear();
+}
+
+// The whole entry's data: salt and check, the encrypted data, the MAC.
+void Encrypt(Piece& piece) {
+  piece.aes = NewAesKeys(*piece.crypto, *piece.password);
+  AesStream stream(*piece.crypto, piece.aes);
+  stream.Encrypt(piece.output.data(), piece.output.size());
+  std::vector<uint8_t> framed = stream.Header();
+  framed.insert(framed.end(), piece.output.begin(), piece.output.end());
+  const std::vector<uint8_t> tag = stream.Tag();
+  framed.insert(framed.end(), tag.begin(), tag.end());
+  piece.output = std::move(framed);
+}
+
+}  // namespace
+
+DeflatePool::DeflatePool(int level, unsigned threads) : level_(level) {
+  for (unsigned i = 0; i < std::max(threads, 1u); ++i) threads_.emplace_back([this] { Work(); });
+}
+
+DeflatePool::~DeflatePool() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  work_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void DeflatePool::Submit(const std::shared_ptr<Batch>& batch) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(batch);
+  }
+  work_.notify_one();
+}
+
+void DeflatePool::Wait(const Batch& batch) {
+  if (batch.done) return;
+  std::unique_lock<std::mutex> lock(mutex_);
+  done_.wait(lock, [&] { return batch.done.load(); });
+}
+
+void DeflatePool::Work() {
+  std::unique_ptr<Deflater> deflater;
+  if (level_ > 0) deflater = std::make_unique<Deflater>(level_);
+  for (;;) {
+    std::shared_ptr<Batch> batch;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      work_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+      if (stopping_) return;
+      batch = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    for (Piece& piece : batch->pieces) {
+      if (piece.fs) ReadSmallFile(piece);
+      piece.crc = static_cast<uint32_t>(crc32(0, piece.input.data(), static_cast<uInt>(piece.input.size())));
+      piece.inputSize = piece.input.size();
+      if (deflater && !piece.store)
+        deflater->Compress(piece);
+      else
+        piece.output = std::move(piece.input);
+      piece.input = {};
+      piece.dictionary = {};
+      if (piece.password && piece.failure.empty()) Encrypt(piece);
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      batch->done = true;
+    }
+    done_.notify_all();
+  }
+}
+
+unsigned WorkerCount() { return std::clamp(std::thread::hardware_concurrency(), 4u, 12u); }
+
+}  // namespace dszip
