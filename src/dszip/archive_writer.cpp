@@ -145,6 +145,7 @@ class Writer {
     piece.expected = item.info;
     piece.last = true;
     piece.store = Stored(item);
+    piece.mayStore = true;
     piece.item = index;
     if (settings_.password) {
       piece.crypto = &crypto_;
@@ -163,15 +164,23 @@ class Writer {
     Push({Step::SmallFiles, 0, batch, {}, false});
   }
 
-  // One piece ahead, so that the last piece is known to be the last.
+  // One piece ahead, so that the last piece is known to be the last. The first piece decides
+  // whether the entry is stored: the rest wait for its verdict.
   void ReadPieces(InputFile& file, bool store) {
     Piece current;
     current.input = ReadPiece(file);
+    current.mayStore = true;
+    std::shared_ptr<Batch> first;
     std::vector<uint8_t> previousTail;
     for (;;) {
       Piece next;
       if (current.input.size() == kPieceSize) next.input = ReadPiece(file);
       current.last = next.input.empty();
+      if (first) {
+        pool_.Wait(*first);
+        store = first->pieces.front().store;
+        first.reset();
+      }
       current.store = store;
       std::vector<uint8_t> tail;
       if (!current.last) {
@@ -180,6 +189,7 @@ class Writer {
       }
       current.dictionary = std::exchange(previousTail, std::move(tail));
       auto batch = std::make_shared<Batch>();
+      if (current.mayStore) first = batch;
       batch->pieces.push_back(std::move(current));
       Submit(batch);
       Push({Step::Data, 0, batch, {}, false});
@@ -249,7 +259,7 @@ class Writer {
     e.hasUnixTime = item.info.modified != 0 && e.unixTime >= 0 && e.unixTime <= 0x7FFFFFFF;
     e.attributes = item.info.attributes & kDosAttributes;
     const bool folder = item.IsFolder();
-    e.method = folder || Stored(item) ? kMethodStore : kMethodDeflate;
+    e.method = folder || Stored(item) || (whole && whole->store) ? kMethodStore : kMethodDeflate;
     e.effortBits = DeflateEffortBits(settings_.level);
     e.aesVersion = folder || !settings_.password ? 0 : item.info.size >= kAe1MinimumSize ? 1 : 2;
     e.zip64Local = item.info.size >= kZip64LocalThreshold;
@@ -268,6 +278,7 @@ class Writer {
   }
 
   void WriteData(Piece& piece) {
+    if (piece.store) current_.method = kMethodStore;  // the first piece did not shrink
     if (aes_) aes_->Encrypt(piece.output.data(), piece.output.size());
     out_.Append(piece.output.data(), piece.output.size());
     crc_ = static_cast<uint32_t>(crc32_combine(crc_, piece.crc, static_cast<z_off_t>(piece.inputSize)));

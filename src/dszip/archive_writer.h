@@ -42,9 +42,10 @@ WriteResult WriteArchive(FileSystem& fs, Crypto& crypto, const Selection& select
                          const ProgressCallback& progress);
 
 // Reads the written archive back: every header byte for byte, every entry's MAC, inflated
-// data and CRC against what was read from the source. Throws RunError on any difference.
+// data and CRC against what was read from the source, runs of entries on `threads` threads.
+// Throws RunError on any difference.
 void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
-                   const std::vector<WrittenEntry>& entries,
+                   const std::vector<WrittenEntry>& entries, unsigned threads,
                    const std::function<void(uint64_t bytesDone)>& progress);
 
 }  // namespace dszip

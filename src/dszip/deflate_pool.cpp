@@ -46,6 +46,9 @@ class Deflater {
   z_stream stream_{};
 };
 
+// By at least one percent: less is not worth the inflating when reading back.
+bool Shrunk(const Piece& piece) { return piece.output.size() < piece.inputSize - piece.inputSize / 100; }
+
 void ReadSmallFile(Piece& piece) {
   try {
     auto file = piece.fs->OpenRead(piece.path);
@@ -123,10 +126,11 @@ void DeflatePool::Work() {
       if (piece.fs) ReadSmallFile(piece);
       piece.crc = static_cast<uint32_t>(crc32(0, piece.input.data(), static_cast<uInt>(piece.input.size())));
       piece.inputSize = piece.input.size();
-      if (deflater && !piece.store)
-        deflater->Compress(piece);
-      else
+      if (deflater && !piece.store) deflater->Compress(piece);
+      if (!deflater || piece.store || (piece.mayStore && !Shrunk(piece))) {
         piece.output = std::move(piece.input);
+        piece.store = true;
+      }
       piece.input = {};
       piece.dictionary = {};
       if (piece.password && piece.failure.empty()) Encrypt(piece);

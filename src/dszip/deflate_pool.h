@@ -25,7 +25,10 @@ struct Piece {
   std::vector<uint8_t> input;
   std::vector<uint8_t> dictionary;
   bool last = false;
-  bool store = false;  // copied, not compressed
+  bool store = false;  // copied, not compressed; set by the worker when the data did not shrink
+  // A small file or a large file's first piece: stored when Deflate does not shrink it, as
+  // random or already compressed data, which Deflate crawls through for nothing.
+  bool mayStore = false;
   // A file of at most one piece is read by the worker itself, so that the opening and
   // reading of many small files overlaps.
   FileSystem* fs = nullptr;

@@ -50,6 +50,7 @@ class InputFile {
   virtual ~InputFile() = default;
   // Fills up to `size` bytes; fewer only at the end of the file.
   virtual size_t Read(uint8_t* buffer, size_t size) = 0;
+  virtual void Seek(uint64_t offset) = 0;  // from the start
 };
 
 class OutputFile {

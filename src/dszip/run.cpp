@@ -129,7 +129,7 @@ class Run {
     temporary.out.reset();
 
     console_.Progress(texts::Verifying);
-    VerifyArchive(fs_, crypto_, temporary.path(), written.entries,
+    VerifyArchive(fs_, crypto_, temporary.path(), written.entries, settings.threads,
                   [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); });
     CheckCancelled();
     try {

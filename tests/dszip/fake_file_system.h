@@ -126,6 +126,7 @@ class FakeInput : public InputFile {
     }
     return take;
   }
+  void Seek(uint64_t offset) override { at_ = offset; }
 
  private:
   FakeFileSystem& fs_;

@@ -70,6 +70,11 @@ class Win32Input : public InputFile {
     if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) throw LastError();
     return got;
   }
+  void Seek(uint64_t offset) override {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN)) throw LastError();
+  }
 
  private:
   Handle handle_;

@@ -47,6 +47,12 @@ void ExpectReadersAccept(FakeFileSystem& fs, const std::string& level, size_t en
   }
 }
 
+// The method an entry's central header names.
+int CentralMethod(const std::string& zip, const std::string& name) {
+  const size_t at = zip.rfind("PK\x01\x02", zip.rfind(name));
+  return at == std::string::npos ? -1 : static_cast<uint8_t>(zip[at + 10]) | static_cast<uint8_t>(zip[at + 11]) << 8;
+}
+
 TEST(Readers, MoreEntriesThanTheClassicCountHolds) {
   FakeFileSystem fs;
   fs.AddFolder("C:\\Daten");
@@ -74,8 +80,13 @@ TEST(Readers, PiecesJoinedAndUnusualNames) {
   fs.AddFile("C:\\Daten\\text.txt", text);
   fs.AddFile("C:\\Daten\\rauschen.bin", noise);
   fs.AddFile("C:\\Daten\\Gr\xC3\xB6\xC3\x9F" "e \xD0\x96\xE6\x97\xA5.txt", std::string(19, 'a'));
+  fs.AddFile("C:\\Daten\\rauschen-klein.bin", noise.substr(0, 5000));
   fs.AddFolder("C:\\Daten\\leer");
-  ExpectReadersAccept(fs, "-mn", 4);
+  ExpectReadersAccept(fs, "-mn", 5);
+  // What Deflate cannot shrink is stored, in a small file as in one of many pieces.
+  const std::string zip = fs.Content("E:\\Archiv\\x.zip");
+  const std::pair<const char*, int> methods[] = {{"text.txt", 8}, {"rauschen.bin", 0}, {"rauschen-klein.bin", 0}};
+  for (const auto& [name, method] : methods) EXPECT_EQ(CentralMethod(zip, name), method) << name;
 }
 
 }  // namespace

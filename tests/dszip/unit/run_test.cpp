@@ -1,6 +1,8 @@
 // Whole runs on the fake file system: the safe order, attributes, deletion, exit codes, log.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "dszip/command_line.h"
 #include "dszip/run.h"
 #include "dszip/texts.h"
@@ -61,6 +63,18 @@ TEST_F(RunFixture, FailuresLeaveNoArchiveAndTouchNothing) {
       {"interrupted", [](RunFixture& f) { f.cancelled = true; }, kExitInterrupted},
       {"archive corrupted before the check",
        [](RunFixture& f) { f.fs.beforeClose = [](std::vector<uint8_t>& zip) { zip[zip.size() / 2] ^= 1; }; },
+       kExitFatal},
+      {"archive corrupted where a second thread checks it",  // past 9 MiB of stored noise
+       [](RunFixture& f) {
+         std::mt19937 random(3);
+         std::string noise(9 << 20, '\0');
+         for (char& c : noise) c = static_cast<char>(random());
+         f.fs.AddFile("C:\\Daten\\a.bin", noise);
+         f.fs.beforeClose = [](std::vector<uint8_t>& zip) {
+           const std::string text(zip.begin(), zip.end());
+           zip[text.find("neu.txt")] ^= 1;
+         };
+       },
        kExitFatal},
   };
   for (const auto& row : rows) {
