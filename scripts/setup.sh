@@ -3,6 +3,8 @@
 
 ds_packages=(cmake g++ make libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-tidy
              g++-mingw-w64-i686-posix wine wine32:i386 xvfb imagemagick)
+# The readers that judge dszip's archives, and the drivers of its checks and benchmark.
+ds_packages+=(7zip libarchive-tools unzip zip python3 time)
 
 ds_install_missing() {
   local missing=() package
