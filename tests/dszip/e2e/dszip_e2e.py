@@ -230,6 +230,7 @@ PASSWORDS = [  # as it stands on the command line, the password itself
     ('"mit Blank"', 'mit Blank'),
     ('"a\\"b\\c"', 'a"b\\c'),
     ("!#$%&'()*+,-./:;<=>?@[]^_`{|}~", "!#$%&'()*+,-./:;<=>?@[]^_`{|}~"),
+    ('Kennwort9' * 9, 'Kennwort9' * 9),  # longer than a block of HMAC-SHA1's key
 ]
 
 
