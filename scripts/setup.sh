@@ -2,9 +2,10 @@
 # starts and stops Wine and a virtual display. Expects $root, the repository's folder.
 
 ds_packages=(cmake g++ make libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-tidy
-             g++-mingw-w64-i686-posix wine wine32:i386 xvfb imagemagick)
-# The readers that judge dszip's archives, and the drivers of its checks and benchmark.
-ds_packages+=(7zip libarchive-tools unzip zip python3 time)
+             g++-mingw-w64-i686-posix wine wine32:i386 xvfb imagemagick
+             zlib1g-dev libz-mingw-w64-dev 7zip libarchive-tools unzip zip)
+# The drivers of dszip's checks and benchmark.
+ds_packages+=(python3 time)
 
 ds_install_missing() {
   local missing=() package

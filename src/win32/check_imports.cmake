@@ -2,7 +2,7 @@
 cmake_minimum_required(VERSION 3.25)
 set(SYSTEM_DLLS
   kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll shlwapi.dll
-  ole32.dll oleaut32.dll advapi32.dll msvcrt.dll uxtheme.dll version.dll)
+  ole32.dll oleaut32.dll advapi32.dll msvcrt.dll uxtheme.dll version.dll bcrypt.dll)
 
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

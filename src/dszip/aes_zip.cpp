@@ -1,0 +1,66 @@
+#include "dszip/aes_zip.h"
+
+#include <algorithm>
+
+namespace dszip {
+namespace {
+
+constexpr unsigned kIterations = 1000;
+constexpr size_t kKeySize = 32;
+constexpr size_t kKeystreamBlocks = 4096;  // 64 KiB per cipher call
+
+}  // namespace
+
+AesStream::AesStream(Crypto& crypto, const std::string& password, const uint8_t* salt) {
+  const std::vector<uint8_t> keys =
+      crypto.Pbkdf2Sha1(password, salt, kAesSaltSize, kIterations, 2 * kKeySize + 2);
+  cipher_ = crypto.Aes256(keys.data());
+  mac_ = crypto.HmacSha1(keys.data() + kKeySize, kKeySize);
+  check_.assign(keys.begin() + 2 * kKeySize, keys.end());
+}
+
+void AesStream::Crypt(uint8_t* data, size_t size) {
+  for (size_t done = 0; done < size;) {
+    if (keystreamUsed_ == keystream_.size()) {
+      // As many blocks as this call needs, so that small entries make small calls.
+      const size_t blocks = std::min(kKeystreamBlocks, (size - done + 15) / 16);
+      keystream_.assign(blocks * 16, 0);
+      for (size_t block = 0; block < blocks; ++block) {
+        const uint64_t counter = ++counter_;
+        for (int byte = 0; byte < 8; ++byte)
+          keystream_[block * 16 + static_cast<size_t>(byte)] = static_cast<uint8_t>(counter >> (8 * byte));
+      }
+      cipher_->EncryptBlocks(keystream_.data(), blocks);
+      keystreamUsed_ = 0;
+    }
+    const size_t take = std::min(size - done, keystream_.size() - keystreamUsed_);
+    for (size_t i = 0; i < take; ++i) data[done + i] ^= keystream_[keystreamUsed_ + i];
+    keystreamUsed_ += take;
+    done += take;
+  }
+}
+
+void AesStream::Encrypt(uint8_t* data, size_t size) {
+  Crypt(data, size);
+  mac_->Update(data, size);
+}
+
+void AesStream::Decrypt(uint8_t* data, size_t size) {
+  mac_->Update(data, size);
+  Crypt(data, size);
+}
+
+std::vector<uint8_t> AesStream::Tag() {
+  std::vector<uint8_t> full = mac_->Finish();
+  full.resize(kAesMacSize);
+  return full;
+}
+
+AesEncryptor::AesEncryptor(Crypto& crypto, const std::string& password) {
+  header.resize(kAesSaltSize);
+  crypto.Random(header.data(), kAesSaltSize);
+  stream = std::make_unique<AesStream>(crypto, password, header.data());
+  header.insert(header.end(), stream->PasswordCheck().begin(), stream->PasswordCheck().end());
+}
+
+}  // namespace dszip

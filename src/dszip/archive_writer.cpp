@@ -1,0 +1,284 @@
+#include "dszip/archive_writer.h"
+
+#include <zlib.h>
+
+#include <cstring>
+#include <deque>
+#include <memory>
+
+#include "dszip/aes_zip.h"
+#include "dszip/command_line.h"
+#include "dszip/deflate_pool.h"
+#include "dszip/text.h"
+#include "dszip/texts.h"
+
+namespace dszip {
+namespace {
+
+constexpr size_t kWriteBuffer = 1 << 20;
+// Sizes near 4 GiB get ZIP64 room in the local header: Deflate may grow incompressible data.
+constexpr uint64_t kZip64LocalThreshold = 0xF0000000u;
+constexpr uint32_t kDosAttributes = 0x37;  // read-only, hidden, system, folder, archive
+
+// The archive file behind a large buffer: few, big writes. Headers are patched in place
+// once an entry's sizes are known.
+class BufferedOutput {
+ public:
+  explicit BufferedOutput(OutputFile& file) : file_(file) { buffer_.reserve(kWriteBuffer); }
+
+  uint64_t Position() const { return flushed_ + buffer_.size(); }
+
+  void Append(const uint8_t* data, size_t size) {
+    if (buffer_.size() + size > kWriteBuffer) Drain();
+    if (size >= kWriteBuffer) {
+      file_.Write(data, size);
+      flushed_ += size;
+    } else {
+      buffer_.insert(buffer_.end(), data, data + size);
+    }
+  }
+  void Append(const Bytes& bytes) { Append(bytes.data(), bytes.size()); }
+
+  void Patch(uint64_t offset, const Bytes& bytes) {
+    if (offset < flushed_) {
+      Drain();
+      file_.WriteAt(offset, bytes.data(), bytes.size());
+    } else {
+      std::memcpy(buffer_.data() + static_cast<size_t>(offset - flushed_), bytes.data(), bytes.size());
+    }
+  }
+
+  void Truncate(uint64_t size) {
+    if (size >= flushed_) {
+      buffer_.resize(static_cast<size_t>(size - flushed_));
+      return;
+    }
+    buffer_.clear();
+    file_.Truncate(size);
+    flushed_ = size;
+  }
+
+  void Drain() {
+    if (buffer_.empty()) return;
+    file_.Write(buffer_.data(), buffer_.size());
+    flushed_ += buffer_.size();
+    buffer_.clear();
+  }
+
+ private:
+  OutputFile& file_;
+  Bytes buffer_;
+  uint64_t flushed_ = 0;
+};
+
+// What the reader hands to the writer, in archive order.
+struct Step {
+  enum Kind { Begin, Data, End } kind = Begin;
+  size_t item = 0;
+  std::shared_ptr<Piece> piece;  // Data
+  std::string failure;           // End: the entry is dropped with this warning
+  bool unchanged = false;        // End
+};
+
+class Writer {
+ public:
+  Writer(FileSystem& fs, Crypto& crypto, const Selection& selection, const WriteSettings& settings,
+         OutputFile& out, const ProgressCallback& progress)
+      : fs_(fs), crypto_(crypto), selection_(selection), settings_(settings), out_(out),
+        progress_(progress), pool_(settings.level, settings.threads),
+        maxPieces_(settings.threads + 4) {}
+
+  WriteResult Run() {
+    for (size_t i = 0; i < selection_.items.size(); ++i) ReadItem(i);
+    while (!steps_.empty()) ConsumeFront();
+    WriteCentralDirectory();
+    out_.Drain();
+    result_.archiveSize = out_.Position();
+    return std::move(result_);
+  }
+
+ private:
+  // Reader side -----------------------------------------------------------------------------
+
+  void ReadItem(size_t index) {
+    const Item& item = selection_.items[index];
+    if (item.IsFolder()) {
+      Push({Step::Begin, index, nullptr, {}, false});
+      Push({Step::End, index, nullptr, {}, true});
+      return;
+    }
+    std::unique_ptr<InputFile> file;
+    try {
+      file = fs_.OpenRead(item.path);
+    } catch (const FileError& error) {
+      result_.warnings.push_back(Format(texts::FileUnreadable, item.path, error.what()));
+      return;
+    }
+    Push({Step::Begin, index, nullptr, {}, false});
+    try {
+      ReadPieces(*file, Stored(item));
+    } catch (const FileError& error) {
+      Push({Step::End, index, nullptr, Format(texts::FileUnreadable, item.path, error.what()), false});
+      return;
+    }
+    file.reset();
+    const auto after = fs_.Stat(item.path);
+    const bool unchanged = after && after->size == item.info.size && after->modified == item.info.modified;
+    Push({Step::End, index, nullptr, {}, unchanged});
+  }
+
+  // One piece ahead, so that the last piece is known to be the last.
+  void ReadPieces(InputFile& file, bool store) {
+    auto current = std::make_shared<Piece>();
+    current->input = ReadPiece(file);
+    std::vector<uint8_t> previousTail;
+    for (;;) {
+      auto next = std::make_shared<Piece>();
+      if (current->input.size() == kPieceSize) next->input = ReadPiece(file);
+      current->last = next->input.empty();
+      current->store = store;
+      current->dictionary = std::move(previousTail);
+      if (!current->last) {
+        const size_t tail = std::min(kDictionarySize, current->input.size());
+        previousTail.assign(current->input.end() - static_cast<std::ptrdiff_t>(tail), current->input.end());
+      }
+      bytesRead_ += current->input.size();
+      pool_.Submit(current);
+      Push({Step::Data, 0, current, {}, false});
+      if (next->input.empty()) return;
+      current = std::move(next);
+    }
+  }
+
+  static std::vector<uint8_t> ReadPiece(InputFile& file) {
+    std::vector<uint8_t> data(kPieceSize);
+    size_t filled = 0;
+    while (filled < data.size()) {
+      const size_t got = file.Read(data.data() + filled, data.size() - filled);
+      if (got == 0) break;
+      filled += got;
+    }
+    data.resize(filled);
+    return data;
+  }
+
+  void Push(Step step) {
+    if (step.piece) {
+      while (piecesInFlight_ >= maxPieces_) ConsumeFront();
+      ++piecesInFlight_;
+    }
+    steps_.push_back(std::move(step));
+    while (!steps_.empty() && (!steps_.front().piece || steps_.front().piece->done)) ConsumeFront();
+  }
+
+  // Empty files too: Deflate would make two bytes of nothing.
+  bool Stored(const Item& item) const { return settings_.level == 0 || item.info.size == 0; }
+
+  // Writer side -----------------------------------------------------------------------------
+
+  void ConsumeFront() {
+    Step step = std::move(steps_.front());
+    steps_.pop_front();
+    switch (step.kind) {
+      case Step::Begin: BeginEntry(step.item); break;
+      case Step::Data: WriteData(*step.piece); break;
+      case Step::End: EndEntry(step); break;
+    }
+  }
+
+  void BeginEntry(size_t index) {
+    const Item& item = selection_.items[index];
+    EntryRecord& e = current_;
+    e = EntryRecord{};
+    e.name = item.storedName;
+    e.dosTime = DosDateTime(fs_.ToLocalTime(item.info.modified));
+    e.unixTime = UnixSeconds(item.info.modified);
+    e.hasUnixTime = item.info.modified != 0 && e.unixTime >= 0 && e.unixTime <= 0x7FFFFFFF;
+    e.attributes = item.info.attributes & kDosAttributes;
+    const bool folder = item.IsFolder();
+    e.method = folder || Stored(item) ? kMethodStore : kMethodDeflate;
+    e.effortBits = DeflateEffortBits(settings_.level);
+    e.aesVersion = folder || !settings_.password ? 0 : item.info.size >= kAe1MinimumSize ? 1 : 2;
+    e.zip64Local = item.info.size >= kZip64LocalThreshold;
+    e.offset = out_.Position();
+    out_.Append(LocalHeader(e));
+    dataStart_ = out_.Position();
+    crc_ = 0;
+    if (e.aesVersion != 0) {
+      AesEncryptor encryptor(crypto_, *settings_.password);
+      out_.Append(encryptor.header);
+      aes_ = std::move(encryptor.stream);
+    }
+  }
+
+  void WriteData(Piece& piece) {
+    pool_.Wait(piece);
+    --piecesInFlight_;
+    if (aes_) aes_->Encrypt(piece.output.data(), piece.output.size());
+    out_.Append(piece.output.data(), piece.output.size());
+    crc_ = static_cast<uint32_t>(crc32_combine(crc_, piece.crc, static_cast<z_off_t>(piece.inputSize)));
+    current_.size += piece.inputSize;
+    bytesDone_ += piece.inputSize;
+    if (progress_) progress_(bytesDone_, filesDone_);
+  }
+
+  void EndEntry(const Step& step) {
+    const Item& item = selection_.items[step.item];
+    if (aes_) {
+      out_.Append(aes_->Tag());
+      aes_.reset();
+    }
+    current_.crc = crc_;
+    current_.compressedSize = out_.Position() - dataStart_;
+    std::string failure = step.failure;
+    const bool needsZip64 = current_.size >= kMax32 || current_.compressedSize >= kMax32;
+    if (failure.empty() && needsZip64 && !current_.zip64Local)
+      failure = Format(texts::FileChangedWhileRead, item.path);  // grew past what its header allows
+    if (!failure.empty()) {
+      out_.Truncate(current_.offset);
+      result_.warnings.push_back(failure);
+      return;
+    }
+    if (!item.IsFolder() && !step.unchanged)
+      result_.warnings.push_back(Format(texts::FileChangedWhileRead, item.path));
+    if (current_.aesVersion != 0) current_.aesVersion = current_.size >= kAe1MinimumSize ? 1 : 2;
+    out_.Patch(current_.offset, LocalHeader(current_));
+    result_.entries.push_back({current_, step.item, step.unchanged});
+    if (!item.IsFolder()) ++filesDone_;
+    if (progress_) progress_(bytesDone_, filesDone_);
+  }
+
+  void WriteCentralDirectory() {
+    const uint64_t start = out_.Position();
+    for (const WrittenEntry& entry : result_.entries) out_.Append(CentralHeader(entry.record));
+    out_.Append(EndRecords(result_.entries.size(), start, out_.Position() - start));
+    result_.bytesRead = bytesRead_;
+  }
+
+  FileSystem& fs_;
+  Crypto& crypto_;
+  const Selection& selection_;
+  const WriteSettings& settings_;
+  BufferedOutput out_;
+  const ProgressCallback& progress_;
+  DeflatePool pool_;
+  size_t maxPieces_;
+  size_t piecesInFlight_ = 0;
+  std::deque<Step> steps_;
+  WriteResult result_;
+  EntryRecord current_;
+  uint64_t dataStart_ = 0;
+  uint32_t crc_ = 0;
+  std::unique_ptr<AesStream> aes_;
+  uint64_t bytesRead_ = 0, bytesDone_ = 0, filesDone_ = 0;
+};
+
+}  // namespace
+
+WriteResult WriteArchive(FileSystem& fs, Crypto& crypto, const Selection& selection,
+                         const WriteSettings& settings, OutputFile& out,
+                         const ProgressCallback& progress) {
+  return Writer(fs, crypto, selection, settings, out, progress).Run();
+}
+
+}  // namespace dszip

@@ -1,0 +1,107 @@
+#include "dszip/command_line.h"
+
+#include "dszip/mask.h"
+#include "dszip/text.h"
+#include "dszip/texts.h"
+
+namespace dszip {
+namespace {
+
+[[noreturn]] void Refuse(const std::string& message) {
+  throw RunError(kExitUsage, message + "\n" + texts::Usage);
+}
+
+void ParseLevel(const std::string& code, Options& options) {
+  // Letters from fastest to best; digits 0 to 5 from store to best.
+  static constexpr struct { char code; int level; } kLevels[] = {
+      {'0', 0}, {'s', 1}, {'f', 3}, {'n', 6}, {'x', 9},
+      {'1', 1}, {'2', 3}, {'3', 6}, {'4', 8}, {'5', 9}};
+  if (code.size() == 1)
+    for (const auto& entry : kLevels)
+      if (entry.code == AsciiLower(code)[0]) {
+        options.level = entry.level;
+        return;
+      }
+  Refuse(Format(texts::BadLevel, "-m" + code));
+}
+
+struct AttributeSwitches {
+  bool ai = false, ao = false, ac = false;
+};
+
+void ParseSwitch(const std::string& argument, Options& options, AttributeSwitches& attributes) {
+  const std::string lower = AsciiLower(argument);
+  if (lower.rfind("-hp", 0) == 0) {
+    const std::string password = argument.substr(3);
+    if (password.empty()) Refuse(texts::EmptyPassword);
+    for (const char c : password)
+      if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
+        Refuse(texts::PasswordNotAscii);
+    options.password = password;
+  } else if (lower.rfind("-m", 0) == 0) {
+    ParseLevel(argument.substr(2), options);
+  } else if (lower == "-ai") {
+    attributes.ai = true;
+  } else if (lower == "-ao") {
+    attributes.ao = true;
+  } else if (lower == "-ac") {
+    attributes.ac = true;
+  } else if (lower == "-r") {
+    options.recurse = true;
+  } else if (lower == "-r-") {
+    options.recurse = false;
+  } else {
+    Refuse(Format(texts::UnknownSwitch, argument));
+  }
+}
+
+// The C runtime turns a quoted folder ending in \" into a trailing quote: that is the folder.
+std::string SourceFromArgument(const std::string& argument) {
+  std::string source = argument;
+  if (!source.empty() && source.back() == '"') source.back() = '\\';
+  const size_t lastPart = source.find_last_of('\\', source.size() >= 2 ? source.size() - 2 : 0);
+  const std::string folderPart = lastPart == std::string::npos ? "" : source.substr(0, lastPart);
+  if (source.find('"') != std::string::npos || HasWildcard(folderPart))
+    Refuse(Format(texts::BadSource, argument));
+  return source;
+}
+
+}  // namespace
+
+Options ParseCommandLine(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) Refuse(texts::NoCommand);
+  const std::string command = AsciiLower(arguments[0]);
+  if (command != "a" && command != "m") Refuse(Format(texts::UnknownCommand, arguments[0]));
+  Options options;
+  options.move = command == "m";
+  AttributeSwitches attributes;
+  std::vector<std::string> names;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i].size() > 1 && arguments[i][0] == '-')
+      ParseSwitch(arguments[i], options, attributes);
+    else
+      names.push_back(arguments[i]);
+  }
+  if (attributes.ai && attributes.ao) Refuse(texts::ConflictAiAo);
+  if (attributes.ai && attributes.ac) Refuse(texts::ConflictAiAc);
+  options.onlyArchived = attributes.ao;
+  options.clearArchive = attributes.ac;
+  if (names.empty()) Refuse(texts::NoArchive);
+  options.archive = names[0];
+  if (HasWildcard(options.archive)) Refuse(Format(texts::WildcardInArchive, options.archive));
+  const std::string lowerArchive = AsciiLower(options.archive);
+  if (lowerArchive.size() < 5 || lowerArchive.substr(lowerArchive.size() - 4) != ".zip")
+    Refuse(Format(texts::NotZip, options.archive));
+  if (names.size() < 2) Refuse(texts::NoSource);
+  for (size_t i = 1; i < names.size(); ++i) options.sources.push_back(SourceFromArgument(names[i]));
+  return options;
+}
+
+uint16_t DeflateEffortBits(int level) {
+  if (level >= 9) return 0x2;  // maximum
+  if (level == 1) return 0x6;  // super fast
+  if (level >= 1 && level <= 3) return 0x4;  // fast
+  return 0;
+}
+
+}  // namespace dszip

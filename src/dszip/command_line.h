@@ -1,0 +1,49 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace dszip {
+
+enum ExitCode {
+  kExitOk = 0,
+  kExitWarning = 1,
+  kExitFatal = 2,
+  kExitUsage = 7,
+  kExitArchiveExists = 9,
+  kExitNothingToDo = 10,
+  kExitInterrupted = 255,
+};
+
+// A run ends early with this: the exit code and the German message saying why.
+class RunError : public std::runtime_error {
+ public:
+  RunError(int exitCode, const std::string& message)
+      : std::runtime_error(message), exitCode_(exitCode) {}
+  int exitCode() const { return exitCode_; }
+
+ private:
+  int exitCode_;
+};
+
+struct Options {
+  bool move = false;          // command m: delete the originals once the archive is in place
+  int level = 6;              // Deflate level; 0 stores
+  bool onlyArchived = false;  // -ao
+  bool clearArchive = false;  // -ac
+  bool recurse = true;        // -r (default), -r-
+  std::optional<std::string> password;
+  std::string archive;
+  std::vector<std::string> sources;
+};
+
+// The arguments after the program name (UTF-8, already split by the C runtime's rules).
+// Anything it does not understand raises RunError with kExitUsage.
+Options ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The ZIP general-purpose bits 1-2 that tell readers how hard Deflate worked.
+uint16_t DeflateEffortBits(int level);
+
+}  // namespace dszip

@@ -1,0 +1,105 @@
+#include "dszip/deflate_pool.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace dszip {
+namespace {
+
+class Deflater {
+ public:
+  explicit Deflater(int level) {
+    // Raw Deflate (no zlib wrapper), default memory and strategy: what zip -6 does.
+    if (deflateInit2(&stream_, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+      throw std::bad_alloc();
+  }
+  ~Deflater() { deflateEnd(&stream_); }
+  Deflater(const Deflater&) = delete;
+  Deflater& operator=(const Deflater&) = delete;
+
+  void Compress(Piece& piece) {
+    deflateReset(&stream_);
+    if (!piece.dictionary.empty())
+      deflateSetDictionary(&stream_, piece.dictionary.data(), static_cast<uInt>(piece.dictionary.size()));
+    piece.output.resize(deflateBound(&stream_, static_cast<uLong>(piece.input.size())) + 64);
+    stream_.next_in = piece.input.data();
+    stream_.avail_in = static_cast<uInt>(piece.input.size());
+    size_t produced = 0;
+    int status = Z_OK;
+    do {
+      if (produced == piece.output.size()) piece.output.resize(piece.output.size() * 2);
+      stream_.next_out = piece.output.data() + produced;
+      stream_.avail_out = static_cast<uInt>(piece.output.size() - produced);
+      status = deflate(&stream_, piece.last ? Z_FINISH : Z_SYNC_FLUSH);
+      if (status == Z_STREAM_ERROR) throw std::logic_error("deflate");
+      produced = piece.output.size() - stream_.avail_out;
+    } while (piece.last ? status != Z_STREAM_END : stream_.avail_out == 0);
+    piece.output.resize(produced);
+  }
+
+ private:
+  z_stream stream_{};
+};
+
+}  // namespace
+
+DeflatePool::DeflatePool(int level, unsigned threads) : level_(level) {
+  for (unsigned i = 0; i < std::max(threads, 1u); ++i) threads_.emplace_back([this] { Work(); });
+}
+
+DeflatePool::~DeflatePool() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  work_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void DeflatePool::Submit(const std::shared_ptr<Piece>& piece) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(piece);
+  }
+  work_.notify_one();
+}
+
+void DeflatePool::Wait(const Piece& piece) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  done_.wait(lock, [&] { return piece.done; });
+}
+
+void DeflatePool::Work() {
+  std::unique_ptr<Deflater> deflater;
+  if (level_ > 0) deflater = std::make_unique<Deflater>(level_);
+  for (;;) {
+    std::shared_ptr<Piece> piece;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      work_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+      if (stopping_) return;
+      piece = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    piece->crc = static_cast<uint32_t>(
+        crc32(0, piece->input.data(), static_cast<uInt>(piece->input.size())));
+    piece->inputSize = piece->input.size();
+    if (deflater && !piece->store)
+      deflater->Compress(*piece);
+    else
+      piece->output = std::move(piece->input);
+    piece->input = {};
+    piece->dictionary = {};
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      piece->done = true;
+    }
+    done_.notify_all();
+  }
+}
+
+unsigned WorkerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 32u); }
+
+}  // namespace dszip

@@ -1,0 +1,81 @@
+#pragma once
+// What dszip needs of the file system, so that its rules run unchanged over the real one and
+// over an in-memory fake in the tests. Paths are UTF-8 with "\" as the separator.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace dszip {
+
+constexpr uint32_t kAttrReadOnly = 0x01;
+constexpr uint32_t kAttrFolder = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrReparsePoint = 0x400;
+
+struct FileInfo {
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  uint64_t modified = 0;  // 100-ns ticks since 1601, UTC
+  bool IsFolder() const { return (attributes & kAttrFolder) != 0; }
+  // A junction or a symbolic link to a folder: never followed, so no loop and no doubles.
+  bool IsLinkedFolder() const { return IsFolder() && (attributes & kAttrReparsePoint) != 0; }
+};
+
+struct FolderEntry {
+  std::string name;
+  FileInfo info;
+};
+
+struct CivilTime {
+  int year = 1980, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+// A failed file operation; the message is German and names the reason.
+class FileError : public std::runtime_error {
+ public:
+  enum Kind { Other, Exists, NotFound };
+  explicit FileError(const std::string& message, Kind kind = Other)
+      : std::runtime_error(message), kind_(kind) {}
+  Kind kind() const { return kind_; }
+
+ private:
+  Kind kind_;
+};
+
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // Fills up to `size` bytes; fewer only at the end of the file.
+  virtual size_t Read(uint8_t* buffer, size_t size) = 0;
+};
+
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  virtual void Write(const uint8_t* data, size_t size) = 0;  // at the end
+  virtual void WriteAt(uint64_t offset, const uint8_t* data, size_t size) = 0;
+  virtual void Truncate(uint64_t size) = 0;
+  virtual void Flush() = 0;  // down to the disk
+  virtual void Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual std::string FullPath(const std::string& path) = 0;
+  virtual std::optional<FileInfo> Stat(const std::string& path) = 0;
+  virtual std::vector<FolderEntry> List(const std::string& folder) = 0;
+  virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
+  virtual std::unique_ptr<OutputFile> CreateNew(const std::string& path) = 0;  // Exists if there
+  virtual void MoveNoReplace(const std::string& from, const std::string& to) = 0;
+  virtual void Delete(const std::string& path) = 0;
+  virtual void SetAttributes(const std::string& path, uint32_t attributes) = 0;
+  virtual void AppendText(const std::string& path, const std::string& text) = 0;
+  virtual CivilTime ToLocalTime(uint64_t ticks) = 0;
+  virtual uint64_t Now() = 0;
+};
+
+}  // namespace dszip

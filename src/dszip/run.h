@@ -1,0 +1,24 @@
+#pragma once
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "dszip/crypto.h"
+#include "dszip/file_system.h"
+
+namespace dszip {
+
+class Console {
+ public:
+  virtual ~Console() = default;
+  virtual void Progress(const std::string& line) = 0;  // replaces the previous progress line
+  virtual void Line(const std::string& text) = 0;      // stays
+};
+
+// One whole run: command line, selection, archive written beside its final name, flushed,
+// verified, moved into place, then attributes cleared or originals deleted. Returns the exit
+// code; the summary goes to the console and to dszip.log beside the archive.
+int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
+             Console& console, const std::atomic<bool>& cancelled);
+
+}  // namespace dszip

@@ -1,0 +1,139 @@
+#include "dszip/selection.h"
+
+#include <algorithm>
+#include <set>
+
+#include "dszip/mask.h"
+#include "dszip/text.h"
+#include "dszip/texts.h"
+
+namespace dszip {
+namespace {
+
+constexpr const char* kTemporarySuffix = ".dszip-tmp";
+
+std::string Parent(const std::string& path) {
+  const size_t slash = path.find_last_of('\\');
+  if (slash == std::string::npos) return "";
+  return path.substr(0, slash == 2 && path[1] == ':' ? 3 : slash);  // "C:" keeps its ""
+}
+
+std::string LastPart(const std::string& path) {
+  const size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+class Selector {
+ public:
+  Selector(FileSystem& fs, const Options& options, const std::string& archive)
+      : fs_(fs), options_(options), archive_(AsciiLower(archive)) {}
+
+  Selection Run() {
+    for (const std::string& source : options_.sources) AddSource(source);
+    return std::move(selection_);
+  }
+
+ private:
+  void AddSource(const std::string& given) {
+    std::string path = fs_.FullPath(given);
+    if (HasWildcard(LastPart(path))) {
+      const std::string mask = LastPart(path);
+      Walk(Parent(path), "", FileInfo{}, mask, MaskTakesAll(mask));
+      return;
+    }
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();  // "C:\" stays the root
+    const auto info = fs_.Stat(path);
+    if (!info) {
+      selection_.warnings.push_back(Format(texts::SourceMissing, given));
+    } else if (info->IsFolder()) {
+      // A folder goes in under its own name, as the dialect does; a drive root has none.
+      const std::string name = path.back() == '\\' ? "" : LastPart(path) + "/";
+      if (!info->IsLinkedFolder()) Walk(path, name, *info, "*", true);
+    } else {
+      AddFile(path, LastPart(path), *info);
+    }
+  }
+
+  static bool MaskTakesAll(const std::string& mask) { return mask == "*" || mask == "*.*"; }
+
+  // Folders iteratively, depth first and sorted, so that the order is the same every run.
+  void Walk(const std::string& root, const std::string& rootName, const FileInfo& rootInfo,
+            const std::string& mask, bool keepEmptyFolders) {
+    struct Pending {
+      std::string path, name;
+      FileInfo info;
+    };
+    std::vector<Pending> stack{{root, rootName, rootInfo}};
+    while (!stack.empty()) {
+      const Pending folder = std::move(stack.back());
+      stack.pop_back();
+      std::vector<FolderEntry> entries;
+      try {
+        entries = fs_.List(folder.path);
+      } catch (const FileError& error) {
+        selection_.warnings.push_back(Format(texts::FolderUnreadable, folder.path, error.what()));
+        continue;
+      }
+      std::sort(entries.begin(), entries.end(),
+                [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+      if (entries.empty() && keepEmptyFolders && !folder.name.empty() && !options_.onlyArchived)
+        Add({folder.path, folder.name, folder.info});  // NOLINT(bugprone-unused-return-value)
+      std::vector<Pending> subfolders;
+      for (const FolderEntry& entry : entries) {
+        const std::string path = Join(folder.path, entry.name);
+        if (!entry.info.IsFolder()) {
+          if (MatchesMask(entry.name, mask)) AddFile(path, folder.name + entry.name, entry.info);
+        } else if (options_.recurse && !entry.info.IsLinkedFolder()) {
+          subfolders.push_back({path, folder.name + entry.name + "/", entry.info});
+        }
+      }
+      std::move(subfolders.rbegin(), subfolders.rend(), std::back_inserter(stack));
+    }
+  }
+
+  void AddFile(const std::string& path, const std::string& name, const FileInfo& info) {
+    if (options_.onlyArchived && (info.attributes & kAttrArchive) == 0) return;
+    const std::string lower = AsciiLower(path);
+    if (lower == archive_ || (lower.rfind(archive_ + ".", 0) == 0 && EndsWith(lower, kTemporarySuffix)))
+      return;
+    if (!Add({path, name, info})) return;
+    selection_.files++;
+    selection_.bytes += info.size;
+  }
+
+  bool Add(Item item) {
+    // Names differing only in case would overwrite each other when extracted on Windows.
+    if (!storedNames_.insert(AsciiLower(item.storedName)).second) {
+      selection_.warnings.push_back(Format(texts::DuplicateName, item.path));
+      return false;
+    }
+    selection_.items.push_back(std::move(item));
+    return true;
+  }
+
+  FileSystem& fs_;
+  const Options& options_;
+  std::string archive_;
+  Selection selection_;
+  std::set<std::string> storedNames_;
+};
+
+}  // namespace
+
+Selection SelectSources(FileSystem& fs, const Options& options, const std::string& archive) {
+  return Selector(fs, options, archive).Run();
+}
+
+std::string TemporaryName(const std::string& archive, const std::string& tag) {
+  return archive + "." + tag + kTemporarySuffix;
+}
+
+}  // namespace dszip

@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace dszip {
+
+std::string AsciiLower(std::string text);
+// Each "%s" of the pattern replaced by the next value.
+std::string Format(const std::string& pattern, const std::string& a, const std::string& b = {});
+// 1234567 as "1.234.567", German style.
+std::string GroupedNumber(uint64_t value);
+// A byte count for people: "512 Bytes", "3,4 MB", "1,2 GB".
+std::string ByteSize(uint64_t bytes);
+// One decimal with a comma.
+std::string Decimal1(double value);
+
+}  // namespace dszip

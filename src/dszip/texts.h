@@ -1,0 +1,55 @@
+#pragma once
+// Every text dszip shows or logs, in one place. UTF-8; the console layer converts.
+
+namespace dszip::texts {
+
+inline constexpr const char* Usage =
+    "Aufruf: dszip a|m [-m0|-ms|-mf|-mn|-mx|-m0..-m5] [-ai|-ao] [-ac] [-r|-r-] [-hp<Kennwort>] "
+    "<Archiv.zip> <Quelle> [<Quelle> ...]";
+inline constexpr const char* NoCommand = "Kein Befehl angegeben: erwartet wird a (hinzufügen) oder m (verschieben).";
+inline constexpr const char* UnknownCommand = "Unbekannter Befehl „%s“: erwartet wird a (hinzufügen) oder m (verschieben).";
+inline constexpr const char* UnknownSwitch = "Unbekannter Schalter „%s“.";
+inline constexpr const char* BadLevel =
+    "Unbekannte Kompressionsstufe „%s“: erlaubt sind -m0, -ms, -mf, -mn, -mx und -m0 bis -m5.";
+inline constexpr const char* EmptyPassword = "Der Schalter -hp braucht ein Kennwort direkt dahinter, etwa -hpGeheim.";
+inline constexpr const char* PasswordNotAscii =
+    "Das Kennwort enthält Zeichen außerhalb von ASCII (etwa Umlaute) oder Steuerzeichen. Solche "
+    "Kennwörter verstehen die üblichen ZIP-Programme nicht einheitlich; bitte nur Buchstaben A-Z, "
+    "a-z, Ziffern, Leerzeichen und Satzzeichen verwenden.";
+inline constexpr const char* ConflictAiAo = "Die Schalter -ai und -ao schließen einander aus.";
+inline constexpr const char* ConflictAiAc = "Die Schalter -ai und -ac schließen einander aus (-ai ändert kein Attribut).";
+inline constexpr const char* NoArchive = "Kein Archiv angegeben.";
+inline constexpr const char* NoSource = "Keine Quelle angegeben.";
+inline constexpr const char* NotZip =
+    "Archiv „%s“: dszip schreibt nur ZIP-Archive; der Name muss auf .zip enden.";
+inline constexpr const char* WildcardInArchive = "Archiv „%s“: der Archivname darf keine Platzhalter (* oder ?) enthalten.";
+inline constexpr const char* BadSource =
+    "Quelle „%s“: Platzhalter (* oder ?) sind nur im letzten Teil erlaubt, Anführungszeichen gar nicht.";
+
+inline constexpr const char* ArchiveExists = "Das Archiv %s gibt es schon; dszip überschreibt und ergänzt keine Archive.";
+inline constexpr const char* ArchiveNotCreated = "Das Archiv %s kann nicht angelegt werden: %s";
+inline constexpr const char* NothingToArchive = "Nichts zu sichern: keine Datei passt zu den Quellen und Schaltern. Es wurde kein Archiv geschrieben.";
+inline constexpr const char* WriteFailed = "Schreiben des Archivs fehlgeschlagen: %s";
+inline constexpr const char* VerifyFailed = "Prüfung des Archivs fehlgeschlagen (%s): %s";
+inline constexpr const char* Interrupted = "Abgebrochen. Es wurde kein Archiv geschrieben; alle Quelldateien sind unverändert.";
+inline constexpr const char* EncryptionNote =
+    "Hinweis: ZIP verschlüsselt nur den Inhalt. Dateinamen, Größen und Zeiten im Archiv bleiben lesbar.";
+
+inline constexpr const char* SourceMissing = "Quelle nicht gefunden: %s";
+inline constexpr const char* FolderUnreadable = "Ordner nicht lesbar: %s (%s)";
+inline constexpr const char* FileUnreadable = "Nicht gesichert, nicht lesbar: %s (%s)";
+inline constexpr const char* FileChangedWhileRead = "Während des Lesens verändert: %s";
+inline constexpr const char* DuplicateName = "Doppelter Name im Archiv, übersprungen: %s";
+inline constexpr const char* NotCleared = "Archiv-Attribut nicht gelöscht: %s (%s)";
+inline constexpr const char* NotDeleted = "Nicht gelöscht: %s (%s)";
+inline constexpr const char* ChangedSince = "seit dem Lesen verändert";
+
+inline constexpr const char* Verifying = "Prüfe das Archiv ...";
+inline constexpr const char* ResultOk = "Erfolgreich";
+inline constexpr const char* ResultWarning = "Mit Warnungen";
+inline constexpr const char* ResultFailed = "Fehlgeschlagen";
+inline constexpr const char* ResultNothing = "Nichts zu sichern";
+inline constexpr const char* ResultInterrupted = "Abgebrochen";
+inline constexpr const char* PressKey = "Weiter mit einer beliebigen Taste (das Fenster schließt sich sonst in 60 Sekunden) ...";
+
+}  // namespace dszip::texts

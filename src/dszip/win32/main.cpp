@@ -1,0 +1,107 @@
+// dszip.exe: the console, Ctrl+C and the closing of the window; everything else is the logic.
+#include <windows.h>
+
+#include <atomic>
+
+#include "dszip/command_line.h"
+#include "dszip/run.h"
+#include "dszip/texts.h"
+#include "dszip/win32/cng_crypto.h"
+#include "dszip/win32/win32_file_system.h"
+
+// The sources' wildcards are ours to expand: no globbing by the C runtime.
+extern "C" {
+int _dowildcard = 0;  // NOLINT(bugprone-reserved-identifier)
+}
+
+namespace {
+
+std::atomic<bool> g_cancelled{false};
+HANDLE g_finished = nullptr;
+
+// Ctrl+C stops the run; closing the window also waits (boundedly) until the temporary file
+// is gone, because the process ends as soon as this returns.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  g_cancelled = true;
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+    WaitForSingleObject(g_finished, 4000);
+  return TRUE;
+}
+
+class Win32Console : public dszip::Console {
+ public:
+  Win32Console() : out_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+    DWORD mode = 0;
+    attached_ = GetConsoleMode(out_, &mode) != 0;
+  }
+  bool attached() const { return attached_; }
+
+  void Progress(const std::string& line) override {
+    if (!attached_) return;  // a redirected output gets the lines that stay, not the updates
+    std::wstring text = L"\r" + dszip::Wide(line);
+    const size_t length = text.size();
+    if (length < shown_) text.append(shown_ - length, L' ');
+    Write(text);
+    shown_ = length;
+  }
+
+  void Line(const std::string& text) override {
+    if (shown_ > 0) Progress("");
+    Write((shown_ > 0 ? L"\r" : L"") + dszip::Wide(text) + L"\r\n");
+    shown_ = 0;
+  }
+
+  // Keeps the window open after an error or a warning until a key or 60 seconds.
+  void WaitForKey() {
+    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (!attached_ || !GetConsoleMode(in, &mode)) return;
+    Line(dszip::texts::PressKey);
+    FlushConsoleInputBuffer(in);
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    for (ULONGLONG now = GetTickCount64(); now < deadline && !g_cancelled; now = GetTickCount64()) {
+      if (WaitForSingleObject(in, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) return;
+      INPUT_RECORD record;
+      DWORD read = 0;
+      if (!ReadConsoleInputW(in, &record, 1, &read)) return;
+      if (read == 1 && record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) return;
+    }
+  }
+
+ private:
+  void Write(const std::wstring& text) {
+    DWORD written = 0;
+    if (attached_) {
+      WriteConsoleW(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    } else {
+      const std::string utf8 = dszip::Utf8(text);
+      WriteFile(out_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    }
+  }
+
+  HANDLE out_;
+  bool attached_ = false;
+  size_t shown_ = 0;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.push_back(dszip::Utf8(argv[i]));
+
+  Win32Console console;
+  int exitCode = dszip::kExitFatal;
+  try {
+    dszip::Win32FileSystem fs;
+    dszip::CngCrypto crypto;
+    exitCode = dszip::RunDszip(arguments, fs, crypto, console, g_cancelled);
+  } catch (const std::exception& error) {
+    console.Line(error.what());
+  }
+  SetEvent(g_finished);
+  if (exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted) console.WaitForKey();
+  return exitCode;
+}

@@ -1,0 +1,217 @@
+#include "dszip/win32/win32_file_system.h"
+
+#include <windows.h>
+
+namespace dszip {
+namespace {
+
+// The platform's reason in the tool's own words.
+FileError LastError() {
+  const DWORD code = GetLastError();
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return FileError("nicht gefunden", FileError::NotFound);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return FileError("existiert bereits", FileError::Exists);
+    case ERROR_ACCESS_DENIED: return FileError("Zugriff verweigert");
+    case ERROR_SHARING_VIOLATION: return FileError("von einem anderen Programm gesperrt");
+    case ERROR_LOCK_VIOLATION: return FileError("Teile der Datei sind gesperrt");
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FileError("Datenträger voll");
+    case ERROR_WRITE_PROTECT: return FileError("Datenträger schreibgeschützt");
+    default: return FileError("Windows-Fehler " + std::to_string(code));
+  }
+}
+
+std::wstring LongPath(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  if (wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  if (wide.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
+  if (wide.size() >= 2 && wide[1] == L':') return L"\\\\?\\" + wide;
+  return wide;
+}
+
+uint64_t Ticks(const FILETIME& time) {
+  return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+FileInfo Info(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& modified) {
+  return {static_cast<uint32_t>(attributes), static_cast<uint64_t>(sizeHigh) << 32 | sizeLow, Ticks(modified)};
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+  bool Close() {
+    const bool ok = handle_ == INVALID_HANDLE_VALUE || CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+  const HANDLE handle = CreateFileW(LongPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) throw LastError();
+  return handle;
+}
+
+class Win32Input : public InputFile {
+ public:
+  explicit Win32Input(HANDLE handle) : handle_(handle) {}
+  size_t Read(uint8_t* buffer, size_t size) override {
+    DWORD got = 0;
+    if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) throw LastError();
+    return got;
+  }
+
+ private:
+  Handle handle_;
+};
+
+class Win32Output : public OutputFile {
+ public:
+  explicit Win32Output(HANDLE handle) : handle_(handle) {}
+  void Write(const uint8_t* data, size_t size) override {
+    WriteAt(end_, data, size);
+  }
+  void WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD written = 0;
+    if (!WriteFile(handle_.get(), data, static_cast<DWORD>(size), &written, &at)) throw LastError();
+    if (written != size) throw FileError("Datenträger voll");
+    end_ = std::max(end_, offset + size);
+  }
+  void Truncate(uint64_t size) override {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.get()))
+      throw LastError();
+    end_ = size;
+  }
+  void Flush() override {
+    if (!FlushFileBuffers(handle_.get())) throw LastError();
+  }
+  void Close() override {
+    if (!handle_.Close()) throw LastError();
+  }
+
+ private:
+  Handle handle_;
+  uint64_t end_ = 0;
+};
+
+}  // namespace
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
+  return utf8;
+}
+
+std::string Win32FileSystem::FullPath(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return path;
+  std::wstring full(length, L'\0');
+  const DWORD used = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+  full.resize(used);
+  return Utf8(full);
+}
+
+std::optional<FileInfo> Win32FileSystem::Stat(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return Info(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
+}
+
+std::vector<FolderEntry> Win32FileSystem::List(const std::string& folder) {
+  std::wstring pattern = LongPath(folder);
+  if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW data;
+  const HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                       nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return {};
+    throw LastError();
+  }
+  std::vector<FolderEntry> entries;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    entries.push_back({Utf8(name), Info(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime)});
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return entries;
+}
+
+std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path) {
+  // Others may go on reading, writing and even deleting while we read.
+  return std::make_unique<Win32Input>(Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::string& path) {
+  return std::make_unique<Win32Output>(Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL));
+}
+
+void Win32FileSystem::MoveNoReplace(const std::string& from, const std::string& to) {
+  if (!MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_WRITE_THROUGH)) throw LastError();
+}
+
+void Win32FileSystem::Delete(const std::string& path) {
+  if (!DeleteFileW(LongPath(path).c_str())) throw LastError();
+}
+
+void Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD settable = attributes & kSettable;
+  if (!SetFileAttributesW(LongPath(path).c_str(), settable == 0 ? FILE_ATTRIBUTE_NORMAL : settable))
+    throw LastError();
+}
+
+void Win32FileSystem::AppendText(const std::string& path, const std::string& text) {
+  Handle file(Open(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL));
+  // A new log starts with the UTF-8 mark, so that every editor shows the umlauts right.
+  std::string data = GetLastError() == ERROR_ALREADY_EXISTS ? text : "\xEF\xBB\xBF" + text;
+  DWORD written = 0;
+  if (!WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr)) throw LastError();
+}
+
+CivilTime Win32FileSystem::ToLocalTime(uint64_t ticks) {
+  FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME universal, local;
+  if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+    return {};
+  return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
+uint64_t Win32FileSystem::Now() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return Ticks(now);
+}
+
+}  // namespace dszip

@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+
+#include "dszip/file_system.h"
+
+namespace dszip {
+
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+
+// The real file system: wide APIs on "\\?\" paths, so that long paths work.
+class Win32FileSystem : public FileSystem {
+ public:
+  std::string FullPath(const std::string& path) override;
+  std::optional<FileInfo> Stat(const std::string& path) override;
+  std::vector<FolderEntry> List(const std::string& folder) override;
+  std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
+  std::unique_ptr<OutputFile> CreateNew(const std::string& path) override;
+  void MoveNoReplace(const std::string& from, const std::string& to) override;
+  void Delete(const std::string& path) override;
+  void SetAttributes(const std::string& path, uint32_t attributes) override;
+  void AppendText(const std::string& path, const std::string& text) override;
+  CivilTime ToLocalTime(uint64_t ticks) override;
+  uint64_t Now() override;
+};
+
+}  // namespace dszip

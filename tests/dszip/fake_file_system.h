@@ -1,0 +1,174 @@
+#pragma once
+// An in-memory file system behind dszip's interface: files, folders, attributes and times,
+// with faults on request. Paths compare without regard to ASCII case, as on Windows.
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "dszip/crypto.h"
+#include "dszip/file_system.h"
+#include "dszip/text.h"
+
+namespace dszip {
+
+class FakeFileSystem : public FileSystem {
+ public:
+  struct Node {
+    std::string path;  // as created, for listing
+    std::vector<uint8_t> data;
+    FileInfo info;
+    uint64_t zeros = 0;  // instead of data: this many zero bytes, for huge files
+  };
+
+  std::map<std::string, Node> nodes;  // by lower-case path
+  std::set<std::string> unreadable;   // OpenRead fails
+  std::set<std::string> locked;       // Delete and SetAttributes fail
+  std::function<void(const std::string&)> afterRead;  // runs when a file was read to its end
+  std::function<void(std::vector<uint8_t>&)> beforeClose;  // may damage a written file
+  uint64_t writeLimit = UINT64_MAX;                   // the disk is full beyond this
+  bool moveFails = false;
+  uint64_t clock = 133000000000000000ull;
+
+  void AddFolder(const std::string& path, uint32_t attributes = kAttrFolder) {
+    nodes[AsciiLower(path)] = {path, {}, {attributes | kAttrFolder, 0, clock}};
+  }
+  void AddFile(const std::string& path, const std::string& content, uint32_t attributes = kAttrArchive) {
+    nodes[AsciiLower(path)] = {path, {content.begin(), content.end()}, {attributes, content.size(), clock}};
+  }
+  void AddZeros(const std::string& path, uint64_t size) {
+    nodes[AsciiLower(path)] = {path, {}, {kAttrArchive, size, clock}, size};
+  }
+  Node* Find(const std::string& path) {
+    const auto at = nodes.find(AsciiLower(path));
+    return at == nodes.end() ? nullptr : &at->second;
+  }
+  std::string Content(const std::string& path) {
+    const Node* node = Find(path);
+    return node ? std::string(node->data.begin(), node->data.end()) : std::string();
+  }
+  std::vector<std::string> Paths() const {
+    std::vector<std::string> paths;
+    for (const auto& [key, node] : nodes) paths.push_back(node.path);
+    return paths;
+  }
+
+  std::string FullPath(const std::string& path) override { return path; }
+  std::optional<FileInfo> Stat(const std::string& path) override {
+    const Node* node = Find(path);
+    if (!node) return std::nullopt;
+    return node->info;
+  }
+  std::vector<FolderEntry> List(const std::string& folder) override {
+    const std::string prefix = AsciiLower(folder.back() == '\\' ? folder : folder + "\\");
+    std::vector<FolderEntry> entries;
+    for (const auto& [key, node] : nodes)
+      if (key.rfind(prefix, 0) == 0 && key.size() > prefix.size() && key.find('\\', prefix.size()) == std::string::npos)
+        entries.push_back({node.path.substr(prefix.size()), node.info});
+    return entries;
+  }
+  std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
+  std::unique_ptr<OutputFile> CreateNew(const std::string& path) override;
+  void MoveNoReplace(const std::string& from, const std::string& to) override {
+    if (Find(to)) throw FileError("existiert bereits", FileError::Exists);
+    if (moveFails) throw FileError("Zugriff verweigert");
+    Node node = *Find(from);
+    nodes.erase(AsciiLower(from));
+    node.path = to;
+    nodes[AsciiLower(to)] = node;
+  }
+  void Delete(const std::string& path) override {
+    if (locked.count(path)) throw FileError("Zugriff verweigert");
+    if (!nodes.erase(AsciiLower(path))) throw FileError("nicht gefunden", FileError::NotFound);
+  }
+  void SetAttributes(const std::string& path, uint32_t attributes) override {
+    if (locked.count(path)) throw FileError("Zugriff verweigert");
+    Find(path)->info.attributes = attributes;
+  }
+  void AppendText(const std::string& path, const std::string& text) override {
+    Node* node = Find(path);
+    if (!node) {
+      AddFile(path, "", 0);
+      node = Find(path);
+    }
+    node->data.insert(node->data.end(), text.begin(), text.end());
+    node->info.size = node->data.size();
+  }
+  CivilTime ToLocalTime(uint64_t ticks) override {
+    const int64_t seconds = static_cast<int64_t>(ticks / 10000000) - 11644473600LL;
+    const int64_t days = seconds / 86400, rest = seconds % 86400;
+    // Days since 1970 to a civil date (proleptic Gregorian).
+    const int64_t z = days + 719468, era = z / 146097, doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const int year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+    return {year, month, static_cast<int>(doy - (153 * mp + 2) / 5 + 1), static_cast<int>(rest / 3600),
+            static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60)};
+  }
+  uint64_t Now() override { return clock; }
+};
+
+class FakeInput : public InputFile {
+ public:
+  FakeInput(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+  size_t Read(uint8_t* buffer, size_t size) override {
+    const auto* node = fs_.Find(path_);
+    const uint64_t length = node->zeros ? node->zeros : node->data.size();
+    const auto take = static_cast<size_t>(std::min<uint64_t>(size, length - std::min<uint64_t>(length, at_)));
+    if (take && node->zeros) std::memset(buffer, 0, take);
+    if (take && !node->zeros) std::memcpy(buffer, node->data.data() + at_, take);
+    at_ += take;
+    if (take == 0 && !ended_ && fs_.afterRead) {
+      ended_ = true;
+      fs_.afterRead(path_);
+    }
+    return take;
+  }
+
+ private:
+  FakeFileSystem& fs_;
+  std::string path_;
+  uint64_t at_ = 0;
+  bool ended_ = false;
+};
+
+class FakeOutput : public OutputFile {
+ public:
+  FakeOutput(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+  void Write(const uint8_t* data, size_t size) override { WriteAt(Data().size(), data, size); }
+  void WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
+    auto& bytes = Data();
+    if (offset + size > fs_.writeLimit) throw FileError("Datenträger voll");
+    if (bytes.size() < offset + size) bytes.resize(offset + size);
+    std::memcpy(bytes.data() + offset, data, size);
+    fs_.Find(path_)->info.size = bytes.size();
+  }
+  void Truncate(uint64_t size) override { Data().resize(size); }
+  void Flush() override {}
+  void Close() override {
+    if (fs_.beforeClose) fs_.beforeClose(Data());
+  }
+
+ private:
+  std::vector<uint8_t>& Data() { return fs_.Find(path_)->data; }
+  FakeFileSystem& fs_;
+  std::string path_;
+};
+
+inline std::unique_ptr<InputFile> FakeFileSystem::OpenRead(const std::string& path) {
+  if (unreadable.count(path)) throw FileError("von einem anderen Programm gesperrt");
+  if (!Find(path)) throw FileError("nicht gefunden", FileError::NotFound);
+  return std::make_unique<FakeInput>(*this, path);
+}
+
+inline std::unique_ptr<OutputFile> FakeFileSystem::CreateNew(const std::string& path) {
+  if (Find(path)) throw FileError("existiert bereits", FileError::Exists);
+  const std::string folder = path.substr(0, path.find_last_of('\\'));
+  if (!Find(folder)) throw FileError("nicht gefunden", FileError::NotFound);
+  AddFile(path, "", 0);
+  return std::make_unique<FakeOutput>(*this, path);
+}
+
+}  // namespace dszip

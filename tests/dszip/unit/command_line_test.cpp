@@ -1,0 +1,95 @@
+// The command lines the tool's template produces, and every refusal.
+#include <gtest/gtest.h>
+
+#include "dszip/command_line.h"
+#include "dszip/mask.h"
+
+namespace dszip {
+namespace {
+
+struct Accepted {
+  std::vector<std::string> arguments;
+  bool move;
+  int level;
+  bool onlyArchived, clearArchive, recurse;
+  std::optional<std::string> password;
+  std::vector<std::string> sources;
+};
+
+TEST(CommandLine, Accepted) {
+  const Accepted rows[] = {
+      {{"a", "-hpGeheim", "-ms", "-ai", "E:\\Archiv\\20240305-0.zip", "C:\\Daten\\*.*"},
+       false, 1, false, false, true, "Geheim", {"C:\\Daten\\*.*"}},
+      {{"m", "-mx", "-ac", "-ao", "E:\\A.zip", "C:\\Daten\""}, true, 9, true, true, true, {}, {"C:\\Daten\\"}},
+      {{"a", "-hpmit \"Leer\" zeichen", "-m0", "-r-", "E:\\A.ZIP", "C:\\x.txt", "D:\\Texte\\*.txt"},
+       false, 0, false, false, false, "mit \"Leer\" zeichen", {"C:\\x.txt", "D:\\Texte\\*.txt"}},
+      {{"A", "-MF", "-r", "E:\\A.zip", "C:\\D"}, false, 3, false, false, true, {}, {"C:\\D"}},
+      {{"a", "-mn", "E:\\A.zip", "C:\\D"}, false, 6, false, false, true, {}, {"C:\\D"}},
+      {{"a", "-m2", "E:\\A.zip", "C:\\D"}, false, 3, false, false, true, {}, {"C:\\D"}},
+      {{"a", "-m4", "E:\\A.zip", "C:\\D"}, false, 8, false, false, true, {}, {"C:\\D"}},
+      {{"a", "-m5", "E:\\A.zip", "C:\\D"}, false, 9, false, false, true, {}, {"C:\\D"}},
+      {{"a", "E:\\A.zip", "C:\\D", "-ac"}, false, 6, false, true, true, {}, {"C:\\D"}},
+      {{"a", "-hp~ !", "E:\\A.zip", "-"}, false, 6, false, false, true, "~ !", {"-"}},
+  };
+  for (const Accepted& row : rows) {
+    SCOPED_TRACE(row.arguments[1]);
+    const Options options = ParseCommandLine(row.arguments);
+    EXPECT_EQ(options.move, row.move);
+    EXPECT_EQ(options.level, row.level);
+    EXPECT_EQ(options.onlyArchived, row.onlyArchived);
+    EXPECT_EQ(options.clearArchive, row.clearArchive);
+    EXPECT_EQ(options.recurse, row.recurse);
+    EXPECT_EQ(options.password, row.password);
+    EXPECT_EQ(options.sources, row.sources);
+  }
+}
+
+TEST(CommandLine, Refused) {
+  const std::vector<std::vector<std::string>> rows = {
+      {},
+      {"x", "E:\\A.zip", "C:\\D"},
+      {"a", "-q", "E:\\A.zip", "C:\\D"},
+      {"a", "-mq", "E:\\A.zip", "C:\\D"},
+      {"a", "-mxE:\\A.zip", "C:\\D"},  // a template without attribute switches glues them
+      {"a", "-hp", "E:\\A.zip", "C:\\D"},
+      {"a", "-hpGeh\xC3\xA4im", "E:\\A.zip", "C:\\D"},
+      {"a", "-hpTab\there", "E:\\A.zip", "C:\\D"},
+      {"a", "-ai", "-ao", "E:\\A.zip", "C:\\D"},
+      {"a", "-ai", "-ac", "E:\\A.zip", "C:\\D"},
+      {"a", "E:\\A.rar", "C:\\D"},
+      {"a", "E:\\A.7z", "C:\\D"},
+      {"a", "E:\\A.zip"},
+      {"a", "-ai"},
+      {"a", "E:\\*.zip", "C:\\D"},
+      {"a", "E:\\A.zip", "C:\\Da*\\x"},
+      {"a", "E:\\A.zip", "C:\\Da\"ten\\x"},
+  };
+  for (const auto& row : rows) {
+    try {
+      ParseCommandLine(row);
+      ADD_FAILURE() << "accepted: " << (row.size() > 1 ? row[1] : "");
+    } catch (const RunError& error) {
+      EXPECT_EQ(error.exitCode(), kExitUsage);
+      EXPECT_NE(std::string(error.what()).find("Aufruf: dszip"), std::string::npos);
+    }
+  }
+}
+
+TEST(Mask, Matches) {
+  const struct {
+    const char* name;
+    const char* mask;
+    bool matches;
+  } rows[] = {
+      {"a.txt", "*.*", true},         {"README", "*.*", true},       {"a.txt", "*.TXT", true},
+      {"a.txt.bak", "*.txt", false},  {"Größe.txt", "gröSSe.txt", false},
+      {"Größe.txt", "GRÖSSE.TXT", false}, {"Größe.txt", "GRÖßE.TXT", true},
+      {"Bericht", "Bericht.*", true}, {"Bericht.doc", "Bericht.*", true},
+      {"ab", "a?", true},             {"aä", "a?", true},            {"a", "a?", false},
+      {"abcabd", "*abd", true},       {"x", "", false},              {"", "*", true},
+  };
+  for (const auto& row : rows) EXPECT_EQ(MatchesMask(row.name, row.mask), row.matches) << row.name << " " << row.mask;
+}
+
+}  // namespace
+}  // namespace dszip

@@ -1,0 +1,136 @@
+// Whole runs on the fake file system: the safe order, attributes, deletion, exit codes, log.
+#include <gtest/gtest.h>
+
+#include "dszip/command_line.h"
+#include "dszip/run.h"
+#include "dszip/texts.h"
+#include "fake_crypto.h"
+#include "fake_file_system.h"
+
+namespace dszip {
+namespace {
+
+constexpr const char* kArchive = "E:\\Archiv\\x.zip";
+
+struct RecordingConsole : Console {
+  std::string lines;
+  void Progress(const std::string&) override {}
+  void Line(const std::string& text) override { lines += text + "\n"; }
+};
+
+struct RunFixture : ::testing::Test {
+  FakeFileSystem fs;
+  FakeCrypto crypto;
+  RecordingConsole console;
+  std::atomic<bool> cancelled{false};
+
+  void SetUp() override {
+    fs.AddFolder("C:\\Daten");
+    fs.AddFolder("E:\\Archiv");
+    fs.AddFile("C:\\Daten\\neu.txt", "geändert seit der letzten Sicherung");
+    fs.AddFile("C:\\Daten\\alt.txt", "schon gesichert", 0);
+    fs.AddFile("C:\\Daten\\leer.txt", "");
+  }
+  int Run(std::vector<std::string> switches, const std::string& source = "C:\\Daten\\*.*") {
+    switches.insert(switches.begin(), "a");
+    if (switches.size() > 1 && switches[1] == "m") switches.erase(switches.begin());
+    switches.push_back(kArchive);
+    switches.push_back(source);
+    return RunDszip(switches, fs, crypto, console, cancelled);
+  }
+  bool Archived() { return fs.Find(kArchive) != nullptr; }
+  // Nothing but the sources, the archive folder and, when a run got that far, its log.
+  bool NoTemporaryFile() {
+    for (const std::string& path : fs.Paths())
+      if (path.find(".dszip-tmp") != std::string::npos) return false;
+    return true;
+  }
+  uint32_t Attributes(const std::string& path) { return fs.Find(path)->info.attributes; }
+};
+
+TEST_F(RunFixture, FailuresLeaveNoArchiveAndTouchNothing) {
+  const struct {
+    const char* name;
+    std::function<void(RunFixture&)> arrange;
+    int exitCode;
+  } rows[] = {
+      {"archive exists", [](RunFixture& f) { f.fs.AddFile(kArchive, "alt"); }, kExitArchiveExists},
+      {"target folder missing", [](RunFixture& f) { f.fs.nodes.erase("e:\\archiv"); }, kExitArchiveExists},
+      {"rename refused", [](RunFixture& f) { f.fs.moveFails = true; }, kExitArchiveExists},
+      {"disk full", [](RunFixture& f) { f.fs.writeLimit = 40; }, kExitFatal},
+      {"interrupted", [](RunFixture& f) { f.cancelled = true; }, kExitInterrupted},
+      {"archive corrupted before the check",
+       [](RunFixture& f) { f.fs.beforeClose = [](std::vector<uint8_t>& zip) { zip[zip.size() / 2] ^= 1; }; },
+       kExitFatal},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs = FakeFileSystem();
+    cancelled = false;
+    SetUp();
+    row.arrange(*this);
+    const auto before = fs.nodes;
+    const std::string oldArchive = fs.Content(kArchive);
+    EXPECT_EQ(Run({"-ac", "-ao"}), row.exitCode) << console.lines;
+    EXPECT_EQ(fs.Content(kArchive), oldArchive);
+    EXPECT_TRUE(NoTemporaryFile());
+    for (const auto& [key, node] : before) {
+      if (key.rfind("c:\\", 0) == 0) {
+        EXPECT_EQ(Attributes(node.path), node.info.attributes) << key;
+      }
+    }
+  }
+}
+
+TEST_F(RunFixture, ArchiveBitOnlyTakesAndClearsMarkedFiles) {
+  fs.afterRead = [this](const std::string& path) {
+    if (path == "C:\\Daten\\leer.txt") fs.Find(path)->info.modified++;  // changed while read
+  };
+  EXPECT_EQ(Run({"-ac", "-ao"}), kExitWarning) << console.lines;
+  EXPECT_TRUE(Archived());
+  EXPECT_EQ(Attributes("C:\\Daten\\neu.txt"), 0u);
+  EXPECT_EQ(Attributes("C:\\Daten\\leer.txt"), kAttrArchive);  // keeps it: changed
+  EXPECT_NE(console.lines.find("leer.txt"), std::string::npos);
+  EXPECT_NE(fs.Content("E:\\Archiv\\dszip.log").find("Exit-Code 1"), std::string::npos);
+}
+
+TEST_F(RunFixture, FullBackupChangesNoAttribute) {
+  EXPECT_EQ(Run({"-ai"}), kExitOk) << console.lines;
+  EXPECT_EQ(Attributes("C:\\Daten\\neu.txt"), kAttrArchive);
+}
+
+TEST_F(RunFixture, NothingToArchive) {
+  fs.Find("C:\\Daten\\neu.txt")->info.attributes = 0;
+  fs.Find("C:\\Daten\\leer.txt")->info.attributes = 0;
+  EXPECT_EQ(Run({"-ac", "-ao"}), kExitNothingToDo);
+  EXPECT_FALSE(Archived());
+  EXPECT_NE(console.lines.find(texts::NothingToArchive), std::string::npos);
+}
+
+TEST_F(RunFixture, MoveDeletesOnlyWhatWentInUnchanged) {
+  fs.unreadable.insert("C:\\Daten\\alt.txt");
+  fs.locked.insert("C:\\Daten\\leer.txt");
+  EXPECT_EQ(Run({"m", "-mx"}), kExitWarning) << console.lines;
+  EXPECT_TRUE(Archived());
+  EXPECT_EQ(fs.Find("C:\\Daten\\neu.txt"), nullptr);
+  EXPECT_NE(fs.Find("C:\\Daten\\alt.txt"), nullptr);   // could not be read
+  EXPECT_NE(fs.Find("C:\\Daten\\leer.txt"), nullptr);  // could not be deleted
+  EXPECT_NE(console.lines.find("Nicht gelöscht: C:\\Daten\\leer.txt"), std::string::npos);
+}
+
+TEST_F(RunFixture, EncryptedEntriesVerify) {
+  fs.AddFile("C:\\Daten\\19.txt", std::string(19, 'x'));
+  fs.AddFile("C:\\Daten\\20.txt", std::string(20, 'x'));
+  EXPECT_EQ(Run({"-hpGeheim", "-m0"}), kExitOk) << console.lines;
+  EXPECT_NE(console.lines.find(texts::EncryptionNote), std::string::npos);
+  const std::string zip = fs.Content(kArchive);
+  // The AES extra field: version, "AE", strength 3; AE-2 below 20 bytes, AE-1 from there.
+  EXPECT_NE(zip.find("19.txt"), std::string::npos);
+  const size_t at19 = zip.find(std::string("\x01\x99\x07\x00\x02\x00" "AE\x03", 9), zip.find("19.txt"));
+  const size_t at20 = zip.find(std::string("\x01\x99\x07\x00\x01\x00" "AE\x03", 9), zip.find("20.txt"));
+  EXPECT_LT(at19, zip.find("20.txt"));
+  EXPECT_NE(at20, std::string::npos);
+}
+
+}  // namespace
+}  // namespace dszip
