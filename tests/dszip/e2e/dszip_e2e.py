@@ -188,10 +188,11 @@ LEVELS = [('0', zipfile.ZIP_STORED, 0), ('s', zipfile.ZIP_DEFLATED, 6),
           ('f', zipfile.ZIP_DEFLATED, 4), ('n', zipfile.ZIP_DEFLATED, 0),
           ('x', zipfile.ZIP_DEFLATED, 2)]
 
-# Source forms -> the file names they must store, from the source tree.
+# Source forms -> the file names they must store, from the source tree. A folder goes in
+# under its own name, a mask's matches below the mask's folder.
 SOURCES = [
-    ('trailing quote', '"{src}\\"', lambda source: files_of(source)),
-    ('folder', '"{src}"', lambda source: files_of(source)),
+    ('trailing quote', '"{src}\\"', lambda source: {f'{source.name}/{name}' for name in files_of(source)}),
+    ('folder', '"{src}"', lambda source: {f'{source.name}/{name}' for name in files_of(source)}),
     ('mask *.txt', '"{src}\\*.txt"', lambda source: files_of(source, lambda name: name.endswith('.txt'))),
     ('-r-', '-r- "{src}\\*.*"', lambda source: files_of(source, lambda name: '/' not in name)),
     ('two sources', '"{src}\\zufall.bin" "{src}\\text\\*.*"', lambda source: {'zufall.bin', 'bericht.txt'}),
