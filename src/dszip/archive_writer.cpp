@@ -73,12 +73,15 @@ class BufferedOutput {
 
 // What the reader hands to the writer, in archive order.
 struct Step {
-  enum Kind { Begin, Data, End } kind = Begin;
+  enum Kind { Begin, Data, End, SmallFiles } kind = Begin;
   size_t item = 0;
-  std::shared_ptr<Piece> piece;  // Data
+  std::shared_ptr<Batch> batch;  // Data (one piece of the current entry), SmallFiles
   std::string failure;           // End: the entry is dropped with this warning
   bool unchanged = false;        // End
 };
+
+// Small files go to the workers in batches of about a piece.
+constexpr size_t kBatchFiles = 64;
 
 class Writer {
  public:
@@ -86,10 +89,11 @@ class Writer {
          OutputFile& out, const ProgressCallback& progress)
       : fs_(fs), crypto_(crypto), selection_(selection), settings_(settings), out_(out),
         progress_(progress), pool_(settings.level, settings.threads),
-        maxPieces_(settings.threads + 4) {}
+        maxBatches_(settings.threads + 2) {}
 
   WriteResult Run() {
     for (size_t i = 0; i < selection_.items.size(); ++i) ReadItem(i);
+    SubmitSmallFiles();
     while (!steps_.empty()) ConsumeFront();
     WriteCentralDirectory();
     out_.Drain();
@@ -102,6 +106,11 @@ class Writer {
 
   void ReadItem(size_t index) {
     const Item& item = selection_.items[index];
+    if (!item.IsFolder() && item.info.size < kPieceSize) {
+      AddSmallFile(index);
+      return;
+    }
+    SubmitSmallFiles();
     if (item.IsFolder()) {
       Push({Step::Begin, index, nullptr, {}, false});
       Push({Step::End, index, nullptr, {}, true});
@@ -127,25 +136,49 @@ class Writer {
     Push({Step::End, index, nullptr, {}, unchanged});
   }
 
+  void AddSmallFile(size_t index) {
+    const Item& item = selection_.items[index];
+    if (!smallFiles_) smallFiles_ = std::make_shared<Batch>();
+    Piece& piece = smallFiles_->pieces.emplace_back();
+    piece.fs = &fs_;
+    piece.path = item.path;
+    piece.expected = item.info;
+    piece.last = true;
+    piece.store = Stored(item);
+    piece.item = index;
+    smallBytes_ += item.info.size;
+    if (smallFiles_->pieces.size() >= kBatchFiles || smallBytes_ >= kPieceSize) SubmitSmallFiles();
+  }
+
+  void SubmitSmallFiles() {
+    if (!smallFiles_) return;
+    auto batch = std::move(smallFiles_);
+    smallFiles_.reset();
+    smallBytes_ = 0;
+    Submit(batch);
+    Push({Step::SmallFiles, 0, batch, {}, false});
+  }
+
   // One piece ahead, so that the last piece is known to be the last.
   void ReadPieces(InputFile& file, bool store) {
-    auto current = std::make_shared<Piece>();
-    current->input = ReadPiece(file);
+    Piece current;
+    current.input = ReadPiece(file);
     std::vector<uint8_t> previousTail;
     for (;;) {
-      auto next = std::make_shared<Piece>();
-      if (current->input.size() == kPieceSize) next->input = ReadPiece(file);
-      current->last = next->input.empty();
-      current->store = store;
-      current->dictionary = std::move(previousTail);
-      if (!current->last) {
-        const size_t tail = std::min(kDictionarySize, current->input.size());
-        previousTail.assign(current->input.end() - static_cast<std::ptrdiff_t>(tail), current->input.end());
+      Piece next;
+      if (current.input.size() == kPieceSize) next.input = ReadPiece(file);
+      current.last = next.input.empty();
+      current.store = store;
+      current.dictionary = std::move(previousTail);
+      if (!current.last) {
+        const size_t tail = std::min(kDictionarySize, current.input.size());
+        previousTail.assign(current.input.end() - static_cast<std::ptrdiff_t>(tail), current.input.end());
       }
-      bytesRead_ += current->input.size();
-      pool_.Submit(current);
-      Push({Step::Data, 0, current, {}, false});
-      if (next->input.empty()) return;
+      auto batch = std::make_shared<Batch>();
+      batch->pieces.push_back(std::move(current));
+      Submit(batch);
+      Push({Step::Data, 0, batch, {}, false});
+      if (next.input.empty()) return;
       current = std::move(next);
     }
   }
@@ -162,13 +195,16 @@ class Writer {
     return data;
   }
 
+  void Submit(const std::shared_ptr<Batch>& batch) {
+    while (batchesInFlight_ >= maxBatches_) ConsumeFront();
+    ++batchesInFlight_;
+    pool_.Submit(batch);
+  }
+
+  // Queues a step and writes whatever is ready at the front.
   void Push(Step step) {
-    if (step.piece) {
-      while (piecesInFlight_ >= maxPieces_) ConsumeFront();
-      ++piecesInFlight_;
-    }
     steps_.push_back(std::move(step));
-    while (!steps_.empty() && (!steps_.front().piece || steps_.front().piece->done)) ConsumeFront();
+    while (!steps_.empty() && (!steps_.front().batch || steps_.front().batch->done)) ConsumeFront();
   }
 
   // Empty files too: Deflate would make two bytes of nothing.
@@ -177,12 +213,23 @@ class Writer {
   // Writer side -----------------------------------------------------------------------------
 
   void ConsumeFront() {
-    Step step = std::move(steps_.front());
+    const Step step = std::move(steps_.front());
     steps_.pop_front();
+    if (step.batch) {
+      pool_.Wait(*step.batch);
+      --batchesInFlight_;
+    }
     switch (step.kind) {
       case Step::Begin: BeginEntry(step.item); break;
-      case Step::Data: WriteData(*step.piece); break;
-      case Step::End: EndEntry(step); break;
+      case Step::Data: WriteData(step.batch->pieces.front()); break;
+      case Step::End: EndEntry(step.item, step.failure, step.unchanged); break;
+      case Step::SmallFiles:
+        for (Piece& piece : step.batch->pieces) {
+          BeginEntry(piece.item);
+          WriteData(piece);
+          EndEntry(piece.item, piece.failure, piece.unchanged);
+        }
+        break;
     }
   }
 
@@ -212,8 +259,6 @@ class Writer {
   }
 
   void WriteData(Piece& piece) {
-    pool_.Wait(piece);
-    --piecesInFlight_;
     if (aes_) aes_->Encrypt(piece.output.data(), piece.output.size());
     out_.Append(piece.output.data(), piece.output.size());
     crc_ = static_cast<uint32_t>(crc32_combine(crc_, piece.crc, static_cast<z_off_t>(piece.inputSize)));
@@ -222,15 +267,14 @@ class Writer {
     if (progress_) progress_(bytesDone_, filesDone_);
   }
 
-  void EndEntry(const Step& step) {
-    const Item& item = selection_.items[step.item];
+  void EndEntry(size_t index, std::string failure, bool unchanged) {
+    const Item& item = selection_.items[index];
     if (aes_) {
       out_.Append(aes_->Tag());
       aes_.reset();
     }
     current_.crc = crc_;
     current_.compressedSize = out_.Position() - dataStart_;
-    std::string failure = step.failure;
     const bool needsZip64 = current_.size >= kMax32 || current_.compressedSize >= kMax32;
     if (failure.empty() && needsZip64 && !current_.zip64Local)
       failure = Format(texts::FileChangedWhileRead, item.path);  // grew past what its header allows
@@ -239,11 +283,11 @@ class Writer {
       result_.warnings.push_back(failure);
       return;
     }
-    if (!item.IsFolder() && !step.unchanged)
+    if (!item.IsFolder() && !unchanged)
       result_.warnings.push_back(Format(texts::FileChangedWhileRead, item.path));
     if (current_.aesVersion != 0) current_.aesVersion = current_.size >= kAe1MinimumSize ? 1 : 2;
     out_.Patch(current_.offset, LocalHeader(current_));
-    result_.entries.push_back({current_, step.item, step.unchanged});
+    result_.entries.push_back({current_, index, unchanged});
     if (!item.IsFolder()) ++filesDone_;
     if (progress_) progress_(bytesDone_, filesDone_);
   }
@@ -252,7 +296,6 @@ class Writer {
     const uint64_t start = out_.Position();
     for (const WrittenEntry& entry : result_.entries) out_.Append(CentralHeader(entry.record));
     out_.Append(EndRecords(result_.entries.size(), start, out_.Position() - start));
-    result_.bytesRead = bytesRead_;
   }
 
   FileSystem& fs_;
@@ -262,15 +305,17 @@ class Writer {
   BufferedOutput out_;
   const ProgressCallback& progress_;
   DeflatePool pool_;
-  size_t maxPieces_;
-  size_t piecesInFlight_ = 0;
+  size_t maxBatches_;
+  size_t batchesInFlight_ = 0;
+  std::shared_ptr<Batch> smallFiles_;
+  uint64_t smallBytes_ = 0;
   std::deque<Step> steps_;
   WriteResult result_;
   EntryRecord current_;
   uint64_t dataStart_ = 0;
   uint32_t crc_ = 0;
   std::unique_ptr<AesStream> aes_;
-  uint64_t bytesRead_ = 0, bytesDone_ = 0, filesDone_ = 0;
+  uint64_t bytesDone_ = 0, filesDone_ = 0;
 };
 
 }  // namespace

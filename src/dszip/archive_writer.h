@@ -30,7 +30,6 @@ struct WriteResult {
   std::vector<WrittenEntry> entries;
   std::vector<std::string> warnings;
   uint64_t archiveSize = 0;
-  uint64_t bytesRead = 0;
 };
 
 // Called now and then with the bytes read so far; throws to stop.

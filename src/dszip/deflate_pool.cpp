@@ -1,5 +1,8 @@
 #include "dszip/deflate_pool.h"
 
+#include "dszip/text.h"
+#include "dszip/texts.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -43,6 +46,26 @@ class Deflater {
   z_stream stream_{};
 };
 
+void ReadSmallFile(Piece& piece) {
+  try {
+    auto file = piece.fs->OpenRead(piece.path);
+    // One byte more than a piece tells a file that grew past it.
+    piece.input.resize(static_cast<size_t>(std::min<uint64_t>(piece.expected.size, kPieceSize) + 1));
+    size_t filled = 0;
+    for (size_t got = 1; got > 0 && filled < piece.input.size(); filled += got)
+      got = file->Read(piece.input.data() + filled, piece.input.size() - filled);
+    piece.input.resize(filled);
+    file.reset();
+    const auto after = piece.fs->Stat(piece.path);
+    piece.unchanged = after && after->size == piece.expected.size && after->modified == piece.expected.modified &&
+                      filled == piece.expected.size;
+    if (filled > kPieceSize) piece.failure = Format(texts::FileChangedWhileRead, piece.path);
+  } catch (const FileError& error) {
+    piece.failure = Format(texts::FileUnreadable, piece.path, error.what());
+  }
+  if (!piece.failure.empty()) piece.input.clear();
+}
+
 }  // namespace
 
 DeflatePool::DeflatePool(int level, unsigned threads) : level_(level) {
@@ -58,48 +81,51 @@ DeflatePool::~DeflatePool() {
   for (std::thread& thread : threads_) thread.join();
 }
 
-void DeflatePool::Submit(const std::shared_ptr<Piece>& piece) {
+void DeflatePool::Submit(const std::shared_ptr<Batch>& batch) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back(piece);
+    queue_.push_back(batch);
   }
   work_.notify_one();
 }
 
-void DeflatePool::Wait(const Piece& piece) {
+void DeflatePool::Wait(const Batch& batch) {
+  if (batch.done) return;
   std::unique_lock<std::mutex> lock(mutex_);
-  done_.wait(lock, [&] { return piece.done; });
+  done_.wait(lock, [&] { return batch.done.load(); });
 }
 
 void DeflatePool::Work() {
   std::unique_ptr<Deflater> deflater;
   if (level_ > 0) deflater = std::make_unique<Deflater>(level_);
   for (;;) {
-    std::shared_ptr<Piece> piece;
+    std::shared_ptr<Batch> batch;
     {
       std::unique_lock<std::mutex> lock(mutex_);
       work_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
       if (stopping_) return;
-      piece = std::move(queue_.front());
+      batch = std::move(queue_.front());
       queue_.pop_front();
     }
-    piece->crc = static_cast<uint32_t>(
-        crc32(0, piece->input.data(), static_cast<uInt>(piece->input.size())));
-    piece->inputSize = piece->input.size();
-    if (deflater && !piece->store)
-      deflater->Compress(*piece);
-    else
-      piece->output = std::move(piece->input);
-    piece->input = {};
-    piece->dictionary = {};
+    for (Piece& piece : batch->pieces) {
+      if (piece.fs) ReadSmallFile(piece);
+      piece.crc = static_cast<uint32_t>(crc32(0, piece.input.data(), static_cast<uInt>(piece.input.size())));
+      piece.inputSize = piece.input.size();
+      if (deflater && !piece.store)
+        deflater->Compress(piece);
+      else
+        piece.output = std::move(piece.input);
+      piece.input = {};
+      piece.dictionary = {};
+    }
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      piece->done = true;
+      batch->done = true;
     }
     done_.notify_all();
   }
 }
 
-unsigned WorkerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 32u); }
+unsigned WorkerCount() { return std::clamp(std::thread::hardware_concurrency(), 4u, 12u); }
 
 }  // namespace dszip

@@ -1,14 +1,18 @@
 #pragma once
-// Deflate on worker threads. A file is cut into pieces that are compressed independently
+// Reading and Deflate on worker threads. A file is cut into pieces that are compressed independently
 // (each primed with the 32 KiB before it, so the ratio hardly suffers) and joined into one
 // Deflate stream: every piece but the last ends on a byte boundary without a final block.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <string>
 #include <vector>
+
+#include "dszip/file_system.h"
 
 namespace dszip {
 
@@ -20,11 +24,26 @@ struct Piece {
   std::vector<uint8_t> dictionary;
   bool last = false;
   bool store = false;  // copied, not compressed
+  // A file of at most one piece is read by the worker itself, so that the opening and
+  // reading of many small files overlaps.
+  FileSystem* fs = nullptr;
+  std::string path;
+  FileInfo expected;
   // Filled by the worker.
+  std::string failure;     // the file could not be read: the entry is dropped
+  bool unchanged = false;  // the file looked the same before and after it was read
   std::vector<uint8_t> output;
   size_t inputSize = 0;
   uint32_t crc = 0;
-  bool done = false;
+  size_t item = 0;  // the selection's item, for whole small files
+};
+
+// What a worker takes at once: one stretch of a large file, or several small files whole,
+// so that the threads meet once per batch rather than once per file (under Wine every such
+// meeting is a round trip to its server).
+struct Batch {
+  std::vector<Piece> pieces;
+  std::atomic<bool> done{false};
 };
 
 class DeflatePool {
@@ -35,8 +54,8 @@ class DeflatePool {
   DeflatePool(const DeflatePool&) = delete;
   DeflatePool& operator=(const DeflatePool&) = delete;
 
-  void Submit(const std::shared_ptr<Piece>& piece);
-  void Wait(const Piece& piece);
+  void Submit(const std::shared_ptr<Batch>& batch);
+  void Wait(const Batch& batch);
 
  private:
   void Work();
@@ -44,12 +63,13 @@ class DeflatePool {
   int level_;
   std::mutex mutex_;
   std::condition_variable work_, done_;
-  std::deque<std::shared_ptr<Piece>> queue_;
+  std::deque<std::shared_ptr<Batch>> queue_;
   bool stopping_ = false;
   std::vector<std::thread> threads_;
 };
 
-// Workers for this machine: one per core, at most a few dozen so memory stays bounded.
+// Workers for this machine: one per core, but at least four, because small files make them
+// wait for the disk as much as for the processor; at most twelve, so memory stays bounded.
 unsigned WorkerCount();
 
 }  // namespace dszip

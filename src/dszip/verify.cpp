@@ -16,26 +16,40 @@ constexpr size_t kChunk = 1 << 20;
   throw RunError(kExitFatal, Format(texts::VerifyFailed, name, what));
 }
 
+// Reads through a large buffer: few platform calls however small the records are.
 class SequentialReader {
  public:
   explicit SequentialReader(InputFile& file) : file_(file) {}
 
   Bytes Read(size_t size) {
-    Bytes data(size);
-    size_t filled = 0;
-    while (filled < size) {
-      const size_t got = file_.Read(data.data() + filled, size - filled);
-      if (got == 0) break;
-      filled += got;
+    Bytes data;
+    data.reserve(size);
+    while (data.size() < size) {
+      if (at_ == buffer_.size() && !Refill()) break;
+      const size_t take = std::min(size - data.size(), buffer_.size() - at_);
+      data.insert(data.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(at_),
+                  buffer_.begin() + static_cast<std::ptrdiff_t>(at_ + take));
+      at_ += take;
     }
-    data.resize(filled);
-    done_ += filled;
+    done_ += data.size();
     return data;
   }
   uint64_t done() const { return done_; }
 
  private:
+  bool Refill() {
+    buffer_.resize(kChunk);
+    size_t filled = 0;
+    for (size_t got = 1; got > 0 && filled < buffer_.size(); filled += got)
+      got = file_.Read(buffer_.data() + filled, buffer_.size() - filled);
+    buffer_.resize(filled);
+    at_ = 0;
+    return filled > 0;
+  }
+
   InputFile& file_;
+  Bytes buffer_;
+  size_t at_ = 0;
   uint64_t done_ = 0;
 };
 
@@ -50,6 +64,11 @@ class Inflater {
 
   // Inflates `data`, adding what comes out to the CRC and the size; false on broken data or
   // on data after the end of the stream.
+  void Reset() {
+    inflateReset(&stream_);
+    ended_ = false;
+  }
+
   bool Feed(Bytes& data, uint32_t& crc, uint64_t& size) {
     if (ended_) return data.empty();
     stream_.next_in = data.data();
@@ -78,7 +97,7 @@ class Inflater {
   bool ended_ = false;
 };
 
-void VerifyData(SequentialReader& in, Crypto& crypto, const WrittenEntry& entry,
+void VerifyData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const WrittenEntry& entry,
                 const std::optional<std::string>& password,
                 const std::function<void(uint64_t)>& progress) {
   const EntryRecord& e = entry.record;
@@ -95,7 +114,7 @@ void VerifyData(SequentialReader& in, Crypto& crypto, const WrittenEntry& entry,
   }
   uint32_t crc = 0;
   uint64_t size = 0;
-  Inflater inflater;
+  inflater.Reset();
   while (remaining > 0) {
     Bytes chunk = in.Read(static_cast<size_t>(std::min<uint64_t>(remaining, kChunk)));
     if (chunk.empty()) Fail(e.name, "Archiv zu kurz");
@@ -126,11 +145,12 @@ void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
     Fail(path, error.what());
   }
   SequentialReader in(*file);
+  Inflater inflater;
   for (const WrittenEntry& entry : entries) {
     const Bytes header = LocalHeader(entry.record);
     if (in.done() != entry.record.offset || in.Read(header.size()) != header)
       Fail(entry.record.name, "lokaler Kopf");
-    VerifyData(in, crypto, entry, password, progress);
+    VerifyData(in, inflater, crypto, entry, password, progress);
   }
   const uint64_t centralStart = in.done();
   uint64_t centralSize = 0;

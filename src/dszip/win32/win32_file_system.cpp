@@ -201,9 +201,15 @@ void Win32FileSystem::AppendText(const std::string& path, const std::string& tex
 }
 
 CivilTime Win32FileSystem::ToLocalTime(uint64_t ticks) {
+  // The zone read once: asking for it per file costs a registry read each time under Wine.
+  static const TIME_ZONE_INFORMATION zone = [] {
+    TIME_ZONE_INFORMATION information{};
+    GetTimeZoneInformation(&information);
+    return information;
+  }();
   FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   SYSTEMTIME universal, local;
-  if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+  if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(&zone, &universal, &local))
     return {};
   return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
