@@ -188,14 +188,16 @@ LEVELS = [('0', zipfile.ZIP_STORED, 0), ('s', zipfile.ZIP_DEFLATED, 6),
           ('f', zipfile.ZIP_DEFLATED, 4), ('n', zipfile.ZIP_DEFLATED, 0),
           ('x', zipfile.ZIP_DEFLATED, 2)]
 
-# Source forms -> the file names they must store, from the source tree. A folder goes in
-# under its own name, a mask's matches below the mask's folder.
-SOURCES = [
-    ('trailing quote', '"{src}\\"', lambda source: {f'{source.name}/{name}' for name in files_of(source)}),
-    ('folder', '"{src}"', lambda source: {f'{source.name}/{name}' for name in files_of(source)}),
-    ('mask *.txt', '"{src}\\*.txt"', lambda source: files_of(source, lambda name: name.endswith('.txt'))),
-    ('-r-', '-r- "{src}\\*.*"', lambda source: files_of(source, lambda name: '/' not in name)),
-    ('two sources', '"{src}\\zufall.bin" "{src}\\text\\*.*"', lambda source: {'zufall.bin', 'bericht.txt'}),
+# Switches and source forms -> the file names they must store, from the source tree. A folder
+# goes in under its own name, a mask's matches below the mask's folder. Wine reports the
+# archive attribute on every file, so -ao takes them all (empty folders are for full backups).
+SOURCES = [  # name, switches, sources, names expected
+    ('trailing quote', '-ai', '"{src}\\"', lambda source: {f'{source.name}/{name}' for name in files_of(source)}),
+    ('folder', '-ai', '"{src}"', lambda source: {f'{source.name}/{name}' for name in files_of(source)}),
+    ('mask *.txt', '-ai', '"{src}\\*.txt"', lambda source: files_of(source, lambda name: name.endswith('.txt'))),
+    ('-r-', '-ai -r-', '"{src}\\*.*"', lambda source: files_of(source, lambda name: '/' not in name)),
+    ('two sources', '-ai', '"{src}\\zufall.bin" "{src}\\text\\*.*"', lambda source: {'zufall.bin', 'bericht.txt'}),
+    ('-ac -ao', '-ac -ao', '"{src}\\*.*"', files_of),
 ]
 
 
@@ -216,10 +218,10 @@ def group_readers(work):
             check(all(info.flag_bits & 0x800 for info in zip_file.infolist()), 'UTF-8 flag missing')
         read_back(archive, source, readers=('7zz', 'bsdtar', 'unzip', 'zipfile') if code == 'n'
                   else ('7zz', 'zipfile'))
-    for name, form, expected in SOURCES:
+    for name, switches, sources, expected in SOURCES:
         print(f'source form: {name}')
         archive = fresh(work / 'forms') / 'x.zip'
-        exit_code, output = dszip(f'a -mn -ai "{win(archive)}" ' + form.format(src=win(source)))
+        exit_code, output = dszip(f'a -mn {switches} "{win(archive)}" ' + sources.format(src=win(source)))
         if check(exit_code == 0, f'{name}: exit code {exit_code}\n{output}'):
             want, got = expected(source), stored_files(archive)
             check(got == want, f'{name}: missing {sorted(want - got)[:4]}, extra {sorted(got - want)[:4]}')
