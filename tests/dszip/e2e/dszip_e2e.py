@@ -324,6 +324,22 @@ def group_move(work):
         left = files_of(source)
         check(not left, f'm left source files: {sorted(left)[:4]}')
 
+    # A file changed after it went in stays with its new content; the run warns (exit code 1).
+    source = fresh(work / 'Quelle 2')
+    first = source / '0 zuerst.txt'
+    first.write_bytes(b'alt')
+    (source / 'gross.bin').write_bytes(random.Random(2).randbytes(32 << 20))
+    archive = archive.parent / 'geaendert.zip'
+    changed = 'neu und länger'.encode()
+    exit_code, output = during_run(['wine', args.dszip, 'm', '-mx', '-ai', win(archive), win(source) + '\\*.*'],
+                                   archive.parent, lambda process: first.write_bytes(changed), written=2 << 20)
+    check(exit_code == 1, f'changed file: exit code {exit_code}\n{output}')
+    check(files_of(source) == {first.name} and first.read_bytes() == changed,
+          f'changed file: left {sorted(files_of(source))}')
+    if check(archive.exists(), 'changed file: no archive'):
+        with zipfile.ZipFile(archive) as zip_file:
+            check(zip_file.read(first.name) == b'alt', 'changed file: the archive holds the new content')
+
 
 # Failures injected into a move, the case where sources are at stake. Each row: name, how the
 # failure is brought about, the exit codes that report it (None: killed, there is none).
@@ -351,8 +367,8 @@ def group_failures(work):
                 print('  SKIPPED:', reason)
                 continue
             target_before = snapshot(target)
-            exit_code, output = interrupt(command, target, how) if isinstance(how, signal.Signals) \
-                else run(command)
+            exit_code, output = during_run(command, target, lambda process: process.send_signal(how)) \
+                if isinstance(how, signal.Signals) else run(command)
             print(f'    -> {exit_code}')
             check(not archive.exists(), f'{name}: an archive under the final name')
             check(snapshot(source) == source_before, f'{name}: the sources changed')
@@ -383,27 +399,30 @@ def break_target(target, how):
     return None
 
 
-def interrupt(command, target, how):
-    """Starts dszip, sends it the signal once its temporary archive is being written."""
+def during_run(command, target, action, written=0):
+    """Runs dszip; once its temporary archive beside the target holds `written` bytes, calls
+    action with the process. Returns the exit code and the output."""
     before = set(os.listdir(target)) | {'dszip.log'}
-    process = subprocess.Popen([str(part) for part in command], stdin=subprocess.DEVNULL,
-                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    deadline = time.monotonic() + 60
-    while time.monotonic() < deadline and process.poll() is None:
-        if set(os.listdir(target)) - before:
-            process.send_signal(how)
-            break
-        time.sleep(0.005)
-    else:
-        process.kill()
-        check(False, f'{how}: no temporary archive seen while dszip ran')
-    try:
-        output, _ = process.communicate(timeout=60)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        output, _ = process.communicate()
-        check(False, f'{how}: dszip did not end within 60 s of the signal')
-    return process.returncode, output.decode('utf-8', 'replace')
+    with tempfile.TemporaryFile() as output:
+        process = subprocess.Popen([str(part) for part in command], stdin=subprocess.DEVNULL,
+                                   stdout=output, stderr=subprocess.STDOUT)
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline and process.poll() is None:
+            new = set(os.listdir(target)) - before
+            if new and os.path.getsize(target / new.pop()) >= written:
+                action(process)
+                break
+            time.sleep(0.005)
+        else:
+            check(False, 'no temporary archive seen while dszip ran')
+        try:
+            process.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            check(False, 'dszip did not end within 60 s')
+            process.kill()
+            process.wait()
+        output.seek(0)
+        return process.returncode, output.read().decode('utf-8', 'replace')
 
 
 def with_keys(text, section, values):
