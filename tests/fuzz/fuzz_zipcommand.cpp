@@ -1,0 +1,31 @@
+// dszip's command-line grammar: any argument list is either refused with the usage exit
+// code or gives options that keep the promises the rest of the run relies on.
+//
+// Input: argument 0x01 argument ... (at most twelve).
+
+#include <string>
+#include <vector>
+
+#include "dszip/command_line.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Fields fields(data, size);
+  std::vector<std::string> arguments;
+  while (!fields.Done() && arguments.size() < 12) arguments.push_back(fields.Next());
+  try {
+    const dszip::Options options = dszip::ParseCommandLine(arguments);
+    FUZZ_CHECK(options.archive.size() >= 5);
+    FUZZ_CHECK(!options.sources.empty());
+    const int level = options.level;
+    FUZZ_CHECK(level == 0 || level == 1 || level == 3 || level == 6 || level == 8 || level == 9);
+    for (const std::string& source : options.sources) FUZZ_CHECK(source.find('"') == std::string::npos);
+    if (options.password) {
+      FUZZ_CHECK(!options.password->empty());
+      for (const char c : *options.password) FUZZ_CHECK(c >= 0x20 && c <= 0x7E);
+    }
+  } catch (const dszip::RunError& error) {
+    FUZZ_CHECK(error.exitCode() == dszip::kExitUsage);
+  }
+  return 0;
+}
