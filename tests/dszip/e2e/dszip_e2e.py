@@ -105,7 +105,7 @@ def make_tree(root):
         (root / name).mkdir(parents=True)
 
 
-def snapshot(root, times=True):
+def snapshot(root):
     """Relative path -> None for a folder, (content hash, mtime in seconds) for a file.
     dszip.log is left out: it is the trace every run leaves on purpose."""
     result = {}
@@ -119,7 +119,7 @@ def snapshot(root, times=True):
             path = base / name
             stat = path.stat()
             result[str(path.relative_to(root))] = (
-                hashlib.sha256(path.read_bytes()).hexdigest(), stat.st_mtime_ns // 10**9 if times else 0)
+                hashlib.sha256(path.read_bytes()).hexdigest(), stat.st_mtime_ns // 10**9)
     return result
 
 
@@ -181,6 +181,10 @@ def files_of(source, keep=lambda name: True):
     return {name for name, entry in snapshot(source).items() if entry is not None and keep(name)}
 
 
+def under_own_name(folder):
+    return {f'{folder.name}/{name}' for name in files_of(folder)}
+
+
 # --- groups ---------------------------------------------------------------------------------
 
 # Compression code -> (method, general-purpose bits 1-2) of a large compressible entry.
@@ -192,11 +196,11 @@ LEVELS = [('0', zipfile.ZIP_STORED, 0), ('s', zipfile.ZIP_DEFLATED, 6),
 # goes in under its own name, a mask's matches below the mask's folder. Wine reports the
 # archive attribute on every file, so -ao takes them all (empty folders are for full backups).
 SOURCES = [  # name, switches, sources, names expected
-    ('trailing quote', '-ai', '"{src}\\"', lambda source: {f'{source.name}/{name}' for name in files_of(source)}),
-    ('folder', '-ai', '"{src}"', lambda source: {f'{source.name}/{name}' for name in files_of(source)}),
+    ('trailing quote', '-ai', '"{src}\\"', lambda source: under_own_name(source)),
+    ('folder', '-ai', '"{src}"', lambda source: under_own_name(source)),
     ('mask *.txt', '-ai', '"{src}\\*.txt"', lambda source: files_of(source, lambda name: name.endswith('.txt'))),
     ('-r-', '-ai -r-', '"{src}\\*.*"', lambda source: files_of(source, lambda name: '/' not in name)),
-    ('two sources', '-ai', '"{src}\\zufall.bin" "{src}\\text\\*.*"', lambda source: {'zufall.bin', 'bericht.txt'}),
+    ('two sources', '-ai', '"{src}\\zufall.bin" "{src}\\text\\*.*"', lambda _: {'zufall.bin', 'bericht.txt'}),
     ('-ac -ao', '-ac -ao', '"{src}\\*.*"', files_of),
 ]
 
@@ -331,8 +335,9 @@ def group_move(work):
     (source / 'gross.bin').write_bytes(random.Random(2).randbytes(32 << 20))
     archive = archive.parent / 'geaendert.zip'
     changed = 'neu und länger'.encode()
-    exit_code, output = during_run(['wine', args.dszip, 'm', '-mx', '-ai', win(archive), win(source) + '\\*.*'],
-                                   archive.parent, lambda process: first.write_bytes(changed), written=2 << 20)
+    command = ['wine', args.dszip, 'm', '-mx', '-ai', win(archive), win(source) + '\\*.*']
+    exit_code, output = during_run(command, archive, lambda process: first.write_bytes(changed),
+                                   written=2 << 20)
     check(exit_code == 1, f'changed file: exit code {exit_code}\n{output}')
     check(files_of(source) == {first.name} and first.read_bytes() == changed,
           f'changed file: left {sorted(files_of(source))}')
@@ -367,7 +372,7 @@ def group_failures(work):
                 print('  SKIPPED:', reason)
                 continue
             target_before = snapshot(target)
-            exit_code, output = during_run(command, target, lambda process: process.send_signal(how)) \
+            exit_code, output = during_run(command, archive, lambda process: process.send_signal(how)) \
                 if isinstance(how, signal.Signals) else run(command)
             print(f'    -> {exit_code}')
             check(not archive.exists(), f'{name}: an archive under the final name')
@@ -399,17 +404,17 @@ def break_target(target, how):
     return None
 
 
-def during_run(command, target, action, written=0):
-    """Runs dszip; once its temporary archive beside the target holds `written` bytes, calls
+def during_run(command, archive, action, written=0):
+    """Runs dszip; once the temporary file beside the archive holds `written` bytes, calls
     action with the process. Returns the exit code and the output."""
-    before = set(os.listdir(target)) | {'dszip.log'}
+    known = set(os.listdir(archive.parent)) | {'dszip.log', archive.name}
     with tempfile.TemporaryFile() as output:
         process = subprocess.Popen([str(part) for part in command], stdin=subprocess.DEVNULL,
                                    stdout=output, stderr=subprocess.STDOUT)
         deadline = time.monotonic() + 60
         while time.monotonic() < deadline and process.poll() is None:
-            new = set(os.listdir(target)) - before
-            if new and os.path.getsize(target / new.pop()) >= written:
+            if any(size(archive.parent / name) >= written
+                   for name in set(os.listdir(archive.parent)) - known):
                 action(process)
                 break
             time.sleep(0.005)
@@ -423,6 +428,13 @@ def during_run(command, target, action, written=0):
             process.wait()
         output.seek(0)
         return process.returncode, output.read().decode('utf-8', 'replace')
+
+
+def size(path):
+    try:
+        return path.stat().st_size
+    except OSError:  # renamed or removed meanwhile
+        return -1
 
 
 def with_keys(text, section, values):
