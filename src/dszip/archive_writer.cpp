@@ -5,6 +5,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <utility>
 
 #include "dszip/aes_zip.h"
 #include "dszip/command_line.h"
@@ -169,11 +170,12 @@ class Writer {
       if (current.input.size() == kPieceSize) next.input = ReadPiece(file);
       current.last = next.input.empty();
       current.store = store;
-      current.dictionary = std::move(previousTail);
+      std::vector<uint8_t> tail;
       if (!current.last) {
-        const size_t tail = std::min(kDictionarySize, current.input.size());
-        previousTail.assign(current.input.end() - static_cast<std::ptrdiff_t>(tail), current.input.end());
+        const size_t length = std::min(kDictionarySize, current.input.size());
+        tail.assign(current.input.end() - static_cast<std::ptrdiff_t>(length), current.input.end());
       }
+      current.dictionary = std::exchange(previousTail, std::move(tail));
       auto batch = std::make_shared<Batch>();
       batch->pieces.push_back(std::move(current));
       Submit(batch);

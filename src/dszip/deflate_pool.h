@@ -17,7 +17,7 @@
 namespace dszip {
 
 constexpr size_t kPieceSize = 1 << 20;
-constexpr size_t kDictionarySize = 32 * 1024;
+constexpr size_t kDictionarySize = size_t{32} * 1024;
 
 struct Piece {
   std::vector<uint8_t> input;

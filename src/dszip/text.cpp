@@ -38,7 +38,7 @@ std::string Decimal1(double value) {
 
 std::string ByteSize(uint64_t bytes) {
   if (bytes < 1024) return GroupedNumber(bytes) + " Bytes";
-  if (bytes < 1024 * 1024) return Decimal1(static_cast<double>(bytes) / 1024) + " KB";
+  if (bytes < 1024ull * 1024) return Decimal1(static_cast<double>(bytes) / 1024) + " KB";
   if (bytes < 1024ull * 1024 * 1024) return Decimal1(static_cast<double>(bytes) / (1024 * 1024)) + " MB";
   return Decimal1(static_cast<double>(bytes) / (1024.0 * 1024 * 1024)) + " GB";
 }

@@ -38,17 +38,17 @@ class Win32Console : public dszip::Console {
 
   void Progress(const std::string& line) override {
     if (!attached_) return;  // a redirected output gets the lines that stay, not the updates
-    std::wstring text = L"\r" + dszip::Wide(line);
+    std::wstring text = dszip::Wide(line);
     const size_t length = text.size();
     if (length < shown_) text.append(shown_ - length, L' ');
-    Write(text);
+    Write(L"\r" + text);
     shown_ = length;
   }
 
   void Line(const std::string& text) override {
-    if (shown_ > 0) Progress("");
-    Write((shown_ > 0 ? L"\r" : L"") + dszip::Wide(text) + L"\r\n");
+    if (shown_ > 0) Write(L"\r" + std::wstring(shown_, L' ') + L"\r");
     shown_ = 0;
+    Write(dszip::Wide(text) + L"\r\n");
   }
 
   // Keeps the window open after an error or a warning until a key or 60 seconds.
