@@ -90,14 +90,14 @@ def writers(out):
 
 
 def timed(command, archive):
-    """Wall seconds and peak resident memory in MB of one run."""
+    """Wall seconds, processor seconds and peak resident memory in MB of one run."""
     archive.unlink(missing_ok=True)
     figures = bench / 'time.txt'
-    subprocess.run(['/usr/bin/time', '-f', '%e %M', '-o', str(figures), *command], cwd=corpus,
+    subprocess.run(['/usr/bin/time', '-f', '%e %U %S %M', '-o', str(figures), *command], cwd=corpus,
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                    check=True, timeout=1800)
-    seconds, kilobytes = figures.read_text().split()[-2:]
-    return float(seconds), int(kilobytes) / 1000
+    seconds, user, system, kilobytes = figures.read_text().split()[-4:]
+    return float(seconds), float(user) + float(system), int(kilobytes) / 1000
 
 
 def main():
@@ -107,18 +107,20 @@ def main():
     if not dszip.exists():
         sys.exit(f'{dszip} is missing: cmake --preset win32 && cmake --build --preset win32')
     make_corpus()
+    background = os.getloadavg()[0]  # other work on the machine slows every writer
     size = corpus_bytes()
     out = bench / 'out'
     out.mkdir(exist_ok=True)
-    times, memory = {}, {}
+    times, processor, memory = {}, {}, {}
     for run in range(runs):
         print(f'run {run + 1} of {runs} ...', flush=True)
         # A first Wine process starts the Wine server, which then stays for a few seconds.
         subprocess.run(['wine', str(dszip)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=120)
         for name, (command, archive) in writers(out).items():
-            seconds, megabytes = timed(command, archive)
+            seconds, cpu, megabytes = timed(command, archive)
             times.setdefault(name, []).append(seconds)
+            processor.setdefault(name, []).append(cpu)
             memory[name] = max(memory.get(name, 0), megabytes)
     archives = {name: archive.stat().st_size for name, (_, archive) in writers(out).items()}
     checked = subprocess.run(['7zz', 't', str(out / 'dszip.zip')], stdout=subprocess.DEVNULL,
@@ -129,12 +131,14 @@ def main():
     ours = 'dszip -mn (Wine)'
     best_other = max((name for name in speed if name != ours), key=speed.get)
     print(f'\nCorpus: {size / MB:.0f} MB in {sum(1 for f in corpus.rglob("*") if f.is_file()) - 1} '
-          f'files; {os.cpu_count()} cores; median of {runs} runs each.\n')
-    print(f'| {"Writer":<18} | {"Time s":>6} | {"MB/s":>6} | {"vs dszip":>8} | {"Archive MB":>10} '
+          f'files; {os.cpu_count()} cores, load average {background:.1f} before the runs; median of {runs} '
+          f'runs each (CPU s: user and system time of the writer).\n')
+    print(f'| {"Writer":<18} | {"Time s":>6} | {"CPU s":>5} | {"MB/s":>6} | {"vs dszip":>8} | {"Archive MB":>10} '
           f'| {"vs zip -6":>9} | {"Peak MB":>7} |')
-    print(f'|{"-" * 20}|{"-" * 8}:|{"-" * 8}:|{"-" * 10}:|{"-" * 12}:|{"-" * 11}:|{"-" * 9}:|')
+    print(f'|{"-" * 20}|{"-" * 7}:|{"-" * 6}:|{"-" * 7}:|{"-" * 9}:|{"-" * 11}:|{"-" * 10}:|{"-" * 8}:|')
     for name in median:
-        print(f'| {name:<18} | {median[name]:6.1f} | {speed[name]:6.1f} | {speed[name] / speed[ours]:7.2f}x '
+        print(f'| {name:<18} | {median[name]:6.1f} | {statistics.median(processor[name]):5.1f} '
+              f'| {speed[name]:6.1f} | {speed[name] / speed[ours]:7.2f}x '
               f'| {archives[name] / MB:10.1f} | {archives[name] / archives["zip -6"] * 100 - 100:+8.1f}% '
               f'| {memory[name]:7.0f} |')
     print(f'\ndszip archive tested by 7zz: {"ok" if checked else "FAILED"}')
