@@ -11,13 +11,22 @@ constexpr size_t kKeystreamBlocks = 4096;  // 64 KiB per cipher call
 
 }  // namespace
 
-AesStream::AesStream(Crypto& crypto, const std::string& password, const uint8_t* salt) {
-  const std::vector<uint8_t> keys =
-      crypto.Pbkdf2Sha1(password, salt, kAesSaltSize, kIterations, 2 * kKeySize + 2);
-  cipher_ = crypto.Aes256(keys.data());
-  mac_ = crypto.HmacSha1(keys.data() + kKeySize, kKeySize);
-  check_.assign(keys.begin() + 2 * kKeySize, keys.end());
+AesKeys NewAesKeys(Crypto& crypto, const std::string& password) {
+  AesKeys keys;
+  keys.salt.resize(kAesSaltSize);
+  crypto.Random(keys.salt.data(), kAesSaltSize);
+  keys.material = crypto.Pbkdf2Sha1(password, keys.salt.data(), kAesSaltSize, kIterations, 2 * kKeySize + 2);
+  return keys;
 }
+
+AesStream::AesStream(Crypto& crypto, const AesKeys& keys)
+    : cipher_(crypto.Aes256(keys.material.data())),
+      mac_(crypto.HmacSha1(keys.material.data() + kKeySize, kKeySize)),
+      header_(keys.salt) {
+  header_.insert(header_.end(), keys.material.begin() + 2 * kKeySize, keys.material.end());
+}
+
+std::vector<uint8_t> AesStream::Header() const { return header_; }
 
 void AesStream::Crypt(uint8_t* data, size_t size) {
   for (size_t done = 0; done < size;) {
@@ -54,13 +63,6 @@ std::vector<uint8_t> AesStream::Tag() {
   std::vector<uint8_t> full = mac_->Finish();
   full.resize(kAesMacSize);
   return full;
-}
-
-AesEncryptor::AesEncryptor(Crypto& crypto, const std::string& password) {
-  header.resize(kAesSaltSize);
-  crypto.Random(header.data(), kAesSaltSize);
-  stream = std::make_unique<AesStream>(crypto, password, header.data());
-  header.insert(header.end(), stream->PasswordCheck().begin(), stream->PasswordCheck().end());
 }
 
 }  // namespace dszip

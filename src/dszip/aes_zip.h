@@ -17,11 +17,21 @@ constexpr size_t kAesMacSize = 10;
 // AE-2 (no CRC in the headers, which would betray small contents) below this size.
 constexpr uint64_t kAe1MinimumSize = 20;
 
+// What PBKDF2 makes of the password and an entry's salt: AES key, MAC key and password
+// check, 66 bytes. Kept with the salt, so that reading the archive back needs no second
+// derivation: with many small files that is the costliest step.
+struct AesKeys {
+  std::vector<uint8_t> salt;
+  std::vector<uint8_t> material;
+};
+
+// Keys for a new entry, from a fresh random salt.
+AesKeys NewAesKeys(Crypto& crypto, const std::string& password);
+
 class AesStream {
  public:
-  // Derives the keys for one entry from the password and its salt.
-  AesStream(Crypto& crypto, const std::string& password, const uint8_t* salt);
-  const std::vector<uint8_t>& PasswordCheck() const { return check_; }
+  AesStream(Crypto& crypto, const AesKeys& keys);
+  std::vector<uint8_t> Header() const;  // salt and password check, before the data
   void Encrypt(uint8_t* data, size_t size);
   void Decrypt(uint8_t* data, size_t size);
   std::vector<uint8_t> Tag();  // the 10 bytes after the data
@@ -31,17 +41,10 @@ class AesStream {
 
   std::unique_ptr<BlockCipher> cipher_;
   std::unique_ptr<dszip::Mac> mac_;
-  std::vector<uint8_t> check_;
-  uint64_t counter_ = 0;               // blocks used so far
-  std::vector<uint8_t> keystream_;     // made many blocks at a time: one platform call each
+  std::vector<uint8_t> header_;
+  uint64_t counter_ = 0;            // blocks used so far
+  std::vector<uint8_t> keystream_;  // made many blocks at a time: one platform call each
   size_t keystreamUsed_ = 0;
-};
-
-// A new entry's salt and the 18 bytes that go before its data.
-struct AesEncryptor {
-  AesEncryptor(Crypto& crypto, const std::string& password);
-  std::vector<uint8_t> header;
-  std::unique_ptr<AesStream> stream;
 };
 
 }  // namespace dszip

@@ -7,7 +7,6 @@
 #include <memory>
 #include <utility>
 
-#include "dszip/aes_zip.h"
 #include "dszip/command_line.h"
 #include "dszip/deflate_pool.h"
 #include "dszip/text.h"
@@ -147,6 +146,10 @@ class Writer {
     piece.last = true;
     piece.store = Stored(item);
     piece.item = index;
+    if (settings_.password) {
+      piece.crypto = &crypto_;
+      piece.password = &*settings_.password;
+    }
     smallBytes_ += item.info.size;
     if (smallFiles_->pieces.size() >= kBatchFiles || smallBytes_ >= kPieceSize) SubmitSmallFiles();
   }
@@ -227,7 +230,7 @@ class Writer {
       case Step::End: EndEntry(step.item, step.failure, step.unchanged); break;
       case Step::SmallFiles:
         for (Piece& piece : step.batch->pieces) {
-          BeginEntry(piece.item);
+          BeginEntry(piece.item, &piece);
           WriteData(piece);
           EndEntry(piece.item, piece.failure, piece.unchanged);
         }
@@ -235,7 +238,8 @@ class Writer {
     }
   }
 
-  void BeginEntry(size_t index) {
+  // `whole`: a small file's piece, already encrypted by its worker when a password is given.
+  void BeginEntry(size_t index, const Piece* whole = nullptr) {
     const Item& item = selection_.items[index];
     EntryRecord& e = current_;
     e = EntryRecord{};
@@ -253,10 +257,13 @@ class Writer {
     out_.Append(LocalHeader(e));
     dataStart_ = out_.Position();
     crc_ = 0;
-    if (e.aesVersion != 0) {
-      AesEncryptor encryptor(crypto_, *settings_.password);
-      out_.Append(encryptor.header);
-      aes_ = std::move(encryptor.stream);
+    currentAes_ = {};
+    if (e.aesVersion != 0 && whole) {
+      currentAes_ = whole->aes;
+    } else if (e.aesVersion != 0) {
+      currentAes_ = NewAesKeys(crypto_, *settings_.password);
+      aes_ = std::make_unique<AesStream>(crypto_, currentAes_);
+      out_.Append(aes_->Header());
     }
   }
 
@@ -289,7 +296,7 @@ class Writer {
       result_.warnings.push_back(Format(texts::FileChangedWhileRead, item.path));
     if (current_.aesVersion != 0) current_.aesVersion = current_.size >= kAe1MinimumSize ? 1 : 2;
     out_.Patch(current_.offset, LocalHeader(current_));
-    result_.entries.push_back({current_, index, unchanged});
+    result_.entries.push_back({current_, index, unchanged, currentAes_});
     if (!item.IsFolder()) ++filesDone_;
     if (progress_) progress_(bytesDone_, filesDone_);
   }
@@ -316,7 +323,8 @@ class Writer {
   EntryRecord current_;
   uint64_t dataStart_ = 0;
   uint32_t crc_ = 0;
-  std::unique_ptr<AesStream> aes_;
+  std::unique_ptr<AesStream> aes_;  // large files: encrypted here, piece by piece
+  AesKeys currentAes_;
   uint64_t bytesDone_ = 0, filesDone_ = 0;
 };
 

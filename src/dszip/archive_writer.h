@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dszip/aes_zip.h"
 #include "dszip/crypto.h"
 #include "dszip/file_system.h"
 #include "dszip/selection.h"
@@ -18,6 +19,7 @@ struct WrittenEntry {
   EntryRecord record;
   size_t item = 0;         // index into the selection
   bool unchanged = false;  // the source looked the same before and after it was read
+  AesKeys aes;             // when encrypted
 };
 
 struct WriteSettings {
@@ -42,7 +44,7 @@ WriteResult WriteArchive(FileSystem& fs, Crypto& crypto, const Selection& select
 // Reads the written archive back: every header byte for byte, every entry's MAC, inflated
 // data and CRC against what was read from the source. Throws RunError on any difference.
 void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
-                   const std::vector<WrittenEntry>& entries, const std::optional<std::string>& password,
+                   const std::vector<WrittenEntry>& entries,
                    const std::function<void(uint64_t bytesDone)>& progress);
 
 }  // namespace dszip

@@ -66,6 +66,18 @@ void ReadSmallFile(Piece& piece) {
   if (!piece.failure.empty()) piece.input.clear();
 }
 
+// The whole entry's data: salt and check, the encrypted data, the MAC.
+void Encrypt(Piece& piece) {
+  piece.aes = NewAesKeys(*piece.crypto, *piece.password);
+  AesStream stream(*piece.crypto, piece.aes);
+  stream.Encrypt(piece.output.data(), piece.output.size());
+  std::vector<uint8_t> framed = stream.Header();
+  framed.insert(framed.end(), piece.output.begin(), piece.output.end());
+  const std::vector<uint8_t> tag = stream.Tag();
+  framed.insert(framed.end(), tag.begin(), tag.end());
+  piece.output = std::move(framed);
+}
+
 }  // namespace
 
 DeflatePool::DeflatePool(int level, unsigned threads) : level_(level) {
@@ -117,6 +129,7 @@ void DeflatePool::Work() {
         piece.output = std::move(piece.input);
       piece.input = {};
       piece.dictionary = {};
+      if (piece.password && piece.failure.empty()) Encrypt(piece);
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "dszip/aes_zip.h"
+#include "dszip/crypto.h"
 #include "dszip/file_system.h"
 
 namespace dszip {
@@ -29,9 +31,13 @@ struct Piece {
   FileSystem* fs = nullptr;
   std::string path;
   FileInfo expected;
+  // With a password such a file is also encrypted there, its keys derived in parallel.
+  Crypto* crypto = nullptr;
+  const std::string* password = nullptr;
   // Filled by the worker.
   std::string failure;     // the file could not be read: the entry is dropped
   bool unchanged = false;  // the file looked the same before and after it was read
+  AesKeys aes;             // when encrypted here
   std::vector<uint8_t> output;
   size_t inputSize = 0;
   uint32_t crc = 0;

@@ -14,6 +14,7 @@ namespace dszip {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr size_t kWarningsOnScreen = 15;
 
 std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
@@ -128,7 +129,7 @@ class Run {
     temporary.out.reset();
 
     console_.Progress(texts::Verifying);
-    VerifyArchive(fs_, crypto_, temporary.path(), written.entries, options.password,
+    VerifyArchive(fs_, crypto_, temporary.path(), written.entries,
                   [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); });
     CheckCancelled();
     try {
@@ -245,9 +246,14 @@ class Run {
     console_.Progress("");
     std::string log = "=== dszip " + DateTimeText(fs_.ToLocalTime(startTime_)) + " bis " +
                       DateTimeText(fs_.ToLocalTime(fs_.Now())) + "\r\n";
+    // The console summary fits one screen; the log names every warning.
+    size_t warningsShown = 0;
     for (const std::string& line : lines) {
-      console_.Line(line);
       log += line + "\r\n";
+      const bool warning = line.rfind("  ", 0) == 0;
+      if (warning && ++warningsShown == kWarningsOnScreen + 1)
+        console_.Line(Format(texts::MoreWarnings, std::to_string(report_.warnings.size() - kWarningsOnScreen)));
+      if (!warning || warningsShown <= kWarningsOnScreen) console_.Line(line);
     }
     if (report_.archive.empty()) return;
     try {

@@ -44,6 +44,7 @@ inline constexpr const char* NotCleared = "Archiv-Attribut nicht gelöscht: %s (
 inline constexpr const char* NotDeleted = "Nicht gelöscht: %s (%s)";
 inline constexpr const char* ChangedSince = "seit dem Lesen verändert";
 
+inline constexpr const char* MoreWarnings = "  ... und %s weitere, alle in dszip.log";
 inline constexpr const char* Verifying = "Prüfe das Archiv ...";
 inline constexpr const char* ResultOk = "Erfolgreich";
 inline constexpr const char* ResultWarning = "Mit Warnungen";

@@ -98,18 +98,15 @@ class Inflater {
 };
 
 void VerifyData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const WrittenEntry& entry,
-                const std::optional<std::string>& password,
                 const std::function<void(uint64_t)>& progress) {
   const EntryRecord& e = entry.record;
   uint64_t remaining = e.compressedSize;
   std::unique_ptr<AesStream> aes;
   if (e.aesVersion != 0) {
-    if (!password || remaining < kAesHeaderSize + kAesMacSize) Fail(e.name, "AES-Rahmen");
-    const Bytes header = in.Read(kAesHeaderSize);
-    if (header.size() != kAesHeaderSize) Fail(e.name, "AES-Rahmen");
-    aes = std::make_unique<AesStream>(crypto, *password, header.data());
-    if (!std::equal(aes->PasswordCheck().begin(), aes->PasswordCheck().end(), header.begin() + kAesSaltSize))
-      Fail(e.name, "Kennwortprüfwert");
+    if (remaining < kAesHeaderSize + kAesMacSize) Fail(e.name, "AES-Rahmen");
+    // The same salt with the same password gives the same keys: those made when writing.
+    aes = std::make_unique<AesStream>(crypto, entry.aes);
+    if (in.Read(kAesHeaderSize) != aes->Header()) Fail(e.name, "Salz und Kennwortprüfwert");
     remaining -= kAesHeaderSize + kAesMacSize;
   }
   uint32_t crc = 0;
@@ -136,7 +133,7 @@ void VerifyData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const 
 }  // namespace
 
 void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
-                   const std::vector<WrittenEntry>& entries, const std::optional<std::string>& password,
+                   const std::vector<WrittenEntry>& entries,
                    const std::function<void(uint64_t)>& progress) {
   std::unique_ptr<InputFile> file;
   try {
@@ -150,7 +147,7 @@ void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
     const Bytes header = LocalHeader(entry.record);
     if (in.done() != entry.record.offset || in.Read(header.size()) != header)
       Fail(entry.record.name, "lokaler Kopf");
-    VerifyData(in, inflater, crypto, entry, password, progress);
+    VerifyData(in, inflater, crypto, entry, progress);
   }
   const uint64_t centralStart = in.done();
   uint64_t centralSize = 0;

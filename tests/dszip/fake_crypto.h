@@ -1,6 +1,8 @@
 #pragma once
 // Deterministic stand-ins for the platform's cryptography: not secure, but every byte depends
 // on the key, so the framing (salt, check value, MAC) is exercised as with the real thing.
+#include <atomic>
+
 #include "dszip/crypto.h"
 
 namespace dszip {
@@ -9,7 +11,7 @@ inline uint32_t Mix(uint32_t hash, uint8_t byte) { return (hash ^ byte) * 167776
 
 class FakeCrypto : public Crypto {
  public:
-  uint8_t nextRandom = 1;
+  std::atomic<uint8_t> nextRandom{1};  // workers ask at the same time
   void Random(uint8_t* out, size_t size) override {
     for (size_t i = 0; i < size; ++i) out[i] = nextRandom++;
   }

@@ -121,6 +121,7 @@ TEST_F(RunFixture, MoveDeletesOnlyWhatWentInUnchanged) {
 TEST_F(RunFixture, EncryptedEntriesVerify) {
   fs.AddFile("C:\\Daten\\19.txt", std::string(19, 'x'));
   fs.AddFile("C:\\Daten\\20.txt", std::string(20, 'x'));
+  fs.AddFile("C:\\Daten\\gross.bin", std::string(1536 * 1024, 'g'));  // encrypted piece by piece
   EXPECT_EQ(Run({"-hpGeheim", "-m0"}), kExitOk) << console.lines;
   EXPECT_NE(console.lines.find(texts::EncryptionNote), std::string::npos);
   const std::string zip = fs.Content(kArchive);
