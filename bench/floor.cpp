@@ -1,5 +1,5 @@
 // The floor of the start-up benchmark: the platform work of "Datensicherung.exe /GO" and
-// nothing else. It creates a window with the same kinds and number of controls, fills and
+// nothing else. It creates the window's controls from the program's control table, fills and
 // shows it, hands a parameter text of the usual shape to recorder.exe beside itself, and ends
 // the way the program does. No settings file, no archive name search, no logic: whatever the
 // program takes beyond this is its own.
@@ -10,15 +10,13 @@
 
 #include <string>
 
+#include "main/control_table.h"
 #include "resource.h"
 
 namespace {
 
-constexpr int kClientWidth = 412;
-constexpr int kClientHeight = 220;
 constexpr int kOuterHeight = 245;  // what two jobs make of the window
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr int kStatusHeight = 19;
 constexpr const wchar_t* kWindowClass = L"FloorMain";
 constexpr const wchar_t* kPanelClass = L"FloorPanel";
 
@@ -38,49 +36,36 @@ HICON LoadIconSized(int id, int size) {
       LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
-HWND Control(const wchar_t* windowClass, const wchar_t* text, HWND parent, int id, DWORD style,
-             DWORD exStyle, int left, int top, int width, int height, HFONT font) {
-  HWND control = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, left,
-                                 top, width, height, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(),
-                                 nullptr);
+std::wstring Wide(const char* cp1252) {
+  std::wstring text;
+  if (!cp1252) return text;
+  const int length = MultiByteToWideChar(1252, 0, cp1252, -1, nullptr, 0);
+  text.resize(static_cast<size_t>(length));
+  MultiByteToWideChar(1252, 0, cp1252, -1, text.data(), length);
+  text.resize(static_cast<size_t>(length > 0 ? length - 1 : 0));
+  return text;
+}
+
+HWND Control(const wchar_t* windowClass, const std::wstring& text, HWND parent, int id, DWORD style,
+             DWORD exStyle, ControlBounds b, HFONT font) {
+  HWND control = CreateWindowExW(
+      exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | style, b.left, b.top, b.width,
+      b.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
 }
 
-HWND GroupBox(const wchar_t* text, HWND parent, int id, int left, int top, int width, int height,
-              HFONT font) {
-  return Control(L"BUTTON", text, parent, id, BS_GROUPBOX | WS_GROUP | WS_CLIPCHILDREN,
-                 WS_EX_CONTROLPARENT, left, top, width, height, font);
-}
-
-HWND Picker(HWND parent, int id, bool date, int left, int top, int width, HFONT font,
-            const SYSTEMTIME& now) {
-  HWND picker = Control(DATETIMEPICK_CLASSW, L"", parent, id,
-                        (date ? DTS_SHORTDATEFORMAT : DTS_TIMEFORMAT) | WS_TABSTOP | WS_GROUP,
-                        WS_EX_CLIENTEDGE, left, top, width, 21, font);
-  SendMessageW(picker, DTM_SETFORMATW, 0,
-               reinterpret_cast<LPARAM>(date ? L"dd.MM.yyyy" : L"HH:mm:ss"));
-  SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&now));
-  return picker;
-}
-
-HWND DropDown(HWND parent, int id, const wchar_t* const* items, int count, int selected,
-              HFONT font) {
-  HWND list = Control(L"COMBOBOX", L"", parent, id,
-                      CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0, 5, 15, 96,
-                      21 + 8 * 14, font);
-  for (int i = 0; i < count; ++i)
-    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i]));
-  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-  return list;
-}
-
-HWND Edit(HWND parent, int id, int top, HFONT font) {
-  HWND edit = Control(L"EDIT", L"", parent, id, ES_PASSWORD | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
-                      WS_EX_CLIENTEDGE, 5, top, 256, 22, font);
-  SendMessageW(edit, EM_SETPASSWORDCHAR, 0x2022, 0);
-  return edit;
+// The picture button's tooltip, as the program has it.
+void AddTooltip(HWND window, HWND control, std::wstring text) {
+  HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                             window, nullptr, Instance(), nullptr);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = window;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text.data();
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -118,59 +103,101 @@ void RegisterClasses(HICON icon, HICON smallIcon) {
   RegisterClassW(&panel);
 }
 
-// The controls of the program's window, parent by parent: 25 in all with the two jobs.
+// The controls of the program's window, from its control table with the same classes and
+// styles: 25 in all with the two jobs.
 void CreateControls(HWND window, HFONT font, HFONT passwordFont, HICON glyph) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  Control(L"BUTTON", L"Starten", window, 1, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 330, 10,
-          75, 25, font);
-  Control(L"BUTTON", L"Abbruch", window, 2, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 330, 40, 75,
-          25, font);
-  HWND status = Control(STATUSCLASSNAMEW, L"", window, 100, CCS_NORESIZE | CCS_NOPARENTALIGN, 0, 0,
-                        kClientHeight - kStatusHeight, kClientWidth, kStatusHeight, font);
-  int parts[] = {115, -1};
-  SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-  SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"Zielverzeichnis:"));
-  SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"C:\\Sicherung\\"));
-  Control(L"BUTTON", L"Verzeichnis", window, 101, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 330, 75,
-          75, 25, font);
-
-  HWND panel1 = Control(kPanelClass, L"", window, 102, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, 0, 0,
-                        316, kClientHeight - kStatusHeight, font);
-  HWND panel2 = Control(kPanelClass, L"", panel1, 103, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, 0, 0,
-                        316, 46, font);
-  HWND datum = GroupBox(L"Datum", panel2, 104, 0, 0, 105, 41, font);
-  Picker(datum, 105, true, 5, 15, 96, font, now);
-  HWND kompbox = GroupBox(L"Komprimierung", panel2, 106, 106, 0, 105, 41, font);
-  const wchar_t* const levels[] = {L"Speichern", L"Schnellste", L"Schnell",
-                                   L"Normal",    L"Gut",        L"Beste"};
-  DropDown(kompbox, 107, levels, 6, 1, font);
-  HWND archivbox = GroupBox(L"Archiv-Bit", panel2, 108, 211, 0, 105, 41, font);
-  const wchar_t* const archiv[] = {L"ignorieren", L"Archiv gesetzt"};
-  DropDown(archivbox, 109, archiv, 2, 0, font);
-
-  HWND passwordBox = GroupBox(L"Passwort", panel1, 110, 0, 46, 316, 65, font);
-  HWND pwsave = Control(L"BUTTON", L"", passwordBox, 111, BS_PUSHBUTTON | BS_ICON | BS_FLAT, 0, 270,
-                        40, 23, 22, font);
-  SendMessageW(pwsave, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
-  Edit(passwordBox, 112, 15, passwordFont);
-  Edit(passwordBox, 113, 40, passwordFont);
-
-  HWND ziel = GroupBox(L"Sichern von", panel1, 114, 0, 115, 116, 44, font);
-  Control(L"BUTTON", L"Anwendungen", ziel, 200, BS_AUTORADIOBUTTON | WS_GROUP, 0, 8, 14, 106, 14,
-          font);
-  Control(L"BUTTON", L"Dokumente", ziel, 201, BS_AUTORADIOBUTTON, 0, 8, 28, 106, 14, font);
-  CheckDlgButton(ziel, 200, BST_CHECKED);
-
-  HWND zeitbox = GroupBox(L"Start-Zeit", panel1, 115, 120, 115, 176, 61, font);
-  Control(L"BUTTON", L"Sofort", zeitbox, 116, BS_RADIOBUTTON | WS_GROUP, 0, 10, 15, 60, 17, font);
-  Control(L"BUTTON", L"Sp\u00e4ter", zeitbox, 117, BS_RADIOBUTTON, 0, 85, 15, 60, 17, font);
-  CheckDlgButton(zeitbox, 116, BST_CHECKED);
-  EnableWindow(Picker(zeitbox, 118, false, 90, 35, 81, font, now), FALSE);
-  EnableWindow(Picker(zeitbox, 119, true, 10, 35, 81, font, now), FALSE);
-  HWND stop = Control(L"BUTTON", L"Programm schlie\u00dfen", panel1, 120,
-                      BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0, 125, 177, 161, 24, font);
-  SendMessageW(stop, BM_SETCHECK, BST_CHECKED, 0);
+  HWND made[ID_StopProg + 1] = {};
+  for (const ControlRow& row : kControls) {
+    HWND parent = row.parent ? made[row.parent] : window;
+    const std::wstring caption = Wide(row.caption);
+    const DWORD tabStop = WS_TABSTOP | WS_GROUP;
+    const DWORD box = BS_GROUPBOX | WS_GROUP | WS_CLIPCHILDREN;
+    HWND control = nullptr;
+    switch (row.kind) {
+      case ControlKind::PushButton:
+        control = Control(L"BUTTON", caption, parent, row.id,
+                          (row.id == ID_Start ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tabStop, 0,
+                          row.bounds, font);
+        break;
+      case ControlKind::GlyphButton:
+        control = Control(L"BUTTON", caption, parent, row.id, BS_PUSHBUTTON | BS_ICON | BS_FLAT, 0,
+                          row.bounds, font);
+        SendMessageW(control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
+        AddTooltip(window, control, caption);
+        break;
+      case ControlKind::StatusBar: {
+        control = Control(STATUSCLASSNAMEW, L"", parent, row.id, CCS_NORESIZE | CCS_NOPARENTALIGN,
+                          0, row.bounds, font);
+        int parts[] = {kStatusPanel0Width, -1};
+        SendMessageW(control, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+        SendMessageW(control, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+        SendMessageW(control, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"C:\\Sicherung\\"));
+        break;
+      }
+      case ControlKind::Panel:
+        control = Control(kPanelClass, L"", parent, row.id, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
+                          row.bounds, font);
+        break;
+      case ControlKind::GroupBox:
+        control =
+            Control(L"BUTTON", caption, parent, row.id, box, WS_EX_CONTROLPARENT, row.bounds, font);
+        break;
+      case ControlKind::DatePicker:
+      case ControlKind::TimePicker: {
+        const bool date = row.kind == ControlKind::DatePicker;
+        control = Control(DATETIMEPICK_CLASSW, L"", parent, row.id,
+                          (date ? DTS_SHORTDATEFORMAT : DTS_TIMEFORMAT) | tabStop, WS_EX_CLIENTEDGE,
+                          row.bounds, font);
+        SendMessageW(control, DTM_SETFORMATW, 0,
+                     reinterpret_cast<LPARAM>(date ? L"dd.MM.yyyy" : L"HH:mm:ss"));
+        SendMessageW(control, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&now));
+        if (row.parent == ID_Zeitbox) EnableWindow(control, FALSE);
+        break;
+      }
+      case ControlKind::DropDownList: {
+        ControlBounds withList = row.bounds;
+        withList.height += 8 * 14;
+        control = Control(L"COMBOBOX", L"", parent, row.id, CBS_DROPDOWNLIST | WS_VSCROLL | tabStop,
+                          0, withList, font);
+        for (const char* item : row.items)
+          SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+        SendMessageW(control, CB_SETCURSEL, row.id == ID_Komprimierung ? 1 : 0, 0);
+        break;
+      }
+      case ControlKind::PasswordEdit:
+        control = Control(L"EDIT", L"", parent, row.id, ES_PASSWORD | ES_AUTOHSCROLL | tabStop,
+                          WS_EX_CLIENTEDGE, row.bounds, passwordFont);
+        SendMessageW(control, EM_SETPASSWORDCHAR, 0x2022, 0);
+        break;
+      case ControlKind::RadioGroup: {
+        control =
+            Control(L"BUTTON", caption, parent, row.id, box, WS_EX_CONTROLPARENT, row.bounds, font);
+        int id = ID_ZielItem0;
+        for (const char* item : row.items) {
+          Control(L"BUTTON", Wide(item), control, id,
+                  BS_AUTORADIOBUTTON | (id == ID_ZielItem0 ? WS_GROUP : 0), 0,
+                  {8, 14 * (id - ID_ZielItem0 + 1), row.bounds.width - 10, 14}, font);
+          ++id;
+        }
+        CheckDlgButton(control, ID_ZielItem0, BST_CHECKED);
+        break;
+      }
+      case ControlKind::RadioButton:
+        control =
+            Control(L"BUTTON", caption, parent, row.id,
+                    BS_RADIOBUTTON | (row.id == ID_sofort ? WS_GROUP : 0), 0, row.bounds, font);
+        if (row.id == ID_sofort) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+        break;
+      case ControlKind::CheckBox:
+        control = Control(L"BUTTON", caption, parent, row.id, BS_AUTOCHECKBOX | tabStop, 0,
+                          row.bounds, font);
+        SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+        break;
+    }
+    made[row.id] = control;
+  }
 }
 
 // recorder.exe beside this program.
@@ -198,9 +225,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RECT outer{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&outer, kStyle, FALSE, 0);
   const int width = outer.right - outer.left;
-  HWND window = CreateWindowExW(0, kWindowClass, L"Backup auf CD-RW starten", kStyle,
-                                CW_USEDEFAULT, CW_USEDEFAULT, width, outer.bottom - outer.top,
-                                nullptr, nullptr, Instance(), nullptr);
+  HWND window = CreateWindowExW(0, kWindowClass, L"Backup auf CD-RW starten", kStyle, CW_USEDEFAULT,
+                                CW_USEDEFAULT, width, outer.bottom - outer.top, nullptr, nullptr,
+                                Instance(), nullptr);
   CreateControls(window, font, passwordFont, glyph);
   SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - kOuterHeight) / 2, width, kOuterHeight,

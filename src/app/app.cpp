@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "core/error.h"
 #include "main/main.h"
 #include "win32/main_window.h"
 #include "win32/win32_platform.h"
@@ -18,7 +19,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   // The start-up sequence runs before the window is shown; its version gate may end the
   // process right here.
-  window.Create();
+  try {
+    window.Create();
+  } catch (const EError& error) {
+    platform.ShowError(ErrorBoxText(error.what()));
+    return 0;
+  }
   window.Run(&TFMain::FormCreate);
   window.CenterOnScreen();
   window.Show();

@@ -22,6 +22,8 @@ inline constexpr const char* Sofort = "Sofort";
 inline constexpr const char* Spaeter = "Sp\xE4ter";
 inline constexpr const char* StopProg = "Programm schlie\xDF" "en";
 inline constexpr const char* StatusPanel0 = "Zielverzeichnis:";
+// The name screen readers announce for the picture button, and its tooltip.
+inline constexpr const char* PwSave = "Kennwort speichern";
 
 inline constexpr const char* Kompression[] = {"Speichern", "Schnellste", "Schnell",
                                               "Normal",    "Gut",        "Beste"};
@@ -29,6 +31,7 @@ inline constexpr const char* ArchivItems[] = {"ignorieren", "Archiv gesetzt"};
 inline constexpr const char* DesignJobs[] = {"Anwendungen", "Dokumente"};
 
 inline constexpr const char* FolderDialogTitle = "Verzeichniswahl";
+inline constexpr const char* WindowNotCreated = "Das Fenster %s kann nicht angelegt werden";
 
 // Messages.
 inline constexpr const char* VersionGate =
@@ -37,6 +40,17 @@ inline constexpr const char* PasswordMismatch = "Kennw\xF6rter sind nicht identi
 inline constexpr const char* PasswordNotStorable =
     "Das Kennwort kann nicht sicher gespeichert werden. Bitte ein anderes Kennwort w\xE4hlen";
 inline constexpr const char* CannotWrite = "In %s kann nicht geschrieben werden";
+inline constexpr const char* CannotRead = "%s kann nicht gelesen werden";
+inline constexpr const char* SettingsHeld =
+    "%s wird von einem anderen Programm benutzt und kann nicht gelesen werden";
+inline constexpr const char* SettingsLocked =
+    "%s ist durch einen anderen Lauf der Datensicherung belegt. Bitte sp\xE4ter erneut versuchen";
+inline constexpr const char* PasswordNotAnsi =
+    "Das Kennwort enth\xE4lt Zeichen au\xDF" "erhalb des Windows-Zeichensatzes (Windows-1252). "
+    "Bitte ein anderes Kennwort w\xE4hlen";
+inline constexpr const char* CommandLineTooLong =
+    "Die Befehlszeile f\xFCr das Archivprogramm ist zu lang (h\xF6" "chstens 32766 Zeichen); es wird nicht "
+    "gestartet";
 inline constexpr const char* InvalidDate = "'%s' ist kein g\xFCltiges Datum";
 inline constexpr const char* InvalidTime = "'%s' ist keine g\xFCltige Uhrzeit";
 inline constexpr const char* InvalidInteger = "'%s' ist kein g\xFCltiger Integerwert";

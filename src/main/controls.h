@@ -16,15 +16,12 @@ struct TButton : TControl {
   std::string Caption;
 };
 
+// A check box, or a radio button: the two hold the same.
 struct TCheckBox : TControl {
   std::string Caption;
   bool Checked = false;
 };
-
-struct TRadioButton : TControl {
-  std::string Caption;
-  bool Checked = false;
-};
+using TRadioButton = TCheckBox;
 
 struct TComboBox : TControl {
   std::vector<std::string> Items;

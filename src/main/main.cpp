@@ -3,13 +3,20 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <functional>
+#include <limits>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
+#include "core/cp1252.h"
 #include "core/error.h"
 #include "core/intsyntax.h"
 #include "core/textformat.h"
 #include "core/texts.h"
+#include "main/backup_plan.h"
+#include "main/control_table.h"
 #include "main/password_store.h"
 #include "settings/settings.h"
 
@@ -40,55 +47,6 @@ void AppendBackslash(std::string& directory) {
   if (!directory.empty() && directory.back() != '\\') directory += '\\';
 }
 
-// "%tag%" in a job's source replaced by the reference date as a folder name.
-std::string ExpandDateTag(std::string source, const std::string& form, DateTime date) {
-  const size_t at = source.find("%tag%");
-  if (at == std::string::npos) return source;
-  source.erase(at, 6);  // the tag and the character after it, normally a "\"
-  const DateParts d = DecodeDate(date);
-  std::string folder;
-  if (form == "jmt")
-    folder = std::to_string(d.year) + TwoDigit(d.month) + TwoDigit(d.day) + "\\";
-  else if (form == "t.m.j")
-    folder = TwoDigit(d.day) + "." + TwoDigit(d.month) + "." + std::to_string(d.year) + "\\";
-  source.insert(at, folder);
-  return source;
-}
-
-std::string CompressionCode(int index, const std::string& extension) {
-  if (extension == "zip") {
-    static const char* const zip[] = {"0", "s", "n", "f", "x", "x"};
-    return index >= 0 && index <= 5 ? zip[index] : "x";
-  }
-  return std::to_string(index);
-}
-
-std::string AttributeSwitches(int index) {
-  if (index == 0) return " -ai ";
-  if (index == 1) return " -ac -ao ";
-  return "";
-}
-
-// The password as one argument of the archiver's command line. A password with blanks or
-// double quotes would otherwise reach the archiver split into several arguments, so only
-// then is it quoted, by the rules the C runtime uses to split a command line.
-std::string PasswordArgument(const std::string& password) {
-  if (password.find_first_of(" \t\"") == std::string::npos) return password;
-  std::string quoted = "\"";
-  size_t backslashes = 0;
-  for (char c : password) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
-}
-
 }  // namespace
 
 std::string TwoDigit(int n) {
@@ -101,28 +59,33 @@ std::string ErrorBoxText(const std::string& message) {
   return message;
 }
 
+namespace {
+
+// A control's initial caption, items and height, as its row declares them.
+template <typename State>
+void Declare(State& state, const ControlRow& row) {
+  if constexpr (requires { state.Caption; })
+    if (row.caption) state.Caption = row.caption;
+  if constexpr (requires { state.Panel0; }) state.Panel0 = row.caption;
+  if constexpr (requires { state.Items; }) state.Items.assign(row.items.begin(), row.items.end());
+  if constexpr (requires { state.Height; }) state.Height = row.bounds.height;
+}
+
+}  // namespace
+
 TFMain::TFMain(IPlatform& platform) : platform_(platform) {
   Caption = texts::WindowCaption;
-  Start.Caption = texts::Start;
-  Ende.Caption = texts::Ende;
-  StatusBar1.Panel0 = texts::StatusPanel0;
-  changepath.Caption = texts::ChangePath;
-  GroupBox1.Caption = texts::GroupDatum;
-  kompbox.Caption = texts::GroupKomprimierung;
-  Komprimierung.Items.assign(std::begin(texts::Kompression), std::end(texts::Kompression));
-  GroupBox2.Caption = texts::GroupArchiv;
-  Archiv.Items.assign(std::begin(texts::ArchivItems), std::end(texts::ArchivItems));
+  for (const ControlRow& row : kControls)
+    std::visit(
+        [&](auto member) {
+          if constexpr (!std::is_same_v<decltype(member), std::monostate>)
+            Declare(this->*member, row);
+        },
+        row.state);
   Archiv.ItemIndex = 0;
-  GroupBox3.Caption = texts::GroupPasswort;
-  Ziel.Caption = texts::ZielCaption;
-  Ziel.Items.assign(std::begin(texts::DesignJobs), std::end(texts::DesignJobs));
-  Zeitbox.Caption = texts::Zeitbox;
-  sofort.Caption = texts::Sofort;
   sofort.Checked = true;
-  spaeter.Caption = texts::Spaeter;
   Uhrzeit.Enabled = false;
   Tag.Enabled = false;
-  StopProg.Caption = texts::StopProg;
   StopProg.Checked = true;
 }
 
@@ -142,9 +105,9 @@ void TFMain::Dispatch(Handler handler) {
     (this->*handler)();
     return;
   } catch (const EError& error) {
-    message = error.what();
+    message = error.Shown();
   } catch (const std::exception& error) {
-    message = error.what();
+    message = Utf8FromCp1252(error.what());
   }
   showingError_ = true;
   platform_.ShowError(ErrorBoxText(message));
@@ -167,8 +130,17 @@ void TFMain::FormCreate() {
 
   const int year = DecodeDate(now).year;
   auto settings = TSettingsFile::Open(SettingsPath(), year);
-  if (settings->GetInteger("Programm", "Version", 0) < 3) {
-    platform_.ShowMessage(texts::VersionGate);
+  std::int32_t version = 0;
+  try {
+    version = settings->GetInteger("Programm", "Version", 0);
+  } catch (const EError& error) {
+    // A file that is there but cannot be read ends the tool as a missing one does, but says why.
+    platform_.ShowError(ErrorBoxText(error.Shown()));
+    platform_.Halt();
+    return;
+  }
+  if (version < 3) {
+    platform_.ShowMessage(Utf8FromCp1252(texts::VersionGate));
     platform_.Halt();
     return;
   }
@@ -294,46 +266,40 @@ void TFMain::StartClick() {
 }
 
 void TFMain::DoBackup() {
+  // A password that would reach the archiver altered is refused before anything is recorded.
+  if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
   auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
   const std::string program = settings->GetText("Programm", "Zip", "");
-  const std::string pattern = settings->GetText("Programm", "Param", "");
-  const std::string form = LowerCase(settings->GetText("Programm", "Datumsformat", "JMT"));
-
+  RunSettings read;
+  read.pattern = settings->GetText("Programm", "Param", "");
+  read.dateForm = LowerCase(settings->GetText("Programm", "Datumsformat", "JMT"));
   const std::string job = std::to_string(Ziel.ItemIndex);
-  std::string source = settings->GetText("Backup", job, "-");
-  std::string target = settings->GetText("Backup", job + "p", Zielpfad);
-  AppendBackslash(target);
+  read.source = settings->GetText("Backup", job, "-");
+  read.target = settings->GetText("Backup", job + "p", Zielpfad);
 
-  const DateTime last = settings->GetDateTime("Last", "Datum", 0);
-  const std::int32_t lastNumber = settings->GetInteger("Last", "Nr", 0);
-
-  source = ExpandDateTag(source, form, Datum.Value);
-
-  const std::string ds = DateText(Datum.Value);
-  const std::string stem = target + ds.substr(6, 4) + ds.substr(3, 2) + ds.substr(0, 2) + "-";
-  std::int64_t number = WholeDays(Datum.Value) == WholeDays(last) ? std::int64_t{lastNumber} + 1 : 0;
-  std::string archive;
-  do {
-    archive = stem + std::to_string(number) + "." + Endung;
-    ++number;
-  } while (platform_.FileExists(archive));
-
-  settings->PutDateTime("Last", "Datum", WholeDays(Datum.Value));
-  settings->PutText("Last", "Nr", std::to_string(number - 1));
+  // From reading [Last] to writing it, no other run of this settings file comes between, so
+  // that no two runs get the same name.
+  settings->Lock();
+  read.lastDate = settings->GetDateTime("Last", "Datum", 0);
+  read.lastNumber = settings->GetInteger("Last", "Nr", 0);
+  const BackupPlan plan = PlanBackup(
+      {Datum.Value, Komprimierung.ItemIndex, Archiv.ItemIndex, Passwort.Text, Befehl, Endung},
+      read, [this](const std::string& name) { return platform_.FileExists(name); });
+  settings->PutTexts({{"Last", "Datum", DateTimeText(plan.lastDate)},
+                      {"Last", "Nr", std::to_string(plan.lastNumber)}});
   settings.reset();
 
-  std::string parameters =
-      ExpandTemplate(pattern, {Befehl, CompressionCode(Komprimierung.ItemIndex, Endung),
-                               AttributeSwitches(Archiv.ItemIndex), archive, source});
-  if (!Passwort.Text.empty())
-    parameters.insert(std::min<size_t>(1, parameters.size()),
-                      " -hp" + PasswordArgument(Passwort.Text));
-  RunArchiver(program, parameters);
+  if (!plan.error.empty()) throw EError(plan.error);
+  RunArchiver(program, plan.parameters);
   if (StopProg.Checked) platform_.Terminate();
 }
 
 void TFMain::RunArchiver(const std::string& program, const std::string& parameters) {
-  if (!program.empty()) platform_.ShellOpen(program, parameters);
+  if (program.empty()) return;
+  // The system would cut a longer line, and the archiver would get another archive name.
+  if (program.size() + parameters.size() + 4 > kCommandLineLimit)
+    throw EError(texts::CommandLineTooLong);
+  platform_.ShellOpen(program, parameters);
 }
 
 // ---------------------------------------------------------------- deferred start
@@ -391,9 +357,10 @@ void TFMain::RestorePassword(TSettingsFile& settings) {
 
 void TFMain::pwsaveClick() {
   if (Passwort2.Text != Passwort.Text) {
-    platform_.ShowMessage(texts::PasswordMismatch);
+    platform_.ShowMessage(Utf8FromCp1252(texts::PasswordMismatch));
     return;
   }
+  if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
   auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
   platform_.Randomize();
   const auto value =

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "core/datetime.h"
@@ -88,6 +89,10 @@ class TFMain {
   IPlatform& platform_;
   bool showingError_ = false;
 };
+
+// The longest command line the system passes whole, its terminating zero included: the
+// program in quotes, a blank, the parameters.
+inline constexpr std::size_t kCommandLineLimit = 32767;
 
 // "3" becomes "03", "12" stays "12".
 std::string TwoDigit(int n);

@@ -5,7 +5,9 @@
 #include "core/datetime.h"
 
 // The few services of the operating system that the window's logic needs. The Win32 layer
-// implements them for real; the tests use a recording fake. All texts are Windows-1252.
+// implements them for real; the tests use a recording fake. Texts are Windows-1252, except the
+// program's own path and the texts shown in message boxes, which are UTF-8 because a folder's
+// name may hold any character.
 class IPlatform {
  public:
   virtual ~IPlatform() = default;
@@ -17,10 +19,12 @@ class IPlatform {
   // no working directory; does not wait and does not report the outcome.
   virtual void ShellOpen(const std::string& program, const std::string& parameters) = 0;
   // Plain message dialog: application title, no icon, one "OK" button, centred on the screen.
+  // The text is UTF-8.
   virtual void ShowMessage(const std::string& text) = 0;
-  // Error box: application title, error icon, one OK button.
+  // Error box: application title, error icon, one OK button. The text is UTF-8.
   virtual void ShowError(const std::string& text) = 0;
-  // Folder-browse dialog; true and the chosen path when the user confirms a folder.
+  // Folder-browse dialog; true and the chosen path when the user confirms a folder whose
+  // path Windows-1252 can hold.
   virtual bool BrowseForFolder(const std::string& title, std::string& path) = 0;
   virtual void Randomize() = 0;
   // A number from 0 to range - 1.
@@ -29,7 +33,9 @@ class IPlatform {
   virtual void Terminate() = 0;
   // Ends the process at once with exit code 0.
   virtual void Halt() = 0;
+  // UTF-8, exactly as the system gives it.
   virtual std::string ExePath() = 0;
-  // The arguments after the program's own name.
+  // The arguments after the program's own name. One that Windows-1252 cannot hold exactly
+  // comes as an empty text, which matches no switch.
   virtual std::vector<std::string> Arguments() = 0;
 };

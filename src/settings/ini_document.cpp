@@ -178,4 +178,4 @@ bool IniDocument::Put(std::string_view section, std::string_view key, std::strin
   return true;
 }
 
-void IniDocument::Refuse() const { throw EError(FormatMessage1(texts::CannotWrite, name_)); }
+void IniDocument::Refuse() const { throw EError(texts::CannotWrite, name_); }

@@ -2,17 +2,20 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/datetime.h"
 
 class IniDocument;
+class FileLock;
 
 // Short-lived access to the settings file: opened by an operation, used, released.
 // The file is parsed at most once while the object lives; writes reach the file before the
-// call returns and are seen by later reads of the same object.
+// call returns and are seen by later reads of the same object. A file that is there but cannot
+// be read raises an error on the first read rather than answering with defaults.
 class TSettingsFile {
  public:
-  // Binds to the file; nothing is read yet, and a missing file is no error.
+  // Binds to the file (a UTF-8 path); nothing is read yet, and a missing file is no error.
   // `currentYear` places two-digit years of date texts read from the file.
   explicit TSettingsFile(std::string path, int currentYear = 2000);
   ~TSettingsFile();
@@ -22,6 +25,11 @@ class TSettingsFile {
   static std::unique_ptr<TSettingsFile> Open(const std::string& path, int currentYear = 2000);
 
   const std::string& Path() const { return path_; }
+
+  // Keeps other runs that use this file out until the object is released, and lets the next
+  // read see the file as it is now. Raises texts::SettingsLocked when another run holds it
+  // longer than a short while.
+  void Lock();
 
   std::string GetText(const std::string& section, const std::string& key,
                       const std::string& defaultValue);
@@ -36,13 +44,18 @@ class TSettingsFile {
   void PutInteger(const std::string& section, const std::string& key, std::int32_t value);
   void PutDateTime(const std::string& section, const std::string& key, DateTime value);
 
+  // Several keys in one replacement of the file: all of them reach it, or none.
+  struct Entry {
+    std::string section, key, value;
+  };
+  void PutTexts(const std::vector<Entry>& entries);
+
  private:
   IniDocument& Document();
 
   std::string path_;
   int currentYear_;
   std::unique_ptr<IniDocument> document_;
-  // The file was there but could not be read: it answers with defaults, and is never
-  // replaced by what little this object knows.
-  bool unreadable_ = false;
+  bool readFile_ = false;  // the document came from a file, not from its absence
+  std::unique_ptr<FileLock> lock_;
 };

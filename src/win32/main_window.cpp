@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include <type_traits>
+#include <utility>
+#include <variant>
+
 #include "res/resource.h"
 #include "win32/control_ids.h"
 #include "win32/wide_text.h"
@@ -9,20 +13,49 @@
 
 namespace {
 
-constexpr int kClientWidth = 412;
-constexpr int kClientHeight = 220;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, newer than the headers' target
 
-// Docked panels: Panel1 on the left above the status bar, Panel2 and GroupBox3 at its top.
-constexpr int kPanel1Width = 316;
-constexpr int kPanel2Height = 46;
-constexpr int kGroupBox3Height = 65;
+// Functions of newer systems, looked up so that the program still starts on older ones.
+template <typename Function>
+Function User32(const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
 
-HFONT MakeFont(const wchar_t* face) {
+int DpiOf(HWND window) {
+  static const auto getDpi = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+  if (getDpi) return static_cast<int>(getDpi(window));
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+int IconSize(int metric, int dpi) {
+  static const auto metricForDpi = User32<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+  if (metricForDpi) return metricForDpi(metric, static_cast<UINT>(dpi));
+  return GetSystemMetrics(metric);
+}
+
+// The outer size of a window with this client size at a DPI.
+SIZE OuterSize(int clientWidth, int clientHeight, int dpi) {
+  static const auto adjustForDpi =
+      User32<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+  RECT outer{0, 0, clientWidth, clientHeight};
+  if (adjustForDpi)
+    adjustForDpi(&outer, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
+  else
+    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// 8 point at 96 DPI, for both faces.
+HFONT MakeFont(const wchar_t* face, const ui::Scale& scale) {
   LOGFONTW font{};
-  font.lfHeight = -11;
+  font.lfHeight = -scale(11);
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
@@ -35,89 +68,130 @@ HICON LoadIconSized(int id, int size) {
       LoadImageW(ui::Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
+void FreeLook(const ui::Look& look) {
+  for (HFONT font : {look.font, look.passwordFont})
+    if (font) DeleteObject(font);
+  if (look.glyph) DestroyIcon(look.glyph);
+}
+
+// Calls visit with the row's state member, if it has one.
+template <typename Visit>
+void VisitState(const ControlRow& row, Visit visit) {
+  std::visit(
+      [&](auto member) {
+        if constexpr (!std::is_same_v<decltype(member), std::monostate>) visit(member);
+      },
+      row.state);
+}
+
+template <typename Member>
+using StateOf = std::remove_reference_t<decltype(std::declval<TFMain&>().*std::declval<Member>())>;
+
 }  // namespace
 
 TMainWindow::TMainWindow(TFMain& form, TWin32Platform& platform)
-    : form_(form), platform_(platform) {}
+    : form_(form), platform_(platform), clientHeight_(kClientHeight) {}
 
 TMainWindow::~TMainWindow() {
   if (window_) DestroyWindow(window_);
-  for (HICON icon : {icon_, smallIcon_, pwsaveIcon_})
+  FreeLook(look_);
+  for (HICON icon : {icon_, smallIcon_})
     if (icon) DestroyIcon(icon);
-  for (HFONT font : {font_, passwordFont_})
-    if (font) DeleteObject(font);
 }
 
 void TMainWindow::Create() {
-  font_ = MakeFont(L"MS Sans Serif");
-  passwordFont_ = MakeFont(L"Arial");
-  icon_ = LoadIconSized(IDI_APP, GetSystemMetrics(SM_CXICON));
-  smallIcon_ = LoadIconSized(IDI_APP, GetSystemMetrics(SM_CXSMICON));
-  pwsaveIcon_ = LoadIconSized(IDI_PWSAVE, 16);
-
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = ui::Instance();
-  windowClass.hIcon = icon_;
-  windowClass.hIconSm = smallIcon_;
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   windowClass.lpszClassName = DS_MAIN_CLASS;
-  RegisterClassExW(&windowClass);
+  if (!RegisterClassExW(&windowClass)) ui::NotCreated("TFMain");
   ui::RegisterPanelClass();
 
-  RECT outer{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  CreateWindowExW(kExStyle, DS_MAIN_CLASS, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                  outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                  ui::Instance(), this);
+  ui::Checked(CreateWindowExW(kExStyle, DS_MAIN_CLASS, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0,
+                              0, nullptr, nullptr, ui::Instance(), this),
+              "TFMain");
   platform_.SetMainWindow(window_);
+  LoadLook(DpiOf(window_));
   CreateControls();
-  Layout();
-  Push();
+  SizeWindow();
 }
 
 // Creation order is tab order within each parent.
 void TMainWindow::CreateControls() {
-  using Kind = ui::DateTimePicker::Kind;
-  Start.Create(window_, ID_Start, {330, 10, 75, 25}, font_, true);
-  Ende.Create(window_, ID_Ende, {330, 40, 75, 25}, font_, false);
-  StatusBar1.Create(window_, ID_StatusBar1, font_);
-  changepath.Create(window_, ID_changepath, {330, 75, 75, 25}, font_, false);
-  Panel1.Create(window_, ID_Panel1, {0, 0, kPanel1Width, kClientHeight - ui::StatusBar::kHeight},
-                font_);
-  Panel2.Create(Panel1.Handle(), ID_Panel2, {0, 0, kPanel1Width, kPanel2Height}, font_);
-  GroupBox1.Create(Panel2.Handle(), ID_GroupBox1, {0, 0, 105, 41}, font_);
-  Datum.Create(GroupBox1.Handle(), ID_Datum, {5, 15, 96, 21}, font_, Kind::Date);
-  kompbox.Create(Panel2.Handle(), ID_kompbox, {106, 0, 105, 41}, font_);
-  Komprimierung.Create(kompbox.Handle(), ID_Komprimierung, {5, 15, 96, 21}, font_);
-  GroupBox2.Create(Panel2.Handle(), ID_GroupBox2, {211, 0, 105, 41}, font_);
-  Archiv.Create(GroupBox2.Handle(), ID_Archiv, {5, 15, 96, 21}, font_);
-  GroupBox3.Create(Panel1.Handle(), ID_GroupBox3,
-                   {0, kPanel2Height, kPanel1Width, kGroupBox3Height}, font_);
-  pwsave.Create(GroupBox3.Handle(), ID_pwsave, {270, 40, 23, 22}, font_, pwsaveIcon_);
-  Passwort.Create(GroupBox3.Handle(), ID_Passwort, {5, 15, 256, 22}, passwordFont_);
-  Passwort2.Create(GroupBox3.Handle(), ID_Passwort2, {5, 40, 256, 22}, passwordFont_);
-  Ziel.Create(Panel1.Handle(), ID_Ziel, ID_ZielItem0, {0, 115, 116, form_.Ziel.Height}, font_);
-  Zeitbox.Create(Panel1.Handle(), ID_Zeitbox, {120, 115, 176, 61}, font_);
-  sofort.Create(Zeitbox.Handle(), ID_sofort, {10, 15, 60, 17}, font_, true);
-  spaeter.Create(Zeitbox.Handle(), ID_spaeter, {85, 15, 60, 17}, font_, false);
-  Uhrzeit.Create(Zeitbox.Handle(), ID_Uhrzeit, {90, 35, 81, 21}, font_, Kind::Time);
-  Tag.Create(Zeitbox.Handle(), ID_Tag, {10, 35, 81, 21}, font_, Kind::Date);
-  StopProg.Create(Panel1.Handle(), ID_StopProg, {125, 177, 161, 24}, font_);
+  for (const ControlRow& row : kControls) {
+    HWND parent = row.parent == 0 ? window_ : WidgetOf(row.parent).Handle();
+    const ControlRow* previous = widgets_.empty() ? nullptr : &kControls[widgets_.size() - 1];
+    const bool startsGroup =
+        !previous || previous->kind != row.kind || previous->parent != row.parent;
+    std::unique_ptr<ui::Widget> widget = ui::MakeWidget(row.kind);
+    VisitState(row, [&](auto member) {
+      if (!dynamic_cast<ui::Mirror<StateOf<decltype(member)>>*>(widget.get()))
+        ui::NotCreated(row.name);  // the row's kind does not fit its state
+    });
+    widget->Create(row, parent, startsGroup, look_);
+    widgets_.push_back(std::move(widget));
+  }
 }
 
-// Panel1 fills the height above the status bar; everything else keeps its place.
+ui::Widget& TMainWindow::WidgetOf(int id) {
+  const ControlRow* row = FindControl(id);
+  return *widgets_.at(static_cast<size_t>(row - kControls));
+}
+
+// Fonts and pictures for a DPI.
+void TMainWindow::LoadLook(int dpi) {
+  const ui::Scale scale{dpi};
+  look_ = {scale, MakeFont(L"MS Sans Serif", scale), MakeFont(L"Arial", scale),
+           LoadIconSized(IDI_PWSAVE, scale(16))};
+  icon_ = LoadIconSized(IDI_APP, IconSize(SM_CXICON, dpi));
+  smallIcon_ = LoadIconSized(IDI_APP, IconSize(SM_CXSMICON, dpi));
+  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+}
+
+// Everything anew for another DPI; the old fonts and pictures go once nothing uses them.
+void TMainWindow::ApplyDpi(int dpi) {
+  const ui::Look old = look_;
+  const HICON oldIcons[] = {icon_, smallIcon_};
+  LoadLook(dpi);
+  for (size_t i = 0; i < widgets_.size(); ++i) {
+    widgets_[i]->ApplyLook(look_);
+    widgets_[i]->Place(kControls[i].bounds, look_.scale);
+  }
+  Layout();
+  FreeLook(old);
+  for (HICON icon : oldIcons) DestroyIcon(icon);
+}
+
+// The client area is the 96-DPI one scaled.
+void TMainWindow::SizeWindow() {
+  const ui::Scale& s = look_.scale;
+  const SIZE outer = OuterSize(s(kClientWidth), s(clientHeight_), s.dpi);
+  SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Layout();
+}
+
+// The status bar is docked at the bottom and Panel1 fills the height above it; everything
+// else keeps its place.
 void TMainWindow::Layout() {
+  if (widgets_.empty()) return;
+  const ui::Scale& s = look_.scale;
   RECT client;
   GetClientRect(window_, &client);
-  StatusBar1.Place(client.right, client.bottom);
-  Panel1.Place({0, 0, kPanel1Width, client.bottom - ui::StatusBar::kHeight});
+  const int statusHeight = s(clientHeight_) - s(clientHeight_ - kStatusHeight);
+  const int statusTop = client.bottom - statusHeight;
+  SetWindowPos(WidgetOf(ID_StatusBar1).Handle(), nullptr, 0, statusTop, client.right, statusHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(WidgetOf(ID_Panel1).Handle(), nullptr, 0, 0, s(FindControl(ID_Panel1)->bounds.width),
+               statusTop, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TMainWindow::Run(TFMain::Handler handler) {
-  form_.Dispatch(handler);
+  if (handler) form_.Dispatch(handler);
   Push();
 }
 
@@ -131,33 +205,15 @@ void TMainWindow::Push() {
     SetWindowTextW(window_, Widen(f.Caption).c_str());
   }
   if (f.Height != 0 && height_ != f.Height) {
+    // The form gives the outer height at 96 DPI.
     height_ = f.Height;
-    RECT outer;
-    GetWindowRect(window_, &outer);
-    SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left, f.Height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    clientHeight_ = f.Height - (OuterSize(kClientWidth, 0, 96).cy);
+    SizeWindow();
   }
-  Start.Push(f.Start);
-  Ende.Push(f.Ende);
-  StatusBar1.Push(f.StatusBar1);
-  changepath.Push(f.changepath);
-  GroupBox1.Push(f.GroupBox1);
-  Datum.Push(f.Datum);
-  kompbox.Push(f.kompbox);
-  Komprimierung.Push(f.Komprimierung);
-  GroupBox2.Push(f.GroupBox2);
-  Archiv.Push(f.Archiv);
-  GroupBox3.Push(f.GroupBox3);
-  pwsave.Push(f.pwsave);
-  Passwort.Push(f.Passwort);
-  Passwort2.Push(f.Passwort2);
-  Ziel.Push(f.Ziel);
-  Zeitbox.Push(f.Zeitbox);
-  sofort.Push(f.sofort);
-  spaeter.Push(f.spaeter);
-  Uhrzeit.Push(f.Uhrzeit);
-  Tag.Push(f.Tag);
-  StopProg.Push(f.StopProg);
+  for (size_t i = 0; i < widgets_.size(); ++i)
+    VisitState(kControls[i], [&](auto member) {
+      static_cast<ui::Mirror<StateOf<decltype(member)>>&>(*widgets_[i]).Push(f.*member);
+    });
   Timer1.Push(window_, kTimer1, f.Timer1);
   KeepFocusUsable();
   pushing_ = wasPushing;
@@ -211,7 +267,9 @@ void TMainWindow::KeepFocusUsable() {
 // The push button that Enter acts on shows it: the focused one, otherwise "Starten".
 void TMainWindow::ShowDefaultButton() {
   const int defaultId = DefaultButtonId();
-  for (HWND button : {Start.Handle(), Ende.Handle(), changepath.Handle()}) {
+  for (const ControlRow& row : kControls) {
+    if (row.kind != ControlKind::PushButton) continue;
+    HWND button = WidgetOf(row.id).Handle();
     const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
     const bool isDefault = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     const bool wanted = GetDlgCtrlID(button) == defaultId;
@@ -244,10 +302,15 @@ LRESULT CALLBACK TMainWindow::WindowProc(HWND window, UINT message, WPARAM wPara
 LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      if (!pushing_) OnCommand(LOWORD(wParam), HIWORD(wParam));
+      if (!pushing_) OnInput(LOWORD(wParam), HIWORD(wParam));
       return 0;
-    case WM_NOTIFY:
-      if (!pushing_) OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+      if (!pushing_) OnInput(static_cast<int>(header.idFrom), header.code);
+      return 0;
+    }
+    case kDpiChanged:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_TIMER:
       if (wParam == kTimer1) Run(&TFMain::Timer1Timer);
@@ -296,63 +359,31 @@ void TMainWindow::OnActivate(bool active) {
     FocusFirstControl();
 }
 
-void TMainWindow::OnCommand(int id, int code) {
-  switch (id) {
-    case ID_Start:  // also Enter
-      if (code == BN_CLICKED && form_.Start.Enabled && form_.Start.Visible)
-        Run(&TFMain::StartClick);
-      return;
-    case ID_Ende:  // also Esc
-      if (code == BN_CLICKED && form_.Ende.Enabled && form_.Ende.Visible) Run(&TFMain::EndeClick);
-      return;
-    case ID_changepath:
-      if (code == BN_CLICKED) Run(&TFMain::changepathClick);
-      return;
-    case ID_pwsave:
-      if (code == BN_CLICKED) Run(&TFMain::pwsaveClick);
-      return;
-    case ID_sofort:
-      if (code == BN_CLICKED) Run(&TFMain::UserSelectsSofort);
-      return;
-    case ID_spaeter:
-      if (code == BN_CLICKED) Run(&TFMain::UserSelectsSpaeter);
-      return;
-    case ID_StopProg:
-      if (code == BN_CLICKED) StopProg.Pull(form_.StopProg);
-      break;
-    case ID_Komprimierung:
-      if (code == CBN_SELCHANGE) Komprimierung.Pull(form_.Komprimierung);
-      break;
-    case ID_Archiv:
-      if (code == CBN_SELCHANGE) Archiv.Pull(form_.Archiv);
-      break;
-    case ID_Passwort:
-      if (code == EN_CHANGE) form_.UserEditsPassword(form_.Passwort, Passwort.Pull());
-      break;
-    case ID_Passwort2:
-      if (code == EN_CHANGE) form_.UserEditsPassword(form_.Passwort2, Passwort2.Pull());
-      break;
-    default:
-      if (code == BN_CLICKED && Ziel.OwnsItem(id)) Ziel.Pull(id, form_.Ziel);
-      break;
+// User input reaches the logic one way: the control's state takes what the user did, then
+// the control's handler runs. Enter and Esc report a click of "Starten" and "Abbruch" even
+// when these are disabled or hidden; such a click is nobody's.
+void TMainWindow::OnInput(int id, UINT code) {
+  for (size_t i = 0; i < widgets_.size(); ++i) {
+    ui::Widget& widget = *widgets_[i];
+    if (!widget.Owns(id)) continue;
+    if (!widget.IsInput(code)) return;
+    bool taken = false;
+    VisitState(kControls[i], [&](auto member) {
+      using State = StateOf<decltype(member)>;
+      State& state = form_.*member;
+      if constexpr (std::is_base_of_v<TControl, State>)
+        if ((id == IDOK || id == IDCANCEL) && (!state.Enabled || !state.Visible)) return;
+      static_cast<ui::Mirror<State>&>(widget).Pull(state, id);
+      taken = true;
+    });
+    if (taken) Run(kControls[i].event);
+    return;
   }
-  Push();
 }
 
-void TMainWindow::OnNotify(const NMHDR& header) {
-  if (header.code != DTN_DATETIMECHANGE) return;
-  switch (header.idFrom) {
-    case ID_Datum:
-      Datum.Pull(form_.Datum);
-      break;
-    case ID_Uhrzeit:
-      Uhrzeit.Pull(form_.Uhrzeit);
-      break;
-    case ID_Tag:
-      Tag.Pull(form_.Tag);
-      break;
-    default:
-      return;
-  }
-  Push();
+// Moved to a monitor with another DPI: the system's rectangle, then everything inside anew.
+void TMainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyDpi(dpi);
 }

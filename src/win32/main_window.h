@@ -1,16 +1,19 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "main/main.h"
 #include "win32/widgets.h"
 
 class TWin32Platform;
 
-// The real window of TFMain: creates the controls, mirrors the form's state into them after
-// every handler and turns the user's input into state updates and the form's handlers.
+// The real window of TFMain: creates the controls of the control table, mirrors the form's
+// state into them after every handler and turns the user's input into state updates and the
+// form's handlers. Every size scales with the window's DPI.
 class TMainWindow {
  public:
   TMainWindow(TFMain& form, TWin32Platform& platform);
@@ -18,7 +21,8 @@ class TMainWindow {
   TMainWindow(const TMainWindow&) = delete;
   TMainWindow& operator=(const TMainWindow&) = delete;
 
-  // Creates the window, hidden, and its controls from the form's state.
+  // Creates the window, hidden, and its controls; running the start-up handler then mirrors
+  // the form's state into them. Raises an error when a window cannot be created.
   void Create();
 
   // Runs a handler of the form (errors are shown by the form) and mirrors the outcome.
@@ -36,9 +40,13 @@ class TMainWindow {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
+  void LoadLook(int dpi);
+  void ApplyDpi(int dpi);
+  void SizeWindow();
   void Layout();
-  void OnCommand(int id, int code);
-  void OnNotify(const NMHDR& header);
+  ui::Widget& WidgetOf(int id);
+  void OnInput(int id, UINT code);
+  void OnDpiChanged(int dpi, const RECT& suggested);
   void OnActivate(bool active);
   void MoveFocus(WPARAM which, bool isControl);
   void FocusFirstControl();
@@ -50,39 +58,17 @@ class TMainWindow {
   TFMain& form_;
   TWin32Platform& platform_;
   HWND window_ = nullptr;
-  HFONT font_ = nullptr;
-  HFONT passwordFont_ = nullptr;
+  ui::Look look_;
   HICON icon_ = nullptr;
   HICON smallIcon_ = nullptr;
-  HICON pwsaveIcon_ = nullptr;
   bool pushing_ = false;
   HWND lastFocus_ = nullptr;
+  // The client area's height at 96 DPI; start-up sets it through the form's outer height.
+  int clientHeight_;
 
   std::optional<std::string> caption_;
   std::optional<int> height_;
 
-  ui::PushButton Start;
-  ui::PushButton Ende;
-  ui::StatusBar StatusBar1;
-  ui::PushButton changepath;
-  ui::Panel Panel1;
-  ui::Panel Panel2;
-  ui::GroupBox GroupBox1;
-  ui::DateTimePicker Datum;
-  ui::GroupBox kompbox;
-  ui::DropDownList Komprimierung;
-  ui::GroupBox GroupBox2;
-  ui::DropDownList Archiv;
-  ui::GroupBox GroupBox3;
-  ui::GlyphButton pwsave;
-  ui::PasswordEdit Passwort;
-  ui::PasswordEdit Passwort2;
-  ui::RadioGroup Ziel;
-  ui::GroupBox Zeitbox;
-  ui::RadioButton sofort;
-  ui::RadioButton spaeter;
-  ui::DateTimePicker Uhrzeit;
-  ui::DateTimePicker Tag;
-  ui::CheckBox StopProg;
+  std::vector<std::unique_ptr<ui::Widget>> widgets_;  // one per row of kControls
   ui::Timer Timer1;
 };

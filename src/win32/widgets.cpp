@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "core/error.h"
 #include "win32/control_ids.h"
 #include "win32/wide_text.h"
 #include "win32/win32_platform.h"
@@ -85,16 +86,6 @@ LRESULT CALLBACK GlyphButtonProc(HWND window, UINT message, WPARAM wParam, LPARA
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
-HWND CreateControl(const wchar_t* windowClass, HWND parent, int id, DWORD style, DWORD exStyle,
-                   Bounds bounds, HFONT font) {
-  HWND window =
-      CreateWindowExW(exStyle, windowClass, L"", WS_CHILD | style, bounds.left, bounds.top,
-                      bounds.width, bounds.height, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
-  if (font) Send(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return window;
-}
-
 void SetText(HWND window, const std::string& text) { SetWindowTextW(window, Widen(text).c_str()); }
 
 std::string GetText(HWND window) {
@@ -120,6 +111,14 @@ int FontHeight(HWND window, HFONT font) {
   return metrics.tmHeight;
 }
 
+void SetFont(HWND window, HFONT font) {
+  Send(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void Move(HWND window, int left, int top, int width, int height) {
+  SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Only what differs from the last push reaches the window.
 template <typename T>
 bool Changed(std::optional<T>& last, const T& now) {
@@ -132,6 +131,13 @@ bool Changed(std::optional<T>& last, const T& now) {
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
+void NotCreated(const char* name) { throw EError(FormatMessage1(texts::WindowNotCreated, name)); }
+
+HWND Checked(HWND window, const char* name) {
+  if (!window) NotCreated(name);
+  return window;
+}
+
 void RegisterPanelClass() {
   WNDCLASSW panel{};
   panel.lpfnWndProc = PanelProc;
@@ -139,14 +145,56 @@ void RegisterPanelClass() {
   panel.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   panel.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   panel.lpszClassName = DS_PANEL_CLASS;
-  RegisterClassW(&panel);
+  if (!RegisterClassW(&panel)) NotCreated("TPanel");
+}
+
+std::unique_ptr<Widget> MakeWidget(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::PushButton:
+      return std::make_unique<PushButton>();
+    case ControlKind::GlyphButton:
+      return std::make_unique<GlyphButton>();
+    case ControlKind::StatusBar:
+      return std::make_unique<StatusBar>();
+    case ControlKind::Panel:
+      return std::make_unique<Panel>();
+    case ControlKind::GroupBox:
+      return std::make_unique<GroupBox>();
+    case ControlKind::DatePicker:
+    case ControlKind::TimePicker:
+      return std::make_unique<DateTimePicker>(kind == ControlKind::TimePicker);
+    case ControlKind::DropDownList:
+      return std::make_unique<DropDownList>();
+    case ControlKind::PasswordEdit:
+      return std::make_unique<PasswordEdit>();
+    case ControlKind::RadioGroup:
+      return std::make_unique<RadioGroup>();
+    case ControlKind::RadioButton:
+    case ControlKind::CheckBox:
+      return std::make_unique<CheckBox>(kind == ControlKind::RadioButton);
+  }
+  return nullptr;
 }
 
 // --- Widget
 
-void Widget::CreateChild(const wchar_t* windowClass, HWND parent, int id, DWORD style,
-                         DWORD exStyle, Bounds bounds, HFONT font) {
-  window_ = CreateControl(windowClass, parent, id, style, exStyle, bounds, font);
+void Widget::Create(const ControlRow& row, HWND parent, bool startsGroup, const Look& look) {
+  id_ = row.id;
+  const ControlBounds b = look.scale(row.bounds);
+  window_ = Checked(
+      CreateWindowExW(ExStyle(), WindowClass(), L"", WS_CHILD | Style(startsGroup), b.left, b.top,
+                      b.width, b.height, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), Instance(), nullptr),
+      row.name);
+  ApplyLook(look);
+  Created(row, look);
+}
+
+void Widget::ApplyLook(const Look& look) { SetFont(window_, look.font); }
+
+void Widget::Place(ControlBounds bounds, const Scale& scale) {
+  const ControlBounds b = scale(bounds);
+  Move(window_, b.left, b.top, b.width, b.height);
 }
 
 void Widget::PushEnabledVisible(const TControl& state) {
@@ -160,11 +208,6 @@ void Widget::PushCaption(const std::string& caption) {
 
 // --- PushButton
 
-void PushButton::Create(HWND parent, int id, Bounds bounds, HFONT font, bool isDefault) {
-  const DWORD kind = isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-  CreateChild(L"BUTTON", parent, id, kind | WS_TABSTOP | WS_GROUP, 0, bounds, font);
-}
-
 void PushButton::Push(const TButton& state) {
   PushCaption(state.Caption);
   PushEnabledVisible(state);
@@ -172,18 +215,34 @@ void PushButton::Push(const TButton& state) {
 
 // --- GlyphButton
 
-void GlyphButton::Create(HWND parent, int id, Bounds bounds, HFONT font, HICON picture) {
-  CreateChild(L"BUTTON", parent, id, BS_PUSHBUTTON | BS_ICON | BS_FLAT, 0, bounds, font);
-  Send(window_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(picture));
+void GlyphButton::Created(const ControlRow& row, const Look&) {
   SetWindowSubclass(window_, GlyphButtonProc, 1, 0);
+  // The tooltip belongs to the main window and goes with it.
+  HWND tip =
+      Checked(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                              GetAncestor(window_, GA_ROOT), nullptr, Instance(), nullptr),
+              "Tooltip");
+  std::wstring text = Widen(row.caption);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetAncestor(window_, GA_ROOT);
+  tool.uId = reinterpret_cast<UINT_PTR>(window_);
+  tool.lpszText = text.data();
+  Send(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void GlyphButton::Push(const TButton& state) { PushEnabledVisible(state); }
+void GlyphButton::ApplyLook(const Look& look) {
+  PushButton::ApplyLook(look);
+  Send(window_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(look.glyph));
+}
 
 // --- CheckBox
 
-void CheckBox::Create(HWND parent, int id, Bounds bounds, HFONT font) {
-  CreateChild(L"BUTTON", parent, id, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0, bounds, font);
+DWORD CheckBox::Style(bool startsGroup) const {
+  // A ticked radio button is the group's tab stop; BM_SETCHECK moves WS_TABSTOP along.
+  if (radio_) return BS_RADIOBUTTON | (startsGroup ? WS_GROUP : 0);
+  return BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
 }
 
 void CheckBox::Push(const TCheckBox& state) {
@@ -192,32 +251,20 @@ void CheckBox::Push(const TCheckBox& state) {
   PushEnabledVisible(state);
 }
 
-void CheckBox::Pull(TCheckBox& state) {
+void CheckBox::Pull(TCheckBox& state, int) {
+  if (radio_) return;  // the click's handler selects it
   state.Checked = IsChecked(window_);
   checked_ = state.Checked;
 }
 
-// --- RadioButton
-
-void RadioButton::Create(HWND parent, int id, Bounds bounds, HFONT font, bool startsGroup) {
-  // A ticked radio button is the group's tab stop; BM_SETCHECK moves WS_TABSTOP along.
-  CreateChild(L"BUTTON", parent, id, BS_RADIOBUTTON | (startsGroup ? WS_GROUP : 0), 0, bounds,
-              font);
-}
-
-void RadioButton::Push(const TRadioButton& state) {
-  PushCaption(state.Caption);
-  if (Changed(checked_, state.Checked)) SetCheck(window_, state.Checked);
-  PushEnabledVisible(state);
-}
-
 // --- GroupBox
 
-void GroupBox::Create(HWND parent, int id, Bounds bounds, HFONT font) {
-  CreateChild(L"BUTTON", parent, id, BS_GROUPBOX | WS_GROUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
-              bounds, font);
-  SetWindowSubclass(window_, GroupBoxProc, 1, 0);
+template <typename State>
+void Frame<State>::Created(const ControlRow&, const Look&) {
+  SetWindowSubclass(this->window_, GroupBoxProc, 1, 0);
 }
+template class Frame<TGroupBox>;
+template class Frame<TRadioGroup>;
 
 void GroupBox::Push(const TGroupBox& state) {
   PushCaption(state.Caption);
@@ -226,32 +273,27 @@ void GroupBox::Push(const TGroupBox& state) {
 
 // --- Panel
 
-void Panel::Create(HWND parent, int id, Bounds bounds, HFONT font) {
-  CreateChild(DS_PANEL_CLASS, parent, id, WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, bounds,
-              font);
-}
-
-void Panel::Place(Bounds bounds) {
-  SetWindowPos(window_, nullptr, bounds.left, bounds.top, bounds.width, bounds.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-}
+const wchar_t* Panel::WindowClass() const { return DS_PANEL_CLASS; }
 
 // --- DropDownList
 
-void DropDownList::Create(HWND parent, int id, Bounds bounds, HFONT font) {
+DWORD DropDownList::Style(bool) const {
+  return CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
+}
+
+void DropDownList::Place(ControlBounds bounds, const Scale& s) {
   // The window's height includes the opened list; the closed box takes its height from the
   // height of the selection field, which is tuned to give the closed box the wanted height.
-  Bounds withList = bounds;
-  withList.height = bounds.height + 8 * 14;
-  CreateChild(L"COMBOBOX", parent, id, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0,
-              withList, font);
+  const ControlBounds b = s(bounds);
+  const int height = b.height;
+  Move(window_, b.left, b.top, b.width, height + s(8 * 14));
   // Some versions report the field's height with a padding that setting it does not take,
   // so the correction is measured once more.
   LRESULT fieldHeight = Send(window_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1));
   for (int attempt = 0; attempt < 2; ++attempt) {
     RECT closed;
     GetWindowRect(window_, &closed);
-    const LRESULT excess = (closed.bottom - closed.top) - bounds.height;
+    const LRESULT excess = (closed.bottom - closed.top) - height;
     if (excess == 0 || fieldHeight <= excess) break;
     fieldHeight -= excess;
     Send(window_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight);
@@ -270,38 +312,43 @@ void DropDownList::Push(const TComboBox& state) {
   PushEnabledVisible(state);
 }
 
-void DropDownList::Pull(TComboBox& state) {
+void DropDownList::Pull(TComboBox& state, int) {
   state.ItemIndex = static_cast<int>(Send(window_, CB_GETCURSEL));
   itemIndex_ = state.ItemIndex;
 }
 
 // --- PasswordEdit
 
-void PasswordEdit::Create(HWND parent, int id, Bounds bounds, HFONT font) {
-  CreateChild(L"EDIT", parent, id, ES_PASSWORD | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
-              WS_EX_CLIENTEDGE, bounds, font);
+void PasswordEdit::Created(const ControlRow&, const Look&) {
   Send(window_, EM_SETPASSWORDCHAR, 0x2022);  // "•"
   Send(window_, EM_SETLIMITTEXT, 0);          // no limit beyond the system's own
 }
+
+void PasswordEdit::ApplyLook(const Look& look) { SetFont(window_, look.passwordFont); }
 
 void PasswordEdit::Push(const TEdit& state) {
   if (Changed(text_, state.Text)) SetText(window_, state.Text);
   PushEnabledVisible(state);
 }
 
-std::string PasswordEdit::Pull() {
+void PasswordEdit::Pull(TEdit& state, int) {
   text_ = GetText(window_);
-  return *text_;
+  state.Text = *text_;
 }
 
 // --- DateTimePicker
 
-void DateTimePicker::Create(HWND parent, int id, Bounds bounds, HFONT font, Kind kind) {
-  const DWORD style = kind == Kind::Date ? DTS_SHORTDATEFORMAT : DTS_TIMEFORMAT;
-  CreateChild(DATETIMEPICK_CLASSW, parent, id, style | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE,
-              bounds, font);
+DWORD DateTimePicker::Style(bool) const {
+  return (time_ ? DTS_TIMEFORMAT : DTS_SHORTDATEFORMAT) | WS_TABSTOP | WS_GROUP;
+}
+
+const wchar_t* DateTimePicker::WindowClass() const { return DATETIMEPICK_CLASSW; }
+
+bool DateTimePicker::IsInput(UINT code) const { return code == DTN_DATETIMECHANGE; }
+
+void DateTimePicker::Created(const ControlRow&, const Look&) {
   // The German forms, whatever the regional settings of the machine.
-  const wchar_t* format = kind == Kind::Date ? L"dd.MM.yyyy" : L"HH:mm:ss";
+  const wchar_t* format = time_ ? L"HH:mm:ss" : L"dd.MM.yyyy";
   Send(window_, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(format));
 }
 
@@ -313,7 +360,7 @@ void DateTimePicker::Push(const TDateTimePicker& state) {
   PushEnabledVisible(state);
 }
 
-void DateTimePicker::Pull(TDateTimePicker& state) {
+void DateTimePicker::Pull(TDateTimePicker& state, int) {
   SYSTEMTIME time{};
   if (Send(window_, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) != GDT_VALID) return;
   state.Value = FromSystemTime(time);
@@ -322,20 +369,30 @@ void DateTimePicker::Pull(TDateTimePicker& state) {
 
 // --- RadioGroup
 
-void RadioGroup::Create(HWND parent, int id, int firstItemId, Bounds bounds, HFONT font) {
-  firstItemId_ = firstItemId;
-  font_ = font;
-  CreateChild(L"BUTTON", parent, id, BS_GROUPBOX | WS_GROUP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
-              bounds, font);
-  SetWindowSubclass(window_, GroupBoxProc, 1, 0);
+void RadioGroup::Created(const ControlRow& row, const Look& look) {
+  Frame::Created(row, look);
+  bounds_ = row.bounds;
+}
+
+void RadioGroup::ApplyLook(const Look& look) {
+  look_ = look;
+  Widget::ApplyLook(look);
+  for (HWND button : buttons_) SetFont(button, look.font);
+}
+
+void RadioGroup::Place(ControlBounds bounds, const Scale& scale) {
+  bounds.height = bounds_.height;
+  Widget::Place(bounds, scale);
+  ArrangeItems();
 }
 
 void RadioGroup::Push(const TRadioGroup& state) {
   PushCaption(state.Caption);
-  if (Changed(height_, state.Height)) {
+  if (bounds_.height != state.Height) {
+    bounds_.height = state.Height;
     RECT box;
     GetClientRect(window_, &box);
-    SetWindowPos(window_, nullptr, 0, 0, box.right, state.Height,
+    SetWindowPos(window_, nullptr, 0, 0, box.right, look_.scale(bounds_).height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ArrangeItems();
   }
@@ -354,12 +411,12 @@ void RadioGroup::Push(const TRadioGroup& state) {
   PushEnabledVisible(state);
 }
 
-bool RadioGroup::OwnsItem(int id) const {
-  return id >= firstItemId_ && id < firstItemId_ + static_cast<int>(buttons_.size());
+bool RadioGroup::Owns(int id) const {
+  return id >= ID_ZielItem0 && id < ID_ZielItem0 + static_cast<int>(buttons_.size());
 }
 
-void RadioGroup::Pull(int itemId, TRadioGroup& state) {
-  const int index = itemId - firstItemId_;
+void RadioGroup::Pull(TRadioGroup& state, int id) {
+  const int index = id - ID_ZielItem0;
   if (!IsChecked(buttons_[static_cast<size_t>(index)])) return;
   state.ItemIndex = index;
   itemIndex_ = index;
@@ -369,10 +426,14 @@ void RadioGroup::CreateItems(const std::vector<std::string>& items, bool enabled
   for (HWND button : buttons_) DestroyWindow(button);
   buttons_.clear();
   for (size_t i = 0; i < items.size(); ++i) {
-    const DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0) | (enabled ? 0 : WS_DISABLED);
-    HWND button = CreateControl(L"BUTTON", window_, firstItemId_ + static_cast<int>(i), style, 0,
-                                Bounds{0, 0, 0, 0}, font_);
-    SetText(button, items[i]);
+    const DWORD style =
+        WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0) | (enabled ? 0 : WS_DISABLED);
+    const int id = ID_ZielItem0 + static_cast<int>(i);
+    HWND button = Checked(
+        CreateWindowExW(0, L"BUTTON", Widen(items[i]).c_str(), style, 0, 0, 0, 0, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr),
+        "Ziel");
+    SetFont(button, look_.font);
     buttons_.push_back(button);
   }
   ArrangeItems();
@@ -383,25 +444,26 @@ void RadioGroup::CreateItems(const std::vector<std::string>& items, bool enabled
 // evenly goes half above the first item.
 void RadioGroup::ArrangeItems() {
   if (buttons_.empty()) return;
+  const Scale& s = look_.scale;
   RECT box;
   GetClientRect(window_, &box);
   const int count = static_cast<int>(buttons_.size());
-  const int textHeight = FontHeight(window_, font_);
-  const int room = box.bottom - textHeight - 5;
+  const int textHeight = FontHeight(window_, look_.font);
+  const int room = box.bottom - textHeight - s(5);
   const int itemHeight = room / count;
-  const int top = textHeight + 1 + (room % count) / 2;
+  const int top = textHeight + s(1) + (room % count) / 2;
   for (int i = 0; i < count; ++i)
-    SetWindowPos(buttons_[static_cast<size_t>(i)], nullptr, 8, top + i * itemHeight, box.right - 10,
-                 itemHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    Move(buttons_[static_cast<size_t>(i)], s(8), top + i * itemHeight, box.right - s(10),
+         itemHeight);
 }
 
 // --- StatusBar
 
-void StatusBar::Create(HWND parent, int id, HFONT font) {
-  // Placed by hand so that its height stays exactly kHeight whatever the font.
-  CreateChild(STATUSCLASSNAMEW, parent, id, WS_VISIBLE | CCS_NORESIZE | CCS_NOPARENTALIGN, 0,
-              Bounds{0, 0, 0, kHeight}, font);
-  int parts[] = {115, -1};
+const wchar_t* StatusBar::WindowClass() const { return STATUSCLASSNAMEW; }
+
+void StatusBar::ApplyLook(const Look& look) {
+  Widget::ApplyLook(look);
+  int parts[] = {look.scale(kStatusPanel0Width), -1};
   Send(window_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 }
 
@@ -410,11 +472,6 @@ void StatusBar::Push(const TStatusBar& state) {
     Send(window_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Widen(state.Panel0).c_str()));
   if (Changed(panel1_, state.Panel1))
     Send(window_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(Widen(state.Panel1).c_str()));
-}
-
-void StatusBar::Place(int clientWidth, int clientHeight) {
-  SetWindowPos(window_, nullptr, 0, clientHeight - kHeight, clientWidth, kHeight,
-               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // --- Timer

@@ -64,12 +64,13 @@ void TWin32Platform::ShellOpen(const std::string& program, const std::string& pa
 
 void TWin32Platform::ShowMessage(const std::string& text) {
   // Task-modal: the main window, when there is one, waits for the answer.
-  MessageBoxW(nullptr, Widen(text).c_str(), Widen(texts::AppTitle).c_str(), MB_OK | MB_TASKMODAL);
+  MessageBoxW(nullptr, WidenUtf8(text).c_str(), Widen(texts::AppTitle).c_str(),
+              MB_OK | MB_TASKMODAL);
 }
 
 void TWin32Platform::ShowError(const std::string& text) {
   const HWND owner = VisibleOrNull(mainWindow_);
-  MessageBoxW(owner, Widen(text).c_str(), Widen(texts::AppTitle).c_str(),
+  MessageBoxW(owner, WidenUtf8(text).c_str(), Widen(texts::AppTitle).c_str(),
               MB_OK | MB_ICONERROR | (owner ? 0u : static_cast<UINT>(MB_TASKMODAL)));
 }
 
@@ -95,9 +96,12 @@ bool TWin32Platform::BrowseForFolder(const std::string& title, std::string& path
   bool confirmed = false;
   if (chosen) {
     wchar_t folder[MAX_PATH] = {};
+    // A folder whose name Windows-1252 cannot hold could not reach the archiver's command line.
     if (SHGetPathFromIDListW(chosen, folder)) {
-      path = Narrow(folder);
-      confirmed = true;
+      if (auto exact = NarrowExactly(folder)) {
+        path = *exact;
+        confirmed = true;
+      }
     }
     CoTaskMemFree(chosen);
   }
@@ -123,7 +127,7 @@ std::string TWin32Platform::ExePath() {
         GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length < buffer.size()) {
       buffer.resize(length);
-      return Narrow(buffer);
+      return Utf8(buffer);
     }
     buffer.resize(buffer.size() * 2);
   }
@@ -134,7 +138,7 @@ std::vector<std::string> TWin32Platform::Arguments() {
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> result;
   if (!arguments) return result;
-  for (int i = 1; i < count; ++i) result.push_back(Narrow(arguments[i]));
+  for (int i = 1; i < count; ++i) result.push_back(NarrowExactly(arguments[i]).value_or(""));
   LocalFree(arguments);
   return result;
 }

@@ -1,8 +1,9 @@
-// Kills a process that keeps rewriting the settings file, at random moments, and checks after
-// every kill that the file is whole: exactly the version before the interrupted write or the
-// one it was writing, never a mixture or a truncated file. A kill between creating the
-// temporary file and moving it into place leaves that temporary file behind; the check counts
-// them, so that no more remain than kills could have left.
+// Kills a process that keeps rewriting the [Last] record (two keys, one write) of a 4 MB
+// settings file, at random moments, and checks after every kill that the file is there and
+// whole: exactly the version before the interrupted write or the one it was writing, never
+// half a record, a mixture or a truncated file. A kill between creating the temporary file and
+// moving it into place leaves that temporary file behind until a later write removes it; the
+// check counts them, and after one more write at most one may remain.
 //
 //   settings_crash_test [kills] [seed]
 
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <set>
 #include <string>
@@ -30,16 +32,27 @@ namespace {
 
 constexpr const char* kFileName = "Datensicherung.ini";
 
-// Long enough that a write takes a while, with a comment the writer must keep.
-std::string Contents(const std::string& password) {
-  std::string head = "; written by hand\r\n[Programm]\r\nVersion=3\r\n";
-  for (int i = 0; i < 300; ++i) head += "; filler line " + std::to_string(i) + " .............\r\n";
-  return head + "[Last]\r\nDatum=05.03.2024\r\nNr=7\r\n[Security]\r\n1=" + password +
-         "\r\n[Ziel]\r\n0=E:\\Archiv\\\r\n";
+// The [Last] records the writer alternates between, and the initial one.
+struct Record {
+  std::string datum, nr;
+};
+const std::vector<Record> kValues = {{"05.03.2024", "7"}, {"06.03.2024", "0"}, {"07.03.2024", "12"}};
+
+// 4 MB, so that a write takes a while, with comments the writer must keep.
+std::string Contents(const Record& last) {
+  static const std::string filler = [] {
+    std::string lines;
+    for (int i = 0; lines.size() < (4u << 20); ++i)
+      lines += "; filler line " + std::to_string(i) + " ........................................\r\n";
+    return lines;
+  }();
+  return "; written by hand\r\n[Programm]\r\nVersion=3\r\n" + filler + "[Last]\r\nDatum=" +
+         last.datum + "\r\nNr=" + last.nr + "\r\n[Ziel]\r\n0=E:\\Archiv\\\r\n";
 }
 
-// The values the writer alternates between, and the initial one.
-const std::vector<std::string> kValues = {"initial", "short", std::string(2000, 'q')};
+void WriteRecord(TSettingsFile& settings, const Record& last) {
+  settings.PutTexts({{"Last", "Datum", last.datum}, {"Last", "Nr", last.nr}});
+}
 
 // Which value the child's i-th write stores, given the version the file holds at its start.
 int Written(int start, long i) {
@@ -51,7 +64,7 @@ int Written(int start, long i) {
   try {
     for (long i = 0;; ++i) {
       TSettingsFile settings(path);  // a fresh object per write, as each operation opens one
-      settings.PutText("Security", "1", kValues[static_cast<std::size_t>(Written(start, i))]);
+      WriteRecord(settings, kValues[static_cast<std::size_t>(Written(start, i))]);
       if (write(report, "w", 1) != 1) _exit(4);
     }
   } catch (const EError& error) {
@@ -131,7 +144,7 @@ std::string AwaitReports(int fd, std::size_t count,
 struct Tally {
   int passed = 0, failed = 0;
   long writes = 0;
-  int leftTemp = 0, newVersionUnreported = 0;
+  int leftTemp = 0, newVersionUnreported = 0, remaining = 0;
 };
 
 // One kill; returns the problem found, or an empty text.
@@ -152,10 +165,10 @@ std::string KillOnce(const TempFolder& folder, int& current, std::set<std::strin
   // Once the writer is in its loop, a random pause of up to two writes puts the kill anywhere
   // in a write. The first writes of the first writer measure how long a write takes.
   std::chrono::steady_clock::time_point firstAt;
-  std::string reports = AwaitReports(pipeEnds[0], period.count() == 0 ? 21 : 1, firstAt);
-  if (period.count() == 0 && reports.size() == 21) {
+  std::string reports = AwaitReports(pipeEnds[0], period.count() == 0 ? 6 : 1, firstAt);
+  if (period.count() == 0 && reports.size() == 6) {
     // Only the spread of the kills depends on this, never the outcome.
-    period = (std::chrono::steady_clock::now() - firstAt) / 20;
+    period = (std::chrono::steady_clock::now() - firstAt) / 5;
   }
   const auto longest = std::chrono::duration_cast<std::chrono::microseconds>(2 * period);
   std::this_thread::sleep_for(std::chrono::microseconds(
@@ -172,6 +185,7 @@ std::string KillOnce(const TempFolder& folder, int& current, std::set<std::strin
   tally.writes += done;
   const int before = done == 0 ? current : Written(current, done - 1);
   const int during = Written(current, done);
+  if (!std::filesystem::exists(folder.File(kFileName))) return "the settings file is missing";
   const std::string contents = folder.Read(kFileName);
   std::string problem;
   if (contents == Contents(kValues[static_cast<std::size_t>(before)])) {
@@ -189,7 +203,8 @@ std::string KillOnce(const TempFolder& folder, int& current, std::set<std::strin
   const std::string ours = std::string(kFileName) + "." + std::to_string(pid) + "-";
   int fresh = 0;
   for (const std::string& name : FilesIn(folder)) {
-    if (name == kFileName || leftovers.count(name)) continue;
+    if (name == kFileName || name == std::string(kFileName) + ".lock" || leftovers.count(name))
+      continue;
     leftovers.insert(name);
     ++fresh;
     const std::string bytes = folder.Read(name);
@@ -230,16 +245,19 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Temporary files left by kills do not stand in the way of the next write.
+  // Temporary files left by kills do not stand in the way of the next write, which removes
+  // them: their writers are gone.
   try {
     TSettingsFile settings(folder.File(kFileName));
-    const std::string& value = kValues[current == 1 ? 2 : 1];
-    settings.PutText("Security", "1", value);
-    if (FilesIn(folder).size() == leftovers.size() + 1 && folder.Read(kFileName) == Contents(value)) {
+    const Record& value = kValues[current == 1 ? 2 : 1];
+    WriteRecord(settings, value);
+    tally.remaining = static_cast<int>(FilesIn(folder).size()) - 2;  // the file and its lock
+    if (tally.remaining <= 1 && folder.Read(kFileName) == Contents(value)) {
       ++tally.passed;
     } else {
       ++tally.failed;
-      std::printf("a write after the kills went wrong or touched the temporary files\n");
+      std::printf("a write after the kills went wrong or left %d temporary files\n",
+                  tally.remaining);
     }
   } catch (const EError& error) {
     ++tally.failed;
@@ -249,10 +267,10 @@ int main(int argc, char** argv) {
   std::printf(
       "settings writer killed %d times (seed %u), then one more write: %d passed, %d failed; "
       "%ld writes completed, "
-      "%d kills found the new version already in place, %d left a temporary file; "
-      "a write took about %lld us\n",
+      "%d kills found the new version already in place, %d left a temporary file, "
+      "%d remained after the last write; a write took about %lld us\n",
       kills, seed, tally.passed, tally.failed, tally.writes, tally.newVersionUnreported,
-      tally.leftTemp,
+      tally.leftTemp, tally.remaining,
       static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(period).count()));
   return tally.failed == 0 ? 0 : 1;
 }

@@ -32,38 +32,20 @@ std::unique_ptr<Process> Case::Start(const std::string& arguments) const {
   return std::make_unique<Process>(Path("Datensicherung.exe"), arguments, folder_);
 }
 
+Opened Open(const std::string& name, const SettingsFor& settings, const std::string& arguments) {
+  Case c(name);
+  c.WriteIni(settings(c));
+  auto program = c.Start(arguments);
+  MainWindow window = WaitForMainWindow(*program);
+  return {std::move(c), std::move(program), window};
+}
+
 // ---------------------------------------------------------------- the main window
 
 int ParentOf(int id) {
-  switch (id) {
-    case ID_Panel2:
-    case ID_GroupBox3:
-    case ID_Ziel:
-    case ID_Zeitbox:
-    case ID_StopProg:
-      return ID_Panel1;
-    case ID_GroupBox1:
-    case ID_kompbox:
-    case ID_GroupBox2:
-      return ID_Panel2;
-    case ID_Datum:
-      return ID_GroupBox1;
-    case ID_Komprimierung:
-      return ID_kompbox;
-    case ID_Archiv:
-      return ID_GroupBox2;
-    case ID_pwsave:
-    case ID_Passwort:
-    case ID_Passwort2:
-      return ID_GroupBox3;
-    case ID_sofort:
-    case ID_spaeter:
-    case ID_Uhrzeit:
-    case ID_Tag:
-      return ID_Zeitbox;
-    default:
-      return id >= ID_ZielItem0 ? ID_Ziel : 0;
-  }
+  if (id >= ID_ZielItem0) return ID_Ziel;
+  const ControlRow* row = FindControl(id);
+  return row ? row->parent : 0;
 }
 
 HWND MainWindow::operator[](int id) const {
@@ -144,6 +126,10 @@ std::vector<std::string> BasicSettings(const Case& c) {
   };
 }
 
+std::vector<std::string> AllShown(const Case& c) {
+  return With(BasicSettings(c), "Programm", {"changedir=1", "Stopprog=1"});
+}
+
 std::vector<std::string> With(std::vector<std::string> settings, const std::string& section,
                               const std::vector<std::string>& lines) {
   auto at = std::find(settings.begin(), settings.end(), "[" + section + "]");
@@ -214,7 +200,8 @@ namespace {
 
 std::vector<e2e::Scenario> AllScenarios() {
   std::vector<e2e::Scenario> all = e2e::kStartupScenarios;
-  all.insert(all.end(), e2e::kRunScenarios.begin(), e2e::kRunScenarios.end());
+  for (const auto* more : {&e2e::kRunScenarios, &e2e::kSafetyScenarios, &e2e::kWindowScenarios})
+    all.insert(all.end(), more->begin(), more->end());
   return all;
 }
 
@@ -242,6 +229,11 @@ int WriteWindowRect(int seconds, const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Sees the program's windows in real pixels at every display scale.
+  using SetAwareness = BOOL(WINAPI*)(HANDLE);
+  if (auto set = reinterpret_cast<SetAwareness>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext"))))
+    set(reinterpret_cast<HANDLE>(-4));  // per monitor, version 2
   if (argc == 4 && std::strcmp(argv[1], "--window-rect") == 0)
     return WriteWindowRect(std::atoi(argv[2]), argv[3]);
   std::vector<e2e::Scenario> scenarios = AllScenarios();

@@ -18,6 +18,8 @@ struct Scenario {
 };
 extern const std::vector<Scenario> kStartupScenarios;
 extern const std::vector<Scenario> kRunScenarios;
+extern const std::vector<Scenario> kSafetyScenarios;
+extern const std::vector<Scenario> kWindowScenarios;
 
 // One scenario's folder under e2e\ beside the driver, laid anew with the program and recorder.
 class Case {
@@ -57,6 +59,17 @@ class MainWindow {
   HWND window_;
 };
 
+// A scenario's program started over its settings file, and its main window (null, after a
+// failed check, when it does not come).
+struct Opened {
+  Case c;
+  std::unique_ptr<Process> program;
+  MainWindow window;
+};
+using SettingsFor = std::function<std::vector<std::string>(const Case&)>;
+Opened Open(const std::string& name, const SettingsFor& settings,
+            const std::string& arguments = "");
+
 // Parent id of a control as laid out (0: the window itself).
 int ParentOf(int id);
 
@@ -74,6 +87,8 @@ void NothingLaunched(const Case& c, const MainWindow& window);
 
 // Settings a typical run needs: version, archiver, template, three jobs, two targets.
 std::vector<std::string> BasicSettings(const Case& c);
+// The same with "Verzeichnis" and "Programm schließen" shown.
+std::vector<std::string> AllShown(const Case& c);
 std::string DefaultParam();
 // Lines added at the start of a section, which is appended when missing.
 std::vector<std::string> With(std::vector<std::string> settings, const std::string& section,

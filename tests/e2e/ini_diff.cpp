@@ -4,7 +4,9 @@
 // how the settings file is replaced on the platform's own file system.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +16,8 @@
 #include "settings/file_store.h"
 #include "settings/ini_document.h"
 #include "settings/settings.h"
+#include "win32/wide_text.h"
+#include "core/cp1252.h"
 
 namespace {
 
@@ -184,7 +188,10 @@ std::string Shown(const std::string& text) {
                            : shown;
 }
 
-std::string ReadBytes(const std::string& path) { return ReadWholeFile(path).value_or("<absent>"); }
+std::string ReadBytes(const std::string& path) {
+  const FileRead read = ReadWholeFile(path);
+  return read.outcome == FileRead::Outcome::Read ? read.bytes : "<absent>";
+}
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -195,6 +202,10 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
       WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
       written == bytes.size();
   return CloseHandle(file) && ok;
+}
+
+bool PathIsThere(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string PlatformAnswer(const std::string& path, const Question& q) {
@@ -280,19 +291,30 @@ void CheckFileStore(Run& run) {
   run.Check("file held without sharing refused", error == refused, error);
   run.Check("held file unchanged", ReadBytes(path) == "[S]\r\nK=w\r\n", ReadBytes(path));
 
-  // Held while the object reads it, free again when it writes: what could not be read must
-  // not be replaced by a file that holds only the new key.
+  // Held while the object reads it, free again when it writes: the read says why it failed,
+  // and the write goes into the file as it is then, so nothing is lost.
   {
     TSettingsFile settings(path);
     const HANDLE locked = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    const std::string read = settings.GetText("S", "K", "<default>");
+    error = ErrorOf([&] { settings.GetText("S", "K", "<default>"); });
     CloseHandle(locked);
-    error = ErrorOf([&] { settings.PutText("S", "L", "z"); });
-    run.Check("file unreadable at the read answers defaults", read == "<default>", read);
-    run.Check("file unreadable at the read is not replaced", error == refused, error);
-    run.Check("unreadable file unchanged", ReadBytes(path) == "[S]\r\nK=w\r\n", ReadBytes(path));
+    run.Check("file held at the read", error == path + " wird von einem anderen Programm benutzt "
+                                                       "und kann nicht gelesen werden", error);
+    settings.PutText("S", "L", "z");
+    run.Check("file free again is written whole", ReadBytes(path) == "[S]\r\nK=w\r\nL=z\r\n",
+              ReadBytes(path));
   }
+
+  // What killed writers left is removed by the next write; what a live writer has, is not.
+  const std::string gone = path + ".2147483644-0.tmp";
+  const std::string alive = path + "." + std::to_string(GetCurrentProcessId()) + "-9.tmp";
+  WriteBytes(gone, "x");
+  WriteBytes(alive, "x");
+  TSettingsFile(path).PutText("S", "K", "left");
+  run.Check("temporary file of a gone writer removed", !PathIsThere(gone));
+  run.Check("temporary file of a live writer kept", PathIsThere(alive));
+  DeleteFileA(alive.c_str());
 
   const std::string lost = run.Folder() + "\\gone\\store.ini";
   error = ErrorOf([&] { TSettingsFile(lost).PutText("S", "K", "v"); });
@@ -305,17 +327,113 @@ void CheckFileStore(Run& run) {
   if (search != INVALID_HANDLE_VALUE) {
     do {
       const std::string name = found.cFileName;
-      if (name != "." && name != ".." && name != "store.ini") left += name + " ";
+      if (name != "." && name != ".." && name != "store.ini" && name != "store.ini.lock")
+        left += name + " ";
     } while (FindNextFileA(search, &found));
     FindClose(search);
   }
   run.Check("no temporary file left", left.empty(), left);
   DeleteFileA(path.c_str());
+  DeleteFileA((path + ".lock").c_str());
+}
+
+// One thread replaces the settings file over and over while another looks for it: it must
+// be there every time it looks (Wine's ReplaceFileW leaves a moment without it).
+void CheckNoMomentWithoutTheFile(Run& run, int replacements) {
+  const std::string path = run.Folder() + "\\gap.ini";
+  ReplaceFileContents(path, "[S]\r\nK=0\r\n");
+  std::atomic<bool> stop{false};
+  long looks = 0, missed = 0;
+  std::thread watcher([&] {
+    while (!stop) {
+      ++looks;
+      if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) ++missed;
+    }
+  });
+  const ULONGLONG start = GetTickCount64();
+  for (int i = 1; i <= replacements; ++i)
+    ReplaceFileContents(path, "[S]\r\nK=" + std::to_string(i) + "\r\n");
+  const ULONGLONG took = GetTickCount64() - start;
+  stop = true;
+  watcher.join();
+  std::printf("%d replacements in %llu ms; the file was looked for %ld times and missed %ld times\n",
+              replacements, took, looks, missed);
+  run.Check("the file exists at every moment of a replacement", missed == 0,
+            std::to_string(missed) + " misses");
+  DeleteFileA(path.c_str());
+}
+
+// A UTF-16 file reads as the platform reads it, and a write keeps its encoding.
+void CheckUtf16(Run& run) {
+  const std::string path = run.Folder() + "\\utf16.ini";
+  const std::wstring text = L"; \u00c4nderung\r\n[Last]\r\nDatum=05.03.2024\r\nNr=\u20ac7\r\n";
+  WriteBytes(path, "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()),
+                                             text.size() * sizeof(wchar_t)));
+  for (const char* key : {"Datum", "Nr", "Fehlt"}) {
+    run.Compare("UTF-16 file", ReadBytes(path), {"Last", key},
+                TSettingsFile(path).GetText("Last", key, kDefault));
+  }
+  TSettingsFile(path).PutText("Last", "Nr", "8");
+  char buffer[16];
+  GetPrivateProfileStringA("Last", "Nr", "", buffer, sizeof buffer, path.c_str());
+  run.Check("UTF-16 file written, read back by the platform", std::string(buffer) == "8", buffer);
+  run.Check("UTF-16 file keeps its mark",
+            ReadBytes(path).substr(0, 4) == std::string("\xFF\xFE;\0", 4));
+  DeleteFileA(path.c_str());
+  DeleteFileA((path + ".lock").c_str());
+}
+
+// A settings file reached through a link: the link stays, and the file it leads to changes.
+// `folder` holds shared.ini and symbolic.ini, a symbolic link to it made on the Unix side
+// (the links the platform makes under Wine lead nowhere); the hard link is made here.
+void CheckLinks(Run& run, const std::string& folder) {
+  const std::string shared = folder + "\\shared.ini";
+  const std::string symbolic = folder + "\\symbolic.ini", hard = folder + "\\hard.ini";
+  DeleteFileA(hard.c_str());
+  run.Check("hard link made", CreateHardLinkA(hard.c_str(), shared.c_str(), nullptr) != 0);
+  int value = 1;
+  for (const std::string& link : {symbolic, hard}) {
+    TSettingsFile(link).PutText("Last", "Nr", std::to_string(++value));
+    const std::string expected = "[Last]\r\nNr=" + std::to_string(value) + "\r\n";
+    run.Check(link + ": the file it leads to is written", ReadBytes(shared) == expected,
+              ReadBytes(shared));
+    run.Check(link + ": still leads there", ReadBytes(link) == expected, ReadBytes(link));
+  }
+}
+
+// Texts from the system reach the logic in Windows-1252 exactly, or not at all.
+void CheckExactConversion(Run& run) {
+  struct Conversion {
+    const wchar_t* text;
+    const char* exact;  // nullptr: no exact form
+  };
+  const Conversion cases[] = {
+      {L"C:\\Backup_\u03a9\\Datensicherung.exe", nullptr},
+      {L"C:\\\uff24aten\\Datensicherung.exe", nullptr},  // full-width D, not D
+      {L"C:\\\u0414\u0430\u043d\u043d\u044b\u0435\\Datensicherung.exe", nullptr},
+      {L"\uff0fGO", nullptr},  // full-width slash, not /GO
+      {L"\u03a9mega-\u03c0", nullptr},
+      {L"\u043f\u0430\u0440\u043e\u043b\u044c", nullptr},
+      {L"geheim\U0001F511", nullptr},
+      {L"\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df \u20ac 5", "\xC4\xD6\xDC\xE4\xF6\xFC\xDF \x80 5"},
+      {L"C:\\Sp\u00e4ter\\x.exe", "C:\\Sp\xE4ter\\x.exe"},
+  };
+  for (const Conversion& c : cases) {
+    const auto exact = NarrowExactly(c.text);
+    const std::string shown = Utf8(c.text);
+    run.Check("exact conversion of " + shown,
+              c.exact ? exact == std::string(c.exact) : !exact.has_value(),
+              exact.value_or("<none>"));
+    // What the window hands the logic: a mark in place of each missing character, so that a
+    // password is refused rather than changed.
+    run.Check("window text of " + shown, IsExact(Narrow(c.text)) == (c.exact != nullptr));
+    run.Check("UTF-8 path of " + shown, WidenUtf8(shown) == c.text);
+  }
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   char temp[MAX_PATH];
   if (!GetTempPathA(MAX_PATH, temp)) return 2;
   std::string folder;
@@ -342,6 +460,10 @@ int main() {
   }
 
   CheckFileStore(run);
+  CheckNoMomentWithoutTheFile(run, 10000);
+  CheckUtf16(run);
+  if (argc == 3 && std::string(argv[1]) == "--links") CheckLinks(run, argv[2]);
+  CheckExactConversion(run);
 
   RemoveDirectoryA(folder.c_str());
   return run.Finish();

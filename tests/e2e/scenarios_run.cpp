@@ -110,11 +110,8 @@ void GoExistingFiles(const std::string& name) {
 }
 
 void GoNoStop(const std::string& name) {
-  Case c(name);
-  c.WriteIni(BasicSettings(c));
   SYSTEMTIME day = Today();
-  auto program = c.Start("/GO /NOSTOP");
-  MainWindow window = WaitForMainWindow(*program);
+  auto [c, program, window] = Open(name, BasicSettings, "/GO /NOSTOP");
   if (!window) return;
   Check(WaitUntil([&] { return PathExists(c.Path("recorder.log")); }), "the archiver is launched");
   Check(Settle(window) && program->Running() && IsWindowVisible(window.Handle()),
@@ -177,11 +174,8 @@ void GoReadOnly(const std::string& name) {
 }
 
 void EnterStarts(const std::string& name) {
-  Case c(name);
-  c.WriteIni(BasicSettings(c));
   SYSTEMTIME day = Today();
-  auto program = c.Start();
-  MainWindow window = WaitForMainWindow(*program);
+  auto [c, program, window] = Open(name, BasicSettings);
   if (!window) return;
   PressKey(window.Handle(), VK_RETURN);
   ExpectExit(*program, "Enter");
@@ -217,12 +211,9 @@ void ScheduleToggle(const std::string& name) {
 // ---------------------------------------------------------------- deferred start
 
 void DeferredArmed(const std::string& name) {
-  Case c(name);
-  std::vector<std::string> settings =
-      With(BasicSettings(c), "Programm", {"changedir=1", "Stopprog=1"});
-  c.WriteIni(With(settings, "Startzeit", {"Tag=Morgen", "Zeit=07:05:09"}));
-  auto program = c.Start();
-  MainWindow window = WaitForMainWindow(*program);
+  auto [c, program, window] = Open(name, [](const Case& folder) {
+    return With(AllShown(folder), "Startzeit", {"Tag=Morgen", "Zeit=07:05:09"});
+  });
   if (!window) return;
   Click(window[ID_Start]);
   std::wstring armed =

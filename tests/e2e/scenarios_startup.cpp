@@ -189,7 +189,7 @@ const Placed kLayout[] = {
     {"GroupBox2", ID_GroupBox2, {211, 0, 105, 41}, "Archiv-Bit"},
     {"Archiv", ID_Archiv, {5, 15, 96, 21}, nullptr},
     {"GroupBox3", ID_GroupBox3, {0, 46, 316, 65}, "Passwort"},
-    {"pwsave", ID_pwsave, {270, 40, 23, 22}, ""},
+    {"pwsave", ID_pwsave, {270, 40, 23, 22}, "Kennwort speichern"},  // not drawn
     {"Passwort", ID_Passwort, {5, 15, 256, 22}, ""},
     {"Passwort2", ID_Passwort2, {5, 40, 256, 22}, ""},
     {"Ziel", ID_Ziel, {0, 115, 116, 66}, "Sichern von"},
@@ -317,10 +317,7 @@ void CheckInitialState(const Case& c, const MainWindow& window) {
 }
 
 void Layout(const std::string& name) {
-  Case c(name);
-  c.WriteIni(With(BasicSettings(c), "Programm", {"changedir=1", "Stopprog=1"}));
-  auto program = c.Start();
-  MainWindow window = WaitForMainWindow(*program);
+  auto [c, program, window] = Open(name, AllShown);
   if (!window) return;
   CheckLayoutTable(window);
   CheckJobArea(window, {FromAnsi("B\xFCro"), L"Privat", L"System"});
@@ -332,10 +329,7 @@ void Layout(const std::string& name) {
 
 std::function<void(const std::string&)> JobList(int jobs) {
   return [=](const std::string& name) {
-    Case c(name);
-    c.WriteIni(WithJobs(jobs));
-    auto program = c.Start();
-    MainWindow window = WaitForMainWindow(*program);
+    auto [c, program, window] = Open(name, [=](const Case&) { return WithJobs(jobs); });
     if (!window) return;
     CheckJobArea(window, JobCaptions(jobs));
     CheckCentred(window.Handle(), "window");
@@ -367,10 +361,7 @@ struct AfterSwitches {
 
 std::function<void(const std::string&)> Switch(const char* arguments, AfterSwitches expected) {
   return [=](const std::string& name) {
-    Case c(name);
-    c.WriteIni(BasicSettings(c));
-    auto program = c.Start(arguments);
-    MainWindow window = WaitForMainWindow(*program);
+    auto [c, program, window] = Open(name, BasicSettings, arguments);
     if (!window) return;
     CheckInt(window.SelectedJob(), expected.job, "selected job");
     if (HWND archiv = window[ID_Archiv])
@@ -426,10 +417,9 @@ void CloseBoxEnds(const std::string& name) {
 // ---------------------------------------------------------------- [Startzeit]
 
 void StartzeitMorgen(const std::string& name) {
-  Case c(name);
-  c.WriteIni(With(BasicSettings(c), "Startzeit", {"Tag=morgen", "Zeit=7:05:09"}));
-  auto program = c.Start();
-  MainWindow window = WaitForMainWindow(*program);
+  auto [c, program, window] = Open(name, [](const Case& folder) {
+    return With(BasicSettings(folder), "Startzeit", {"Tag=morgen", "Zeit=7:05:09"});
+  });
   if (!window) return;
   if (HWND sofort = window[ID_sofort]) Check(!Checked(sofort), "Sofort not selected");
   if (HWND spaeter = window[ID_spaeter]) Check(Checked(spaeter), "spaeter selected");

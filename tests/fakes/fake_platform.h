@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/cp1252.h"
 #include "core/datetime.h"
 #include "main/platform.h"
 
@@ -39,9 +40,11 @@ class FakePlatform : public IPlatform {
   void ShellOpen(const std::string& program, const std::string& parameters) override {
     launches.push_back({program, parameters});
   }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  // Shown texts are recorded in Windows-1252 like the logic's own, or as the UTF-8 given
+  // when they hold a character that code page lacks.
+  void ShowMessage(const std::string& text) override { messages.push_back(Recorded(text)); }
   void ShowError(const std::string& text) override {
-    errors.push_back(text);
+    errors.push_back(Recorded(text));
     if (onError) onError();
   }
   bool BrowseForFolder(const std::string& title, std::string& path) override {
@@ -61,5 +64,8 @@ class FakePlatform : public IPlatform {
   std::vector<std::string> Arguments() override { return arguments; }
 
  private:
+  static std::string Recorded(const std::string& utf8) {
+    return Cp1252FromUtf8(utf8).value_or(utf8);
+  }
   size_t next_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "main/password_store.h"
 #include "tools/tools.h"
+#include "core/texts.h"
 #include "unit/form_fixture.h"
 
 namespace {
@@ -130,6 +131,10 @@ TEST_F(PasswordFormTest, MismatchOrUnstorablePasswordStoresNothing) {
   form.Passwort.Text = form.Passwort2.Text = "vorhanden";
   form.Dispatch(&TFMain::pwsaveClick);
   EXPECT_EQ(platform.errors.size(), 1u);
+  form.Passwort.Text = form.Passwort2.Text = std::string("\0\0\0", 3);  // a Cyrillic word, say
+  form.Dispatch(&TFMain::pwsaveClick);
+  ASSERT_EQ(platform.errors.size(), 2u);
+  EXPECT_EQ(platform.errors[1], std::string(texts::PasswordNotAnsi) + ".");
   EXPECT_EQ(Ini(), kBasic);
 }
 

@@ -25,10 +25,11 @@ const char* const kFile =
     "[Last]\r\nDatum=kein Datum\r\nZeit=05.03.2024 13:45:10\r\nTag=05.03.2024\r\nKurz=5.3.24\r\n"
     "Leer=\r\n";
 
+// The folder's entries, apart from the lock files, which stay by design.
 std::set<std::string> Entries(const fs::path& folder) {
   std::set<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder))
-    names.insert(entry.path().filename().string());
+    if (entry.path().extension() != ".lock") names.insert(entry.path().filename().string());
   return names;
 }
 
@@ -89,6 +90,17 @@ TEST_F(Settings, ParsesOnceAndSeesItsOwnWrites) {
   ini.PutInteger("Last", "Nr", 4);
   EXPECT_EQ(ini.GetInteger("Last", "Nr", 0), 4);
   EXPECT_EQ(TSettingsFile(Path()).GetInteger("Last", "Nr", 0), 4);
+  // The write went into the file as it was then: what changed meanwhile is kept.
+  EXPECT_EQ(ini.GetText("security", "1", ""), "changed behind its back");
+}
+
+TEST_F(Settings, FileThatVanishedSinceTheReadIsNotWrittenAnew) {
+  TSettingsFile ini(Path());
+  EXPECT_EQ(ini.GetText("security", "1", ""), "AB12");
+  fs::remove(Path());
+  EXPECT_EQ(ErrorOf([&] { ini.PutTexts({{"Last", "Datum", "05.03.2024"}, {"Last", "Nr", "1"}}); }),
+            "In " + Path() + " kann nicht geschrieben werden");
+  EXPECT_FALSE(fs::exists(Path()));
 }
 
 TEST_F(Settings, SameValueTouchesNothing) {
@@ -168,10 +180,89 @@ TEST_F(Settings, WritableFileInLockedFolderIsWrittenInPlace) {
   EXPECT_EQ(Entries(folder.Path()), std::set<std::string>{"ds.ini"});
 }
 
-TEST_F(Settings, UnreadableThingsCountAsAbsent) {
-  EXPECT_EQ(ReadWholeFile(folder.File("missing.ini")), std::nullopt);
-  EXPECT_EQ(ReadWholeFile(folder.Path().string()), std::nullopt);
-  EXPECT_EQ(ReadWholeFile(Path()), std::string(kFile));
+TEST_F(Settings, ReadOutcomes) {
+  EXPECT_EQ(ReadWholeFile(folder.File("missing.ini")).outcome, FileRead::Outcome::Missing);
+  EXPECT_EQ(ReadWholeFile(folder.File("missing/x.ini")).outcome, FileRead::Outcome::Missing);
+  EXPECT_EQ(ReadWholeFile(folder.Path().string()).outcome, FileRead::Outcome::Missing);
+  EXPECT_EQ(ReadWholeFile(Path()).bytes, std::string(kFile));
+}
+
+// UTF-16 files read as the platform's ANSI functions read them, and are written back in
+// their own encoding; one whose characters Windows-1252 lacks is never rewritten.
+TEST_F(Settings, Utf16FilesKeepTheirEncoding) {
+  const auto utf16 = [](const std::string& bom, std::u16string text, bool big) {
+    std::string bytes = bom;
+    for (const char16_t unit : text) {
+      const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+      bytes += big ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+  };
+  struct Case {
+    std::string bom;
+    bool big;
+    std::u16string before, after;  // after: empty when the write is refused
+    const char* read;
+  };
+  const Case cases[] = {
+      {"\xFF\xFE", false, u"; Sp\u00e4ter\r\n[Last]\r\nNr=3\r\n", u"; Sp\u00e4ter\r\n[Last]\r\nNr=4\r\n", "3"},
+      {"\xFE\xFF", true, u"[Last]\r\nNr=\u20ac3\r\n", u"[Last]\r\nNr=4\r\n", "\x80" "3"},
+      {"\xFF\xFE", false, u"; \u03a9\r\n[Last]\r\nNr=\u043f\r\n", u"", "?"},
+  };
+  for (const Case& c : cases) {
+    const std::string before = utf16(c.bom, c.before, c.big);
+    folder.Write("ds.ini", before);
+    TSettingsFile ini(Path());
+    EXPECT_EQ(ini.GetText("Last", "Nr", ""), c.read);
+    const std::string error = ErrorOf([&] { ini.PutText("Last", "Nr", "4"); });
+    EXPECT_EQ(folder.Read("ds.ini"), c.after.empty() ? before : utf16(c.bom, c.after, c.big));
+    EXPECT_EQ(error, c.after.empty() ? "In " + Path() + " kann nicht geschrieben werden"
+                                     : "(no error)");
+  }
+}
+
+TEST_F(Settings, InterlockKeepsOtherRunsOutForABoundedWait) {
+  auto held = LockSettingsFile(Path());
+  EXPECT_EQ(ErrorOf([&] { LockSettingsFile(Path(), std::chrono::milliseconds(50)); }),
+            Path() + " ist durch einen anderen Lauf der Datensicherung belegt. Bitte sp\xE4ter "
+                     "erneut versuchen");
+  held.reset();
+  EXPECT_NE(LockSettingsFile(Path(), std::chrono::milliseconds(50)), nullptr);
+}
+
+TEST_F(Settings, LinksStayLinks) {
+  // A symbolic link: the file it points to is replaced, the link stays.
+  fs::create_directory(folder.File("shared"));
+  const std::string shared = folder.File("shared") + "/real.ini";
+  fs::rename(Path(), shared);
+  fs::create_symlink(shared, Path());
+  TSettingsFile(Path()).PutText("Last", "Nr", "5");
+  EXPECT_TRUE(fs::is_symlink(Path()));
+  EXPECT_EQ(TSettingsFile(shared).GetText("Last", "Nr", ""), "5");
+  // A hard link: both names still name one file.
+  fs::remove(Path());
+  fs::create_hard_link(shared, Path());
+  TSettingsFile(Path()).PutText("Last", "Nr", "6");
+  EXPECT_EQ(fs::hard_link_count(Path()), 2u);
+  EXPECT_EQ(TSettingsFile(shared).GetText("Last", "Nr", ""), "6");
+}
+
+TEST_F(Settings, WriteRemovesOnlyTheTemporaryFilesOfGoneWriters) {
+  const pid_t gone = fork();
+  ASSERT_GE(gone, 0);
+  if (gone == 0) _exit(0);
+  ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+  const std::string dead = "ds.ini." + std::to_string(gone) + "-0.tmp";
+  const std::string alive = "ds.ini." + std::to_string(getppid()) + "-3.tmp";
+  const std::set<std::string> others = {"ds.ini", "ds.ini.x-0.tmp", "other.ini.1-0.tmp",
+                                        "ds.ini." + std::to_string(gone) + "-0.tmp.bak"};
+  for (const std::string& name : others) folder.Write(name, "x");
+  folder.Write(dead, "x");
+  folder.Write(alive, "x");
+  TSettingsFile(Path()).PutText("Last", "Nr", "1");
+  auto expected = others;
+  expected.insert(alive);
+  EXPECT_EQ(Entries(folder.Path()), expected);
 }
 
 }  // namespace

@@ -1,0 +1,102 @@
+#include "core/cp1252.h"
+
+#include <cstdint>
+
+namespace {
+
+// 0x80 to 0x9F; the unassigned bytes map to the control character of their own number.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The next character of UTF-8 text, or nothing for a malformed sequence. Characters beyond
+// the first plane are decoded too, only to be refused by Cp1252Of.
+std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at++]);
+  if (lead < 0x80) return lead;
+  const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
+  if (extra < 0 || lead > 0xF4 || at + static_cast<std::size_t>(extra) > text.size())
+    return std::nullopt;
+  char32_t c = lead & (0x3F >> extra);
+  for (int i = 0; i < extra; ++i) {
+    const auto next = static_cast<unsigned char>(text[at++]);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    c = (c << 6) | (next & 0x3F);
+  }
+  constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+  if (c < kShortest[extra]) return std::nullopt;  // an overlong form
+  return c;
+}
+
+}  // namespace
+
+char32_t UnicodeOf(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+}
+
+std::optional<unsigned char> Cp1252Of(char32_t character) {
+  if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
+    return static_cast<unsigned char>(character);
+  for (unsigned i = 0; i < 32; ++i)
+    if (kHigh[i] == character) return static_cast<unsigned char>(0x80 + i);
+  return std::nullopt;
+}
+
+std::string Utf8FromCp1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) AppendUtf8(out, UnicodeOf(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::optional<std::string> Cp1252FromUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    const auto c = NextUtf8(text, at);
+    const auto byte = c ? Cp1252Of(*c) : std::nullopt;
+    if (!byte) return std::nullopt;
+    out += static_cast<char>(*byte);
+  }
+  return out;
+}
+
+std::string Utf16LeFromCp1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (const char c : text) {
+    const char32_t unit = UnicodeOf(static_cast<unsigned char>(c));
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+  }
+  return out;
+}
+
+std::string Cp1252FromUtf16Le(std::string_view bytes, bool& exact) {
+  exact = bytes.size() % 2 == 0;
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+    // A surrogate is never a character of the code page, so pairs need no decoding.
+    const auto unit = static_cast<char32_t>(static_cast<unsigned char>(bytes[at]) |
+                                            static_cast<unsigned char>(bytes[at + 1]) << 8);
+    const auto byte = Cp1252Of(unit);
+    exact = exact && byte;
+    out += static_cast<char>(byte.value_or('?'));
+  }
+  return out;
+}
