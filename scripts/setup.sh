@@ -4,6 +4,8 @@
 ds_packages=(cmake g++ make libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-tidy
              g++-mingw-w64-i686-posix wine wine32:i386 xvfb imagemagick
              zlib1g-dev libz-mingw-w64-dev 7zip libarchive-tools unzip zip)
+# The drivers of dszip's checks and benchmark.
+ds_packages+=(python3 time)
 
 ds_install_missing() {
   local missing=() package

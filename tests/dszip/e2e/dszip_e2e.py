@@ -1,0 +1,522 @@
+#!/usr/bin/env python3
+"""dszip.exe under Wine, judged by readers we did not write: 7zz, bsdtar, unzip and Python's
+zipfile. One group of scenarios per run; related cases are rows of one table.
+
+dszip_e2e.py GROUP --dszip EXE --rawrun EXE --program EXE --example DIR --work DIR
+"""
+import argparse
+import hashlib
+import os
+import random
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+from datetime import date
+from pathlib import Path
+
+RUN_SECONDS = 120  # the longest any one program may take before the row fails
+
+problems = []
+
+
+def check(condition, what):
+    if not condition:
+        problems.append(what)
+        print('  FAILED:', what)
+    return condition
+
+
+def win(path):
+    """The Wine name of a Unix path (drive Z: is the Unix root)."""
+    return 'Z:' + str(Path(path).absolute()).replace('/', '\\')
+
+
+def run(command, **options):
+    # Output goes to a file, not a pipe: Wine's server and helper processes inherit it and
+    # may outlive the program by seconds.
+    with tempfile.TemporaryFile() as output:
+        result = subprocess.run([str(part) for part in command], stdin=subprocess.DEVNULL,
+                                stdout=output, stderr=subprocess.STDOUT, timeout=RUN_SECONDS,
+                                **options)
+        output.seek(0)
+        return result.returncode, output.read().decode('utf-8', 'replace')
+
+
+def dszip(line):
+    """Runs dszip with exactly this command line (as a parameter template fills it)."""
+    environment = dict(os.environ, RAWRUN_PROGRAM=win(args.dszip), RAWRUN_LINE=line,
+                       RAWRUN_SECONDS=str(RUN_SECONDS - 10))
+    code, output = run(['wine', args.rawrun], env=environment)
+    print(f'  dszip {line}\n    -> {code}')
+    return code, output
+
+
+def ok(command, what, **options):
+    code, output = run(command, **options)
+    return check(code == 0, f'{what}: exit code {code}\n{output[-600:]}')
+
+
+def fails(command, what, **options):
+    code, _ = run(command, **options)
+    return check(code != 0, f'{what}: succeeded')
+
+
+# --- trees ----------------------------------------------------------------------------------
+
+WORDS = ('Sicherung Archiv Daten Bericht über Größe März Übersicht Straße Ölpreis und der die '
+         'das mit für 2024 Zahl 17 Ergebnis Prüfung Kunde Rechnung Mwst. Summe').split()
+LONG_FOLDER = 'Ein Ordner mit einem recht langen Namen Nr. '
+
+
+def text(rng, size):
+    words, length = [], 0
+    while length < size:
+        words.append(rng.choice(WORDS))
+        length += len(words[-1]) + 1
+    return ' '.join(words).encode()[:size]
+
+
+def make_tree(root):
+    """The tree every archive is judged on: the cases where readers and writers disagree."""
+    rng = random.Random(9)
+    files = {
+        'null.bin': b'',
+        'neunzehn.txt': b'neunzehn Zeichen..\n',
+        'zwanzig.txt': b'zwanzig Zeichen lang',
+        'zufall.bin': rng.randbytes(3 << 20),
+        'text/bericht.txt': text(rng, 6 << 20),
+        'Ärger über Öl/Straße.txt': 'Grüße aus Köln\n'.encode(),
+        'Ελληνικά/Привет мир.txt': 'Καλημέρα, привет\n'.encode(),
+        '日本語/テスト 😀.txt': 'こんにちは\n'.encode(),
+        'Datei mit Blanks; Komma, #1 & (2).txt': b'Sonderzeichen\n',
+        '.versteckt': b'hidden for Wine\n',
+        '/'.join(LONG_FOLDER + str(n) for n in range(7)) + '/tief unten.txt': b'> 260\n',
+    }
+    assert len(next(name for name in files if name.startswith(LONG_FOLDER))) > 300
+    for name, data in files.items():
+        path = root / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(data)
+    for name in ('leer', 'text/leer darin'):
+        (root / name).mkdir(parents=True)
+
+
+def snapshot(root):
+    """Relative path -> None for a folder, (content hash, mtime in seconds) for a file.
+    dszip.log is left out: it is the trace every run leaves on purpose."""
+    result = {}
+    for folder, folders, names in os.walk(root):
+        base = Path(folder)
+        for name in folders:
+            result[str((base / name).relative_to(root))] = None
+        for name in names:
+            if name == 'dszip.log':
+                continue
+            path = base / name
+            stat = path.stat()
+            result[str(path.relative_to(root))] = (
+                hashlib.sha256(path.read_bytes()).hexdigest(), stat.st_mtime_ns // 10**9)
+    return result
+
+
+def same_tree(source, extracted, reader, times):
+    want, got = snapshot(source), snapshot(extracted)
+    if not check(want.keys() == got.keys(),
+                 f'{reader}: names differ: missing {sorted(want.keys() - got.keys())[:4]}, '
+                 f'extra {sorted(got.keys() - want.keys())[:4]}'):
+        return
+    for name, entry in want.items():
+        if entry is None or got[name] is None:
+            check(entry == got[name], f'{reader}: {name} is a file on one side only')
+            continue
+        check(entry[0] == got[name][0], f'{reader}: {name} differs')
+        # DOS time has two-second steps; the extended timestamp is exact.
+        if times:
+            check(abs(entry[1] - got[name][1]) <= 2, f'{reader}: {name} mtime {got[name][1]} != {entry[1]}')
+
+
+def fresh(path):
+    shutil.rmtree(path, ignore_errors=True)
+    path.mkdir(parents=True)
+    return path
+
+
+def read_back(archive, source, password=None, readers=('7zz', 'bsdtar', 'unzip', 'zipfile')):
+    """Lists, tests and extracts with each reader; every extraction must equal the source."""
+    out = archive.parent / 'extracted'
+    if '7zz' in readers:
+        secret = [f'-p{password}'] if password else []
+        ok(['7zz', 'l', '-slt', *secret, archive], '7zz l')
+        ok(['7zz', 't', *secret, archive], '7zz t')
+        if ok(['7zz', 'x', '-y', f'-o{fresh(out)}', *secret, archive], '7zz x'):
+            same_tree(source, out, '7zz', times=True)
+    if 'bsdtar' in readers:
+        secret = ['--passphrase', password] if password else []
+        ok(['bsdtar', '-tvf', archive, *secret], 'bsdtar -t')
+        if ok(['bsdtar', '-xf', archive, '-C', fresh(out), *secret], 'bsdtar -x'):
+            same_tree(source, out, 'bsdtar', times=True)
+    if 'unzip' in readers and not password:
+        ok(['unzip', '-l', archive], 'unzip -l')
+        ok(['unzip', '-tq', archive], 'unzip -t')
+        if ok(['unzip', '-q', archive, '-d', fresh(out)], 'unzip'):
+            same_tree(source, out, 'unzip', times=True)
+    if 'zipfile' in readers and not password:
+        with zipfile.ZipFile(archive) as zip_file:
+            check(zip_file.testzip() is None, 'zipfile: testzip found a bad entry')
+            zip_file.extractall(fresh(out))
+        same_tree(source, out, 'zipfile', times=False)
+    shutil.rmtree(out, ignore_errors=True)
+
+
+def stored_files(archive):
+    with zipfile.ZipFile(archive) as zip_file:
+        return {info.filename for info in zip_file.infolist() if not info.is_dir()}
+
+
+def files_of(source, keep=lambda name: True):
+    return {name for name, entry in snapshot(source).items() if entry is not None and keep(name)}
+
+
+def under_own_name(folder):
+    return {f'{folder.name}/{name}' for name in files_of(folder)}
+
+
+# --- groups ---------------------------------------------------------------------------------
+
+# Compression code -> (method, general-purpose bits 1-2) of a large compressible entry.
+LEVELS = [('0', zipfile.ZIP_STORED, 0), ('s', zipfile.ZIP_DEFLATED, 6),
+          ('f', zipfile.ZIP_DEFLATED, 4), ('n', zipfile.ZIP_DEFLATED, 0),
+          ('x', zipfile.ZIP_DEFLATED, 2)]
+
+# Switches and source forms -> the file names they must store, from the source tree. A folder
+# goes in under its own name, a mask's matches below the mask's folder. Wine reports the
+# archive attribute on every file, so -ao takes them all (empty folders are for full backups).
+SOURCES = [  # name, switches, sources, names expected
+    ('trailing quote', '-ai', '"{src}\\"', lambda source: under_own_name(source)),
+    ('folder', '-ai', '"{src}"', lambda source: under_own_name(source)),
+    ('mask *.txt', '-ai', '"{src}\\*.txt"', lambda source: files_of(source, lambda name: name.endswith('.txt'))),
+    ('-r-', '-ai -r-', '"{src}\\*.*"', lambda source: files_of(source, lambda name: '/' not in name)),
+    ('two sources', '-ai', '"{src}\\zufall.bin" "{src}\\text\\*.*"', lambda _: {'zufall.bin', 'bericht.txt'}),
+    ('-ac -ao', '-ac -ao', '"{src}\\*.*"', files_of),
+]
+
+
+def group_readers(work):
+    source = work / 'Quelle mit Blank'
+    make_tree(source)
+    for code, method, bits in LEVELS:
+        print(f'level -m{code}')
+        archive = fresh(work / f'm{code}') / '20240305-0.zip'
+        exit_code, output = dszip(f'a -m{code} -ai "{win(archive)}" "{win(source)}\\*.*"')
+        if not check(exit_code == 0, f'-m{code}: exit code {exit_code}\n{output}'):
+            continue
+        with zipfile.ZipFile(archive) as zip_file:
+            big = zip_file.getinfo('text/bericht.txt')
+            check((big.compress_type, big.flag_bits & 6) == (method, bits),
+                  f'-m{code}: method {big.compress_type}, bits {big.flag_bits & 6}')
+            check(zip_file.getinfo('.versteckt').external_attr & 0x02, 'hidden attribute not stored')
+            check(all(info.flag_bits & 0x800 for info in zip_file.infolist()), 'UTF-8 flag missing')
+        read_back(archive, source, readers=('7zz', 'bsdtar', 'unzip', 'zipfile') if code == 'n'
+                  else ('7zz', 'zipfile'))
+    for name, switches, sources, expected in SOURCES:
+        print(f'source form: {name}')
+        archive = fresh(work / 'forms') / 'x.zip'
+        exit_code, output = dszip(f'a -mn {switches} "{win(archive)}" ' + sources.format(src=win(source)))
+        if check(exit_code == 0, f'{name}: exit code {exit_code}\n{output}'):
+            want, got = expected(source), stored_files(archive)
+            check(got == want, f'{name}: missing {sorted(want - got)[:4]}, extra {sorted(got - want)[:4]}')
+            ok(['7zz', 't', archive], f'{name}: 7zz t')
+
+
+PASSWORDS = [  # as it stands on the command line, the password itself
+    ('Geheim', 'Geheim'),
+    ('"mit Blank"', 'mit Blank'),
+    ('"a\\"b\\c"', 'a"b\\c'),
+    ("!#$%&'()*+,-./:;<=>?@[]^_`{|}~", "!#$%&'()*+,-./:;<=>?@[]^_`{|}~"),
+    ('Kennwort9' * 9, 'Kennwort9' * 9),  # longer than a block of HMAC-SHA1's key
+]
+
+
+def flip_byte(archive, name, copy):
+    """A copy of the archive with one byte in the middle of an entry's ciphertext changed."""
+    data = bytearray(archive.read_bytes())
+    with zipfile.ZipFile(archive) as zip_file:
+        info = zip_file.getinfo(name)
+    header = info.header_offset
+    start = header + 30 + int.from_bytes(data[header + 26:header + 28], 'little') \
+        + int.from_bytes(data[header + 28:header + 30], 'little')
+    # Salt (16) and password check (2) come first, the 10-byte MAC last.
+    data[start + 18 + (info.compress_size - 28) // 2] ^= 0x01
+    copy.write_bytes(data)
+    return copy
+
+
+def group_encryption(work):
+    source = work / 'Quelle'
+    make_tree(source)
+    for written, password in PASSWORDS:
+        print(f'password {password!r}')
+        archive = fresh(work / 'archive') / 'geheim.zip'
+        exit_code, output = dszip(f'a -hp{written} -mf -ai "{win(archive)}" "{win(source)}\\*.*"')
+        if not check(exit_code == 0, f'{password!r}: exit code {exit_code}\n{output}'):
+            continue
+        with zipfile.ZipFile(archive) as zip_file:
+            # ZIP cannot hide names: every reader lists them without the password.
+            check({info.filename for info in zip_file.infolist() if not info.is_dir()} == files_of(source),
+                  'names not all listed')
+            check(all(info.flag_bits & 1 and info.compress_type == 99
+                      for info in zip_file.infolist() if not info.is_dir()), 'an entry is not AES')
+        read_back(archive, source, password, readers=('7zz', 'bsdtar'))
+        fails(['7zz', 't', '-pfalsch', archive], f'{password!r}: 7zz with a wrong password')
+        fails(['bsdtar', '-xOf', archive, '--passphrase', 'falsch'], f'{password!r}: bsdtar, wrong password')
+        if password != 'Geheim':
+            continue
+        # 19 bytes are below the AE-1 limit: only the MAC guards that entry.
+        for name in ('neunzehn.txt', 'zwanzig.txt', 'text/bericht.txt'):
+            bad = flip_byte(archive, name, archive.parent / 'kaputt.zip')
+            fails(['7zz', 't', f'-p{password}', bad], f'7zz accepts a flipped byte in {name}')
+            fails(['bsdtar', '-xOf', bad, '--passphrase', password], f'bsdtar accepts a flipped byte in {name}')
+
+
+def group_zip64(work):
+    """A file over 4 GiB (sparse here, so cheap to make) through the real file layer."""
+    big = work / 'Quelle' / 'riesig.bin'
+    big.parent.mkdir()
+    with open(big, 'wb') as file:
+        file.truncate((4 << 30) + (100 << 20))
+        file.seek(0, os.SEEK_END)
+        file.write(b'ende')
+    archive = work / 'gross.zip'
+    exit_code, output = dszip(f'a -ms -ai "{win(archive)}" "{win(big.parent)}\\*.*"')
+    if check(exit_code == 0, f'exit code {exit_code}\n{output}'):
+        with zipfile.ZipFile(archive) as zip_file:
+            check(zip_file.getinfo('riesig.bin').file_size == big.stat().st_size, 'size stored wrongly')
+        ok(['7zz', 't', archive], '7zz t')  # inflates it all and checks the CRC
+    big.unlink()
+
+
+REFUSALS = [  # command line, exit code; nothing may be written
+    ('a -mq -ai "{zip}" "{src}\\*.*"', 7),
+    ('a -mn -zz "{zip}" "{src}\\*.*"', 7),
+    ('u -mn -ai "{zip}" "{src}\\*.*"', 7),
+    ('a -mn -ai "{zip}"', 7),
+    ('a -mn -ai', 7),
+    ('', 7),
+    ('a -mn -ai "{target}\\x.rar" "{src}\\*.*"', 7),
+    ('a -mn -ai "{target}\\x.7z" "{src}\\*.*"', 7),
+    ('a -hpGehëim -mn -ai "{zip}" "{src}\\*.*"', 7),
+    ('a -mn -ai "{existing}" "{src}\\*.*"', 9),
+    ('a -mn -ai "{zip}" "{src}\\*.xyz"', 10),
+    ('a -mn -ai "{zip}" "{src}\\leer\\*.*"', 10),
+]
+
+
+def group_refusals(work):
+    source = work / 'Quelle'
+    make_tree(source)
+    target = work / 'Ziel'
+    target.mkdir()
+    (target / 'vorhanden.zip').write_bytes(b'an archive of an earlier run')
+    names = dict(src=win(source), target=win(target), zip=win(target / 'neu.zip'),
+                 existing=win(target / 'vorhanden.zip'))
+    source_before, target_before = snapshot(source), snapshot(target)
+    for line, expected in REFUSALS:
+        exit_code, output = dszip(line.format(**names))
+        check(exit_code == expected, f'{line}: exit code {exit_code}, not {expected}\n{output}')
+        check(output.strip() != '', f'{line}: no message')
+        check(snapshot(target) == target_before, f'{line}: the target folder changed')
+        check(snapshot(source) == source_before, f'{line}: the source changed')
+
+
+def group_move(work):
+    original = work / 'Original'
+    make_tree(original)
+    source = work / 'Quelle'
+    shutil.copytree(original, source, copy_function=shutil.copy2)
+    archive = work / 'Ziel' / 'verschoben.zip'
+    archive.parent.mkdir()
+    exit_code, output = dszip(f'm -mn -ai "{win(archive)}" "{win(source)}\\*.*"')
+    if check(exit_code == 0, f'm: exit code {exit_code}\n{output}'):
+        read_back(archive, original, readers=('7zz', 'zipfile'))
+        left = files_of(source)
+        check(not left, f'm left source files: {sorted(left)[:4]}')
+
+    # A file changed after it went in stays with its new content; the run warns (exit code 1).
+    source = fresh(work / 'Quelle 2')
+    first = source / '0 zuerst.txt'
+    first.write_bytes(b'alt')
+    (source / 'gross.bin').write_bytes(random.Random(2).randbytes(32 << 20))
+    archive = archive.parent / 'geaendert.zip'
+    changed = 'neu und länger'.encode()
+    command = ['wine', args.dszip, 'm', '-mx', '-ai', win(archive), win(source) + '\\*.*']
+    exit_code, output = during_run(command, archive, lambda process: first.write_bytes(changed),
+                                   written=2 << 20)
+    check(exit_code == 1, f'changed file: exit code {exit_code}\n{output}')
+    check(files_of(source) == {first.name} and first.read_bytes() == changed,
+          f'changed file: left {sorted(files_of(source))}')
+    if check(archive.exists(), 'changed file: no archive'):
+        with zipfile.ZipFile(archive) as zip_file:
+            check(zip_file.read(first.name) == b'alt', 'changed file: the archive holds the new content')
+
+
+# Failures injected into a move, the case where sources are at stake. Each row: name, how the
+# failure is brought about, the exit codes that report it (None: killed, there is none).
+FAILURES = [
+    ('target folder read-only', 'immutable', (9, 2)),
+    ('disk full', 'tmpfs', (2, 9)),
+    ('Ctrl+C', signal.SIGINT, (255,)),
+    ('killed', signal.SIGKILL, None),
+]
+
+
+def group_failures(work):
+    source = work / 'Quelle'
+    make_tree(source)
+    (source / 'gross.bin').write_bytes(random.Random(1).randbytes(48 << 20))
+    source_before = snapshot(source)
+    for name, how, codes in FAILURES:
+        print(name)
+        target = work / name.replace(' ', '_').replace('+', '')
+        archive = target / 'a.zip'
+        command = ['wine', args.dszip, 'm', '-mx', '-ai', win(archive), win(source) + '\\*.*']
+        try:
+            reason = break_target(target, how)
+            if reason:
+                print('  SKIPPED:', reason)
+                continue
+            target_before = snapshot(target)
+            exit_code, output = during_run(command, archive, lambda process: process.send_signal(how)) \
+                if isinstance(how, signal.Signals) else run(command)
+            print(f'    -> {exit_code}')
+            check(not archive.exists(), f'{name}: an archive under the final name')
+            check(snapshot(source) == source_before, f'{name}: the sources changed')
+            if codes:
+                check(exit_code in codes, f'{name}: exit code {exit_code}, not one of {codes}\n{output}')
+                check(snapshot(target) == target_before,
+                      f'{name}: left in the target: {sorted(snapshot(target).keys() - target_before.keys())}')
+            else:
+                print(f'    left after the kill: {sorted(snapshot(target).keys() - target_before.keys())}')
+                # The next run must not trip over what the killed one left.
+                exit_code, output = dszip(f'a -mn -ai "{win(archive)}" "{win(source)}\\*.*"')
+                if check(exit_code == 0, f'run after the kill: exit code {exit_code}\n{output}'):
+                    ok(['7zz', 't', archive], 'archive after the kill')
+        finally:
+            subprocess.run(['chattr', '-i', target], stderr=subprocess.DEVNULL)
+            if os.path.ismount(target):
+                subprocess.run(['umount', '-l', target])
+
+
+def break_target(target, how):
+    """Prepares the target folder, read-only or tiny where the row asks; why it cannot, or None."""
+    target.mkdir()
+    if how == 'tmpfs' and subprocess.run(['mount', '-t', 'tmpfs', '-o', 'size=2m', 'tmpfs', target]).returncode:
+        return 'cannot mount a small tmpfs here (needs root with the right to mount)'
+    (target / 'alt.txt').write_bytes(b'was here before')
+    if how == 'immutable' and subprocess.run(['chattr', '+i', target]).returncode:
+        return 'chattr +i does not work here (needs root and a file system that has it)'
+    return None
+
+
+def during_run(command, archive, action, written=0):
+    """Runs dszip; once the temporary file beside the archive holds `written` bytes, calls
+    action with the process. Returns the exit code and the output."""
+    known = set(os.listdir(archive.parent)) | {'dszip.log', archive.name}
+    with tempfile.TemporaryFile() as output:
+        process = subprocess.Popen([str(part) for part in command], stdin=subprocess.DEVNULL,
+                                   stdout=output, stderr=subprocess.STDOUT)
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline and process.poll() is None:
+            if any(size(archive.parent / name) >= written
+                   for name in set(os.listdir(archive.parent)) - known):
+                action(process)
+                break
+            time.sleep(0.005)
+        else:
+            check(False, 'no temporary archive seen while dszip ran')
+        try:
+            process.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            check(False, 'dszip did not end within 60 s')
+            process.kill()
+            process.wait()
+        output.seek(0)
+        return process.returncode, output.read().decode('utf-8', 'replace')
+
+
+def size(path):
+    try:
+        return path.stat().st_size
+    except OSError:  # renamed or removed meanwhile
+        return -1
+
+
+def with_keys(text, section, values):
+    """The INI text with some keys of one section set to new values."""
+    lines, current = [], None
+    for line in text.split('\r\n'):
+        stripped = line.strip()
+        if stripped.startswith('['):
+            current = stripped.strip('[]').lower()
+        elif current == section.lower() and '=' in stripped and not stripped.startswith(';'):
+            key = stripped.split('=', 1)[0].strip()
+            if key in values:
+                line = f'{key}={values[key]}'
+        lines.append(line)
+    return '\r\n'.join(lines)
+
+
+def group_datensicherung(work):
+    """The example settings, "Starten" by /GO: a real archive of the example data."""
+    if not os.environ.get('DISPLAY'):
+        print('SKIPPED: no display for the window program')
+        return
+    program = work / 'Programm'
+    program.mkdir()
+    shutil.copy2(args.program, program / 'Datensicherung.exe')
+    shutil.copy2(args.dszip, program / 'dszip.exe')
+    source = work / 'Beispieldaten'
+    shutil.copytree(args.example / 'Beispieldaten', source)
+    target = work / 'Sicherung'
+    target.mkdir()
+    settings = (args.example / 'Datensicherung.ini').read_bytes().decode('cp1252')
+    settings = with_keys(settings, 'Backup', {'0': win(source) + '\\*.*'})
+    settings = with_keys(settings, 'Ziel', {'0': win(target) + '\\'})
+    (program / 'Datensicherung.ini').write_bytes(settings.encode('cp1252'))
+    # Started from another folder: the settings' bare "dszip.exe" must be found beside the program.
+    exit_code, output = run(['wine', program / 'Datensicherung.exe', '/DIR:0', '/GO'], cwd=work)
+    check(exit_code == 0, f'Datensicherung.exe: exit code {exit_code}\n{output}')
+    archive = target / (date.today().strftime('%Y%m%d') + '-0.zip')
+    log = target / 'dszip.log'
+    deadline = time.monotonic() + RUN_SECONDS
+    # dszip runs on by itself; its log names the archive once the run is over.
+    while time.monotonic() < deadline and not (
+            log.exists() and archive.name in log.read_bytes().decode('utf-8', 'replace')):
+        time.sleep(0.2)
+    if check(archive.exists(), f'no {archive.name} within {RUN_SECONDS} s: {os.listdir(target)}'):
+        read_back(archive, source, readers=('7zz', 'zipfile'))
+    check(log.exists() and archive.name in log.read_bytes().decode('utf-8', 'replace'),
+          'dszip.log does not name the archive')
+
+
+GROUPS = {name[len('group_'):]: function for name, function in globals().items()
+          if name.startswith('group_')}
+
+if __name__ == '__main__':
+    parser = argparse.ArgumentParser()
+    parser.add_argument('group', choices=GROUPS)
+    for option in ('dszip', 'rawrun', 'program', 'example', 'work'):
+        parser.add_argument(f'--{option}', type=Path, required=True)
+    args = parser.parse_args()
+    # What an earlier, interrupted run may have left locked: an immutable folder, a mount.
+    if args.work.exists():
+        subprocess.run(['chattr', '-R', '-i', args.work], stderr=subprocess.DEVNULL)
+        for folder, _, _ in os.walk(args.work):
+            if os.path.ismount(folder):
+                subprocess.run(['umount', '-l', folder])
+    GROUPS[args.group](fresh(args.work))
+    print(f'{len(problems)} problem(s)' if problems else 'all checks passed')
+    sys.exit(1 if problems else 0)
