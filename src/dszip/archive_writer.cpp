@@ -31,7 +31,7 @@ class BufferedOutput {
   void Append(const uint8_t* data, size_t size) {
     if (buffer_.size() + size > kWriteBuffer) Drain();
     if (size >= kWriteBuffer) {
-      file_.Write(data, size);
+      Guarded([&] { file_.Write(data, size); });
       flushed_ += size;
     } else {
       buffer_.insert(buffer_.end(), data, data + size);
@@ -42,7 +42,7 @@ class BufferedOutput {
   void Patch(uint64_t offset, const Bytes& bytes) {
     if (offset < flushed_) {
       Drain();
-      file_.WriteAt(offset, bytes.data(), bytes.size());
+      Guarded([&] { file_.WriteAt(offset, bytes.data(), bytes.size()); });
     } else {
       std::memcpy(buffer_.data() + static_cast<size_t>(offset - flushed_), bytes.data(), bytes.size());
     }
@@ -54,18 +54,29 @@ class BufferedOutput {
       return;
     }
     buffer_.clear();
-    file_.Truncate(size);
+    Guarded([&] { file_.Truncate(size); });
     flushed_ = size;
   }
 
   void Drain() {
     if (buffer_.empty()) return;
-    file_.Write(buffer_.data(), buffer_.size());
+    Guarded([&] { file_.Write(buffer_.data(), buffer_.size()); });
     flushed_ += buffer_.size();
     buffer_.clear();
   }
 
  private:
+  // Writing happens while sources are read, so a full disk must not pass for a source that
+  // cannot be read: it ends the run.
+  template <typename Action>
+  static void Guarded(Action action) {
+    try {
+      action();
+    } catch (const FileError& error) {
+      throw RunError(kExitFatal, Format(texts::WriteFailed, error.what()));
+    }
+  }
+
   OutputFile& file_;
   Bytes buffer_;
   uint64_t flushed_ = 0;

@@ -466,5 +466,10 @@ int main(int argc, char** argv) {
   CheckExactConversion(run);
 
   RemoveDirectoryA(folder.c_str());
-  return run.Finish();
+  const int code = run.Finish();
+  // Everything is said and removed; ending here spares the runtime's exit, in which Wine was
+  // once seen to hang after the last line.
+  std::fflush(stdout);
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+  return code;
 }

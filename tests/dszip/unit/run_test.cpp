@@ -60,6 +60,15 @@ TEST_F(RunFixture, FailuresLeaveNoArchiveAndTouchNothing) {
       {"target folder missing", [](RunFixture& f) { f.fs.nodes.erase("e:\\archiv"); }, kExitArchiveExists},
       {"rename refused", [](RunFixture& f) { f.fs.moveFails = true; }, kExitArchiveExists},
       {"disk full", [](RunFixture& f) { f.fs.writeLimit = 40; }, kExitFatal},
+      {"disk full while a large file is read",  // not to be taken for an unreadable source
+       [](RunFixture& f) {
+         std::mt19937 random(5);
+         std::string noise(6 << 20, '\0');
+         for (char& c : noise) c = static_cast<char>(random());
+         f.fs.AddFile("C:\\Daten\\gross.bin", noise);
+         f.fs.writeLimit = 2 << 20;
+       },
+       kExitFatal},
       {"interrupted", [](RunFixture& f) { f.cancelled = true; }, kExitInterrupted},
       {"archive corrupted before the check",
        [](RunFixture& f) { f.fs.beforeClose = [](std::vector<uint8_t>& zip) { zip[zip.size() / 2] ^= 1; }; },
