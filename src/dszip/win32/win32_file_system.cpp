@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/win32_handle.h"
+
 namespace dszip {
 namespace {
 
@@ -39,22 +41,6 @@ FileInfo Info(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& m
   return {static_cast<uint32_t>(attributes), static_cast<uint64_t>(sizeHigh) << 32 | sizeLow, Ticks(modified)};
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return handle_; }
-  bool Close() {
-    const bool ok = handle_ == INVALID_HANDLE_VALUE || CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
   const HANDLE handle = CreateFileW(LongPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
@@ -67,13 +53,13 @@ class Win32Input : public InputFile {
   explicit Win32Input(HANDLE handle) : handle_(handle) {}
   size_t Read(uint8_t* buffer, size_t size) override {
     DWORD got = 0;
-    if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) throw LastError();
+    if (!ReadFile(handle_.Get(), buffer, static_cast<DWORD>(size), &got, nullptr)) throw LastError();
     return got;
   }
   void Seek(uint64_t offset) override {
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN)) throw LastError();
+    if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) throw LastError();
   }
 
  private:
@@ -91,19 +77,19 @@ class Win32Output : public OutputFile {
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD written = 0;
-    if (!WriteFile(handle_.get(), data, static_cast<DWORD>(size), &written, &at)) throw LastError();
+    if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, &at)) throw LastError();
     if (written != size) throw FileError("Datenträger voll");
     end_ = std::max(end_, offset + size);
   }
   void Truncate(uint64_t size) override {
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(size);
-    if (!SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.get()))
+    if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.Get()))
       throw LastError();
     end_ = size;
   }
   void Flush() override {
-    if (!FlushFileBuffers(handle_.get())) throw LastError();
+    if (!FlushFileBuffers(handle_.Get())) throw LastError();
   }
   void Close() override {
     if (!handle_.Close()) throw LastError();
@@ -202,7 +188,7 @@ void Win32FileSystem::AppendText(const std::string& path, const std::string& tex
   // A new log starts with the UTF-8 mark, so that every editor shows the umlauts right.
   std::string data = GetLastError() == ERROR_ALREADY_EXISTS ? text : "\xEF\xBB\xBF" + text;
   DWORD written = 0;
-  if (!WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr)) throw LastError();
+  if (!WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr)) throw LastError();
 }
 
 CivilTime Win32FileSystem::ToLocalTime(uint64_t ticks) {
