@@ -89,7 +89,18 @@ struct Step {
   std::shared_ptr<Batch> batch;  // Data (one piece of the current entry), SmallFiles
   std::string failure;           // End: the entry is dropped with this warning
   bool unchanged = false;        // End
+  FileInfo read;                 // End: the source at the end of its read
+  bool again = false;            // End: the file changed while read; dropped, read again
 };
+
+Step MakeStep(Step::Kind kind, size_t item, std::shared_ptr<Batch> batch = nullptr, bool unchanged = false) {
+  Step step;
+  step.kind = kind;
+  step.item = item;
+  step.batch = std::move(batch);
+  step.unchanged = unchanged;
+  return step;
+}
 
 // Small files go to the workers in batches of about a piece.
 constexpr size_t kBatchFiles = 64;
@@ -106,6 +117,11 @@ class Writer {
     for (size_t i = 0; i < selection_.items.size(); ++i) ReadItem(i);
     SubmitSmallFiles();
     while (!steps_.empty()) ConsumeFront();
+    // Small files that grew past a piece before they were read go in whole, as large ones.
+    while (!grown_.empty()) {
+      for (const size_t index : std::exchange(grown_, {})) ReadLargeFile(index);
+      while (!steps_.empty()) ConsumeFront();
+    }
     WriteCentralDirectory();
     out_.Drain();
     result_.archiveSize = out_.Position();
@@ -123,28 +139,40 @@ class Writer {
     }
     SubmitSmallFiles();
     if (item.IsFolder()) {
-      Push({Step::Begin, index, nullptr, {}, false});
-      Push({Step::End, index, nullptr, {}, true});
+      Push(MakeStep(Step::Begin, index));
+      Push(MakeStep(Step::End, index, nullptr, true));
       return;
     }
-    std::unique_ptr<InputFile> file;
-    try {
-      file = fs_.OpenRead(item.path);
-    } catch (const FileError& error) {
-      result_.warnings.push_back(Format(texts::FileUnreadable, item.path, error.what()));
-      return;
+    ReadLargeFile(index);
+  }
+
+  // From one handle to its end, as often as the file changes meanwhile, up to kReadAttempts.
+  void ReadLargeFile(size_t index) {
+    const Item& item = selection_.items[index];
+    for (int attempt = 1;; ++attempt) {
+      std::unique_ptr<InputFile> file;
+      FileInfo before;
+      try {
+        file = fs_.OpenRead(item.path);
+        before = file->Info();
+      } catch (const FileError& error) {
+        result_.warnings.push_back(Format(texts::FileUnreadable, item.path, error.what()));
+        return;
+      }
+      Push(MakeStep(Step::Begin, index));
+      Step end = MakeStep(Step::End, index);
+      try {
+        const uint64_t size = ReadPieces(*file, Stored(item));
+        end.read = file->Info();
+        end.unchanged = SameContentState(before, end.read) && end.read.size == size;
+      } catch (const FileError& error) {
+        end.failure = Format(texts::FileUnreadable, item.path, error.what());
+      }
+      end.again = end.failure.empty() && !end.unchanged && attempt < kReadAttempts;
+      const bool done = !end.again;
+      Push(std::move(end));
+      if (done) return;
     }
-    Push({Step::Begin, index, nullptr, {}, false});
-    try {
-      ReadPieces(*file, Stored(item));
-    } catch (const FileError& error) {
-      Push({Step::End, index, nullptr, Format(texts::FileUnreadable, item.path, error.what()), false});
-      return;
-    }
-    file.reset();
-    const auto after = fs_.Stat(item.path);
-    const bool unchanged = after && after->size == item.info.size && after->modified == item.info.modified;
-    Push({Step::End, index, nullptr, {}, unchanged});
   }
 
   void AddSmallFile(size_t index) {
@@ -172,20 +200,22 @@ class Writer {
     smallFiles_.reset();
     smallBytes_ = 0;
     Submit(batch);
-    Push({Step::SmallFiles, 0, batch, {}, false});
+    Push(MakeStep(Step::SmallFiles, 0, batch));
   }
 
   // One piece ahead, so that the last piece is known to be the last. The first piece decides
   // whether the entry is stored: the rest wait for its verdict.
-  void ReadPieces(InputFile& file, bool store) {
+  uint64_t ReadPieces(InputFile& file, bool store) {
     Piece current;
     current.input = ReadPiece(file);
+    uint64_t size = current.input.size();
     current.mayStore = true;
     std::shared_ptr<Batch> first;
     std::vector<uint8_t> previousTail;
     for (;;) {
       Piece next;
       if (current.input.size() == kPieceSize) next.input = ReadPiece(file);
+      size += next.input.size();
       current.last = next.input.empty();
       if (first) {
         pool_.Wait(*first);
@@ -203,21 +233,15 @@ class Writer {
       if (current.mayStore) first = batch;
       batch->pieces.push_back(std::move(current));
       Submit(batch);
-      Push({Step::Data, 0, batch, {}, false});
-      if (next.input.empty()) return;
+      Push(MakeStep(Step::Data, 0, batch));
+      if (next.input.empty()) return size;
       current = std::move(next);
     }
   }
 
   static std::vector<uint8_t> ReadPiece(InputFile& file) {
     std::vector<uint8_t> data(kPieceSize);
-    size_t filled = 0;
-    while (filled < data.size()) {
-      const size_t got = file.Read(data.data() + filled, data.size() - filled);
-      if (got == 0) break;
-      filled += got;
-    }
-    data.resize(filled);
+    data.resize(ReadFull(file, data.data(), data.size()));
     return data;
   }
 
@@ -248,12 +272,19 @@ class Writer {
     switch (step.kind) {
       case Step::Begin: BeginEntry(step.item); break;
       case Step::Data: WriteData(step.batch->pieces.front()); break;
-      case Step::End: EndEntry(step.item, step.failure, step.unchanged); break;
+      case Step::End: EndEntry(step); break;
       case Step::SmallFiles:
         for (Piece& piece : step.batch->pieces) {
+          if (piece.grown) {
+            grown_.push_back(piece.item);
+            continue;
+          }
           BeginEntry(piece.item, &piece);
           WriteData(piece);
-          EndEntry(piece.item, piece.failure, piece.unchanged);
+          Step end = MakeStep(Step::End, piece.item, nullptr, piece.unchanged);
+          end.failure = piece.failure;
+          end.read = piece.read;
+          EndEntry(end);
         }
         break;
     }
@@ -267,7 +298,7 @@ class Writer {
     e.name = item.storedName;
     e.dosTime = DosDateTime(fs_.ToLocalTime(item.info.modified));
     e.unixTime = UnixSeconds(item.info.modified);
-    e.hasUnixTime = item.info.modified != 0 && e.unixTime >= 0 && e.unixTime <= 0x7FFFFFFF;
+    e.hasUnixTime = HasUnixTime(item.info.modified);
     e.attributes = item.info.attributes & kDosAttributes;
     const bool folder = item.IsFolder();
     e.method = folder || Stored(item) || (whole && whole->store) ? kMethodStore : kMethodDeflate;
@@ -298,8 +329,9 @@ class Writer {
     if (progress_) progress_(bytesDone_, filesDone_);
   }
 
-  void EndEntry(size_t index, std::string failure, bool unchanged) {
-    const Item& item = selection_.items[index];
+  void EndEntry(const Step& end) {
+    const Item& item = selection_.items[end.item];
+    std::string failure = end.failure;
     if (aes_) {
       out_.Append(aes_->Tag());
       aes_.reset();
@@ -308,19 +340,34 @@ class Writer {
     current_.compressedSize = out_.Position() - dataStart_;
     const bool needsZip64 = current_.size >= kMax32 || current_.compressedSize >= kMax32;
     if (failure.empty() && needsZip64 && !current_.zip64Local)
-      failure = Format(texts::FileChangedWhileRead, item.path);  // grew past what its header allows
-    if (!failure.empty()) {
+      failure = Format(texts::GrewPastHeader, item.path);
+    if (!failure.empty() || end.again) {
       out_.Truncate(current_.offset);
-      result_.warnings.push_back(failure);
+      bytesDone_ -= current_.size;
+      if (!failure.empty()) result_.warnings.push_back(failure);
       return;
     }
-    if (!item.IsFolder() && !unchanged)
+    if (!item.IsFolder() && !end.unchanged)
       result_.warnings.push_back(Format(texts::FileChangedWhileRead, item.path));
     if (current_.aesVersion != 0) current_.aesVersion = current_.size >= kAe1MinimumSize ? 1 : 2;
+    if (!item.IsFolder()) SetTimes(current_, end.read.modified);
     out_.Patch(current_.offset, LocalHeader(current_));
-    result_.entries.push_back({current_, index, unchanged, currentAes_});
+    result_.entries.push_back({current_, end.item, end.unchanged, currentAes_, end.read});
     if (!item.IsFolder()) ++filesDone_;
     if (progress_) progress_(bytesDone_, filesDone_);
+  }
+
+  static bool HasUnixTime(uint64_t modified) {
+    const int64_t seconds = UnixSeconds(modified);
+    return modified != 0 && seconds >= 0 && seconds <= 0x7FFFFFFF;
+  }
+
+  // The time of what was read. The local header is patched in place, so its extra field
+  // keeps the length it was written with.
+  void SetTimes(EntryRecord& e, uint64_t modified) {
+    if (modified == 0 || HasUnixTime(modified) != e.hasUnixTime) return;
+    e.dosTime = DosDateTime(fs_.ToLocalTime(modified));
+    e.unixTime = UnixSeconds(modified);
   }
 
   void WriteCentralDirectory() {
@@ -341,6 +388,7 @@ class Writer {
   std::shared_ptr<Batch> smallFiles_;
   uint64_t smallBytes_ = 0;
   std::deque<Step> steps_;
+  std::vector<size_t> grown_;  // small files to be read again as large ones
   WriteResult result_;
   EntryRecord current_;
   uint64_t dataStart_ = 0;

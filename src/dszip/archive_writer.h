@@ -18,8 +18,9 @@ namespace dszip {
 struct WrittenEntry {
   EntryRecord record;
   size_t item = 0;         // index into the selection
-  bool unchanged = false;  // the source looked the same before and after it was read
+  bool unchanged = false;  // the source looked the same at open and at the end of its read
   AesKeys aes;             // when encrypted
+  FileInfo read;           // the source as read: what a move or -ac compares with
 };
 
 struct WriteSettings {

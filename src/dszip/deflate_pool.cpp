@@ -54,24 +54,38 @@ class Deflater {
 // By at least one percent: less is not worth the inflating when reading back.
 bool Shrunk(const Piece& piece) { return piece.output.size() < piece.inputSize - piece.inputSize / 100; }
 
+// Reads the whole file from one handle, up to one byte more than a piece, which tells a file
+// that grew past it. The buffer grows from the size seen at the scan.
+void ReadWhole(InputFile& file, Piece& piece) {
+  constexpr size_t kLimit = kPieceSize + 1;
+  piece.input.resize(static_cast<size_t>(std::min<uint64_t>(piece.expected.size + 1, kLimit)));
+  size_t filled = ReadFull(file, piece.input.data(), piece.input.size());
+  while (filled == piece.input.size() && filled < kLimit) {
+    piece.input.resize(std::min(kLimit, filled * 2));
+    filled += ReadFull(file, piece.input.data() + filled, piece.input.size() - filled);
+  }
+  piece.input.resize(filled);
+}
+
+// A file written to while it is read is read again; if it keeps changing, the last whole read
+// is kept and the entry marked.
 void ReadSmallFile(Piece& piece) {
   try {
-    auto file = piece.fs->OpenRead(piece.path);
-    // One byte more than a piece tells a file that grew past it.
-    piece.input.resize(static_cast<size_t>(std::min<uint64_t>(piece.expected.size, kPieceSize) + 1));
-    size_t filled = 0;
-    for (size_t got = 1; got > 0 && filled < piece.input.size(); filled += got)
-      got = file->Read(piece.input.data() + filled, piece.input.size() - filled);
-    piece.input.resize(filled);
-    file.reset();
-    const auto after = piece.fs->Stat(piece.path);
-    piece.unchanged = after && after->size == piece.expected.size && after->modified == piece.expected.modified &&
-                      filled == piece.expected.size;
-    if (filled > kPieceSize) piece.failure = Format(texts::FileChangedWhileRead, piece.path);
+    for (int attempt = 0; attempt < kReadAttempts && !piece.unchanged; ++attempt) {
+      auto file = piece.fs->OpenRead(piece.path);
+      const FileInfo before = file->Info();
+      ReadWhole(*file, piece);
+      piece.read = file->Info();
+      if (piece.input.size() > kPieceSize) {
+        piece.grown = true;
+        break;
+      }
+      piece.unchanged = SameContentState(before, piece.read) && piece.read.size == piece.input.size();
+    }
   } catch (const FileError& error) {
     piece.failure = Format(texts::FileUnreadable, piece.path, error.what());
   }
-  if (!piece.failure.empty()) piece.input.clear();
+  if (!piece.failure.empty() || piece.grown) piece.input.clear();
 }
 
 // The whole entry's data: salt and check, the encrypted data, the MAC.
@@ -84,6 +98,23 @@ void Encrypt(Piece& piece) {
   const std::vector<uint8_t> tag = stream.Tag();
   framed.insert(framed.end(), tag.begin(), tag.end());
   piece.output = std::move(framed);
+}
+
+void ProcessBatch(Batch& batch, int level, std::unique_ptr<Deflater>& deflater) {
+  if (level > 0 && !deflater) deflater = std::make_unique<Deflater>(level);
+  for (Piece& piece : batch.pieces) {
+    if (piece.fs) ReadSmallFile(piece);
+    piece.crc = static_cast<uint32_t>(crc32(0, piece.input.data(), static_cast<uInt>(piece.input.size())));
+    piece.inputSize = piece.input.size();
+    if (deflater && !piece.store) deflater->Compress(piece);
+    if (!deflater || piece.store || (piece.mayStore && !Shrunk(piece))) {
+      piece.output = std::move(piece.input);
+      piece.store = true;
+    }
+    piece.input = {};
+    piece.dictionary = {};
+    if (piece.password && piece.failure.empty() && !piece.grown) Encrypt(piece);
+  }
 }
 
 }  // namespace
@@ -110,14 +141,16 @@ void DeflatePool::Submit(const std::shared_ptr<Batch>& batch) {
 }
 
 void DeflatePool::Wait(const Batch& batch) {
-  if (batch.done) return;
-  std::unique_lock<std::mutex> lock(mutex_);
-  done_.wait(lock, [&] { return batch.done.load(); });
+  if (!batch.done) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [&] { return batch.done.load(); });
+  }
+  if (batch.error) std::rethrow_exception(batch.error);
 }
 
+// Whatever stops a batch (no memory, a platform error) goes to the thread that waits for it.
 void DeflatePool::Work() {
   std::unique_ptr<Deflater> deflater;
-  if (level_ > 0) deflater = std::make_unique<Deflater>(level_);
   for (;;) {
     std::shared_ptr<Batch> batch;
     {
@@ -127,18 +160,10 @@ void DeflatePool::Work() {
       batch = std::move(queue_.front());
       queue_.pop_front();
     }
-    for (Piece& piece : batch->pieces) {
-      if (piece.fs) ReadSmallFile(piece);
-      piece.crc = static_cast<uint32_t>(crc32(0, piece.input.data(), static_cast<uInt>(piece.input.size())));
-      piece.inputSize = piece.input.size();
-      if (deflater && !piece.store) deflater->Compress(piece);
-      if (!deflater || piece.store || (piece.mayStore && !Shrunk(piece))) {
-        piece.output = std::move(piece.input);
-        piece.store = true;
-      }
-      piece.input = {};
-      piece.dictionary = {};
-      if (piece.password && piece.failure.empty()) Encrypt(piece);
+    try {
+      ProcessBatch(*batch, level_, deflater);
+    } catch (...) {
+      batch->error = std::current_exception();
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -20,6 +21,8 @@ namespace dszip {
 
 constexpr size_t kPieceSize = 1 << 20;
 constexpr size_t kDictionarySize = size_t{32} * 1024;
+// A file written to while it is read is read this often in all before it is stored as it is.
+constexpr int kReadAttempts = 3;
 
 struct Piece {
   std::vector<uint8_t> input;
@@ -39,7 +42,9 @@ struct Piece {
   const std::string* password = nullptr;
   // Filled by the worker.
   std::string failure;     // the file could not be read: the entry is dropped
-  bool unchanged = false;  // the file looked the same before and after it was read
+  bool unchanged = false;  // the file looked the same at open and at the end of its read
+  FileInfo read;           // as it was at the end of the read
+  bool grown = false;      // grew past a piece before it was read: to be read as a large file
   AesKeys aes;             // when encrypted here
   std::vector<uint8_t> output;
   size_t inputSize = 0;
@@ -53,6 +58,7 @@ struct Piece {
 struct Batch {
   std::vector<Piece> pieces;
   std::atomic<bool> done{false};
+  std::exception_ptr error;  // what stopped the worker, thrown again to the waiting thread
 };
 
 class DeflatePool {
@@ -64,7 +70,7 @@ class DeflatePool {
   DeflatePool& operator=(const DeflatePool&) = delete;
 
   void Submit(const std::shared_ptr<Batch>& batch);
-  void Wait(const Batch& batch);
+  void Wait(const Batch& batch);  // throws what the worker met
 
  private:
   void Work();

@@ -19,6 +19,7 @@ struct FileInfo {
   uint32_t attributes = 0;
   uint64_t size = 0;
   uint64_t modified = 0;  // 100-ns ticks since 1601, UTC
+  uint64_t changed = 0;   // last change of content or metadata, same ticks; 0 when not known
   bool IsFolder() const { return (attributes & kAttrFolder) != 0; }
   // A junction or a symbolic link to a folder: never followed, so no loop and no doubles.
   bool IsLinkedFolder() const { return IsFolder() && (attributes & kAttrReparsePoint) != 0; }
@@ -51,6 +52,9 @@ class InputFile {
   // Fills up to `size` bytes; fewer only at the end of the file.
   virtual size_t Read(uint8_t* buffer, size_t size) = 0;
   virtual void Seek(uint64_t offset) = 0;  // from the start
+
+  // Faithful copies: size and times of the open file, change time included.
+  virtual FileInfo Info() = 0;
 };
 
 class OutputFile {
@@ -77,6 +81,23 @@ class FileSystem {
   virtual void AppendText(const std::string& path, const std::string& text) = 0;
   virtual CivilTime ToLocalTime(uint64_t ticks) = 0;
   virtual uint64_t Now() = 0;
+
+  // Acting on sources only as they were read: the file is opened without write sharing, its
+  // size, last write and change time compared with `read`, and acted on through that handle.
+  // Throws FileError with texts::ChangedSince when it differs.
+  virtual void DeleteIfUnchanged(const std::string& path, const FileInfo& read) = 0;
+  virtual void ClearArchiveIfUnchanged(const std::string& path, const FileInfo& read) = 0;
 };
+
+inline bool SameContentState(const FileInfo& a, const FileInfo& b) {
+  return a.size == b.size && a.modified == b.modified && a.changed == b.changed;
+}
+
+// Fills `size` bytes; fewer only at the end of the file.
+inline size_t ReadFull(InputFile& file, uint8_t* data, size_t size) {
+  size_t filled = 0;
+  for (size_t got = 1; got > 0 && filled < size; filled += got) got = file.Read(data + filled, size - filled);
+  return filled;
+}
 
 }  // namespace dszip

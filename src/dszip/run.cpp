@@ -155,20 +155,20 @@ class Run {
     report_.archiveSize = written.archiveSize;
   }
 
-  // Only files that went in verified and look as they did when they were read.
+  // Only files that went in verified, read whole without a change, and still as they were read:
+  // the check and the act go through one handle that admits no writer.
   void AfterArchiving(const Options& options, const Selection& selection,
                       const std::vector<WrittenEntry>& entries) {
     if (!options.clearArchive && !options.move) return;
     for (const WrittenEntry& entry : entries) {
       const Item& item = selection.items[entry.item];
       if (item.IsFolder()) continue;
-      const auto now = fs_.Stat(item.path);
-      const bool same = entry.unchanged && now && now->size == item.info.size &&
-                        now->modified == item.info.modified;
-      if (options.clearArchive) Apply(same, texts::NotCleared, item.path, [&] {
-          fs_.SetAttributes(item.path, now->attributes & ~kAttrArchive);
+      if (options.clearArchive) Apply(entry.unchanged, texts::NotCleared, item.path, [&] {
+          fs_.ClearArchiveIfUnchanged(item.path, entry.read);
         });
-      if (options.move) Apply(same, texts::NotDeleted, item.path, [&] { fs_.Delete(item.path); });
+      if (options.move) Apply(entry.unchanged, texts::NotDeleted, item.path, [&] {
+          fs_.DeleteIfUnchanged(item.path, entry.read);
+        });
     }
   }
 

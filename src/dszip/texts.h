@@ -38,7 +38,9 @@ inline constexpr const char* EncryptionNote =
 inline constexpr const char* SourceMissing = "Quelle nicht gefunden: %s";
 inline constexpr const char* FolderUnreadable = "Ordner nicht lesbar: %s (%s)";
 inline constexpr const char* FileUnreadable = "Nicht gesichert, nicht lesbar: %s (%s)";
-inline constexpr const char* FileChangedWhileRead = "Während des Lesens verändert: %s";
+inline constexpr const char* FileChangedWhileRead =
+    "Während des Lesens wiederholt verändert, möglicherweise uneinheitlich gesichert: %s";
+inline constexpr const char* GrewPastHeader = "Nicht gesichert, während des Lesens über 4 GiB gewachsen: %s";
 inline constexpr const char* DuplicateName = "Doppelter Name im Archiv, übersprungen: %s";
 inline constexpr const char* NotCleared = "Archiv-Attribut nicht gelöscht: %s (%s)";
 inline constexpr const char* NotDeleted = "Nicht gelöscht: %s (%s)";

@@ -32,13 +32,13 @@ class FakeFileSystem : public FileSystem {
   uint64_t clock = 133000000000000000ull;
 
   void AddFolder(const std::string& path, uint32_t attributes = kAttrFolder) {
-    nodes[AsciiLower(path)] = {path, {}, {attributes | kAttrFolder, 0, clock}};
+    nodes[AsciiLower(path)] = {path, {}, {attributes | kAttrFolder, 0, clock, clock}};
   }
   void AddFile(const std::string& path, const std::string& content, uint32_t attributes = kAttrArchive) {
-    nodes[AsciiLower(path)] = {path, {content.begin(), content.end()}, {attributes, content.size(), clock}};
+    nodes[AsciiLower(path)] = {path, {content.begin(), content.end()}, {attributes, content.size(), clock, clock}};
   }
   void AddZeros(const std::string& path, uint64_t size) {
-    nodes[AsciiLower(path)] = {path, {}, {kAttrArchive, size, clock}, size};
+    nodes[AsciiLower(path)] = {path, {}, {kAttrArchive, size, clock, clock}, size};
   }
   Node* Find(const std::string& path) {
     const auto at = nodes.find(AsciiLower(path));
@@ -108,6 +108,23 @@ class FakeFileSystem : public FileSystem {
             static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60)};
   }
   uint64_t Now() override { return clock; }
+
+  // Faithful copies and safe deletes.
+  std::function<void(const std::string&)> beforeOpen;  // runs as a file is opened for reading
+  void DeleteIfUnchanged(const std::string& path, const FileInfo& read) override {
+    CheckUnchanged(path, read);
+    nodes.erase(AsciiLower(path));
+  }
+  void ClearArchiveIfUnchanged(const std::string& path, const FileInfo& read) override {
+    CheckUnchanged(path, read);
+    Find(path)->info.attributes &= ~kAttrArchive;
+  }
+  void CheckUnchanged(const std::string& path, const FileInfo& read) {
+    if (locked.count(path)) throw FileError("Zugriff verweigert");
+    const Node* node = Find(path);
+    if (!node) throw FileError("nicht gefunden", FileError::NotFound);
+    if (!SameContentState(node->info, read)) throw FileError("seit dem Lesen verändert");
+  }
 };
 
 class FakeInput : public InputFile {
@@ -127,6 +144,7 @@ class FakeInput : public InputFile {
     return take;
   }
   void Seek(uint64_t offset) override { at_ = offset; }
+  FileInfo Info() override { return fs_.Find(path_)->info; }
 
  private:
   FakeFileSystem& fs_;
@@ -159,6 +177,7 @@ class FakeOutput : public OutputFile {
 };
 
 inline std::unique_ptr<InputFile> FakeFileSystem::OpenRead(const std::string& path) {
+  if (beforeOpen) beforeOpen(path);
   if (unreadable.count(path)) throw FileError("von einem anderen Programm gesperrt");
   if (!Find(path)) throw FileError("nicht gefunden", FileError::NotFound);
   return std::make_unique<FakeInput>(*this, path);

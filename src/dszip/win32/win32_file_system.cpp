@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/win32_handle.h"
+#include "dszip/texts.h"
 
 namespace dszip {
 namespace {
@@ -48,6 +49,35 @@ HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD dispositio
   return handle;
 }
 
+// Size and times of an open handle; the change time is what a write moves and what tools
+// that put the modification time back do not.
+FileInfo HandleInfo(HANDLE handle) {
+  FILE_BASIC_INFO basic{};
+  FILE_STANDARD_INFO standard{};
+  if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) ||
+      !GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard))
+    throw LastError();
+  FileInfo info;
+  info.attributes = basic.FileAttributes;
+  info.size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
+  info.modified = static_cast<uint64_t>(basic.LastWriteTime.QuadPart);
+  info.changed = static_cast<uint64_t>(basic.ChangeTime.QuadPart);
+  return info;
+}
+
+// A source opened with `access` and no write sharing, so that nothing writes to it between the
+// comparison and what is done through the handle.
+HANDLE OpenNoWriters(const std::string& path, DWORD access) {
+  return Open(path, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING, 0);
+}
+
+FILE_BASIC_INFO BasicIfUnchanged(HANDLE file, const FileInfo& read) {
+  if (!SameContentState(HandleInfo(file), read)) throw FileError(texts::ChangedSince);
+  FILE_BASIC_INFO basic{};
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) throw LastError();
+  return basic;
+}
+
 class Win32Input : public InputFile {
  public:
   explicit Win32Input(HANDLE handle) : handle_(handle) {}
@@ -61,6 +91,7 @@ class Win32Input : public InputFile {
     position.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) throw LastError();
   }
+  FileInfo Info() override { return HandleInfo(handle_.Get()); }
 
  private:
   Handle handle_;
@@ -209,6 +240,24 @@ uint64_t Win32FileSystem::Now() {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
   return Ticks(now);
+}
+
+void Win32FileSystem::DeleteIfUnchanged(const std::string& path, const FileInfo& read) {
+  const Handle file(OpenNoWriters(path, DELETE));
+  BasicIfUnchanged(file.Get(), read);
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (!SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition))
+    throw LastError();
+}
+
+void Win32FileSystem::ClearArchiveIfUnchanged(const std::string& path, const FileInfo& read) {
+  const Handle file(OpenNoWriters(path, FILE_WRITE_ATTRIBUTES));
+  FILE_BASIC_INFO basic = BasicIfUnchanged(file.Get(), read);
+  basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;  // 0: left as they are
+  basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+  basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE);
+  if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  if (!SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic)) throw LastError();
 }
 
 }  // namespace dszip

@@ -22,6 +22,10 @@ class Win32FileSystem : public FileSystem {
   void AppendText(const std::string& path, const std::string& text) override;
   CivilTime ToLocalTime(uint64_t ticks) override;
   uint64_t Now() override;
+
+  // Acting on sources only as they were read.
+  void DeleteIfUnchanged(const std::string& path, const FileInfo& read) override;
+  void ClearArchiveIfUnchanged(const std::string& path, const FileInfo& read) override;
 };
 
 }  // namespace dszip
