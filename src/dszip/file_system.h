@@ -21,7 +21,7 @@ struct FileInfo {
   uint64_t modified = 0;  // 100-ns ticks since 1601, UTC
   uint64_t changed = 0;   // last change of content or metadata, same ticks; 0 when not known
   bool IsFolder() const { return (attributes & kAttrFolder) != 0; }
-  // A junction or a symbolic link to a folder: never followed, so no loop and no doubles.
+  // A junction or a symbolic link to a folder: followed only when named as a source.
   bool IsLinkedFolder() const { return IsFolder() && (attributes & kAttrReparsePoint) != 0; }
 };
 

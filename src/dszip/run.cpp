@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <set>
 
 #include "dszip/archive_writer.h"
 #include "dszip/command_line.h"
@@ -26,6 +27,12 @@ std::string DateTimeText(const CivilTime& t) {
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('\\');
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+std::string Joined(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
+  return text;
 }
 
 std::string RandomTag(Crypto& crypto) {
@@ -61,6 +68,9 @@ class TemporaryFile {
 
 struct Report {
   std::string archive;
+  std::vector<std::string> sources;
+  bool encrypted = false;
+  std::vector<std::string> notes;
   uint64_t files = 0, folders = 0, bytes = 0, archiveSize = 0;
   std::vector<std::string> warnings;
   std::string message;
@@ -105,11 +115,19 @@ class Run {
   void Backup(const Options& options) {
     const std::string archive = fs_.FullPath(options.archive);
     report_.archive = archive;
+    report_.sources = options.sources;
+    report_.encrypted = options.password.has_value();
     if (options.password) console_.Line(texts::EncryptionNote);
     if (fs_.Stat(archive)) throw RunError(kExitArchiveExists, Format(texts::ArchiveExists, archive));
 
-    const Selection selection = SelectSources(fs_, options, archive);
+    const std::vector<ProtectedFolder> protectedFolders{
+        {FolderOf(archive), texts::ArchiveFolderReason},
+    };
+    const Selection selection = SelectSources(fs_, options, archive, protectedFolders);
     report_.warnings = selection.warnings;
+    report_.notes = selection.notes;
+    if (selection.missing.size() == options.sources.size())
+      throw RunError(kExitFatal, Format(texts::NoSourceFound, Joined(selection.missing)));
     if (selection.items.empty()) throw RunError(kExitNothingToDo, texts::NothingToArchive);
     totalFiles_ = selection.files;
     totalBytes_ = selection.bytes;
@@ -144,14 +162,17 @@ class Run {
     AfterArchiving(options, selection, written.entries);
   }
 
+  // Every folder that went in, whether as an entry of its own or as part of a name.
   void Count(const WriteResult& written) {
+    std::set<std::string> folders;
     for (const WrittenEntry& entry : written.entries) {
-      if (entry.record.name.back() == '/')
-        ++report_.folders;
-      else
-        ++report_.files;
+      const std::string& name = entry.record.name;
+      for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
+        folders.insert(name.substr(0, slash));
+      if (name.back() != '/') ++report_.files;
       report_.bytes += entry.record.size;
     }
+    report_.folders = folders.size();
     report_.archiveSize = written.archiveSize;
   }
 
@@ -224,36 +245,56 @@ class Run {
     }
   }
 
-  void Finish() {
-    const double seconds = Seconds();
+  // The result as the console and the log show it; indented lines are the listed items.
+  std::vector<std::string> SummaryLines(double seconds) const {
     std::vector<std::string> lines;
     lines.push_back("Archiv: " + report_.archive);
+    if (!report_.sources.empty()) {
+      lines.push_back("Quellen: " + Joined(report_.sources));
+      lines.push_back(std::string("Verschlüsselt: ") + (report_.encrypted ? "ja (AES-256)" : "nein"));
+    }
     if (report_.exitCode <= kExitWarning) {
       const uint64_t percent = report_.bytes == 0 ? 100 : report_.archiveSize * 100 / report_.bytes;
       lines.push_back("Dateien: " + GroupedNumber(report_.files) + ", Ordner: " + GroupedNumber(report_.folders) +
                       ", Daten: " + ByteSize(report_.bytes) + ", Archiv: " + ByteSize(report_.archiveSize) +
                       " (" + std::to_string(percent) + " %)");
-      lines.push_back("Dauer: " + Decimal1(seconds) + " s, " +
-                      ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / std::max(seconds, 0.001))) + "/s");
+      // Below a tenth of a second a rate says nothing.
+      std::string duration = "Dauer: " + Decimal1(seconds) + " s";
+      if (seconds >= 0.1)
+        duration += ", " + ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds)) + "/s";
+      lines.push_back(duration);
     }
-    if (!report_.warnings.empty()) {
-      lines.push_back("Warnungen (" + std::to_string(report_.warnings.size()) + "):");
-      for (const std::string& warning : report_.warnings) lines.push_back("  " + warning);
-    }
+    AddSection(lines, "Hinweise", report_.notes);
+    AddSection(lines, "Warnungen", report_.warnings);
     if (!report_.message.empty()) lines.push_back(report_.message);
     lines.push_back("Ergebnis: " + ResultText() + " (Exit-Code " + std::to_string(report_.exitCode) + ")");
+    return lines;
+  }
 
+  static void AddSection(std::vector<std::string>& lines, const std::string& title,
+                         const std::vector<std::string>& items) {
+    if (items.empty()) return;
+    lines.push_back(title + " (" + std::to_string(items.size()) + "):");
+    for (const std::string& item : items) lines.push_back("  " + item);
+  }
+
+  void Finish() {
+    const std::vector<std::string> lines = SummaryLines(Seconds());
     console_.Progress("");
     std::string log = "=== dszip " + DateTimeText(fs_.ToLocalTime(startTime_)) + " bis " +
                       DateTimeText(fs_.ToLocalTime(fs_.Now())) + "\r\n";
-    // The console summary fits one screen; the log names every warning.
-    size_t warningsShown = 0;
-    for (const std::string& line : lines) {
-      log += line + "\r\n";
-      const bool warning = line.rfind("  ", 0) == 0;
-      if (warning && ++warningsShown == kWarningsOnScreen + 1)
-        console_.Line(Format(texts::MoreWarnings, std::to_string(report_.warnings.size() - kWarningsOnScreen)));
-      if (!warning || warningsShown <= kWarningsOnScreen) console_.Line(line);
+    // The console summary fits one screen; the log names every item.
+    size_t listed = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      log += lines[i] + "\r\n";
+      listed = lines[i].rfind("  ", 0) == 0 ? listed + 1 : 0;
+      if (listed <= kWarningsOnScreen) {
+        console_.Line(lines[i]);
+      } else if (listed == kWarningsOnScreen + 1) {
+        size_t rest = 0;
+        while (i + rest < lines.size() && lines[i + rest].rfind("  ", 0) == 0) ++rest;
+        console_.Line(Format(texts::MoreWarnings, std::to_string(rest)));
+      }
     }
     if (report_.archive.empty()) return;
     try {

@@ -1,6 +1,7 @@
 #include "dszip/selection.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "dszip/mask.h"
@@ -31,10 +32,20 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// Lower case without closing backslashes (a drive root keeps its own): how folders compare.
+std::string FolderKey(const std::string& path) {
+  std::string key = AsciiLower(path);
+  while (key.size() > 3 && key.back() == '\\') key.pop_back();
+  return key;
+}
+
 class Selector {
  public:
-  Selector(FileSystem& fs, const Options& options, const std::string& archive)
-      : fs_(fs), options_(options), archive_(AsciiLower(archive)) {}
+  Selector(FileSystem& fs, const Options& options, const std::string& archive,
+           const std::vector<ProtectedFolder>& protectedFolders)
+      : fs_(fs), options_(options), archive_(AsciiLower(archive)) {
+    for (const ProtectedFolder& folder : protectedFolders) protected_[FolderKey(folder.path)] = folder;
+  }
 
   Selection Run() {
     for (const std::string& source : options_.sources) AddSource(source);
@@ -46,20 +57,48 @@ class Selector {
     std::string path = fs_.FullPath(given);
     if (HasWildcard(LastPart(path))) {
       const std::string mask = LastPart(path);
+      const auto folder = fs_.Stat(Parent(path));
+      if (!folder || !folder->IsFolder()) {
+        Missing(given);
+        return;
+      }
+      Refuse(given, Parent(path));
       Walk(Parent(path), "", FileInfo{}, mask, MaskTakesAll(mask));
       return;
     }
     while (path.size() > 3 && path.back() == '\\') path.pop_back();  // "C:\" stays the root
     const auto info = fs_.Stat(path);
     if (!info) {
-      selection_.warnings.push_back(Format(texts::SourceMissing, given));
+      Missing(given);
     } else if (info->IsFolder()) {
-      // A folder goes in under its own name, as the dialect does; a drive root has none.
+      // A folder goes in under its own name, as the dialect does; a drive root has none. A
+      // linked folder named as a source is followed: the user chose it.
+      Refuse(given, path);
       const std::string name = path.back() == '\\' ? "" : LastPart(path) + "/";
-      if (!info->IsLinkedFolder()) Walk(path, name, *info, "*", true);
+      Walk(path, name, *info, "*", true);
     } else {
       AddFile(path, LastPart(path), *info);
     }
+  }
+
+  void Missing(const std::string& given) {
+    selection_.missing.push_back(given);
+    selection_.warnings.push_back(Format(texts::SourceMissing, given));
+  }
+
+  void Refuse(const std::string& given, const std::string& folder) {
+    const auto at = protected_.find(FolderKey(folder));
+    if (at != protected_.end())
+      throw RunError(kExitUsage, Format(texts::SourceProtected, given, at->second.reason));
+  }
+
+  // Inside a source: left out, said once.
+  bool LeftOut(const std::string& folder) {
+    const auto at = protected_.find(FolderKey(folder));
+    if (at == protected_.end()) return false;
+    if (noted_.insert(at->first).second)
+      selection_.notes.push_back(Format(texts::FolderLeftOut, folder, at->second.reason));
+    return true;
   }
 
   static bool MaskTakesAll(const std::string& mask) { return mask == "*" || mask == "*.*"; }
@@ -91,8 +130,13 @@ class Selector {
         const std::string path = Join(folder.path, entry.name);
         if (!entry.info.IsFolder()) {
           if (MatchesMask(entry.name, mask)) AddFile(path, folder.name + entry.name, entry.info);
-        } else if (options_.recurse && !entry.info.IsLinkedFolder()) {
-          subfolders.push_back({path, folder.name + entry.name + "/", entry.info});
+        } else if (options_.recurse && !LeftOut(path)) {
+          // A link is never followed, so no loop and no doubles; a profile holds such
+          // junctions by design, so it is a note, not a warning.
+          if (entry.info.IsLinkedFolder())
+            selection_.notes.push_back(Format(texts::LinkNotFollowed, path));
+          else
+            subfolders.push_back({path, folder.name + entry.name + "/", entry.info});
         }
       }
       std::move(subfolders.rbegin(), subfolders.rend(), std::back_inserter(stack));
@@ -124,12 +168,15 @@ class Selector {
   std::string archive_;
   Selection selection_;
   std::set<std::string> storedNames_;
+  std::map<std::string, ProtectedFolder> protected_;  // by FolderKey
+  std::set<std::string> noted_;
 };
 
 }  // namespace
 
-Selection SelectSources(FileSystem& fs, const Options& options, const std::string& archive) {
-  return Selector(fs, options, archive).Run();
+Selection SelectSources(FileSystem& fs, const Options& options, const std::string& archive,
+                        const std::vector<ProtectedFolder>& protectedFolders) {
+  return Selector(fs, options, archive, protectedFolders).Run();
 }
 
 std::string TemporaryName(const std::string& archive, const std::string& tag) {

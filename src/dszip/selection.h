@@ -14,16 +14,27 @@ struct Item {
   bool IsFolder() const { return !storedName.empty() && storedName.back() == '/'; }
 };
 
+// A folder that no source takes in, such as the archive's own: else every backup would carry
+// the earlier ones, and a move would delete them.
+struct ProtectedFolder {
+  std::string path;    // full path
+  std::string reason;  // for the summary
+};
+
 struct Selection {
   std::vector<Item> items;
   std::vector<std::string> warnings;
+  std::vector<std::string> notes;    // said in the summary, no warning: folders left out by rule
+  std::vector<std::string> missing;  // sources that do not exist
   uint64_t files = 0;
   uint64_t bytes = 0;
 };
 
 // The files and empty folders the sources name, in archive order. `archive` (full path) is
-// never taken, nor a temporary file of ours beside it.
-Selection SelectSources(FileSystem& fs, const Options& options, const std::string& archive);
+// never taken, nor a temporary file of ours beside it, nor anything in `protectedFolders`;
+// a source that names one of those is refused (RunError, kExitUsage).
+Selection SelectSources(FileSystem& fs, const Options& options, const std::string& archive,
+                        const std::vector<ProtectedFolder>& protectedFolders = {});
 
 // The temporary file a run writes beside the archive: "<archive>.<tag>.dszip-tmp".
 std::string TemporaryName(const std::string& archive, const std::string& tag);

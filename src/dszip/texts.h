@@ -36,6 +36,12 @@ inline constexpr const char* EncryptionNote =
     "Hinweis: ZIP verschlüsselt nur den Inhalt. Dateinamen, Größen und Zeiten im Archiv bleiben lesbar.";
 
 inline constexpr const char* SourceMissing = "Quelle nicht gefunden: %s";
+inline constexpr const char* NoSourceFound = "Keine der Quellen gibt es: %s. Es wurde kein Archiv geschrieben.";
+inline constexpr const char* SourceProtected = "Quelle „%s“ wird nicht gesichert: %s.";
+inline constexpr const char* FolderLeftOut = "Ordner ausgelassen: %s (%s)";
+inline constexpr const char* ArchiveFolderReason =
+    "Ordner des Archivs; frühere Sicherungen und ihr Protokoll werden nicht mitgesichert";
+inline constexpr const char* LinkNotFollowed = "Verknüpfter Ordner nicht verfolgt: %s";
 inline constexpr const char* FolderUnreadable = "Ordner nicht lesbar: %s (%s)";
 inline constexpr const char* FileUnreadable = "Nicht gesichert, nicht lesbar: %s (%s)";
 inline constexpr const char* FileChangedWhileRead =

@@ -39,7 +39,7 @@ TEST(ZipRecords, DosTime) {
   } rows[] = {
       {{2024, 3, 5, 9, 30, 59}, (44u << 9 | 3 << 5 | 5) << 16 | (9 << 11 | 30 << 5 | 29)},
       {{1970, 1, 1, 0, 0, 0}, (1u << 5 | 1) << 16},  // before 1980: its first day
-      {{2200, 1, 1, 0, 0, 0}, (127u << 9 | 1 << 5 | 1) << 16},
+      {{2110, 6, 1, 0, 0, 0}, (127u << 9 | 12 << 5 | 31) << 16 | (23 << 11 | 59 << 5 | 29)},  // the latest
   };
   for (const auto& row : rows) EXPECT_EQ(DosDateTime(row.time), row.dos) << row.time.year;
 }
