@@ -2,6 +2,7 @@
 // Deterministic stand-ins for the platform's cryptography: not secure, but every byte depends
 // on the key, so the framing (salt, check value, MAC) is exercised as with the real thing.
 #include <atomic>
+#include <stdexcept>
 
 #include "dszip/crypto.h"
 
@@ -15,8 +16,10 @@ class FakeCrypto : public Crypto {
   void Random(uint8_t* out, size_t size) override {
     for (size_t i = 0; i < size; ++i) out[i] = nextRandom++;
   }
+  std::atomic<bool> fails{false};  // key derivation throws, as a platform error would
   std::vector<uint8_t> Pbkdf2Sha1(const std::string& password, const uint8_t* salt, size_t saltSize,
                                   unsigned iterations, size_t size) override {
+    if (fails) throw std::runtime_error("Kryptografiefehler 0xC0000001");
     uint32_t hash = 2166136261u + iterations;
     for (const char c : password) hash = Mix(hash, static_cast<uint8_t>(c));
     for (size_t i = 0; i < saltSize; ++i) hash = Mix(hash, salt[i]);

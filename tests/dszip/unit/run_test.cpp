@@ -70,6 +70,9 @@ TEST_F(RunFixture, FailuresLeaveNoArchiveAndTouchNothing) {
        },
        kExitFatal},
       {"interrupted", [](RunFixture& f) { f.cancelled = true; }, kExitInterrupted},
+      {"the file system fails on a worker",
+       [](RunFixture& f) { f.fs.beforeOpen = [](const std::string&) { throw std::runtime_error("E/A"); }; },
+       kExitFatal},
       {"archive corrupted before the check",
        [](RunFixture& f) { f.fs.beforeClose = [](std::vector<uint8_t>& zip) { zip[zip.size() / 2] ^= 1; }; },
        kExitFatal},
@@ -154,6 +157,129 @@ TEST_F(RunFixture, EncryptedEntriesVerify) {
   const size_t at20 = zip.find(std::string("\x01\x99\x07\x00\x01\x00" "AE\x03", 9), zip.find("20.txt"));
   EXPECT_LT(at19, zip.find("20.txt"));
   EXPECT_NE(at20, std::string::npos);
+}
+
+TEST_F(RunFixture, CryptoFailureOnAWorkerEndsTheRun) {
+  crypto.fails = true;
+  EXPECT_EQ(Run({"m", "-hpGeheim"}), kExitFatal) << console.lines;
+  EXPECT_FALSE(Archived());
+  EXPECT_TRUE(NoTemporaryFile());
+  EXPECT_NE(fs.Find("C:\\Daten\\neu.txt"), nullptr);
+  EXPECT_NE(console.lines.find("Kryptografiefehler"), std::string::npos);
+}
+
+// The archive holds each file whole as it was read; a move or -ac acts only on files still so.
+TEST_F(RunFixture, WholeCopies) {
+  constexpr const char* kFile = "C:\\Daten\\neu.txt";
+  const std::string small(120, 's'), large(2 << 20, 'l'), larger((2 << 20) + 5, 'L');
+  // Every read of kFile ends with it rewritten, alternately to `b` and `a`.
+  const auto alternating = [](RunFixture& f, const std::string& a, const std::string& b) {
+    f.fs.afterRead = [&f, a, b, count = 0](const std::string& path) mutable {
+      if (path != kFile) return;
+      const uint64_t changed = f.fs.Find(path)->info.changed;
+      f.fs.AddFile(path, count++ % 2 ? a : b);
+      f.fs.Find(path)->info.changed = changed + 1;
+    };
+  };
+  const auto replacedOnOpen = [](RunFixture& f, const std::string& content) {
+    f.fs.beforeOpen = [&f, content](const std::string& path) {
+      if (path == kFile && f.fs.Content(path) != content) f.fs.AddFile(path, content);
+    };
+  };
+  const struct {
+    const char* name;
+    std::function<void(RunFixture&)> arrange;
+    bool move;            // m; a otherwise, both with -ac
+    int exitCode;
+    std::string stored;  // found whole in the archive, stored with -m0
+    bool kept;           // still on disk with its archive attribute
+  } rows[] = {
+      {"replaced between scan and read", [&](RunFixture& f) { replacedOnOpen(f, small); }, true, kExitOk, small, false},
+      {"grew past a piece before it was read", [&](RunFixture& f) { replacedOnOpen(f, large); }, true, kExitOk, large, false},
+      {"gone when opened", [](RunFixture& f) { f.fs.beforeOpen = [&f](const std::string& p) { if (p == kFile) f.fs.nodes.erase(AsciiLower(p)); }; },
+       true, kExitWarning, "", false},
+      {"small, changing at every read", [&](RunFixture& f) { alternating(f, small, std::string(130, 't')); }, true, kExitWarning, small, true},
+      {"large, changing at every read",
+       [&](RunFixture& f) {
+         f.fs.AddFile(kFile, large);
+         alternating(f, larger, large);
+       },
+       true, kExitWarning, larger, true},
+      {"changed after the read, times put back (m)",
+       [](RunFixture& f) { f.fs.beforeClose = [&f](std::vector<uint8_t>&) { f.fs.Find(kFile)->info.changed++; }; },
+       true, kExitWarning, "geändert seit", true},
+      {"changed after the read, times put back (-ac)",
+       [](RunFixture& f) { f.fs.beforeClose = [&f](std::vector<uint8_t>&) { f.fs.Find(kFile)->info.changed++; }; },
+       false, kExitWarning, "geändert seit", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs = FakeFileSystem();
+    console.lines.clear();
+    SetUp();
+    row.arrange(*this);
+    EXPECT_EQ(row.move ? Run({"m", "-m0", "-ac"}) : Run({"-m0", "-ac"}), row.exitCode) << console.lines;
+    EXPECT_NE(fs.Content(kArchive).find(row.stored), std::string::npos);
+    EXPECT_EQ(fs.Find(kFile) && (Attributes(kFile) & kAttrArchive), row.kept);
+    if (row.exitCode == kExitWarning) {
+      EXPECT_NE(console.lines.find(kFile), std::string::npos);
+    }
+  }
+}
+
+// Which sources are taken, left out, refused or missing, and what the summary says of them.
+TEST_F(RunFixture, Sources) {
+  const auto archiveInSource = [](RunFixture& f) {
+    f.fs.AddFolder("C:\\Daten\\bk");
+    f.fs.AddFile("C:\\Daten\\bk\\n1.zip", "frühere Sicherung");
+    f.fs.AddFile("C:\\Daten\\bk\\dszip.log", "Protokoll");
+  };
+  const auto links = [](RunFixture& f) {
+    f.fs.AddFolder("C:\\Daten\\Link", kAttrFolder | kAttrReparsePoint);
+    f.fs.AddFile("C:\\Daten\\Link\\drin.txt", "über die Verknüpfung");
+  };
+  const struct {
+    const char* name;
+    std::function<void(RunFixture&)> arrange;
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string said;       // in the summary
+    std::string inArchive;  // a stored name; "" when no archive is written
+  } rows[] = {
+      {"archive folder inside the source, m", archiveInSource, {"m", "C:\\Daten\\bk\\n3.zip", "C:\\Daten\\*.*"},
+       kExitOk, "Ordner ausgelassen: C:\\Daten\\bk", "neu.txt"},
+      {"archive folder inside the source, a", archiveInSource, {"a", "C:\\Daten\\bk\\n3.zip", "C:\\Daten"},
+       kExitOk, "Ordner ausgelassen: C:\\Daten\\bk", "Daten/neu.txt"},
+      {"archive folder as the source", archiveInSource, {"m", "C:\\Daten\\bk\\n3.zip", "C:\\Daten\\bk\\"},
+       kExitUsage, "Quelle „C:\\Daten\\bk\\“ wird nicht gesichert", ""},
+      {"link inside the source", links, {"a", kArchive, "C:\\Daten"}, kExitOk,
+       "Verknüpfter Ordner nicht verfolgt: C:\\Daten\\Link", "Daten/neu.txt"},
+      {"link as the source", links, {"a", kArchive, "C:\\Daten\\Link"}, kExitOk,
+       "Dateien: 1, Ordner: 1", "Link/drin.txt"},
+      {"one source missing", nullptr, {"a", kArchive, "C:\\Fehlt", "C:\\Daten\\*.*"}, kExitWarning,
+       "Quelle nicht gefunden: C:\\Fehlt", "neu.txt"},
+      {"no source there", nullptr, {"a", kArchive, "C:\\Fehlt", "C:\\Fehlt\\*.*"}, kExitFatal,
+       "Keine der Quellen gibt es: C:\\Fehlt, C:\\Fehlt\\*.*", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs = FakeFileSystem();
+    console.lines.clear();
+    SetUp();
+    if (row.arrange) row.arrange(*this);
+    const auto before = fs.Paths();
+    EXPECT_EQ(RunDszip(row.arguments, fs, crypto, console, cancelled), row.exitCode) << console.lines;
+    EXPECT_NE(console.lines.find(row.said), std::string::npos) << console.lines;
+    const std::string zip = fs.Content(row.arguments[1]);
+    EXPECT_EQ(zip.empty(), row.inArchive.empty());
+    if (!zip.empty()) {
+      EXPECT_NE(zip.find(row.inArchive), std::string::npos);
+    }
+    EXPECT_EQ(zip.find("n1.zip"), std::string::npos);
+    EXPECT_EQ(zip.find("drin.txt") != std::string::npos, row.inArchive == "Link/drin.txt");
+    for (const char* kept : {"C:\\Daten\\bk\\n1.zip", "C:\\Daten\\bk\\dszip.log"})
+      EXPECT_EQ(fs.Find(kept) != nullptr, std::find(before.begin(), before.end(), kept) != before.end());
+  }
 }
 
 }  // namespace
