@@ -363,6 +363,82 @@ def group_move(work):
             check(zip_file.read(first.name) == b'alt', 'changed file: the archive holds the new content')
 
 
+def group_copies(work):
+    """What the archive holds is what was on disk, and only that is deleted."""
+    # Small files replaced (written beside, renamed over, as an editor saves) while large ones
+    # are read: each must go in whole, as its new version.
+    source = fresh(work / 'Quelle')
+    for index in range(4):
+        (source / f'a{index}.bin').write_bytes(random.Random(index).randbytes(30 << 20))
+    replaced = {f'z{size}.txt': random.Random(size).randbytes(3 * size) for size in (1000, 65536, 1000000)}
+    for name, new in replaced.items():
+        (source / name).write_bytes(b'x' * (len(new) // 3))
+
+    def replace_all(process):
+        for name, new in replaced.items():
+            (source / (name + '.neu')).write_bytes(new)
+            os.replace(source / (name + '.neu'), source / name)
+
+    archive = fresh(work / 'Ziel') / 'ersetzt.zip'
+    command = ['wine', args.dszip, 'a', '-mx', '-ai', win(archive), win(source) + '\\*.*']
+    exit_code, output = during_run(command, archive, replace_all, written=1 << 20)
+    check(exit_code == 0, f'replaced files: exit code {exit_code}\n{output}')
+    if check(archive.exists(), 'replaced files: no archive'):
+        with zipfile.ZipFile(archive) as zip_file:
+            for name, new in replaced.items():
+                check(zip_file.read(name) == new, f'replaced files: {name} is not its new version')
+
+    # Changed after it was read, its size and modification time put back: not deleted.
+    source = fresh(work / 'Quelle 2')
+    first = source / '0 zuerst.txt'
+    first.write_bytes(b'alt1')
+    (source / 'gross.bin').write_bytes(random.Random(2).randbytes(32 << 20))
+    stamp = first.stat()
+
+    def rewrite(process):
+        first.write_bytes(b'neu2')
+        os.utime(first, ns=(stamp.st_atime_ns, stamp.st_mtime_ns))
+
+    archive = archive.parent / 'zurueckgesetzt.zip'
+    command = ['wine', args.dszip, 'm', '-mx', '-ai', win(archive), win(source) + '\\*.*']
+    exit_code, output = during_run(command, archive, rewrite, written=2 << 20)
+    check(exit_code == 1, f'times put back: exit code {exit_code}\n{output}')
+    check(first.exists() and first.read_bytes() == b'neu2', 'times put back: the changed file was deleted')
+    check(not (source / 'gross.bin').exists(), 'times put back: the unchanged file was kept')
+
+    # Backups are not backed up, nor deleted by a move.
+    source = fresh(work / 'Daten')
+    make_tree(source)
+    backups = source / 'bk'
+    backups.mkdir()
+    exit_code, output = dszip(f'a -mn -ai "{win(backups)}\\n1.zip" "{win(source)}\\*.*"')
+    check(exit_code == 0, f'first backup: exit code {exit_code}\n{output}')
+    exit_code, output = dszip(f'm -mn -ai "{win(backups)}\\n2.zip" "{win(source)}\\*.*"')
+    check(exit_code == 0 and 'Ordner ausgelassen' in output, f'move beside backups: exit code {exit_code}\n{output}')
+    check({'n1.zip', 'n2.zip', 'dszip.log'} <= set(os.listdir(backups)), f'left in bk: {os.listdir(backups)}')
+    for name in ('n1.zip', 'n2.zip'):
+        if (backups / name).exists():
+            stored = stored_files(backups / name)
+            check(not any(entry.startswith('bk/') for entry in stored), f'{name} holds the backups')
+    exit_code, _ = dszip(f'a -mn -ai "{win(backups)}\\n3.zip" "{win(backups)}"')
+    check(exit_code == 7, f'the backup folder as the source: exit code {exit_code}')
+
+    # A folder linked on the Unix side: named and left inside a source, followed as the source.
+    source = fresh(work / 'Mit Link')
+    (source / 'eigen.txt').write_bytes(b'eigen')
+    elsewhere = fresh(work / 'Anderswo')
+    (elsewhere / 'fremd.txt').write_bytes(b'fremd')
+    (source / 'Link').symlink_to(elsewhere.absolute(), target_is_directory=True)
+    archive = archive.parent / 'link-innen.zip'
+    exit_code, output = dszip(f'a -mn -ai "{win(archive)}" "{win(source)}\\*.*"')
+    check(exit_code == 0 and 'nicht verfolgt' in output, f'link inside: exit code {exit_code}\n{output}')
+    check(archive.exists() and stored_files(archive) == {'eigen.txt'}, 'link inside: followed')
+    archive = archive.parent / 'link-quelle.zip'
+    exit_code, output = dszip(f'a -mn -ai "{win(archive)}" "{win(source)}\\Link"')
+    check(exit_code == 0, f'link as the source: exit code {exit_code}\n{output}')
+    check(archive.exists() and stored_files(archive) == {'Link/fremd.txt'}, 'link as the source: not followed')
+
+
 # Failures injected into a move, the case where sources are at stake. Each row: name, how the
 # failure is brought about, the exit codes that report it (None: killed, there is none).
 FAILURES = [
