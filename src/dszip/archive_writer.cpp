@@ -296,9 +296,7 @@ class Writer {
     EntryRecord& e = current_;
     e = EntryRecord{};
     e.name = item.storedName;
-    e.dosTime = DosDateTime(fs_.ToLocalTime(item.info.modified));
-    e.unixTime = UnixSeconds(item.info.modified);
-    e.hasUnixTime = HasUnixTime(item.info.modified);
+    SetTimes(e, item.info.modified);
     e.attributes = item.info.attributes & kDosAttributes;
     const bool folder = item.IsFolder();
     e.method = folder || Stored(item) || (whole && whole->store) ? kMethodStore : kMethodDeflate;
@@ -350,24 +348,30 @@ class Writer {
     if (!item.IsFolder() && !end.unchanged)
       result_.warnings.push_back(Format(texts::FileChangedWhileRead, item.path));
     if (current_.aesVersion != 0) current_.aesVersion = current_.size >= kAe1MinimumSize ? 1 : 2;
-    if (!item.IsFolder()) SetTimes(current_, end.read.modified);
+    if (!item.IsFolder()) SetReadTime(current_, end.read.modified);
     out_.Patch(current_.offset, LocalHeader(current_));
     result_.entries.push_back({current_, end.item, end.unchanged, currentAes_, end.read});
     if (!item.IsFolder()) ++filesDone_;
     if (progress_) progress_(bytesDone_, filesDone_);
   }
 
-  static bool HasUnixTime(uint64_t modified) {
+  // The DOS time in local time, and the exact one: in the extended timestamp while it holds
+  // it (1970 to 2038), else in an NTFS field.
+  void SetTimes(EntryRecord& e, uint64_t modified) {
     const int64_t seconds = UnixSeconds(modified);
-    return modified != 0 && seconds >= 0 && seconds <= 0x7FFFFFFF;
+    e.dosTime = DosDateTime(fs_.ToLocalTime(modified));
+    e.unixTime = seconds;
+    e.hasUnixTime = modified != 0 && seconds >= 0 && seconds <= 0x7FFFFFFF;
+    e.ntfsTime = modified != 0 && !e.hasUnixTime ? modified : 0;
   }
 
-  // The time of what was read. The local header is patched in place, so its extra field
-  // keeps the length it was written with.
-  void SetTimes(EntryRecord& e, uint64_t modified) {
-    if (modified == 0 || HasUnixTime(modified) != e.hasUnixTime) return;
-    e.dosTime = DosDateTime(fs_.ToLocalTime(modified));
-    e.unixTime = UnixSeconds(modified);
+  // The time of what was read. The local header is patched in place, so its extra fields
+  // keep the length they were written with.
+  void SetReadTime(EntryRecord& e, uint64_t modified) {
+    EntryRecord timed = e;
+    SetTimes(timed, modified);
+    if (modified != 0 && timed.hasUnixTime == e.hasUnixTime && (timed.ntfsTime != 0) == (e.ntfsTime != 0))
+      e = std::move(timed);
   }
 
   void WriteCentralDirectory() {

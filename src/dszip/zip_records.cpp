@@ -44,6 +44,14 @@ void PutTimeAndAesExtras(Bytes& out, const EntryRecord& e) {
     out.push_back(1);
     Put32(out, static_cast<uint32_t>(e.unixTime));
   }
+  if (e.ntfsTime != 0) {  // reserved, then tag 1: modification, access and creation time
+    Put16(out, 0x000A);
+    Put16(out, 32);
+    Put32(out, 0);
+    Put16(out, 0x0001);
+    Put16(out, 24);
+    for (int i = 0; i < 3; ++i) Put64(out, e.ntfsTime);
+  }
   if (e.aesVersion != 0) {
     Put16(out, 0x9901);
     Put16(out, 7);

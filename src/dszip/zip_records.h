@@ -21,6 +21,7 @@ struct EntryRecord {
   uint32_t dosTime = 0;
   bool hasUnixTime = false;
   int64_t unixTime = 0;
+  uint64_t ntfsTime = 0;  // when set, an NTFS times field: for times the extended one cannot hold
   uint32_t attributes = 0;
   uint16_t method = kMethodDeflate;  // the real method; AES entries show 99 outside
   uint16_t effortBits = 0;

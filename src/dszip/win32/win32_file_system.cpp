@@ -66,9 +66,11 @@ FileInfo HandleInfo(HANDLE handle) {
 }
 
 // A source opened with `access` and no write sharing, so that nothing writes to it between the
-// comparison and what is done through the handle.
+// comparison and what is done through the handle. A link is opened itself, never its target:
+// its own times differ from what was read through it, so it is left alone.
 HANDLE OpenNoWriters(const std::string& path, DWORD access) {
-  return Open(path, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING, 0);
+  return Open(path, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING,
+              FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
 FILE_BASIC_INFO BasicIfUnchanged(HANDLE file, const FileInfo& read) {
