@@ -120,10 +120,17 @@ void ProcessBatch(Batch& batch, int level, std::unique_ptr<Deflater>& deflater) 
 }  // namespace
 
 DeflatePool::DeflatePool(int level, unsigned threads) : level_(level) {
-  for (unsigned i = 0; i < std::max(threads, 1u); ++i) threads_.emplace_back([this] { Work(); });
+  try {
+    for (unsigned i = 0; i < std::max(threads, 1u); ++i) threads_.emplace_back([this] { Work(); });
+  } catch (...) {  // no thread to be had: the ones started end before the error goes on
+    Stop();
+    throw;
+  }
 }
 
-DeflatePool::~DeflatePool() {
+DeflatePool::~DeflatePool() { Stop(); }
+
+void DeflatePool::Stop() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;

@@ -74,6 +74,7 @@ class DeflatePool {
 
  private:
   void Work();
+  void Stop();
 
   int level_;
   std::mutex mutex_;
