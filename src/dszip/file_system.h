@@ -77,6 +77,11 @@ class FileSystem {
   virtual void AppendText(const std::string& path, const std::string& text) = 0;
   virtual CivilTime ToLocalTime(uint64_t ticks) = 0;
   virtual uint64_t Now() = 0;
+
+  // --- the run's frame: the target folder and what killed runs left in it
+  virtual void CreateFolder(const std::string& path) = 0;  // one level; Exists when there
+  virtual unsigned long ProcessId() = 0;
+  virtual bool ProcessEnded(unsigned long id) = 0;
 };
 
 }  // namespace dszip

@@ -6,7 +6,9 @@
 #include "dszip/archive_writer.h"
 #include "dszip/command_line.h"
 #include "dszip/deflate_pool.h"
+#include "dszip/password.h"
 #include "dszip/selection.h"
+#include "dszip/target_folder.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 
@@ -26,6 +28,16 @@ std::string DateTimeText(const CivilTime& t) {
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('\\');
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+// The arguments as one line, those with blanks in quotes.
+std::string JoinedArguments(const std::vector<std::string>& arguments) {
+  std::string line;
+  for (const std::string& argument : arguments) {
+    if (!line.empty()) line += ' ';
+    line += argument.find_first_of(" \t") == std::string::npos ? argument : "\"" + argument + "\"";
+  }
+  return line;
 }
 
 std::string RandomTag(Crypto& crypto) {
@@ -62,6 +74,7 @@ class TemporaryFile {
 struct Report {
   std::string archive;
   uint64_t files = 0, folders = 0, bytes = 0, archiveSize = 0;
+  std::vector<std::string> notes;  // what the run did besides archiving
   std::vector<std::string> warnings;
   std::string message;
   int exitCode = kExitOk;
@@ -69,17 +82,24 @@ struct Report {
 
 class Run {
  public:
-  Run(FileSystem& fs, Crypto& crypto, Console& console, const std::atomic<bool>& cancelled)
-      : fs_(fs), crypto_(crypto), console_(console), cancelled_(cancelled), started_(Clock::now()),
-        startTime_(fs.Now()) {}
+  Run(FileSystem& fs, Crypto& crypto, Console& console, const std::atomic<bool>& cancelled,
+      runlog::Sink& verdicts)
+      : fs_(fs), crypto_(crypto), console_(console), cancelled_(cancelled), verdicts_(verdicts),
+        started_(Clock::now()), startTime_(fs.Now()) {}
 
   int Execute(const std::vector<std::string>& arguments) {
+    commandLine_ = runlog::MaskPasswords(JoinedArguments(arguments));
     Options options;
     try {
       options = ParseCommandLine(arguments);
     } catch (const RunError& error) {
+      // Refused before anything is written beside the archive; the central log still learns.
       console_.Line(error.what());
-      return error.exitCode();  // refused before anything is written, the log included
+      report_.exitCode = error.exitCode();
+      const std::string message = error.what();
+      report_.message = message.substr(0, message.find('\n'));
+      Record({report_.message, ResultLine()}, {report_.message, ResultLine()});
+      return report_.exitCode;
     }
     try {
       Backup(options);
@@ -106,6 +126,8 @@ class Run {
     const std::string archive = fs_.FullPath(options.archive);
     report_.archive = archive;
     if (options.password) console_.Line(texts::EncryptionNote);
+    if (options.password && NeedsCodePageNote(*options.password)) Note(texts::CodePageNote);
+    CheckReachable(fs_, FolderOf(archive));
     if (fs_.Stat(archive)) throw RunError(kExitArchiveExists, Format(texts::ArchiveExists, archive));
 
     const Selection selection = SelectSources(fs_, options, archive);
@@ -114,7 +136,8 @@ class Run {
     totalFiles_ = selection.files;
     totalBytes_ = selection.bytes;
 
-    TemporaryFile temporary(fs_, TemporaryName(archive, RandomTag(crypto_)));
+    PrepareFolder(FolderOf(archive));
+    TemporaryFile temporary(fs_, TemporaryName(archive, TemporaryTag(fs_.ProcessId(), RandomTag(crypto_))));
     try {
       temporary.out = fs_.CreateNew(temporary.path());
     } catch (const FileError& error) {
@@ -143,6 +166,16 @@ class Run {
     Count(written);
     AfterArchiving(options, selection, written.entries);
   }
+
+  // The folder made when missing, and what killed runs left there removed.
+  void PrepareFolder(const std::string& folder) {
+    const std::string created = MakeFolder(fs_, folder);
+    if (!created.empty()) Note(Format(texts::TargetFolderCreated, created));
+    for (const std::string& path : RemoveLeftovers(fs_, folder)) Note(Format(texts::LeftoverRemoved, path));
+  }
+
+  // Said once, in the summary on the console and in the logs.
+  void Note(const std::string& text) { report_.notes.push_back(text); }
 
   void Count(const WriteResult& written) {
     for (const WrittenEntry& entry : written.entries) {
@@ -224,10 +257,15 @@ class Run {
     }
   }
 
+  std::string ResultLine() const {
+    return "Ergebnis: " + ResultText() + " (Exit-Code " + std::to_string(report_.exitCode) + ")";
+  }
+
   void Finish() {
     const double seconds = Seconds();
     std::vector<std::string> lines;
     lines.push_back("Archiv: " + report_.archive);
+    lines.insert(lines.end(), report_.notes.begin(), report_.notes.end());
     if (report_.exitCode <= kExitWarning) {
       const uint64_t percent = report_.bytes == 0 ? 100 : report_.archiveSize * 100 / report_.bytes;
       lines.push_back("Dateien: " + GroupedNumber(report_.files) + ", Ordner: " + GroupedNumber(report_.folders) +
@@ -241,32 +279,59 @@ class Run {
       for (const std::string& warning : report_.warnings) lines.push_back("  " + warning);
     }
     if (!report_.message.empty()) lines.push_back(report_.message);
-    lines.push_back("Ergebnis: " + ResultText() + " (Exit-Code " + std::to_string(report_.exitCode) + ")");
+    lines.push_back(ResultLine());
 
     console_.Progress("");
-    std::string log = "=== dszip " + DateTimeText(fs_.ToLocalTime(startTime_)) + " bis " +
-                      DateTimeText(fs_.ToLocalTime(fs_.Now())) + "\r\n";
-    // The console summary fits one screen; the log names every warning.
+    // The console summary fits one screen; the logs name every warning.
+    std::vector<std::string> shown;
     size_t warningsShown = 0;
     for (const std::string& line : lines) {
-      log += line + "\r\n";
       const bool warning = line.rfind("  ", 0) == 0;
       if (warning && ++warningsShown == kWarningsOnScreen + 1)
-        console_.Line(Format(texts::MoreWarnings, std::to_string(report_.warnings.size() - kWarningsOnScreen)));
-      if (!warning || warningsShown <= kWarningsOnScreen) console_.Line(line);
+        shown.push_back(Format(texts::MoreWarnings, std::to_string(report_.warnings.size() - kWarningsOnScreen)));
+      if (!warning || warningsShown <= kWarningsOnScreen) shown.push_back(line);
     }
-    if (report_.archive.empty()) return;
+    for (const std::string& line : shown) console_.Line(line);
+    Record(lines, shown);
+  }
+
+  // The record goes to the log beside the archive when its folder is there, and always to the
+  // central log; then the event log gets what the console showed. A log that cannot be written
+  // makes the exit code at least 1, and the console and the event log say so.
+  void Record(const std::vector<std::string>& lines, std::vector<std::string> shown) {
+    const std::string when = DateTimeText(fs_.ToLocalTime(startTime_)) + " bis " +
+                             DateTimeText(fs_.ToLocalTime(fs_.Now()));
+    std::vector<std::string> failures;
+    const std::string folder = FolderOf(report_.archive);
+    if (!folder.empty() && FolderExists(fs_, folder)) try {
+        fs_.AppendText(folder + "dszip.log", runlog::Record("dszip", when, lines));
+      } catch (const FileError& error) {
+        failures.push_back(Format(texts::LocalLogFailed, folder + "dszip.log", error.what()));
+      }
+    std::vector<std::string> central = lines;
+    central.insert(central.begin(), Format(texts::CommandLine, commandLine_));
     try {
-      fs_.AppendText(FolderOf(report_.archive) + "dszip.log", log);
-    } catch (const FileError& error) {
-      console_.Line("dszip.log: " + std::string(error.what()));
+      verdicts_.Append(runlog::Record("dszip", when, central));
+    } catch (const std::exception& error) {
+      failures.push_back(Format(texts::CentralLogFailed, verdicts_.Folder() + runlog::kFileName, error.what()));
     }
+    if (!failures.empty()) {
+      report_.exitCode = std::max<int>(report_.exitCode, kExitWarning);
+      failures.push_back(ResultLine());
+      for (const std::string& line : failures) console_.Line(line);
+      shown.insert(shown.end(), failures.begin(), failures.end());
+    }
+    std::string text;
+    for (const std::string& line : shown) text += line + "\r\n";
+    verdicts_.Report(report_.exitCode, text);
   }
 
   FileSystem& fs_;
   Crypto& crypto_;
   Console& console_;
   const std::atomic<bool>& cancelled_;
+  runlog::Sink& verdicts_;
+  std::string commandLine_;
   Clock::time_point started_, lastProgress_;
   uint64_t startTime_;
   uint64_t totalFiles_ = 0, totalBytes_ = 0;
@@ -276,8 +341,8 @@ class Run {
 }  // namespace
 
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
-             Console& console, const std::atomic<bool>& cancelled) {
-  return Run(fs, crypto, console, cancelled).Execute(arguments);
+             Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
+  return Run(fs, crypto, console, cancelled, verdicts).Execute(arguments);
 }
 
 }  // namespace dszip

@@ -22,6 +22,11 @@ class Win32FileSystem : public FileSystem {
   void AppendText(const std::string& path, const std::string& text) override;
   CivilTime ToLocalTime(uint64_t ticks) override;
   uint64_t Now() override;
+
+  // --- the run's frame: the target folder and what killed runs left in it
+  void CreateFolder(const std::string& path) override;
+  unsigned long ProcessId() override;
+  bool ProcessEnded(unsigned long id) override;
 };
 
 }  // namespace dszip

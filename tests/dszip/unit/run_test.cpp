@@ -8,6 +8,7 @@
 #include "dszip/texts.h"
 #include "fake_crypto.h"
 #include "fake_file_system.h"
+#include "fake_sink.h"
 
 namespace dszip {
 namespace {
@@ -24,6 +25,7 @@ struct RunFixture : ::testing::Test {
   FakeFileSystem fs;
   FakeCrypto crypto;
   RecordingConsole console;
+  FakeSink verdicts;
   std::atomic<bool> cancelled{false};
 
   void SetUp() override {
@@ -38,7 +40,7 @@ struct RunFixture : ::testing::Test {
     if (switches.size() > 1 && switches[1] == "m") switches.erase(switches.begin());
     switches.push_back(kArchive);
     switches.push_back(source);
-    return RunDszip(switches, fs, crypto, console, cancelled);
+    return RunDszip(switches, fs, crypto, console, cancelled, verdicts);
   }
   bool Archived() { return fs.Find(kArchive) != nullptr; }
   // Nothing but the sources, the archive folder and, when a run got that far, its log.
