@@ -58,4 +58,9 @@ inline constexpr const char* FormatInvalid =
     "Format '%s' ung\xFCltig oder nicht kompatibel mit Argument";
 inline constexpr const char* FormatNoArgument = "Kein Argument f\xFCr Format '%s'";
 
+// The central run log.
+inline constexpr const char* Handover = "Auftrag %s \x84%s\x93, Archiv %s: \"%s\" %s";
+inline constexpr const char* NoArchiver = "Kein Archivprogramm eingetragen ([Programm] Zip); nichts gestartet";
+inline constexpr const char* ArchiverNotStarted = "Das Archivprogramm %s wurde nicht gestartet: ";
+
 }  // namespace texts
