@@ -13,6 +13,7 @@
 #include "core/cp1252.h"
 #include "core/error.h"
 #include "core/intsyntax.h"
+#include "core/password_rule.h"
 #include "runlog/run_log.h"
 #include "core/textformat.h"
 #include "core/texts.h"
@@ -393,6 +394,8 @@ void TFMain::pwsaveClick() {
     return;
   }
   if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
+  static_assert(kLongestPassword == 99, "texts::PasswordTooLong names the limit");
+  if (Passwort.Text.size() > kLongestPassword) throw EError(texts::PasswordTooLong);
   auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
   platform_.Randomize();
   const auto value =
