@@ -17,8 +17,9 @@ std::string RootName(const std::string& root) { return root.substr(0, root.size(
 // "<archive>.<process id>-<random>.dszip-tmp": the process id; nothing for other names.
 std::optional<unsigned long> WriterOf(const std::string& name) {
   const std::string lower = AsciiLower(name);
-  const size_t suffix = lower.size() - std::min(lower.size(), std::string(kTemporarySuffix).size());
-  if (lower.compare(suffix, std::string::npos, kTemporarySuffix) != 0) return std::nullopt;
+  const std::string ending = kTemporarySuffix;
+  if (lower.size() <= ending.size() || lower.substr(lower.size() - ending.size()) != ending) return std::nullopt;
+  const size_t suffix = lower.size() - ending.size();
   const size_t dot = lower.rfind('.', suffix == 0 ? 0 : suffix - 1);
   const size_t dash = lower.find('-', dot == std::string::npos ? 0 : dot);
   if (dot == std::string::npos || dash == std::string::npos || dash >= suffix || dash == dot + 1 ||
