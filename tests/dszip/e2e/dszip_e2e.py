@@ -496,6 +496,15 @@ def group_verdict(work):
               f'Ergebnis: Fehlgeschlagen (Exit-Code 7)\r\n' in log, f'record of {marker} not whole')
     check(exit_code == 7 and f'-hp*** {win(work)}\\y.zip' in log and 'Windows-1252' in log,
           f'password outside Windows-1252: exit code {exit_code}, no record')
+    # At about 1 MB the log is set aside, one previous file kept.
+    folder = next(Path(os.environ['WINEPREFIX'], 'drive_c', 'users').glob('*/AppData/Local/Datensicherung'))
+    with open(folder / 'dszip.log', 'ab') as file:
+        file.write(b'x' * max(0, (1 << 20) - 50 - (folder / 'dszip.log').stat().st_size) + b'\r\n')
+    marker = f'-q{work.name}-rotation'
+    run(['wine', args.dszip, 'a', marker, 'x.zip', 'y'])
+    check(marker in (folder / 'dszip.log').read_text('utf-8', 'replace')
+          and (folder / 'dszip.log').stat().st_size < 1 << 16 and (folder / 'dszip.alt.log').stat().st_size >= 1 << 19,
+          'the central log was not set aside at 1 MB')
     # Windows-1252 bytes make the key, as common readers on Windows take them.
     archive = work / 'kennwort.zip'
     exit_code, output = dszip(f'a -hp"Grüße €" -mn -ai "{win(archive)}" "{win(source)}\\*.*"')
