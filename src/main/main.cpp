@@ -14,12 +14,12 @@
 #include "core/error.h"
 #include "core/intsyntax.h"
 #include "core/password_rule.h"
-#include "runlog/run_log.h"
 #include "core/textformat.h"
 #include "core/texts.h"
 #include "main/backup_plan.h"
 #include "main/control_table.h"
 #include "main/password_store.h"
+#include "runlog/run_log.h"
 #include "settings/settings.h"
 
 namespace {
@@ -283,9 +283,9 @@ void TFMain::StartClick() {
 }
 
 void TFMain::DoBackup() {
-  // A password that would reach the archiver altered is refused before anything is recorded.
   // Until an archiver has run, a waiting run's verdict is that none did.
   if (Warten) platform_.SetExitCode(kArchiverNotStarted);
+  // A password that would reach the archiver altered is refused before anything is recorded.
   if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
   auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
   const std::string program = settings->GetText("Programm", "Zip", "");
@@ -325,7 +325,9 @@ void TFMain::RunArchiver(const std::string& program, const std::string& paramete
   waiting_ = Warten;
   const IPlatform::LaunchResult launch = platform_.ShellOpen(program, parameters, Warten);
   waiting_ = false;
-  if (!launch.started) return LogRun(FormatMessage1(texts::ArchiverNotStarted, program) + launch.failure);
+  if (!launch.started)
+    return LogRun(FormatMessage1(texts::ArchiverNotStarted, program) +
+                  Cp1252FromUtf8(launch.failure).value_or(launch.failure));
   if (Warten) platform_.SetExitCode(launch.exitCode);
 }
 
