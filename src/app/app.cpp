@@ -16,6 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   TWin32Platform platform;
   TFMain form(platform);
   TMainWindow window(form, platform);
+  platform.SetMessageHandler([&window](MSG& message) { window.ProcessMessage(message); });
 
   // The start-up sequence runs before the window is shown; its version gate may end the
   // process right here.
@@ -34,5 +35,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   while (GetMessageW(&message, nullptr, 0, 0) > 0) window.ProcessMessage(message);
   // Every write has reached the settings file by now. The system takes the window down with
   // the process; destroying it first saves nothing and, under Wine, costs about two seconds.
-  ExitProcess(0);
+  ExitProcess(static_cast<UINT>(platform.ExitCode()));
 }

@@ -58,4 +58,12 @@ inline constexpr const char* FormatInvalid =
     "Format '%s' ung\xFCltig oder nicht kompatibel mit Argument";
 inline constexpr const char* FormatNoArgument = "Kein Argument f\xFCr Format '%s'";
 
+inline constexpr const char* PasswordTooLong =
+    "Das Kennwort ist zu lang: h\xF6" "chstens 99 Zeichen, sonst \xF6" "ffnen die \xFC" "blichen ZIP-Programme das Archiv nicht";
+
+// The central run log.
+inline constexpr const char* Handover = "Auftrag %s \x84%s\x93, Archiv %s: \"%s\" %s";
+inline constexpr const char* NoArchiver = "Kein Archivprogramm eingetragen ([Programm] Zip); nichts gestartet";
+inline constexpr const char* ArchiverNotStarted = "Das Archivprogramm %s wurde nicht gestartet: ";
+
 }  // namespace texts

@@ -1,6 +1,7 @@
 #include "dszip/command_line.h"
 
 #include "dszip/mask.h"
+#include "dszip/password.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 
@@ -32,12 +33,11 @@ struct AttributeSwitches {
 void ParseSwitch(const std::string& argument, Options& options, AttributeSwitches& attributes) {
   const std::string lower = AsciiLower(argument);
   if (lower.rfind("-hp", 0) == 0) {
-    const std::string password = argument.substr(3);
-    if (password.empty()) Refuse(texts::EmptyPassword);
-    for (const char c : password)
-      if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
-        Refuse(texts::PasswordNotAscii);
-    options.password = password;
+    try {
+      options.password = PasswordBytes(argument.substr(3));
+    } catch (const RunError& error) {
+      Refuse(error.what());
+    }
   } else if (lower.rfind("-m", 0) == 0) {
     ParseLevel(argument.substr(2), options);
   } else if (lower == "-ai") {

@@ -87,6 +87,11 @@ class FileSystem {
   // Throws FileError with texts::ChangedSince when it differs.
   virtual void DeleteIfUnchanged(const std::string& path, const FileInfo& read) = 0;
   virtual void ClearArchiveIfUnchanged(const std::string& path, const FileInfo& read) = 0;
+
+  // --- the run's frame: the target folder and what killed runs left in it
+  virtual void CreateFolder(const std::string& path) = 0;  // one level; Exists when there
+  virtual unsigned long ProcessId() = 0;
+  virtual bool ProcessEnded(unsigned long id) = 0;
 };
 
 inline bool SameContentState(const FileInfo& a, const FileInfo& b) {

@@ -7,7 +7,9 @@
 #include "dszip/archive_writer.h"
 #include "dszip/command_line.h"
 #include "dszip/deflate_pool.h"
+#include "dszip/password.h"
 #include "dszip/selection.h"
+#include "dszip/target_folder.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 
@@ -33,6 +35,16 @@ std::string Joined(const std::vector<std::string>& parts) {
   std::string text;
   for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
   return text;
+}
+
+// The arguments as one line, those with blanks in quotes.
+std::string JoinedArguments(const std::vector<std::string>& arguments) {
+  std::string line;
+  for (const std::string& argument : arguments) {
+    if (!line.empty()) line += ' ';
+    line += argument.find_first_of(" \t") == std::string::npos ? argument : "\"" + argument + "\"";
+  }
+  return line;
 }
 
 std::string RandomTag(Crypto& crypto) {
@@ -70,8 +82,8 @@ struct Report {
   std::string archive;
   std::vector<std::string> sources;
   bool encrypted = false;
-  std::vector<std::string> notes;
   uint64_t files = 0, folders = 0, bytes = 0, archiveSize = 0;
+  std::vector<std::string> notes;  // said once in the summary, no warning
   std::vector<std::string> warnings;
   std::string message;
   int exitCode = kExitOk;
@@ -79,17 +91,24 @@ struct Report {
 
 class Run {
  public:
-  Run(FileSystem& fs, Crypto& crypto, Console& console, const std::atomic<bool>& cancelled)
-      : fs_(fs), crypto_(crypto), console_(console), cancelled_(cancelled), started_(Clock::now()),
-        startTime_(fs.Now()) {}
+  Run(FileSystem& fs, Crypto& crypto, Console& console, const std::atomic<bool>& cancelled,
+      runlog::Sink& verdicts)
+      : fs_(fs), crypto_(crypto), console_(console), cancelled_(cancelled), verdicts_(verdicts),
+        started_(Clock::now()), startTime_(fs.Now()) {}
 
   int Execute(const std::vector<std::string>& arguments) {
+    commandLine_ = runlog::MaskPasswords(JoinedArguments(arguments));
     Options options;
     try {
       options = ParseCommandLine(arguments);
     } catch (const RunError& error) {
+      // Refused before anything is written beside the archive; the central log still learns.
       console_.Line(error.what());
-      return error.exitCode();  // refused before anything is written, the log included
+      report_.exitCode = error.exitCode();
+      const std::string message = error.what();
+      report_.message = message.substr(0, message.find('\n'));
+      Record({report_.message, ResultLine()}, {report_.message, ResultLine()});
+      return report_.exitCode;
     }
     try {
       Backup(options);
@@ -118,21 +137,25 @@ class Run {
     report_.sources = options.sources;
     report_.encrypted = options.password.has_value();
     if (options.password) console_.Line(texts::EncryptionNote);
+    if (options.password && NeedsCodePageNote(*options.password)) Note(texts::CodePageNote);
+    CheckReachable(fs_, FolderOf(archive));
     if (fs_.Stat(archive)) throw RunError(kExitArchiveExists, Format(texts::ArchiveExists, archive));
 
     const std::vector<ProtectedFolder> protectedFolders{
         {FolderOf(archive), texts::ArchiveFolderReason},
+        {verdicts_.Folder(), texts::CentralLogFolderReason},
     };
     const Selection selection = SelectSources(fs_, options, archive, protectedFolders);
     report_.warnings = selection.warnings;
-    report_.notes = selection.notes;
+    report_.notes.insert(report_.notes.end(), selection.notes.begin(), selection.notes.end());
     if (selection.missing.size() == options.sources.size())
       throw RunError(kExitFatal, Format(texts::NoSourceFound, Joined(selection.missing)));
     if (selection.items.empty()) throw RunError(kExitNothingToDo, texts::NothingToArchive);
     totalFiles_ = selection.files;
     totalBytes_ = selection.bytes;
 
-    TemporaryFile temporary(fs_, TemporaryName(archive, RandomTag(crypto_)));
+    PrepareFolder(FolderOf(archive));
+    TemporaryFile temporary(fs_, TemporaryName(archive, TemporaryTag(fs_.ProcessId(), RandomTag(crypto_))));
     try {
       temporary.out = fs_.CreateNew(temporary.path());
     } catch (const FileError& error) {
@@ -161,6 +184,16 @@ class Run {
     Count(written);
     AfterArchiving(options, selection, written.entries);
   }
+
+  // The folder made when missing, and what killed runs left there removed.
+  void PrepareFolder(const std::string& folder) {
+    const std::string created = MakeFolder(fs_, folder);
+    if (!created.empty()) Note(Format(texts::TargetFolderCreated, created));
+    for (const std::string& path : RemoveLeftovers(fs_, folder)) Note(Format(texts::LeftoverRemoved, path));
+  }
+
+  // Said once, in the summary on the console and in the logs.
+  void Note(const std::string& text) { report_.notes.push_back(text); }
 
   // Every folder that went in, whether as an entry of its own or as part of a name.
   void Count(const WriteResult& written) {
@@ -245,6 +278,10 @@ class Run {
     }
   }
 
+  std::string ResultLine() const {
+    return "Ergebnis: " + ResultText() + " (Exit-Code " + std::to_string(report_.exitCode) + ")";
+  }
+
   // The result as the console and the log show it; indented lines are the listed items.
   std::vector<std::string> SummaryLines(double seconds) const {
     std::vector<std::string> lines;
@@ -267,7 +304,7 @@ class Run {
     AddSection(lines, "Hinweise", report_.notes);
     AddSection(lines, "Warnungen", report_.warnings);
     if (!report_.message.empty()) lines.push_back(report_.message);
-    lines.push_back("Ergebnis: " + ResultText() + " (Exit-Code " + std::to_string(report_.exitCode) + ")");
+    lines.push_back(ResultLine());
     return lines;
   }
 
@@ -281,33 +318,60 @@ class Run {
   void Finish() {
     const std::vector<std::string> lines = SummaryLines(Seconds());
     console_.Progress("");
-    std::string log = "=== dszip " + DateTimeText(fs_.ToLocalTime(startTime_)) + " bis " +
-                      DateTimeText(fs_.ToLocalTime(fs_.Now())) + "\r\n";
-    // The console summary fits one screen; the log names every item.
+    // The console summary fits one screen; the logs name every item.
+    std::vector<std::string> shown;
     size_t listed = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
-      log += lines[i] + "\r\n";
       listed = lines[i].rfind("  ", 0) == 0 ? listed + 1 : 0;
       if (listed <= kWarningsOnScreen) {
-        console_.Line(lines[i]);
+        shown.push_back(lines[i]);
       } else if (listed == kWarningsOnScreen + 1) {
         size_t rest = 0;
         while (i + rest < lines.size() && lines[i + rest].rfind("  ", 0) == 0) ++rest;
-        console_.Line(Format(texts::MoreWarnings, std::to_string(rest)));
+        shown.push_back(Format(texts::MoreWarnings, std::to_string(rest)));
       }
     }
-    if (report_.archive.empty()) return;
+    for (const std::string& line : shown) console_.Line(line);
+    Record(lines, shown);
+  }
+
+  // The record goes to the log beside the archive when its folder is there, and always to the
+  // central log; then the event log gets what the console showed. A log that cannot be written
+  // makes the exit code at least 1, and the console and the event log say so.
+  void Record(const std::vector<std::string>& lines, std::vector<std::string> shown) {
+    const std::string when = DateTimeText(fs_.ToLocalTime(startTime_)) + " bis " +
+                             DateTimeText(fs_.ToLocalTime(fs_.Now()));
+    std::vector<std::string> failures;
+    const std::string folder = FolderOf(report_.archive);
+    if (!folder.empty() && FolderExists(fs_, folder)) try {
+        fs_.AppendText(folder + "dszip.log", runlog::Record("dszip", when, lines));
+      } catch (const FileError& error) {
+        failures.push_back(Format(texts::LocalLogFailed, folder + "dszip.log", error.what()));
+      }
+    std::vector<std::string> central = lines;
+    central.insert(central.begin(), Format(texts::CommandLine, commandLine_));
     try {
-      fs_.AppendText(FolderOf(report_.archive) + "dszip.log", log);
-    } catch (const FileError& error) {
-      console_.Line("dszip.log: " + std::string(error.what()));
+      verdicts_.Append(runlog::Record("dszip", when, central));
+    } catch (const std::exception& error) {
+      failures.push_back(Format(texts::CentralLogFailed, verdicts_.Folder() + runlog::kFileName, error.what()));
     }
+    if (!failures.empty()) {
+      report_.exitCode = std::max<int>(report_.exitCode, kExitWarning);
+      failures.push_back(ResultLine());
+      for (const std::string& line : failures) console_.Line(line);
+      shown.insert(shown.end(), failures.begin(), failures.end());
+    }
+    std::string text;
+    for (const std::string& line : shown) text += line + "\r\n";
+    verdicts_.Report(report_.exitCode, text);
   }
 
   FileSystem& fs_;
   Crypto& crypto_;
   Console& console_;
   const std::atomic<bool>& cancelled_;
+  runlog::Sink& verdicts_;
+  std::string commandLine_;
   Clock::time_point started_, lastProgress_;
   uint64_t startTime_;
   uint64_t totalFiles_ = 0, totalBytes_ = 0;
@@ -317,8 +381,8 @@ class Run {
 }  // namespace
 
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
-             Console& console, const std::atomic<bool>& cancelled) {
-  return Run(fs, crypto, console, cancelled).Execute(arguments);
+             Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
+  return Run(fs, crypto, console, cancelled, verdicts).Execute(arguments);
 }
 
 }  // namespace dszip

@@ -5,6 +5,7 @@
 
 #include "dszip/crypto.h"
 #include "dszip/file_system.h"
+#include "runlog/run_log.h"
 
 namespace dszip {
 
@@ -17,8 +18,9 @@ class Console {
 
 // One whole run: command line, selection, archive written beside its final name, flushed,
 // verified, moved into place, then attributes cleared or originals deleted. Returns the exit
-// code; the summary goes to the console and to dszip.log beside the archive.
+// code; the summary goes to the console, to dszip.log beside the archive when its folder is
+// there, and whatever the outcome to the central log and the event log.
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
-             Console& console, const std::atomic<bool>& cancelled);
+             Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts);
 
 }  // namespace dszip

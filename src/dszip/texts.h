@@ -12,10 +12,6 @@ inline constexpr const char* UnknownSwitch = "Unbekannter Schalter „%s“.";
 inline constexpr const char* BadLevel =
     "Unbekannte Kompressionsstufe „%s“: erlaubt sind -m0, -ms, -mf, -mn, -mx und -m0 bis -m5.";
 inline constexpr const char* EmptyPassword = "Der Schalter -hp braucht ein Kennwort direkt dahinter, etwa -hpGeheim.";
-inline constexpr const char* PasswordNotAscii =
-    "Das Kennwort enthält Zeichen außerhalb von ASCII (etwa Umlaute) oder Steuerzeichen. Solche "
-    "Kennwörter verstehen die üblichen ZIP-Programme nicht einheitlich; bitte nur Buchstaben A-Z, "
-    "a-z, Ziffern, Leerzeichen und Satzzeichen verwenden.";
 inline constexpr const char* ConflictAiAo = "Die Schalter -ai und -ao schließen einander aus.";
 inline constexpr const char* ConflictAiAc = "Die Schalter -ai und -ac schließen einander aus (-ai ändert kein Attribut).";
 inline constexpr const char* NoArchive = "Kein Archiv angegeben.";
@@ -41,6 +37,8 @@ inline constexpr const char* SourceProtected = "Quelle „%s“ wird nicht gesic
 inline constexpr const char* FolderLeftOut = "Ordner ausgelassen: %s (%s)";
 inline constexpr const char* ArchiveFolderReason =
     "Ordner des Archivs; frühere Sicherungen und ihr Protokoll werden nicht mitgesichert";
+inline constexpr const char* CentralLogFolderReason =
+    "Ordner des zentralen Protokolls; es wird nicht mitgesichert";
 inline constexpr const char* LinkNotFollowed = "Verknüpfter Ordner nicht verfolgt: %s";
 inline constexpr const char* FolderUnreadable = "Ordner nicht lesbar: %s (%s)";
 inline constexpr const char* FileUnreadable = "Nicht gesichert, nicht lesbar: %s (%s)";
@@ -60,5 +58,23 @@ inline constexpr const char* ResultFailed = "Fehlgeschlagen";
 inline constexpr const char* ResultNothing = "Nichts zu sichern";
 inline constexpr const char* ResultInterrupted = "Abgebrochen";
 inline constexpr const char* PressKey = "Weiter mit einer beliebigen Taste (das Fenster schließt sich sonst in 60 Sekunden) ...";
+
+// The run's verdict: passwords, the target folder, leftovers, the central log.
+inline constexpr const char* PasswordNotCp1252 =
+    "Das Kennwort enthält Zeichen außerhalb des Windows-Zeichensatzes (Windows-1252). Bitte ein "
+    "anderes Kennwort wählen.";
+inline constexpr const char* PasswordTooLong =
+    "Das Kennwort ist zu lang: höchstens %s Zeichen, sonst öffnen die üblichen ZIP-Programme das "
+    "Archiv nicht.";
+inline constexpr const char* CodePageNote =
+    "Hinweis: Das Kennwort enthält Zeichen außerhalb von ASCII. Andere Programme öffnen das Archiv "
+    "nur, wenn sie das Kennwort im Windows-Zeichensatz (Windows-1252) nehmen.";
+inline constexpr const char* TargetUnreachable = "Ziellaufwerk %s ist nicht erreichbar.";
+inline constexpr const char* TargetFolderCreated = "Zielordner angelegt: %s";
+inline constexpr const char* TargetFolderNotCreated = "Der Zielordner %s kann nicht angelegt werden: %s";
+inline constexpr const char* LeftoverRemoved = "Reste eines abgebrochenen Laufs entfernt: %s";
+inline constexpr const char* CentralLogFailed = "Das zentrale Protokoll %s kann nicht geschrieben werden: %s";
+inline constexpr const char* LocalLogFailed = "Das Protokoll %s kann nicht geschrieben werden: %s";
+inline constexpr const char* CommandLine = "Aufruf: dszip %s";
 
 }  // namespace dszip::texts

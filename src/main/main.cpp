@@ -13,11 +13,13 @@
 #include "core/cp1252.h"
 #include "core/error.h"
 #include "core/intsyntax.h"
+#include "core/password_rule.h"
 #include "core/textformat.h"
 #include "core/texts.h"
 #include "main/backup_plan.h"
 #include "main/control_table.h"
 #include "main/password_store.h"
+#include "runlog/run_log.h"
 #include "settings/settings.h"
 
 namespace {
@@ -41,6 +43,19 @@ bool Contains(const std::string& text, const char* part) {
 // The text after the first ":", at most 255 characters.
 std::string AfterColon(const std::string& text) {
   return text.substr(text.find(':') + 1, 255);
+}
+
+// Each "%s" of the pattern replaced by the next value; a value's own "%s" stays as it is.
+std::string Filled(const std::string& pattern, std::initializer_list<std::string> values) {
+  std::string result;
+  size_t from = 0;
+  for (const std::string& value : values) {
+    const size_t at = pattern.find("%s", from);
+    if (at == std::string::npos) break;
+    result += pattern.substr(from, at - from) + value;
+    from = at + 2;
+  }
+  return result + pattern.substr(from);
 }
 
 void AppendBackslash(std::string& directory) {
@@ -210,6 +225,7 @@ void TFMain::ApplyArgument(std::string a) {
   if (a == "/MOVE") Befehl = "m";
   if (a == "/DIFF") Archiv.ItemIndex = 1;
   if (a == "/GO") AutoStart = true;
+  if (a == "/WARTEN") Warten = true;
   if (a == "/NOSTOP") StopProg.Checked = false;
   if (Contains(a, "/DATUM")) {
     a = a.size() > 7 ? a.substr(7) : "";
@@ -259,6 +275,7 @@ void TFMain::SelectSpaeter() {
 // ---------------------------------------------------------------- backup run
 
 void TFMain::StartClick() {
+  if (waiting_) return;
   if (!spaeter.Checked)
     DoBackup();
   else
@@ -266,6 +283,8 @@ void TFMain::StartClick() {
 }
 
 void TFMain::DoBackup() {
+  // Until an archiver has run, a waiting run's verdict is that none did.
+  if (Warten) platform_.SetExitCode(kArchiverNotStarted);
   // A password that would reach the archiver altered is refused before anything is recorded.
   if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
   auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
@@ -290,16 +309,32 @@ void TFMain::DoBackup() {
   settings.reset();
 
   if (!plan.error.empty()) throw EError(plan.error);
-  RunArchiver(program, plan.parameters);
+  RunArchiver(program, plan.parameters, plan.archive);
   if (StopProg.Checked) platform_.Terminate();
 }
 
-void TFMain::RunArchiver(const std::string& program, const std::string& parameters) {
-  if (program.empty()) return;
+void TFMain::RunArchiver(const std::string& program, const std::string& parameters,
+                         const std::string& archive) {
+  const int job = Ziel.ItemIndex;
+  const std::string caption = job >= 0 && job < static_cast<int>(Ziel.Items.size()) ? Ziel.Items[job] : "";
+  LogRun(Filled(texts::Handover, {std::to_string(job), caption, archive, program, runlog::MaskPasswords(parameters)}));
+  if (program.empty()) return LogRun(texts::NoArchiver);
   // The system would cut a longer line, and the archiver would get another archive name.
   if (program.size() + parameters.size() + 4 > kCommandLineLimit)
     throw EError(texts::CommandLineTooLong);
-  platform_.ShellOpen(program, parameters);
+  waiting_ = Warten;
+  const IPlatform::LaunchResult launch = platform_.ShellOpen(program, parameters, Warten);
+  waiting_ = false;
+  if (!launch.started)
+    return LogRun(FormatMessage1(texts::ArchiverNotStarted, program) +
+                  Cp1252FromUtf8(launch.failure).value_or(launch.failure));
+  if (Warten) platform_.SetExitCode(launch.exitCode);
+}
+
+// One record of the central log; the logic's texts are Windows-1252, the log's UTF-8.
+void TFMain::LogRun(const std::string& line) {
+  const DateTime now = platform_.Now();
+  platform_.AppendRunLog(runlog::Record(texts::AppTitle, DateText(now) + " " + TimeText(now), {Utf8FromCp1252(line)}));
 }
 
 // ---------------------------------------------------------------- deferred start
@@ -331,7 +366,7 @@ void TFMain::ArmDeferredStart() {
 
 void TFMain::Timer1Timer() {
   // While a failed run's error is on screen, no new attempt piles another box on top of it.
-  if (showingError_) return;
+  if (showingError_ || waiting_) return;
   const DateTime due = WithTime(Tag.Value, Uhrzeit.Value);  // Tag's day, Uhrzeit's time
   if (due < platform_.Now()) {
     DoBackup();
@@ -361,6 +396,8 @@ void TFMain::pwsaveClick() {
     return;
   }
   if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
+  static_assert(kLongestPassword == 99, "texts::PasswordTooLong names the limit");
+  if (Passwort.Text.size() > kLongestPassword) throw EError(texts::PasswordTooLong);
   auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
   platform_.Randomize();
   const auto value =

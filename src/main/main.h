@@ -49,6 +49,7 @@ class TFMain {
   std::string Befehl = "a";
   bool AutoStart = false;
   int ZielNr = 0;
+  bool Warten = false;  // /WARTEN: wait for the archiver and end with its exit code
 
   // --- handlers
   void FormCreate();
@@ -83,12 +84,18 @@ class TFMain {
   void RestorePassword(TSettingsFile& settings);
   void DoBackup();
   void ArmDeferredStart();
-  void RunArchiver(const std::string& program, const std::string& parameters);
+  void RunArchiver(const std::string& program, const std::string& parameters, const std::string& archive);
+  void LogRun(const std::string& line);
   int CurrentYear();
 
   IPlatform& platform_;
   bool showingError_ = false;
+  bool waiting_ = false;  // for the archiver: no second run starts meanwhile
 };
+
+// The exit code under /WARTEN when no archiver ran: none named, not found, refused by the
+// shell, or the run stopped with an error before the handover.
+inline constexpr int kArchiverNotStarted = 20;
 
 // The longest command line the system passes whole, its terminating zero included: the
 // program in quotes, a blank, the parameters.

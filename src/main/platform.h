@@ -16,8 +16,15 @@ class IPlatform {
   // True for an existing file; a directory of that name does not count.
   virtual bool FileExists(const std::string& path) = 0;
   // Shell "open" of a program with a parameter text, owned by the main window, SW_SHOW,
-  // no working directory; does not wait and does not report the outcome.
-  virtual void ShellOpen(const std::string& program, const std::string& parameters) = 0;
+  // no working directory. With `wait` it returns only once the program has ended, the window
+  // kept responsive meanwhile, and gives its exit code.
+  struct LaunchResult {
+    bool started = false;
+    int exitCode = 0;     // with `wait`
+    std::string failure;  // why it did not start, UTF-8
+  };
+  virtual LaunchResult ShellOpen(const std::string& program, const std::string& parameters,
+                                 bool wait) = 0;
   // Plain message dialog: application title, no icon, one "OK" button, centred on the screen.
   // The text is UTF-8.
   virtual void ShowMessage(const std::string& text) = 0;
@@ -38,4 +45,11 @@ class IPlatform {
   // The arguments after the program's own name. One that Windows-1252 cannot hold exactly
   // comes as an empty text, which matches no switch.
   virtual std::vector<std::string> Arguments() = 0;
+
+  // --- the run's verdict
+  // Appends a record (UTF-8) to the central run log; a log that cannot be written is skipped,
+  // so that the window goes on as it always did.
+  virtual void AppendRunLog(const std::string& record) = 0;
+  // The code the process ends with, unless it is halted.
+  virtual void SetExitCode(int code) = 0;
 };

@@ -3,7 +3,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <stdexcept>
+
 #include "core/texts.h"
+#include "core/win32_handle.h"
+#include "runlog/run_log_win32.h"
 #include "win32/wide_text.h"
 
 namespace {
@@ -57,9 +61,61 @@ bool TWin32Platform::FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void TWin32Platform::ShellOpen(const std::string& program, const std::string& parameters) {
-  ShellExecuteW(mainWindow_, L"open", Widen(program).c_str(), Widen(parameters).c_str(), nullptr,
-                SW_SHOW);
+IPlatform::LaunchResult TWin32Platform::ShellOpen(const std::string& program,
+                                                  const std::string& parameters, bool wait) {
+  const std::wstring file = Widen(program), arguments = Widen(parameters);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  // An unattended waiting run must not stop at the shell's own error box.
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | (wait ? SEE_MASK_FLAG_NO_UI : 0);
+  info.hwnd = mainWindow_;
+  info.lpVerb = L"open";
+  info.lpFile = file.c_str();
+  info.lpParameters = arguments.c_str();
+  info.nShow = SW_SHOW;
+  if (!ShellExecuteExW(&info)) {
+    const DWORD code = GetLastError();
+    return {false, 0, code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
+                          ? "nicht gefunden"
+                          : "Windows-Fehler " + std::to_string(code)};
+  }
+  if (!info.hProcess) return {true, 0, {}};  // handed to a running program: nothing to wait for
+  Handle process(info.hProcess);
+  if (!wait) return {true, 0, {}};
+  WaitResponsive(process.Get());
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.Get(), &exitCode);
+  return {true, static_cast<int>(exitCode), {}};
+}
+
+// The window paints, moves and answers while the archiver runs; a request to end is kept
+// until the archiver has ended.
+void TWin32Platform::WaitResponsive(HANDLE process) {
+  bool quit = false;
+  // Woken for the process's end, for input waiting in the queue, or by a failed wait.
+  while (MsgWaitForMultipleObjectsEx(1, &process, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
+         WAIT_OBJECT_0 + 1) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        quit = true;
+      } else if (messageHandler_) {
+        messageHandler_(message);
+      } else {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+    }
+  }
+  if (quit) PostQuitMessage(0);
+}
+
+void TWin32Platform::AppendRunLog(const std::string& record) {
+  try {
+    runlog::Win32Sink().Append(record);
+  } catch (const std::runtime_error&) {
+    // The window behaves as it always did; the archiver's own record still says how it went.
+  }
 }
 
 void TWin32Platform::ShowMessage(const std::string& text) {

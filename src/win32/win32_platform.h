@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <random>
 
 #include "main/platform.h"
@@ -15,7 +16,7 @@ class TWin32Platform : public IPlatform {
 
   DateTime Now() override;
   bool FileExists(const std::string& path) override;
-  void ShellOpen(const std::string& program, const std::string& parameters) override;
+  LaunchResult ShellOpen(const std::string& program, const std::string& parameters, bool wait) override;
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
   bool BrowseForFolder(const std::string& title, std::string& path) override;
@@ -26,7 +27,17 @@ class TWin32Platform : public IPlatform {
   std::string ExePath() override;
   std::vector<std::string> Arguments() override;
 
+  // --- the run's verdict
+  void AppendRunLog(const std::string& record) override;
+  void SetExitCode(int code) override { exitCode_ = code; }
+  int ExitCode() const { return exitCode_; }
+  // How the window's messages are handled while the platform waits for the archiver.
+  void SetMessageHandler(std::function<void(MSG&)> handler) { messageHandler_ = std::move(handler); }
+
  private:
+  void WaitResponsive(HANDLE process);
+  int exitCode_ = 0;
+  std::function<void(MSG&)> messageHandler_;
   HWND mainWindow_ = nullptr;
   std::mt19937 random_;
 };

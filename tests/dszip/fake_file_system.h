@@ -56,6 +56,10 @@ class FakeFileSystem : public FileSystem {
 
   std::string FullPath(const std::string& path) override { return path; }
   std::optional<FileInfo> Stat(const std::string& path) override {
+    // A drive is there when anything lies on it.
+    if (path.size() == 3 && path.substr(1) == ":\\")
+      for (const auto& [key, node] : nodes)
+        if (key.rfind(AsciiLower(path), 0) == 0) return FileInfo{kAttrFolder, 0, 0};
     const Node* node = Find(path);
     if (!node) return std::nullopt;
     return node->info;
@@ -125,6 +129,16 @@ class FakeFileSystem : public FileSystem {
     if (!node) throw FileError("nicht gefunden", FileError::NotFound);
     if (!SameContentState(node->info, read)) throw FileError("seit dem Lesen verändert");
   }
+
+  // --- the run's frame: the target folder and what killed runs left in it
+  unsigned long processId = 4242;
+  std::set<unsigned long> liveProcesses;
+  void CreateFolder(const std::string& path) override {
+    if (Find(path)) throw FileError("existiert bereits", FileError::Exists);
+    AddFolder(path);
+  }
+  unsigned long ProcessId() override { return processId; }
+  bool ProcessEnded(unsigned long id) override { return liveProcesses.count(id) == 0; }
 };
 
 class FakeInput : public InputFile {

@@ -31,7 +31,7 @@ set(DS_E2E_SCENARIOS
     switch_dir_bad esc_ends close_box startzeit_morgen startzeit_bad_date startzeit_bad_time
     badini_random badini_10mb badini_longline badini_folder badini_readonly
     # scenarios_run.cpp
-    go_once go_twice go_existing_files go_nostop go_move_diff_rar go_no_job go_bad_template
+    go_once go_twice go_existing_files go_nostop go_wait go_move_diff_rar go_no_job go_bad_template
     go_readonly enter_starts schedule_toggle deferred_armed deferred_run password_save
     password_mismatch
     # scenarios_safety.cpp

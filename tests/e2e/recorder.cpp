@@ -1,8 +1,10 @@
 // Stand-in archiver for the end-to-end tests: appends the parameter text it was started with
-// to recorder.log beside itself and exits. A GUI program, so that no console window appears
+// to recorder.log beside itself and exits. When recorder.hold lies beside it, it first waits
+// until that file is gone (30 s at most) and exits with the number the file held. A GUI program, so that no console window appears
 // when the shell starts it.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -21,11 +23,27 @@ const char* ParameterText(const char* line) {
   return line;
 }
 
-std::string LogPath() {
+std::string PathBeside(const char* name) {
   char path[MAX_PATH];
   DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string result(path, length);
-  return result.substr(0, result.find_last_of('\\') + 1) + "recorder.log";
+  return result.substr(0, result.find_last_of('\\') + 1) + name;
+}
+
+std::string LogPath() { return PathBeside("recorder.log"); }
+
+int Hold() {
+  const std::string hold = PathBeside("recorder.hold");
+  char code[16] = {};
+  HANDLE file = CreateFileA(hold.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  DWORD read = 0;
+  ReadFile(file, code, sizeof code - 1, &read, nullptr);
+  CloseHandle(file);
+  for (int waited = 0; waited < 30000 && GetFileAttributesA(hold.c_str()) != INVALID_FILE_ATTRIBUTES; waited += 20)
+    Sleep(20);
+  return atoi(code);
 }
 
 }  // namespace
@@ -40,7 +58,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       DWORD written = 0;
       WriteFile(file, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
       CloseHandle(file);
-      return 0;
+      return Hold();
     }
     Sleep(10);
   }

@@ -120,6 +120,22 @@ void GoNoStop(const std::string& name) {
   CheckLaunches(c, day, {Launch{}});
 }
 
+// /WARTEN: the window answers while the archiver runs, and the program ends with the
+// archiver's exit code once it has ended.
+void GoWait(const std::string& name) {
+  Case c(name);
+  c.WriteIni(BasicSettings(c));
+  WriteBytes(c.Path("recorder.hold"), "9");
+  auto program = c.Start("/GO /WARTEN");
+  MainWindow window = WaitForMainWindow(*program);
+  if (!window) return;
+  Check(WaitUntil([&] { return PathExists(c.Path("recorder.log")); }), "the archiver is launched");
+  Check(Settle(window) && program->Running(), "the window answers while the archiver runs");
+  DeleteFileA(c.Path("recorder.hold").c_str());
+  if (Check(program->WaitForExit(), "the program ends after the archiver"))
+    CheckInt(program->ExitCode(), 9, "exit code");
+}
+
 void GoMoveDiffRar(const std::string& name) {
   Case c(name);
   c.WriteIni(With(BasicSettings(c), "Programm", {"ArchivEndung=RAR", "Komprimierung=5"}));
@@ -354,6 +370,7 @@ const std::vector<Scenario> kRunScenarios = {
     {"go_twice", GoTwice},
     {"go_existing_files", GoExistingFiles},
     {"go_nostop", GoNoStop},
+    {"go_wait", GoWait},
     {"go_move_diff_rar", GoMoveDiffRar},
     {"go_no_job", GoNoJob},
     {"go_bad_template", GoBadTemplate},

@@ -13,6 +13,7 @@ class FakePlatform : public IPlatform {
  public:
   struct Launch {
     std::string program, parameters;
+    bool waited = false;
   };
 
   DateTime now = EncodeDate(2024, 3, 5) + EncodeTime(9, 30, 0, 0);
@@ -37,8 +38,10 @@ class FakePlatform : public IPlatform {
     ++fileChecks;
     return existingFiles.count(path) != 0;
   }
-  void ShellOpen(const std::string& program, const std::string& parameters) override {
-    launches.push_back({program, parameters});
+  LaunchResult ShellOpen(const std::string& program, const std::string& parameters, bool wait) override {
+    launches.push_back({program, parameters, wait});
+    if (onLaunch) onLaunch();
+    return launchResult;
   }
   // Shown texts are recorded in Windows-1252 like the logic's own, or as the UTF-8 given
   // when they hold a character that code page lacks.
@@ -62,6 +65,14 @@ class FakePlatform : public IPlatform {
   void Halt() override { ++haltCalls; }
   std::string ExePath() override { return exePath; }
   std::vector<std::string> Arguments() override { return arguments; }
+
+  // --- the run's verdict
+  LaunchResult launchResult{true, 0, {}};
+  std::function<void()> onLaunch;  // runs while the archiver would run
+  std::vector<std::string> runLog;  // the records, in Windows-1252 where they can be
+  int exitCode = 0;
+  void AppendRunLog(const std::string& record) override { runLog.push_back(Recorded(record)); }
+  void SetExitCode(int code) override { exitCode = code; }
 
  private:
   static std::string Recorded(const std::string& utf8) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/password_rule.h"
 #include "dszip/command_line.h"
 #include "fuzz_support.h"
 
@@ -21,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(level == 0 || level == 1 || level == 3 || level == 6 || level == 8 || level == 9);
     for (const std::string& source : options.sources) FUZZ_CHECK(source.find('"') == std::string::npos);
     if (options.password) {
-      FUZZ_CHECK(!options.password->empty());
-      for (const char c : *options.password) FUZZ_CHECK(c >= 0x20 && c <= 0x7E);
+      FUZZ_CHECK(!options.password->empty() && options.password->size() <= kLongestPassword);
+      FUZZ_CHECK(options.password->find('\0') == std::string::npos);
     }
   } catch (const dszip::RunError& error) {
     FUZZ_CHECK(error.exitCode() == dszip::kExitUsage);

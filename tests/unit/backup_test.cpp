@@ -143,3 +143,50 @@ TEST_F(BackupTest, PasswordWithoutWindows1252FormIsRefusedBeforeAnythingIsRecord
 }
 
 }  // namespace
+
+namespace {
+
+// /WARTEN hands the archiver's exit code on; every handover and failed start is recorded.
+TEST_F(BackupTest, WaitingRunsEndWithTheArchiversCode) {
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    const char* zip;
+    IPlatform::LaunchResult launch;
+    int exitCode;
+    const char* logged;
+  } rows[] = {
+      {"waits", {"/GO", "/WARTEN"}, "C:\\Tools\\archiver.exe", {true, 9, {}}, 9,
+       "Auftrag 0 \x84" "Anwendungen\x93, Archiv E:\\Archiv\\20240305-0.zip: \"C:\\Tools\\archiver.exe\" a -hp*** -ms"},
+      {"does not wait", {"/GO"}, "C:\\Tools\\archiver.exe", {true, 9, {}}, 0, "Auftrag 0"},
+      {"beyond the list", {"/GO", "/WARTEN", "/DIR:7"}, "C:\\Tools\\archiver.exe", {true, 0, {}}, 0,
+       "Auftrag 1 \x84" "Dokumente\x93"},
+      {"not found", {"/GO", "/WARTEN"}, "C:\\Fehlt.exe", {false, 0, "nicht gefunden"}, kArchiverNotStarted,
+       "Das Archivprogramm C:\\Fehlt.exe wurde nicht gestartet: nicht gefunden"},
+      {"none named", {"/GO", "/WARTEN"}, "", {true, 0, {}}, kArchiverNotStarted, "Kein Archivprogramm"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string ini = kBasic;
+    ini.replace(ini.find("C:\\Tools\\archiver.exe"), 21, row.zip);
+    FreshStart run(ini, row.arguments);
+    run.platform.launchResult = row.launch;
+    // A click or a tick while the archiver runs starts nothing more.
+    run.platform.onLaunch = [&run] {
+      if (!run.platform.launches.back().waited) return;
+      run.form.Dispatch(&TFMain::StartClick);
+      run.form.Dispatch(&TFMain::Timer1Timer);
+    };
+    run.form.Passwort.Text = "Geh eim";
+    run.form.Dispatch(&TFMain::FormShow);
+    EXPECT_EQ(run.platform.exitCode, row.exitCode);
+    EXPECT_LE(run.platform.launches.size(), 1u);
+    std::string log;
+    for (const std::string& record : run.platform.runLog) log += record;
+    EXPECT_NE(log.find(row.logged), std::string::npos) << log;
+    EXPECT_EQ(log.find("Geh eim"), std::string::npos) << log;
+    EXPECT_EQ(run.platform.terminateCalls, 1);
+  }
+}
+
+}  // namespace

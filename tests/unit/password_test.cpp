@@ -135,6 +135,10 @@ TEST_F(PasswordFormTest, MismatchOrUnstorablePasswordStoresNothing) {
   form.Dispatch(&TFMain::pwsaveClick);
   ASSERT_EQ(platform.errors.size(), 2u);
   EXPECT_EQ(platform.errors[1], std::string(texts::PasswordNotAnsi) + ".");
+  form.Passwort.Text = form.Passwort2.Text = std::string(100, 'x');  // the archiver would refuse it
+  form.Dispatch(&TFMain::pwsaveClick);
+  ASSERT_EQ(platform.errors.size(), 3u);
+  EXPECT_EQ(platform.errors[2], std::string(texts::PasswordTooLong) + ".");
   EXPECT_EQ(Ini(), kBasic);
 }
 

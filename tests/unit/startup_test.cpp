@@ -103,6 +103,8 @@ TEST_F(StartupTest, CommandLineSwitches) {
       {{"/go"}, [](const TFMain& f) { EXPECT_TRUE(f.AutoStart); }},
       {{"/GOGO"}, [](const TFMain& f) { EXPECT_FALSE(f.AutoStart); }},
       {{"/nostop"}, [](const TFMain& f) { EXPECT_FALSE(f.StopProg.Checked); }},
+      {{"/Warten"}, [](const TFMain& f) { EXPECT_TRUE(f.Warten); }},
+      {{"/WARTEN:1"}, [](const TFMain& f) { EXPECT_FALSE(f.Warten); }},
       {{"/DATUM:-7"}, [=](const TFMain& f) { EXPECT_EQ(WholeDays(f.Datum.Value), march5 - 7); }},
       {{"/datum:-1234"}, [=](const TFMain& f) { EXPECT_EQ(WholeDays(f.Datum.Value), march5 - 123); }},
       {{"/datum:g"}, [=](const TFMain& f) { EXPECT_EQ(WholeDays(f.Datum.Value), march5 - 1); }},

@@ -8,6 +8,7 @@
 #include "dszip/texts.h"
 #include "dszip/win32/cng_crypto.h"
 #include "dszip/win32/win32_file_system.h"
+#include "runlog/run_log_win32.h"
 
 // The sources' wildcards are ours to expand: no globbing by the C runtime.
 extern "C" {
@@ -97,7 +98,8 @@ int wmain(int argc, wchar_t** argv) {
   try {
     dszip::Win32FileSystem fs;
     dszip::CngCrypto crypto;
-    exitCode = dszip::RunDszip(arguments, fs, crypto, console, g_cancelled);
+    runlog::Win32Sink verdicts;
+    exitCode = dszip::RunDszip(arguments, fs, crypto, console, g_cancelled, verdicts);
   } catch (const std::exception& error) {
     console.Line(error.what());
   }

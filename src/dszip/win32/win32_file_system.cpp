@@ -4,6 +4,7 @@
 
 #include "core/win32_handle.h"
 #include "dszip/texts.h"
+#include "runlog/run_log_win32.h"
 
 namespace dszip {
 namespace {
@@ -217,11 +218,12 @@ void Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes
 }
 
 void Win32FileSystem::AppendText(const std::string& path, const std::string& text) {
-  Handle file(Open(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL));
-  // A new log starts with the UTF-8 mark, so that every editor shows the umlauts right.
-  std::string data = GetLastError() == ERROR_ALREADY_EXISTS ? text : "\xEF\xBB\xBF" + text;
-  DWORD written = 0;
-  if (!WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr)) throw LastError();
+  // Whole or not at all, one run at a time; a new log starts with the UTF-8 mark.
+  try {
+    runlog::AppendWhole(LongPath(path), text);
+  } catch (const std::runtime_error& error) {
+    throw FileError(error.what());
+  }
 }
 
 CivilTime Win32FileSystem::ToLocalTime(uint64_t ticks) {
@@ -260,6 +262,21 @@ void Win32FileSystem::ClearArchiveIfUnchanged(const std::string& path, const Fil
   basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE);
   if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
   if (!SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic)) throw LastError();
+}
+
+void Win32FileSystem::CreateFolder(const std::string& path) {
+  if (!CreateDirectoryW(LongPath(path).c_str(), nullptr)) throw LastError();
+}
+
+unsigned long Win32FileSystem::ProcessId() { return GetCurrentProcessId(); }
+
+// As the settings writer decides about its own temporary files: gone, or there and ended.
+bool Win32FileSystem::ProcessEnded(unsigned long id) {
+  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+  const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
 }
 
 }  // namespace dszip

@@ -26,6 +26,11 @@ class Win32FileSystem : public FileSystem {
   // Acting on sources only as they were read.
   void DeleteIfUnchanged(const std::string& path, const FileInfo& read) override;
   void ClearArchiveIfUnchanged(const std::string& path, const FileInfo& read) override;
+
+  // --- the run's frame: the target folder and what killed runs left in it
+  void CreateFolder(const std::string& path) override;
+  unsigned long ProcessId() override;
+  bool ProcessEnded(unsigned long id) override;
 };
 
 }  // namespace dszip

@@ -46,10 +46,11 @@ def run(command, **options):
         return result.returncode, output.read().decode('utf-8', 'replace')
 
 
-def dszip(line):
-    """Runs dszip with exactly this command line (as a parameter template fills it)."""
+def dszip(line, debug=None):
+    """Runs dszip with exactly this command line (as a parameter template fills it); `debug`
+    sets Wine's debug channels."""
     environment = dict(os.environ, RAWRUN_PROGRAM=win(args.dszip), RAWRUN_LINE=line,
-                       RAWRUN_SECONDS=str(RUN_SECONDS - 10))
+                       RAWRUN_SECONDS=str(RUN_SECONDS - 10), WINEDEBUG=debug or os.environ.get('WINEDEBUG', ''))
     code, output = run(['wine', args.rawrun], env=environment)
     print(f'  dszip {line}\n    -> {code}')
     return code, output
@@ -308,7 +309,7 @@ REFUSALS = [  # command line, exit code; nothing may be written
     ('', 7),
     ('a -mn -ai "{target}\\x.rar" "{src}\\*.*"', 7),
     ('a -mn -ai "{target}\\x.7z" "{src}\\*.*"', 7),
-    ('a -hpGehëim -mn -ai "{zip}" "{src}\\*.*"', 7),
+    ('a -hpGehЖim -mn -ai "{zip}" "{src}\\*.*"', 7),  # outside Windows-1252
     ('a -mn -ai "{existing}" "{src}\\*.*"', 9),
     ('a -mn -ai "{zip}" "{src}\\*.xyz"', 10),
     ('a -mn -ai "{zip}" "{src}\\leer\\*.*"', 10),
@@ -475,15 +476,29 @@ def group_failures(work):
                 check(snapshot(target) == target_before,
                       f'{name}: left in the target: {sorted(snapshot(target).keys() - target_before.keys())}')
             else:
-                print(f'    left after the kill: {sorted(snapshot(target).keys() - target_before.keys())}')
-                # The next run must not trip over what the killed one left.
-                exit_code, output = dszip(f'a -mn -ai "{win(archive)}" "{win(source)}\\*.*"')
-                if check(exit_code == 0, f'run after the kill: exit code {exit_code}\n{output}'):
-                    ok(['7zz', 't', archive], 'archive after the kill')
+                left = sorted(snapshot(target).keys() - target_before.keys())
+                print(f'    left after the kill: {left}')
+                # The next run removes what the killed one left, not what a live run (held
+                # still meanwhile) is writing, and does not trip over either.
+                live = ['wine', args.dszip, 'a', '-mx', '-ai', win(target / 'live.zip'), win(source) + '\\*.*']
+                held = lambda process: process.send_signal(signal.SIGSTOP)
+                exit_code, output = during_run(live, target / 'live.zip', lambda process: (
+                    held(process), after_kill(archive, source, target, left), process.send_signal(signal.SIGCONT)))
+                check(exit_code == 0 and (target / 'live.zip').exists(), f'live run: exit code {exit_code}\n{output}')
+                check(not list(target.glob('*.dszip-tmp')), 'a temporary file stayed')
         finally:
             subprocess.run(['chattr', '-i', target], stderr=subprocess.DEVNULL)
             if os.path.ismount(target):
                 subprocess.run(['umount', '-l', target])
+
+
+def after_kill(archive, source, target, left):
+    exit_code, output = dszip(f'a -mn -ai "{win(archive)}" "{win(source)}\\*.*"')
+    if check(exit_code == 0, f'run after the kill: exit code {exit_code}\n{output}'):
+        ok(['7zz', 't', archive], 'archive after the kill')
+    temporary = {path.name for path in target.glob('*.dszip-tmp')}
+    check(not temporary & set(left), f"the killed run's file stayed: {left}")
+    check(any(name.startswith('live.zip.') for name in temporary), "the live run's file was removed")
 
 
 def break_target(target, how):
@@ -521,6 +536,59 @@ def during_run(command, archive, action, written=0):
             process.wait()
         output.seek(0)
         return process.returncode, output.read().decode('utf-8', 'replace')
+
+
+def central_log():
+    """The central run log of the prefix's user, the previous file included."""
+    folder = next(Path(os.environ['WINEPREFIX'], 'drive_c', 'users').glob('*/AppData/Local/Datensicherung'), None)
+    if folder is None:
+        return ''
+    return ''.join((folder / name).read_bytes().decode('utf-8', 'replace')
+                   for name in ('dszip.alt.log', 'dszip.log') if (folder / name).exists())
+
+
+def group_verdict(work):
+    """Runs that used to end unseen: each leaves a record in the central log."""
+    source = work / 'Quelle'
+    make_tree(source)
+    deep = work / 'Neu' / 'Tiefer' / 'x.zip'
+    exit_code, output = dszip(f'a -mn -ai "{win(deep)}" "{win(source)}\\*.*"')
+    if check(exit_code == 0 and 'Zielordner angelegt' in output, f'new folder: exit code {exit_code}\n{output}'):
+        read_back(deep, source, readers=('7zz',))
+    exit_code, output = dszip(f'a -mn "Q:\\Weg\\{work.name}.zip" "{win(source)}"', debug='err+eventlog')
+    check(exit_code == 9 and 'err:eventlog:ReportEventW' in output and 'Ziellaufwerk Q:' in output,
+          f'missing drive: exit code {exit_code}\n{output}')
+    check(f'Q:\\Weg\\{work.name}.zip' in central_log(), 'missing drive: no central record')
+    # Records of runs at once stay whole; the refused ones leave a record too.
+    markers = [f'{work.name}-{n}-{random.random()}' for n in range(6)]
+    runs = [subprocess.Popen(['wine', args.dszip, 'a', f'-q{marker}', 'x.zip', 'y'], stdin=subprocess.DEVNULL,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) for marker in markers]
+    for process in runs:
+        process.wait(timeout=RUN_SECONDS)
+    exit_code, _ = dszip(f'a -hpGehЖim "{win(work)}\\y.zip" "{win(source)}"')
+    log = central_log()
+    for marker in markers:
+        check(f'Aufruf: dszip a -q{marker} x.zip y\r\nUnbekannter Schalter „-q{marker}“.\r\n'
+              f'Ergebnis: Fehlgeschlagen (Exit-Code 7)\r\n' in log, f'record of {marker} not whole')
+    check(exit_code == 7 and f'-hp*** {win(work)}\\y.zip' in log and 'Windows-1252' in log,
+          f'password outside Windows-1252: exit code {exit_code}, no record')
+    # At about 1 MB the log is set aside, one previous file kept.
+    folder = next(Path(os.environ['WINEPREFIX'], 'drive_c', 'users').glob('*/AppData/Local/Datensicherung'))
+    with open(folder / 'dszip.log', 'ab') as file:
+        file.write(b'x' * max(0, (1 << 20) - 50 - (folder / 'dszip.log').stat().st_size) + b'\r\n')
+    marker = f'-q{work.name}-rotation'
+    run(['wine', args.dszip, 'a', marker, 'x.zip', 'y'])
+    check(marker in (folder / 'dszip.log').read_text('utf-8', 'replace')
+          and (folder / 'dszip.log').stat().st_size < 1 << 16 and (folder / 'dszip.alt.log').stat().st_size >= 1 << 19,
+          'the central log was not set aside at 1 MB')
+    # Windows-1252 bytes make the key, as common readers on Windows take them.
+    archive = work / 'kennwort.zip'
+    exit_code, output = dszip(f'a -hp"Grüße €" -mn -ai "{win(archive)}" "{win(source)}\\*.*"')
+    if check(exit_code == 0 and 'Windows-1252' in output, f'Windows-1252 password: exit code {exit_code}\n{output}'):
+        for encoding, opens in (('cp1252', True), ('utf-8', False)):
+            result = subprocess.run([b'bsdtar', b'-xOf', bytes(archive), b'--passphrase', 'Grüße €'.encode(encoding)],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=RUN_SECONDS)
+            check((result.returncode == 0) == opens, f'bsdtar with the {encoding} bytes: exit code {result.returncode}')
 
 
 def size(path):
@@ -576,6 +644,21 @@ def group_datensicherung(work):
         read_back(archive, source, readers=('7zz', 'zipfile'))
     check(log.exists() and archive.name in log.read_bytes().decode('utf-8', 'replace'),
           'dszip.log does not name the archive')
+    check(f'Auftrag 0 „Beispieldaten“, Archiv {win(archive)}: "dszip.exe" a' in central_log(),
+          'no handover record in the central log')
+
+    # /WARTEN: Datensicherung ends with dszip's exit code, so the task scheduler sees it.
+    blocked = fresh(work / 'Protokoll gesperrt')
+    (blocked / 'dszip.log').mkdir()  # the log beside the archive cannot be written: a warning
+    for name, job, folder, expected in (
+            ('ok', win(source) + '\\*.*', win(target) + '\\', 0),
+            ('log not writable', win(source) + '\\*.*', win(blocked) + '\\', 1),
+            ('drive missing', win(source) + '\\*.*', 'Q:\\Weg\\', 9),
+            ('nothing matches', win(source) + '\\*.xyz', win(target) + '\\', 10)):
+        settings = with_keys(settings, 'Backup', {'0': job})
+        (program / 'Datensicherung.ini').write_bytes(with_keys(settings, 'Ziel', {'0': folder}).encode('cp1252'))
+        exit_code, output = run(['wine', program / 'Datensicherung.exe', '/dir:0', '/GO', '/Warten'], cwd=work)
+        check(exit_code == expected, f'/WARTEN, {name}: exit code {exit_code}, not {expected}\n{output}')
 
 
 GROUPS = {name[len('group_'):]: function for name, function in globals().items()

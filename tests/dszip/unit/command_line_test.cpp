@@ -30,6 +30,11 @@ TEST(CommandLine, Accepted) {
       {{"a", "-m5", "E:\\A.zip", "C:\\D"}, false, 9, false, false, true, {}, {"C:\\D"}},
       {{"a", "E:\\A.zip", "C:\\D", "-ac"}, false, 6, false, true, true, {}, {"C:\\D"}},
       {{"a", "-hp~ !", "E:\\A.zip", "-"}, false, 6, false, false, true, "~ !", {"-"}},
+      // Windows-1252 bytes for the key, as Datensicherung holds the password; a tab passes.
+      {{"a", "-hpGeh\xC3\xA4im \xE2\x82\xAC\t", "E:\\A.zip", "C:\\D"}, false, 6, false, false, true,
+       "Geh\xE4im \x80\t", {"C:\\D"}},
+      {{"a", "-hp" + std::string(99, 'x'), "E:\\A.zip", "C:\\D"}, false, 6, false, false, true,
+       std::string(99, 'x'), {"C:\\D"}},
   };
   for (const Accepted& row : rows) {
     SCOPED_TRACE(row.arguments[1]);
@@ -52,8 +57,8 @@ TEST(CommandLine, Refused) {
       {"a", "-mq", "E:\\A.zip", "C:\\D"},
       {"a", "-mxE:\\A.zip", "C:\\D"},  // a template without attribute switches glues them
       {"a", "-hp", "E:\\A.zip", "C:\\D"},
-      {"a", "-hpGeh\xC3\xA4im", "E:\\A.zip", "C:\\D"},
-      {"a", "-hpTab\there", "E:\\A.zip", "C:\\D"},
+      {"a", "-hp\xD0\x96uk", "E:\\A.zip", "C:\\D"},  // outside Windows-1252
+      {"a", "-hp" + std::string(100, 'x'), "E:\\A.zip", "C:\\D"},
       {"a", "-ai", "-ao", "E:\\A.zip", "C:\\D"},
       {"a", "-ai", "-ac", "E:\\A.zip", "C:\\D"},
       {"a", "E:\\A.rar", "C:\\D"},

@@ -8,6 +8,7 @@
 #include "dszip/run.h"
 #include "fake_crypto.h"
 #include "fake_file_system.h"
+#include "fake_sink.h"
 #include "fakes/temp_folder.h"
 
 namespace dszip {
@@ -25,7 +26,8 @@ void ExpectReadersAccept(FakeFileSystem& fs, const std::string& level, size_t en
   FakeCrypto crypto;
   QuietConsole console;
   std::atomic<bool> cancelled{false};
-  ASSERT_EQ(RunDszip({"a", level, "E:\\Archiv\\x.zip", "C:\\Daten\\*.*"}, fs, crypto, console, cancelled), 0)
+  FakeSink verdicts;
+  ASSERT_EQ(RunDszip({"a", level, "E:\\Archiv\\x.zip", "C:\\Daten\\*.*"}, fs, crypto, console, cancelled, verdicts), 0)
       << console.lines;
   TempFolder folder;
   folder.Write("x.zip", fs.Content("E:\\Archiv\\x.zip"));

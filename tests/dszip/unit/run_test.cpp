@@ -8,6 +8,7 @@
 #include "dszip/texts.h"
 #include "fake_crypto.h"
 #include "fake_file_system.h"
+#include "fake_sink.h"
 
 namespace dszip {
 namespace {
@@ -24,6 +25,7 @@ struct RunFixture : ::testing::Test {
   FakeFileSystem fs;
   FakeCrypto crypto;
   RecordingConsole console;
+  FakeSink verdicts;
   std::atomic<bool> cancelled{false};
 
   void SetUp() override {
@@ -38,7 +40,7 @@ struct RunFixture : ::testing::Test {
     if (switches.size() > 1 && switches[1] == "m") switches.erase(switches.begin());
     switches.push_back(kArchive);
     switches.push_back(source);
-    return RunDszip(switches, fs, crypto, console, cancelled);
+    return RunDszip(switches, fs, crypto, console, cancelled, verdicts);
   }
   bool Archived() { return fs.Find(kArchive) != nullptr; }
   // Nothing but the sources, the archive folder and, when a run got that far, its log.
@@ -280,6 +282,60 @@ TEST_F(RunFixture, Sources) {
     for (const char* kept : {"C:\\Daten\\bk\\n1.zip", "C:\\Daten\\bk\\dszip.log"})
       EXPECT_EQ(fs.Find(kept) != nullptr, std::find(before.begin(), before.end(), kept) != before.end());
   }
+}
+
+}  // namespace
+}  // namespace dszip
+
+namespace dszip {
+namespace {
+
+// Whatever the outcome, the central log and the event log hold the verdict.
+TEST_F(RunFixture, EveryRunLeavesAVerdict) {
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::function<void(RunFixture&)> arrange;
+    int exitCode;
+    std::vector<const char*> logged;  // in the central log
+  } rows[] = {
+      {"missing folders made", {"a", "E:\\Neu\\Tiefer\\x.zip", "C:\\Daten"}, {}, kExitOk,
+       {"Zielordner angelegt: E:\\Neu", "Exit-Code 0"}},
+      {"drive not there", {"a", "Q:\\Archiv\\x.zip", "C:\\Daten"}, {}, kExitArchiveExists,
+       {"Ziellaufwerk Q: ist nicht erreichbar", "Exit-Code 9"}},
+      {"share not there", {"a", "\\\\server\\weg\\x.zip", "C:\\Daten"}, {}, kExitArchiveExists,
+       {"Ziellaufwerk \\\\server\\weg ist nicht erreichbar"}},
+      {"refused command line", {"a", "-q", kArchive, "C:\\Daten"}, {}, kExitUsage,
+       {"Aufruf: dszip a -q", "Unbekannter Schalter", "Exit-Code 7"}},
+      {"password outside Windows-1252", {"a", "-hp\xD0\x96", kArchive, "C:\\Daten"}, {}, kExitUsage,
+       {"Aufruf: dszip a -hp*** E:", "Windows-1252", "Exit-Code 7"}},
+      {"password with umlaut", {"a", "-hpGr\xC3\xBC\xC3\x9F" "e", kArchive, "C:\\Daten"}, {}, kExitOk,
+       {"-hp***", "(Windows-1252) nehmen", "Exit-Code 0"}},
+      {"leftover of an ended run removed",
+       {"a", kArchive, "C:\\Daten"},
+       [](RunFixture& f) {
+         f.fs.AddFile("E:\\Archiv\\y.zip.17-0a0b0c0d.dszip-tmp", "halb");
+         f.fs.AddFile("E:\\Archiv\\z.zip.18-0a0b0c0d.dszip-tmp", "halb");
+         f.fs.liveProcesses.insert(18);
+       },
+       kExitOk, {"entfernt: E:\\Archiv\\y.zip.17-0a0b0c0d.dszip-tmp"}},
+      {"central log not writable", {"a", kArchive, "C:\\Daten"},
+       [](RunFixture& f) { f.verdicts.fails = true; }, kExitWarning, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs = FakeFileSystem();
+    verdicts = FakeSink();
+    console.lines.clear();
+    SetUp();
+    if (row.arrange) row.arrange(*this);
+    EXPECT_EQ(RunDszip(row.arguments, fs, crypto, console, cancelled, verdicts), row.exitCode) << console.lines;
+    for (const char* text : row.logged) EXPECT_NE(verdicts.log.find(text), std::string::npos) << text << "\n" << verdicts.log;
+    EXPECT_EQ(verdicts.events.rfind(std::to_string(row.exitCode) + ": ", 0), 0u) << verdicts.events;
+    EXPECT_TRUE(NoTemporaryFile() || fs.Find("E:\\Archiv\\z.zip.18-0a0b0c0d.dszip-tmp"));
+  }
+  EXPECT_NE(console.lines.find("zentrale Protokoll"), std::string::npos);
+  EXPECT_NE(verdicts.events.find("Exit-Code 1"), std::string::npos);
 }
 
 }  // namespace

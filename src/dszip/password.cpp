@@ -1,0 +1,26 @@
+#include "dszip/password.h"
+
+#include "core/cp1252.h"
+#include "core/password_rule.h"
+#include "dszip/command_line.h"
+#include "dszip/text.h"
+#include "dszip/texts.h"
+
+namespace dszip {
+
+std::string PasswordBytes(const std::string& utf8) {
+  if (utf8.empty()) throw RunError(kExitUsage, texts::EmptyPassword);
+  const auto bytes = Cp1252FromUtf8(utf8);
+  if (!bytes || bytes->find('\0') != std::string::npos) throw RunError(kExitUsage, texts::PasswordNotCp1252);
+  if (bytes->size() > kLongestPassword)
+    throw RunError(kExitUsage, Format(texts::PasswordTooLong, std::to_string(kLongestPassword)));
+  return *bytes;
+}
+
+bool NeedsCodePageNote(const std::string& bytes) {
+  for (const char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+}  // namespace dszip

@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+
+namespace dszip {
+
+// The bytes the AES key is derived from: the password's Windows-1252 bytes, as Datensicherung
+// holds it and as common readers on Western-European Windows take it. Raises RunError with
+// kExitUsage for a character outside that code page, a NUL or more than kLongestPassword
+// characters. `utf8` is the password as the command line gave it.
+std::string PasswordBytes(const std::string& utf8);
+
+// True when other programs open the archive only if they too take Windows-1252 bytes.
+bool NeedsCodePageNote(const std::string& bytes);
+
+}  // namespace dszip

@@ -1,0 +1,107 @@
+#include "dszip/target_folder.h"
+
+#include <optional>
+
+#include "dszip/command_line.h"
+#include "dszip/text.h"
+#include "dszip/texts.h"
+
+namespace dszip {
+namespace {
+
+constexpr const char* kTemporarySuffix = ".dszip-tmp";
+
+// The root without its last "\": "E:" or "\\server\share", as a user names it.
+std::string RootName(const std::string& root) { return root.substr(0, root.size() - 1); }
+
+// "<archive>.<process id>-<random>.dszip-tmp": the process id; nothing for other names.
+std::optional<unsigned long> WriterOf(const std::string& name) {
+  const std::string lower = AsciiLower(name);
+  const std::string ending = kTemporarySuffix;
+  if (lower.size() <= ending.size() || lower.substr(lower.size() - ending.size()) != ending) return std::nullopt;
+  const size_t suffix = lower.size() - ending.size();
+  const size_t dot = lower.rfind('.', suffix == 0 ? 0 : suffix - 1);
+  const size_t dash = lower.find('-', dot == std::string::npos ? 0 : dot);
+  if (dot == std::string::npos || dash == std::string::npos || dash >= suffix || dash == dot + 1 ||
+      dash - dot > 11)
+    return std::nullopt;
+  unsigned long id = 0;
+  for (size_t i = dot + 1; i < dash; ++i) {
+    if (lower[i] < '0' || lower[i] > '9') return std::nullopt;
+    id = id * 10 + static_cast<unsigned long>(lower[i] - '0');
+  }
+  return id;
+}
+
+}  // namespace
+
+std::string RootOf(const std::string& path) {
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') return path.substr(0, 3);
+  if (path.rfind("\\\\", 0) != 0) return {};
+  const size_t server = path.find('\\', 2);
+  if (server == std::string::npos || server == 2) return {};
+  const size_t share = path.find('\\', server + 1);
+  if (share == server + 1) return {};
+  return share == std::string::npos ? path + "\\" : path.substr(0, share + 1);
+}
+
+void CheckReachable(FileSystem& fs, const std::string& folder) {
+  const std::string root = RootOf(folder);
+  if (root.empty() || fs.Stat(root)) return;
+  throw RunError(kExitArchiveExists, Format(texts::TargetUnreachable, RootName(root)));
+}
+
+namespace {
+
+// Without its last "\", except for a drive's or share's root.
+std::string Trimmed(const std::string& folder) {
+  if (folder.size() <= 1 || folder.back() != '\\' || folder == RootOf(folder)) return folder;
+  return folder.substr(0, folder.size() - 1);
+}
+
+}  // namespace
+
+bool FolderExists(FileSystem& fs, const std::string& folder) {
+  const auto info = fs.Stat(Trimmed(folder));
+  return info && info->IsFolder();
+}
+
+std::string MakeFolder(FileSystem& fs, const std::string& folder) {
+  const std::string path = Trimmed(folder);
+  if (const auto info = fs.Stat(path)) {
+    if (info->IsFolder()) return {};
+    throw RunError(kExitArchiveExists, Format(texts::TargetFolderNotCreated, path, "eine Datei dieses Namens ist da"));
+  }
+  const size_t slash = path.find_last_of('\\');
+  const std::string parent = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string outermost = parent.empty() || parent == RootOf(path) ? std::string() : MakeFolder(fs, parent);
+  try {
+    fs.CreateFolder(path);
+  } catch (const FileError& error) {
+    if (error.kind() != FileError::Exists)  // another run made it meanwhile
+      throw RunError(kExitArchiveExists, Format(texts::TargetFolderNotCreated, path, error.what()));
+  }
+  return outermost.empty() ? path : outermost;
+}
+
+std::string TemporaryTag(unsigned long processId, const std::string& random) {
+  return std::to_string(processId) + "-" + random;
+}
+
+std::vector<std::string> RemoveLeftovers(FileSystem& fs, const std::string& folder) {
+  std::vector<std::string> removed;
+  const unsigned long self = fs.ProcessId();
+  for (const FolderEntry& entry : fs.List(folder)) {
+    const auto writer = WriterOf(entry.name);
+    if (entry.info.IsFolder() || !writer || *writer == self || !fs.ProcessEnded(*writer)) continue;
+    const std::string path = (folder.back() == '\\' ? folder : folder + "\\") + entry.name;
+    try {
+      fs.Delete(path);
+      removed.push_back(path);
+    } catch (const FileError&) {
+    }
+  }
+  return removed;
+}
+
+}  // namespace dszip

@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "dszip/file_system.h"
+
+namespace dszip {
+
+// The drive or share a full path lives on: "E:\" or "\\server\share\"; empty when none.
+std::string RootOf(const std::string& path);
+
+// Raises RunError (kExitArchiveExists) naming the drive or share when the folder's root is
+// not there.
+void CheckReachable(FileSystem& fs, const std::string& folder);
+
+// True when the folder (with or without its last "\") is there.
+bool FolderExists(FileSystem& fs, const std::string& folder);
+
+// Creates the folder and its missing parents. Returns the outermost folder it created, or
+// nothing when the folder was there. Raises RunError (kExitArchiveExists) when it cannot.
+std::string MakeFolder(FileSystem& fs, const std::string& folder);
+
+// The tag of a temporary file: the writing process and a random part, so that a later run
+// can tell a killed run's file from a live one's.
+std::string TemporaryTag(unsigned long processId, const std::string& random);
+
+// Removes the temporary files in the folder whose writing process has ended and returns
+// their full paths. A file that cannot be removed is left for the next run.
+std::vector<std::string> RemoveLeftovers(FileSystem& fs, const std::string& folder);
+
+}  // namespace dszip

@@ -1,0 +1,66 @@
+#include "runlog/run_log.h"
+
+namespace runlog {
+
+std::string Record(const std::string& program, const std::string& when,
+                   const std::vector<std::string>& lines) {
+  std::string record = "=== " + program + " " + when + "\r\n";
+  for (const std::string& line : lines) {
+    // A line break inside a line would look like the start of another record's line.
+    std::string flat = line;
+    for (char& c : flat)
+      if (c == '\r' || c == '\n') c = ' ';
+    record += flat + "\r\n";
+  }
+  return record;
+}
+
+bool RotateBefore(uint64_t logSize, uint64_t recordSize) {
+  return logSize > 0 && logSize + recordSize > kRotateAt;
+}
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool StartsWithHp(const std::string& text, size_t at) {
+  if (at + 3 > text.size() || text[at] != '-') return false;
+  return (text[at + 1] == 'h' || text[at + 1] == 'H') && (text[at + 2] == 'p' || text[at + 2] == 'P');
+}
+
+// Where the argument that starts at `at` ends, by the C runtime's splitting rules: blanks
+// outside quotes end it; a quote after an even run of backslashes opens or closes quotes.
+size_t ArgumentEnd(const std::string& text, size_t at) {
+  bool quoted = false;
+  size_t backslashes = 0;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (!quoted && IsBlank(c)) break;
+    if (c == '"' && backslashes % 2 == 0) quoted = !quoted;
+    backslashes = c == '\\' ? backslashes + 1 : 0;
+  }
+  return at;
+}
+
+}  // namespace
+
+std::string MaskPasswords(const std::string& commandLine) {
+  std::string out;
+  size_t at = 0;
+  while (at < commandLine.size()) {
+    if (IsBlank(commandLine[at])) {
+      out += commandLine[at++];
+      continue;
+    }
+    const size_t end = ArgumentEnd(commandLine, at);
+    const size_t quote = commandLine[at] == '"' ? 1 : 0;
+    if (StartsWithHp(commandLine, at + quote))
+      out += commandLine.substr(at, quote + 3) + "***" + (quote ? "\"" : "");
+    else
+      out += commandLine.substr(at, end - at);
+    at = end;
+  }
+  return out;
+}
+
+}  // namespace runlog

@@ -1,0 +1,133 @@
+#include "runlog/run_log_win32.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <stdexcept>
+
+#include "core/win32_handle.h"
+
+namespace runlog {
+namespace {
+
+constexpr int kOpenAttempts = 500;  // 20 ms apart: another run's record is written long before
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+std::runtime_error Failure(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return std::runtime_error("nicht gefunden");
+    case ERROR_ACCESS_DENIED: return std::runtime_error("Zugriff verweigert");
+    case ERROR_SHARING_VIOLATION: return std::runtime_error("von einem anderen Programm gesperrt");
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return std::runtime_error("Datentr\xC3\xA4ger voll");
+    default: return std::runtime_error("Windows-Fehler " + std::to_string(code));
+  }
+}
+
+std::wstring WideOf(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                         wide.data(), static_cast<int>(wide.size()));
+  wide.resize(static_cast<size_t>(length > 0 ? length : 0));
+  return wide;
+}
+
+// Readers may look on; no other writer gets in until the handle is closed.
+HANDLE OpenExclusive(const std::wstring& path) {
+  for (int attempt = 1;; ++attempt) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    const DWORD code = GetLastError();
+    if (code != ERROR_SHARING_VIOLATION || attempt == kOpenAttempts) throw Failure(code);
+    Sleep(20);
+  }
+}
+
+uint64_t SizeOf(HANDLE file) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size)) throw Failure(GetLastError());
+  return static_cast<uint64_t>(size.QuadPart);
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L'\\');
+  return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
+}
+
+// The bytes go after the old end; on any failure the file is cut back to that end.
+void WriteAtEnd(HANDLE file, uint64_t end, const std::string& bytes) {
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(end);
+  DWORD written = 0;
+  const bool ok = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+                  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size() && FlushFileBuffers(file);
+  if (ok) return;
+  const DWORD error = GetLastError();
+  const DWORD code = error != ERROR_SUCCESS ? error : ERROR_DISK_FULL;
+  SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+  SetEndOfFile(file);
+  throw Failure(code);
+}
+
+}  // namespace
+
+void AppendWhole(const std::wstring& path, const std::string& data, const std::wstring& previous) {
+  for (int round = 0;; ++round) {
+    Handle file(OpenExclusive(path));
+    const uint64_t size = SizeOf(file.Get());
+    // Set aside while held, so that no writer appends to the old file after the rename; a
+    // rename that fails only lets the log grow.
+    if (round == 0 && !previous.empty() && RotateBefore(size, data.size()) &&
+        MoveFileExW(path.c_str(), (FolderOf(path) + previous).c_str(), MOVEFILE_REPLACE_EXISTING))
+      continue;
+    try {
+      WriteAtEnd(file.Get(), size, size == 0 ? kUtf8Mark + data : data);
+    } catch (const std::runtime_error&) {
+      file.Close();
+      if (size == 0) DeleteFileW(path.c_str());  // made by us: no empty log stays behind
+      throw;
+    }
+    if (!file.Close()) throw Failure(GetLastError());
+    return;
+  }
+}
+
+std::string Win32Sink::Folder() {
+  wchar_t base[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)))
+    return {};
+  std::wstring folder = std::wstring(base) + L"\\" + WideOf(kFolderName);
+  std::string utf8(folder.size() * 3, '\0');
+  const int length = WideCharToMultiByte(CP_UTF8, 0, folder.data(), static_cast<int>(folder.size()),
+                                         utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+  utf8.resize(static_cast<size_t>(length > 0 ? length : 0));
+  return utf8 + "\\";
+}
+
+void Win32Sink::Append(const std::string& record) {
+  const std::string folder = Folder();
+  if (folder.empty()) throw std::runtime_error("kein Ordner f\xC3\xBCr Anwendungsdaten");
+  const std::wstring wideFolder = WideOf(folder);
+  if (!CreateDirectoryW(wideFolder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    throw Failure(GetLastError());
+  AppendWhole(wideFolder + WideOf(kFileName), record, WideOf(kPreviousFileName));
+}
+
+void Win32Sink::Report(int exitCode, const std::string& text) {
+  const HANDLE source = RegisterEventSourceW(nullptr, L"dszip");
+  if (!source) return;
+  const WORD type = exitCode == 0   ? EVENTLOG_INFORMATION_TYPE
+                    : exitCode == 1 ? EVENTLOG_WARNING_TYPE
+                                    : EVENTLOG_ERROR_TYPE;
+  const std::wstring wide = WideOf(text);
+  const wchar_t* strings[] = {wide.c_str()};
+  ReportEventW(source, type, 0, static_cast<DWORD>(exitCode), nullptr, 1, 0, strings, nullptr);
+  DeregisterEventSource(source);
+}
+
+}  // namespace runlog
