@@ -53,8 +53,12 @@ TEST_F(DeferredTest, RunsOnTheFirstTickAfterTheMomentAndEndsTheTool) {
 
 TEST_F(DeferredTest, AMomentInThePastRunsOnTheFirstTick) {
   Arm(today - 1, EncodeTime(23, 0, 0, 0));
+  form.Warten = true;  // a deferred run waits too
+  platform.launchResult.exitCode = 10;
   TickAt(platform.now);
-  EXPECT_EQ(platform.launches.size(), 1u);
+  ASSERT_EQ(platform.launches.size(), 1u);
+  EXPECT_TRUE(platform.launches[0].waited);
+  EXPECT_EQ(platform.exitCode, 10);
 }
 
 TEST_F(DeferredTest, OnlyTheDateOfTagAndTheTimeOfUhrzeitCount) {
