@@ -270,7 +270,7 @@ TEST_F(RunFixture, Sources) {
     SetUp();
     if (row.arrange) row.arrange(*this);
     const auto before = fs.Paths();
-    EXPECT_EQ(RunDszip(row.arguments, fs, crypto, console, cancelled), row.exitCode) << console.lines;
+    EXPECT_EQ(RunDszip(row.arguments, fs, crypto, console, cancelled, verdicts), row.exitCode) << console.lines;
     EXPECT_NE(console.lines.find(row.said), std::string::npos) << console.lines;
     const std::string zip = fs.Content(row.arguments[1]);
     EXPECT_EQ(zip.empty(), row.inArchive.empty());
