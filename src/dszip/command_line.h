@@ -14,6 +14,7 @@ enum ExitCode {
   kExitUsage = 7,
   kExitArchiveExists = 9,
   kExitNothingToDo = 10,
+  kExitBadPassword = 11,
   kExitInterrupted = 255,
 };
 
