@@ -36,7 +36,7 @@ struct CivilTime {
 // A failed file operation; the message is German and names the reason.
 class FileError : public std::runtime_error {
  public:
-  enum Kind { Other, Exists, NotFound };
+  enum Kind { Other, Exists, NotFound, DiskFull };
   explicit FileError(const std::string& message, Kind kind = Other)
       : std::runtime_error(message), kind_(kind) {}
   Kind kind() const { return kind_; }
@@ -77,6 +77,12 @@ class FileSystem {
   virtual void AppendText(const std::string& path, const std::string& text) = 0;
   virtual CivilTime ToLocalTime(uint64_t ticks) = 0;
   virtual uint64_t Now() = 0;
+
+  // Restoring: folders, times, replacing a file, local time back to UTC.
+  virtual void CreateFolder(const std::string& path) = 0;  // Exists if there
+  virtual void SetModified(const std::string& path, uint64_t ticks) = 0;  // files and folders
+  virtual void MoveReplace(const std::string& from, const std::string& to) = 0;
+  virtual uint64_t FromLocalTime(const CivilTime& time) = 0;
 };
 
 }  // namespace dszip

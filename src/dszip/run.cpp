@@ -6,6 +6,7 @@
 #include "dszip/archive_writer.h"
 #include "dszip/command_line.h"
 #include "dszip/deflate_pool.h"
+#include "dszip/restore.h"
 #include "dszip/selection.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
@@ -275,8 +276,24 @@ class Run {
 
 }  // namespace
 
+namespace {
+
+// x, e, t, l and a dropped archive go to the restore module.
+int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
+                      Console& console, const std::atomic<bool>& cancelled) {
+  try {
+    return RunRestore(ParseRestoreCommandLine(arguments), fs, crypto, console, cancelled);
+  } catch (const RunError& error) {
+    console.Line(error.what());
+    return error.exitCode();
+  }
+}
+
+}  // namespace
+
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
              Console& console, const std::atomic<bool>& cancelled) {
+  if (IsRestoreCommand(arguments)) return RunRestoreCommand(arguments, fs, crypto, console, cancelled);
   return Run(fs, crypto, console, cancelled).Execute(arguments);
 }
 

@@ -21,7 +21,8 @@ constexpr uint16_t kFlagStrongEncryption = 0x0040;
 constexpr uint16_t kFlagUtf8 = 0x0800;
 constexpr int64_t kUnixEpochSeconds = 11644473600LL;
 
-[[noreturn]] void Damaged(const std::string& reason) { throw RunError(kExitFatal, reason); }
+// A damaged entry spoils that entry, not the run: the caller decides what it means.
+[[noreturn]] void Damaged(const std::string& reason) { throw RunError(kExitWarning, reason); }
 
 uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t Get32(const uint8_t* p) { return Get16(p) | static_cast<uint32_t>(Get16(p + 2)) << 16; }

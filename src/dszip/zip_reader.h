@@ -33,7 +33,8 @@ struct ArchiveEntry {
   bool Readable() const;           // a method and an encryption this reader knows
 };
 
-// The central directory. Throws RunError (fatal) when the file is no ZIP archive or damaged.
+// The central directory. Throws RunError with the reason when the file is no ZIP archive or
+// damaged.
 std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize);
 
 // Fills up to `size` bytes; fewer only at the end of the file.
@@ -87,7 +88,7 @@ void SkipLocalHeader(SequentialReader& in);
 
 // Reads the entry's data, decrypts and inflates it, and hands it to `sink` (may be empty).
 // Stops at the recorded size. Throws RunError with the reason: kExitBadPassword for a wrong
-// password, else kExitFatal.
+// password, else kExitWarning.
 void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const ArchiveEntry& entry,
                    const Secret& secret, const Sink& sink, const std::function<void(uint64_t)>& progress);
 

@@ -19,7 +19,7 @@ FileError LastError() {
     case ERROR_SHARING_VIOLATION: return FileError("von einem anderen Programm gesperrt");
     case ERROR_LOCK_VIOLATION: return FileError("Teile der Datei sind gesperrt");
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return FileError("Datenträger voll");
+    case ERROR_HANDLE_DISK_FULL: return FileError("Datenträger voll", FileError::DiskFull);
     case ERROR_WRITE_PROTECT: return FileError("Datenträger schreibgeschützt");
     default: return FileError("Windows-Fehler " + std::to_string(code));
   }
@@ -78,7 +78,7 @@ class Win32Output : public OutputFile {
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD written = 0;
     if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, &at)) throw LastError();
-    if (written != size) throw FileError("Datenträger voll");
+    if (written != size) throw FileError("Datenträger voll", FileError::DiskFull);
     end_ = std::max(end_, offset + size);
   }
   void Truncate(uint64_t size) override {
@@ -209,6 +209,33 @@ uint64_t Win32FileSystem::Now() {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
   return Ticks(now);
+}
+
+void Win32FileSystem::CreateFolder(const std::string& path) {
+  if (!CreateDirectoryW(LongPath(path).c_str(), nullptr)) throw LastError();
+}
+
+void Win32FileSystem::SetModified(const std::string& path, uint64_t ticks) {
+  // Backup semantics: folders open too.
+  Handle file(Open(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                   FILE_FLAG_BACKUP_SEMANTICS));
+  const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  if (!SetFileTime(file.Get(), nullptr, nullptr, &time)) throw LastError();
+}
+
+void Win32FileSystem::MoveReplace(const std::string& from, const std::string& to) {
+  if (!MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    throw LastError();
+}
+
+uint64_t Win32FileSystem::FromLocalTime(const CivilTime& time) {
+  SYSTEMTIME local{static_cast<WORD>(time.year), static_cast<WORD>(time.month), 0, static_cast<WORD>(time.day),
+                   static_cast<WORD>(time.hour), static_cast<WORD>(time.minute), static_cast<WORD>(time.second), 0};
+  SYSTEMTIME universal;
+  FILETIME ticks;
+  if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal) || !SystemTimeToFileTime(&universal, &ticks))
+    return 0;
+  return Ticks(ticks);
 }
 
 }  // namespace dszip

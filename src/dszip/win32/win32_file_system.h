@@ -22,6 +22,12 @@ class Win32FileSystem : public FileSystem {
   void AppendText(const std::string& path, const std::string& text) override;
   CivilTime ToLocalTime(uint64_t ticks) override;
   uint64_t Now() override;
+
+  // Restoring.
+  void CreateFolder(const std::string& path) override;
+  void SetModified(const std::string& path, uint64_t ticks) override;
+  void MoveReplace(const std::string& from, const std::string& to) override;
+  uint64_t FromLocalTime(const CivilTime& time) override;
 };
 
 }  // namespace dszip
