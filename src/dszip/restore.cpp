@@ -183,6 +183,7 @@ class Restore {
         Warn(i, Format(texts::RefusedName, safe.refused, e.record.name));
         continue;
       }
+      if (safe.path.empty()) continue;  // "./": the target itself
       const bool withPath = options_.command == 'x';
       const std::string relative = withPath ? safe.path : safe.path.substr(safe.path.find_last_of('\\') + 1);
       if (e.IsFolder()) {

@@ -75,8 +75,7 @@ SafeName CheckStoredName(const std::string& name) {
     if (const char* refused = CheckPart(part)) return {"", refused};
     path += (path.empty() ? "" : "\\") + part;
   }
-  if (path.empty()) return {"", texts::NameAbsolute};
-  return {path, nullptr};
+  return {path, nullptr};  // empty: "./", the target itself
 }
 
 std::string FoldCase(const std::string& path) {

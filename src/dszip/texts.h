@@ -83,5 +83,6 @@ inline constexpr const char* RestoreInterrupted = "Abgebrochen. Bereits entpackt
 inline constexpr const char* TargetNotCreated = "Der Zielordner %s kann nicht angelegt werden: %s";
 inline constexpr const char* Testing = "Prüfe ...";
 inline constexpr const char* Extracting = "Entpacke ...";
+inline constexpr const char* PressKeyToClose = "Fenster schließen mit einer beliebigen Taste ...";
 
 }  // namespace dszip::texts

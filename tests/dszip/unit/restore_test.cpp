@@ -216,9 +216,13 @@ TEST(StoredName, Check) {
       {"c:x", ""},               {"a:b", ""},              {"con.txt", ""},      {"Con .txt", ""},
       {"COM1", ""},              {"com0", "com0"},         {"lpt\xC2\xB9", ""},  {"console", "console"},
       {"a./b", ""},              {"a /b", ""},             {"a\x7F", ""},        {"a?", ""},
-      {"\xC3\x28", ""},          {"\xC3\xA4", "\xC3\xA4"}, {"", ""},             {"./", ""},
+      {"\xC3\x28", ""},          {"\xC3\xA4", "\xC3\xA4"}, {"", ""},             {"./.", ""},
   };
-  for (const auto& row : rows) EXPECT_EQ(CheckStoredName(row.name).path, row.path) << row.name;
+  for (const auto& row : rows) {
+    const SafeName safe = CheckStoredName(row.name);
+    EXPECT_EQ(safe.path, row.path) << row.name;
+    EXPECT_EQ(safe.refused != nullptr, *row.path == '\0' && std::string(row.name) != "./.") << row.name;
+  }
   EXPECT_EQ(FoldCase("\xC3\x84Z\xD0\x96"), "\xC3\xA4z\xD0\xB6");
 }
 
