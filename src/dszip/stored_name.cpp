@@ -9,27 +9,6 @@
 namespace dszip {
 namespace {
 
-// Decodes UTF-8; false for anything malformed, overlong or a surrogate.
-bool CodePoints(const std::string& text, std::vector<uint32_t>& out) {
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<uint8_t>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                        : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    uint32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<uint8_t>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      c = c << 6 | (next & 0x3F);
-    }
-    static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < kSmallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    out.push_back(c);
-    i += length;
-  }
-  return true;
-}
-
 bool ReservedDevice(const std::string& part) {
   // The device is the part before the first dot, blanks at its end ignored: "con .txt" too.
   std::string base = AsciiLower(part.substr(0, part.find('.')));
@@ -59,7 +38,7 @@ const char* CheckPart(const std::string& part) {
 
 SafeName CheckStoredName(const std::string& name) {
   std::vector<uint32_t> ignored;
-  if (!CodePoints(name, ignored)) return {"", texts::NameEncoding};
+  if (!DecodeUtf8(name, ignored)) return {"", texts::NameEncoding};
   std::string path;
   std::string rest = name;
   for (char& c : rest)
@@ -80,7 +59,7 @@ SafeName CheckStoredName(const std::string& name) {
 
 std::string FoldCase(const std::string& path) {
   std::vector<uint32_t> points;
-  if (!CodePoints(path, points)) return AsciiLower(path);
+  if (!DecodeUtf8(path, points)) return AsciiLower(path);
   std::string out;
   for (uint32_t c : points) {
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB) ||
@@ -88,21 +67,7 @@ std::string FoldCase(const std::string& path) {
       c += 0x20;
     else if (c >= 0x400 && c <= 0x40F)
       c += 0x50;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    AppendUtf8(out, c);
   }
   return out;
 }

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "dszip/command_line.h"
+#include "dszip/text.h"
 
 namespace dszip {
 namespace {
@@ -33,19 +34,6 @@ Bytes ReadAt(InputFile& file, uint64_t offset, size_t size) {
   file.Seek(offset);
   data.resize(ReadFull(file, data.data(), size));
   return data;
-}
-
-void PutUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 struct Counts {
@@ -130,6 +118,14 @@ void SetEncryption(uint16_t flags, uint16_t method, ArchiveEntry& entry) {
   entry.crcKnown = !(entry.encryption == Encryption::Aes && entry.record.aesVersion == 2);
 }
 
+// A name without the UTF-8 flag is code page 437, except from Unix writers: they store the
+// system's own encoding, today UTF-8, without saying so.
+std::string LegacyName(const std::string& raw, uint8_t host) {
+  std::vector<uint32_t> points;
+  if (host == 3 && DecodeUtf8(raw, points)) return raw;
+  return Cp437ToUtf8(raw);
+}
+
 // One central header at `p` (at least kCentralHeaderSize bytes, `size` in all); its length.
 size_t ReadCentralHeader(const uint8_t* p, size_t size, ArchiveEntry& entry) {
   if (Get32(p) != 0x02014b50) Damaged("zentrales Verzeichnis");
@@ -150,7 +146,7 @@ size_t ReadCentralHeader(const uint8_t* p, size_t size, ArchiveEntry& entry) {
   const std::string rawName(reinterpret_cast<const char*>(p + kCentralHeaderSize), nameSize);
   std::string unicodeName;
   ReadExtras(p + kCentralHeaderSize + nameSize, extraSize, rawName, entry, unicodeName);
-  e.name = (flags & kFlagUtf8) ? rawName : !unicodeName.empty() ? unicodeName : Cp437ToUtf8(rawName);
+  e.name = (flags & kFlagUtf8) ? rawName : !unicodeName.empty() ? unicodeName : LegacyName(rawName, entry.host);
   e.attributes = entry.DosAttributes();
   SetEncryption(flags, method, entry);
   return length;
@@ -343,7 +339,7 @@ std::string Cp437ToUtf8(const std::string& name) {
   std::string out;
   for (const char c : name) {
     const auto byte = static_cast<uint8_t>(c);
-    PutUtf8(out, byte < 0x80 ? byte : kHigh[byte - 0x80]);
+    AppendUtf8(out, byte < 0x80 ? byte : kHigh[byte - 0x80]);
   }
   return out;
 }
