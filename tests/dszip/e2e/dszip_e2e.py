@@ -296,6 +296,15 @@ def group_zip64(work):
         with zipfile.ZipFile(archive) as zip_file:
             check(zip_file.getinfo('riesig.bin').file_size == big.stat().st_size, 'size stored wrongly')
         ok(['7zz', 't', archive], '7zz t')  # inflates it all and checks the CRC
+        target = work / 'Ziel'
+        exit_code, output = dszip(f'x "{win(archive)}" "{win(target)}\\"')
+        restored = target / 'riesig.bin'
+        if check(exit_code == 0 and restored.exists(), f'dszip x: exit code {exit_code}\n{output}'):
+            with open(restored, 'rb') as file:
+                file.seek(-4, os.SEEK_END)
+                check(restored.stat().st_size == big.stat().st_size and file.read() == b'ende',
+                      'dszip x: the file over 4 GiB came back wrong')
+            restored.unlink()
     big.unlink()
 
 

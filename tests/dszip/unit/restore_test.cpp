@@ -9,6 +9,7 @@
 #include "dszip/run.h"
 #include "dszip/stored_name.h"
 #include "dszip/texts.h"
+#include "dszip/zip_reader.h"
 #include "dszip/zip_records.h"
 #include "fake_crypto.h"
 #include "fake_file_system.h"
@@ -224,6 +225,7 @@ TEST(StoredName, Check) {
     EXPECT_EQ(safe.refused != nullptr, *row.path == '\0' && std::string(row.name) != "./.") << row.name;
   }
   EXPECT_EQ(FoldCase("\xC3\x84Z\xD0\x96"), "\xC3\xA4z\xD0\xB6");
+  EXPECT_EQ(Cp437ToUtf8("\x84\x94\x81\xE1 \xC9"), "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F \xE2\x95\x94");
 }
 
 }  // namespace
