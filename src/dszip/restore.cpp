@@ -355,7 +355,8 @@ class Restore {
       } catch (const RunError& error) {
         // The reader's complaints are about one entry; anything else ends the run.
         if (error.exitCode() != kExitWarning && error.exitCode() != kExitBadPassword) throw;
-        Warn(files[k].entry, Format(texts::EntryDamaged, entry.record.name, error.what()));
+        Warn(files[k].entry, Format(options_.command == 't' ? texts::EntryFailsTest : texts::EntryDamaged,
+                                    entry.record.name, error.what()));
       }
     }
   }
