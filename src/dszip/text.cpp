@@ -63,7 +63,8 @@ bool DecodeUtf8(const std::string& text, std::vector<uint32_t>& points) {
   return true;
 }
 
-void AppendUtf8(std::string& out, uint32_t c) {
+void AppendUtf8(std::string& out, uint32_t point) {
+  const uint32_t c = point;
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
