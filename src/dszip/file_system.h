@@ -61,6 +61,9 @@ class OutputFile {
   virtual void Truncate(uint64_t size) = 0;
   virtual void Flush() = 0;  // down to the disk
   virtual void Close() = 0;
+
+  // Restoring: the modification time, set through the open file (no second open).
+  virtual void SetModified(uint64_t ticks) = 0;
 };
 
 class FileSystem {

@@ -25,7 +25,6 @@ constexpr size_t kRunEntries = 64;
 constexpr int kPasswordTries = 3;
 
 std::string MethodName(const ArchiveEntry& e) {
-  if (e.encryption == Encryption::Traditional) return "die alte PKWARE-Verschlüsselung";
   if (e.encryption == Encryption::Other) return "diese Verschlüsselung";
   if (e.encryption == Encryption::Aes && e.aesStrength != 3) return "AES-" + std::to_string(64 + 64 * e.aesStrength);
   switch (e.record.method) {
@@ -227,12 +226,13 @@ class Restore {
 
   std::optional<std::string> Password(const std::vector<size_t>& selected) {
     const auto encrypted = std::find_if(selected.begin(), selected.end(), [this](size_t i) {
-      return entries_[i].encryption == Encryption::Aes && entries_[i].Readable() && !entries_[i].IsFolder();
+      return entries_[i].encryption != Encryption::None && entries_[i].Readable() && !entries_[i].IsFolder();
     });
     if (encrypted == selected.end()) return options_.password;
-    const Bytes header = AesHeader(entries_[*encrypted]);
+    const ArchiveEntry& entry = entries_[*encrypted];
+    const Bytes header = PasswordHeader(entry);
     if (options_.password) {
-      if (!PasswordFits(crypto_, *options_.password, header)) throw RunError(kExitBadPassword, texts::PasswordWrong);
+      if (!PasswordFits(crypto_, *options_.password, entry, header)) throw RunError(kExitBadPassword, texts::PasswordWrong);
       return options_.password;
     }
     for (int attempt = 0; attempt < kPasswordTries; ++attempt) {
@@ -240,7 +240,7 @@ class Restore {
       if (!typed) throw RunError(kExitUsage, texts::PasswordNeeded);
       try {
         const std::string password = TypedPassword(*typed);
-        if (PasswordFits(crypto_, password, header)) return password;
+        if (PasswordFits(crypto_, password, entry, header)) return password;
         console_.Line(texts::PasswordWrong);
       } catch (const RunError& error) {
         console_.Line(error.what());
@@ -249,12 +249,12 @@ class Restore {
     throw RunError(kExitBadPassword, texts::PasswordWrong);
   }
 
-  Bytes AesHeader(const ArchiveEntry& entry) {
+  Bytes PasswordHeader(const ArchiveEntry& entry) {
     try {
       const auto file = fs_.OpenRead(archive_);
       SequentialReader in(*file, entry.record.offset);
       SkipLocalHeader(in);
-      return in.Read(kAesHeaderSize);
+      return in.Read(PasswordHeaderSize(entry));
     } catch (const RunError&) {
       return {};  // a damaged entry: the password is checked again on the next one
     }
@@ -435,9 +435,9 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
                   },
                   [this](uint64_t) { CheckCancelled(); });
     if (!buffer.empty()) flush();
+    output.out->SetModified(ModifiedTicks(entry));
     output.out->Close();
     output.out.reset();
-    fs_.SetModified(temporary, ModifiedTicks(entry));
     Place(temporary, planned, entry);
     output.Placed();
   } catch (const FileError& error) {

@@ -135,6 +135,7 @@ size_t ReadCentralHeader(const uint8_t* p, size_t size, ArchiveEntry& entry) {
   EntryRecord& e = entry.record;
   entry.host = p[5];
   const uint16_t flags = Get16(p + 8);
+  entry.flags = flags;
   const uint16_t method = Get16(p + 10);
   e.method = method;
   e.dosTime = static_cast<uint32_t>(Get16(p + 14)) << 16 | Get16(p + 12);
@@ -165,7 +166,8 @@ uint32_t ArchiveEntry::DosAttributes() const { return externalAttributes & 0x07;
 
 bool ArchiveEntry::Readable() const {
   const bool knownMethod = record.method == kMethodStore || record.method == kMethodDeflate;
-  return knownMethod && (encryption == Encryption::None || (encryption == Encryption::Aes && aesStrength == 3));
+  return knownMethod && (encryption == Encryption::None || encryption == Encryption::Traditional ||
+                         (encryption == Encryption::Aes && aesStrength == 3));
 }
 
 std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {
@@ -261,14 +263,49 @@ void SkipLocalHeader(SequentialReader& in) {
   in.SkipTo(in.done() + Get16(header.data() + 26) + Get16(header.data() + 28));
 }
 
-bool PasswordFits(Crypto& crypto, const std::string& password, const Bytes& header) {
-  if (header.size() != kAesHeaderSize) return false;
-  const AesKeys keys{Bytes(header.begin(), header.begin() + kAesSaltSize),
-                     crypto.Pbkdf2Sha1(password, header.data(), kAesSaltSize, 1000, 66)};
-  return AesStream(crypto, keys).Header() == header;
+namespace {
+
+constexpr size_t kTraditionalHeaderSize = 12;
+
+// The old PKWARE stream cipher. Weak; read only so that old archives can still be restored.
+class TraditionalCipher {
+ public:
+  explicit TraditionalCipher(const std::string& password) {
+    for (const char c : password) Update(static_cast<uint8_t>(c));
+  }
+  void Decrypt(uint8_t* data, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+      const uint32_t t = (keys_[2] | 2) & 0xFFFF;
+      data[i] = static_cast<uint8_t>(data[i] ^ ((t * (t ^ 1)) >> 8));
+      Update(data[i]);
+    }
+  }
+
+ private:
+  // One step of the CRC-32 register, without the usual inversions.
+  static uint32_t Crc(uint32_t crc, uint8_t byte) { return ~static_cast<uint32_t>(crc32(~crc, &byte, 1)); }
+  void Update(uint8_t byte) {
+    keys_[0] = Crc(keys_[0], byte);
+    keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * 134775813u + 1;
+    keys_[2] = Crc(keys_[2], static_cast<uint8_t>(keys_[1] >> 24));
+  }
+  uint32_t keys_[3] = {0x12345678u, 0x23456789u, 0x34567890u};
+};
+
+// The last header byte repeats the CRC's top byte, or the time's when the CRC comes after the data.
+bool TraditionalHeaderFits(TraditionalCipher& cipher, Bytes header, const ArchiveEntry& entry) {
+  if (header.size() != kTraditionalHeaderSize) return false;
+  cipher.Decrypt(header.data(), header.size());
+  const uint32_t check = (entry.flags & 0x0008) ? entry.record.dosTime >> 8 : entry.record.crc >> 24;
+  return header.back() == static_cast<uint8_t>(check);
 }
 
-namespace {
+std::unique_ptr<TraditionalCipher> OpenTraditional(SequentialReader& in, const ArchiveEntry& entry, const Secret& secret) {
+  if (!secret.password) throw RunError(kExitBadPassword, "Kennwort fehlt");
+  auto cipher = std::make_unique<TraditionalCipher>(*secret.password);
+  if (!TraditionalHeaderFits(*cipher, in.Read(kTraditionalHeaderSize), entry)) throw RunError(kExitBadPassword, "Kennwort falsch");
+  return cipher;
+}
 
 std::unique_ptr<AesStream> OpenAes(SequentialReader& in, Crypto& crypto, const Secret& secret) {
   const Bytes header = in.Read(kAesHeaderSize);
@@ -288,6 +325,21 @@ std::unique_ptr<AesStream> OpenAes(SequentialReader& in, Crypto& crypto, const S
 
 }  // namespace
 
+size_t PasswordHeaderSize(const ArchiveEntry& entry) {
+  return entry.encryption == Encryption::Traditional ? kTraditionalHeaderSize : kAesHeaderSize;
+}
+
+bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntry& entry, const Bytes& header) {
+  if (entry.encryption == Encryption::Traditional) {
+    TraditionalCipher cipher(password);
+    return TraditionalHeaderFits(cipher, header, entry);
+  }
+  if (header.size() != kAesHeaderSize) return false;
+  const AesKeys keys{Bytes(header.begin(), header.begin() + kAesSaltSize),
+                     crypto.Pbkdf2Sha1(password, header.data(), kAesSaltSize, 1000, 66)};
+  return AesStream(crypto, keys).Header() == header;
+}
+
 void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const ArchiveEntry& entry,
                    const Secret& secret, const Sink& sink, const std::function<void(uint64_t)>& progress) {
   const EntryRecord& e = entry.record;
@@ -298,6 +350,12 @@ void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, con
     if (remaining < kAesHeaderSize + kAesMacSize) Damaged("AES-Rahmen");
     aes = OpenAes(in, crypto, secret);
     remaining -= kAesHeaderSize + kAesMacSize;
+  }
+  std::unique_ptr<TraditionalCipher> traditional;
+  if (entry.encryption == Encryption::Traditional) {
+    if (remaining < kTraditionalHeaderSize) Damaged("Verschlüsselungskopf");
+    traditional = OpenTraditional(in, entry, secret);
+    remaining -= kTraditionalHeaderSize;
   }
   uint32_t crc = 0;
   uint64_t size = 0;
@@ -314,6 +372,7 @@ void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, con
     if (chunk.empty()) Damaged("Archiv zu kurz");
     remaining -= chunk.size();
     if (aes) aes->Decrypt(chunk.data(), chunk.size());
+    if (traditional) traditional->Decrypt(chunk.data(), chunk.size());
     if (e.method == kMethodStore)
       out(chunk.data(), chunk.size());
     else if (!inflater.Feed(chunk, out))

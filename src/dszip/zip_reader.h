@@ -27,6 +27,7 @@ struct ArchiveEntry {
   std::optional<uint64_t> exactModified;  // 100-ns ticks since 1601, from the NTFS or Unix field
   uint32_t externalAttributes = 0;
   uint8_t host = 0;  // the system that wrote it, from "version made by"
+  uint16_t flags = 0;  // general purpose
   bool IsFolder() const;
   bool IsLink() const;             // a symbolic link recorded by a Unix writer
   uint32_t DosAttributes() const;  // read-only, hidden, system
@@ -92,8 +93,10 @@ void SkipLocalHeader(SequentialReader& in);
 void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const ArchiveEntry& entry,
                    const Secret& secret, const Sink& sink, const std::function<void(uint64_t)>& progress);
 
-// Whether the password opens an entry whose data begins with `header` (salt and check value).
-bool PasswordFits(Crypto& crypto, const std::string& password, const Bytes& header);
+// The bytes at the start of an encrypted entry's data that tell whether a password fits, and
+// whether it does.
+size_t PasswordHeaderSize(const ArchiveEntry& entry);
+bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntry& entry, const Bytes& header);
 
 // Code page 437, the names' encoding when the UTF-8 flag is not set, to UTF-8.
 std::string Cp437ToUtf8(const std::string& name);

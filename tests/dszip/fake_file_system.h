@@ -193,6 +193,10 @@ class FakeOutput : public OutputFile {
   void Close() override {
     if (fs_.beforeClose) fs_.beforeClose(Data());
   }
+  void SetModified(uint64_t ticks) override {
+    const auto lock = fs_.Lock();
+    fs_.Find(path_)->info.modified = ticks;
+  }
 
  private:
   std::vector<uint8_t>& Data() { return fs_.Find(path_)->data; }

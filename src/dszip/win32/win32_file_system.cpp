@@ -95,6 +95,11 @@ class Win32Output : public OutputFile {
     if (!handle_.Close()) throw LastError();
   }
 
+  void SetModified(uint64_t ticks) override {
+    const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    if (!SetFileTime(handle_.Get(), nullptr, nullptr, &time)) throw LastError();
+  }
+
  private:
   Handle handle_;
   uint64_t end_ = 0;
