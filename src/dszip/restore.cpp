@@ -23,6 +23,7 @@ constexpr size_t kWriteBuffer = size_t{1} << 20;
 constexpr uint64_t kRunBytes = uint64_t{4} << 20;
 constexpr size_t kRunEntries = 64;
 constexpr int kPasswordTries = 3;
+constexpr size_t kPasswordSamples = 8;
 
 std::string MethodName(const ArchiveEntry& e) {
   if (e.encryption == Encryption::Other) return "diese Verschlüsselung";
@@ -224,15 +225,22 @@ class Restore {
     return kept;
   }
 
+  // The password is tried on the first few encrypted entries: the old encryption's check value
+  // is a single byte, which a wrong password matches once in 256 entries.
   std::optional<std::string> Password(const std::vector<size_t>& selected) {
-    const auto encrypted = std::find_if(selected.begin(), selected.end(), [this](size_t i) {
-      return entries_[i].encryption != Encryption::None && entries_[i].Readable() && !entries_[i].IsFolder();
-    });
-    if (encrypted == selected.end()) return options_.password;
-    const ArchiveEntry& entry = entries_[*encrypted];
-    const Bytes header = PasswordHeader(entry);
-    if (options_.password) {
-      if (!PasswordFits(crypto_, *options_.password, entry, header)) throw RunError(kExitBadPassword, texts::PasswordWrong);
+    std::vector<std::pair<const ArchiveEntry*, Bytes>> samples;
+    for (size_t k = 0; k < selected.size() && samples.size() < kPasswordSamples; ++k) {
+      const ArchiveEntry& entry = entries_[selected[k]];
+      if (entry.encryption == Encryption::None || !entry.Readable() || entry.IsFolder()) continue;
+      Bytes header = PasswordHeader(entry);
+      if (header.size() == PasswordHeaderSize(entry)) samples.emplace_back(&entry, std::move(header));
+    }
+    const auto fits = [&](const std::string& password) {
+      return std::all_of(samples.begin(), samples.end(),
+                         [&](const auto& sample) { return PasswordFits(crypto_, password, *sample.first, sample.second); });
+    };
+    if (samples.empty() || options_.password) {
+      if (options_.password && !fits(*options_.password)) throw RunError(kExitBadPassword, texts::PasswordWrong);
       return options_.password;
     }
     for (int attempt = 0; attempt < kPasswordTries; ++attempt) {
@@ -240,7 +248,7 @@ class Restore {
       if (!typed) throw RunError(kExitUsage, texts::PasswordNeeded);
       try {
         const std::string password = TypedPassword(*typed);
-        if (PasswordFits(crypto_, password, entry, header)) return password;
+        if (fits(password)) return password;
         console_.Line(texts::PasswordWrong);
       } catch (const RunError& error) {
         console_.Line(error.what());
@@ -249,14 +257,15 @@ class Restore {
     throw RunError(kExitBadPassword, texts::PasswordWrong);
   }
 
+  // The first bytes of an entry's data; fewer when the entry is damaged.
   Bytes PasswordHeader(const ArchiveEntry& entry) {
     try {
       const auto file = fs_.OpenRead(archive_);
       SequentialReader in(*file, entry.record.offset);
       SkipLocalHeader(in);
-      return in.Read(PasswordHeaderSize(entry));
+      return in.Read(static_cast<size_t>(std::min<uint64_t>(PasswordHeaderSize(entry), entry.record.compressedSize)));
     } catch (const RunError&) {
-      return {};  // a damaged entry: the password is checked again on the next one
+      return {};
     }
   }
 
