@@ -126,7 +126,8 @@ int wmain(int argc, wchar_t** argv) {
     console.Line(error.what());
   }
   SetEvent(g_finished);
-  const bool dropped = argc == 2 && dszip::IsRestoreCommand(arguments);
+  // An archive alone, as Windows passes one dropped on the program (a bare "x" is no archive).
+  const bool dropped = argc == 2 && arguments[0].size() > 1 && dszip::IsRestoreCommand(arguments);
   if (dropped || (exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted)) console.WaitForKey(dropped);
   return exitCode;
 }

@@ -550,6 +550,9 @@ def group_restore(work):
         secret = f'-p{password} ' if password else ''
         exit_code, output = dszip(f't {secret}"{win(archive)}"')
         check(exit_code == 0, f'{writer}: t exit code {exit_code}\n{output}')
+        exit_code, output = dszip(f'l "{win(archive)}"')
+        check(exit_code == 0 and 'Straße.txt' in output,
+              f'{writer}: l exit code {exit_code}\n{output[-600:]}')
         target = fresh(work / 'ziel')
         exit_code, output = dszip(f'x {secret}"{win(archive)}" "{win(target)}\\"')
         if check(exit_code == 0, f'{writer}: x exit code {exit_code}\n{output}'):
