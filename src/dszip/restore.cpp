@@ -5,6 +5,7 @@
 #include <exception>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "dszip/deflate_pool.h"
@@ -175,6 +176,7 @@ class Restore {
                                         : fs_.FullPath(options_.target);
     while (target_.size() > 3 && target_.back() == '\\') target_.pop_back();
     std::map<std::string, size_t> seen;  // folded path, first entry
+    const std::set<size_t> sharing = SharingData();
     std::vector<Planned> files;
     for (const size_t i : selected) {
       const ArchiveEntry& e = entries_[i];
@@ -198,9 +200,30 @@ class Restore {
         Warn(i, Format(texts::UnknownMethod, MethodName(e), e.record.name));
         continue;
       }
+      if (sharing.count(i)) {
+        Warn(i, Format(texts::EntryDamaged, e.record.name, texts::SharedData));
+        continue;
+      }
       files.push_back({i, Join(relative)});
     }
     return options_.command == 'e' ? WithoutSameNames(files) : files;
+  }
+
+  // Entries whose data begins inside another's: a bomb that inflates one stream many times
+  // over, each time within its recorded size, fills the disk all the same.
+  std::set<size_t> SharingData() const {
+    std::vector<size_t> order(entries_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [this](size_t a, size_t b) { return entries_[a].record.offset < entries_[b].record.offset; });
+    std::set<size_t> sharing;
+    constexpr uint64_t kLocalHeaderSize = 30;
+    for (size_t k = 1; k < order.size(); ++k) {
+      const EntryRecord& before = entries_[order[k - 1]].record;
+      const uint64_t gap = entries_[order[k]].record.offset - before.offset;
+      if (gap < kLocalHeaderSize || gap - kLocalHeaderSize < before.compressedSize) sharing.insert(order[k]);
+    }
+    return sharing;
   }
 
   std::string Join(const std::string& relative) const {

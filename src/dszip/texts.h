@@ -77,6 +77,7 @@ inline constexpr const char* NameDuplicate = "gleicht einem früheren Namen bis 
 inline constexpr const char* UnknownMethod = "Nicht entpackt, %s wird nicht unterstützt: %s";
 inline constexpr const char* EntryDamaged = "Fehlerhaft, nicht entpackt: %s (%s)";
 inline constexpr const char* EntryFailsTest = "Fehlerhaft: %s (%s)";
+inline constexpr const char* SharedData = "teilt seine Daten mit einem anderen Eintrag";
 inline constexpr const char* EntryExists = "Nicht überschrieben, gibt es schon: %s";
 inline constexpr const char* EntryNotWritten = "Nicht entpackt: %s (%s)";
 inline constexpr const char* RestoreFailed = "Entpacken abgebrochen: %s. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";

@@ -33,7 +33,9 @@ struct AnsweringConsole : Console {
 };
 
 // Stored entries with names and sizes as given, as a hostile writer would make them.
-std::string HandMadeZip(const std::vector<std::pair<std::string, std::string>>& files, uint64_t sizeCut = 0) {
+// With `oneData`, every entry points at the first one's data.
+std::string HandMadeZip(const std::vector<std::pair<std::string, std::string>>& files, uint64_t sizeCut = 0,
+                        bool oneData = false) {
   Bytes zip, central;
   for (const auto& [name, data] : files) {
     EntryRecord e;
@@ -43,10 +45,12 @@ std::string HandMadeZip(const std::vector<std::pair<std::string, std::string>>& 
     e.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
     e.compressedSize = data.size();
     e.size = data.size() - std::min<uint64_t>(sizeCut, data.size());
-    e.offset = zip.size();
+    e.offset = oneData ? 0 : zip.size();
     const Bytes local = LocalHeader(e), header = CentralHeader(e);
-    zip.insert(zip.end(), local.begin(), local.end());
-    zip.insert(zip.end(), data.begin(), data.end());
+    if (!oneData || zip.empty()) {
+      zip.insert(zip.end(), local.begin(), local.end());
+      zip.insert(zip.end(), data.begin(), data.end());
+    }
     central.insert(central.end(), header.begin(), header.end());
   }
   const Bytes end = EndRecords(files.size(), zip.size(), central.size());
@@ -140,6 +144,8 @@ TEST_F(RestoreFixture, HostileArchivesWriteNothingOutsideTheTarget) {
        kExitWarning,
        {"F:\\Ziel\\gut.txt"}},
       {"a bomb stops at its size", HandMadeZip({{"bombe.bin", bomb}, {"ok.txt", "ok"}}, 1), {}, kExitWarning, {}},
+      {"two names, one data", HandMadeZip({{"a.txt", "abc"}, {"b.txt", "abc"}}, 0, true), {}, kExitWarning,
+       {"F:\\Ziel\\a.txt"}},
       {"truncated", HandMadeZip({{"a.txt", "abc"}}).substr(0, 40), {}, kExitFatal, {}},
       {"flipped byte", [] { std::string z = HandMadeZip({{"a.txt", "abc"}, {"b.txt", "def"}}); z[z.find("abc")] ^= 1; return z; }(),
        {}, kExitWarning, {"F:\\Ziel\\b.txt"}},
