@@ -356,6 +356,7 @@ class Restore {
       runs.emplace_back(first, last);
       first = last;
     }
+    for (const Planned& file : files) total_ += entries_[file.entry].record.compressedSize;
     std::stable_sort(runs.begin(), runs.end(), [this, &files](const auto& a, const auto& b) {
       return RunSize(files, a) > RunSize(files, b);
     });
@@ -378,11 +379,13 @@ class Restore {
       try {
         in.SkipTo(entry.record.offset);
         SkipLocalHeader(in);
+        uint64_t counted = in.done();
+        const auto progress = [this, &counted](uint64_t position) { Advance(position, counted); };
         if (options_.command == 't')
           ReadEntryData(in, inflater, crypto_, entry, Secret{nullptr, password_ ? &*password_ : nullptr}, nullptr,
-                        [this](uint64_t) { CheckCancelled(); });
+                        progress);
         else
-          Extract(in, inflater, files[k]);
+          Extract(in, inflater, files[k], progress);
         Count(entry);
       } catch (const RunError& error) {
         // The reader's complaints are about one entry; anything else ends the run.
@@ -403,7 +406,21 @@ class Restore {
     if (cancelled_.load()) throw RunError(kExitInterrupted, texts::RestoreInterrupted);
   }
 
-  void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned);
+  // Called by the reader now and then, on any thread: stops on Ctrl+C, shows how far it is.
+  void Advance(uint64_t position, uint64_t& counted) {
+    CheckCancelled();
+    done_ += position - counted;
+    counted = position;
+    const std::unique_lock<std::mutex> lock(progressMutex_, std::try_to_lock);
+    if (!lock.owns_lock() || Clock::now() - shown_ < std::chrono::milliseconds(250)) return;
+    shown_ = Clock::now();
+    const uint64_t percent = total_ == 0 ? 100 : std::min<uint64_t>(100, done_ * 100 / total_);
+    console_.Progress(std::string(options_.command == 't' ? texts::Testing : texts::Extracting) + " " +
+                      std::to_string(percent) + " %");
+  }
+
+  void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
+               const std::function<void(uint64_t)>& progress);
   void Place(const std::string& temporary, const Planned& planned, const ArchiveEntry& entry);
   void FinishFolders();
   void List(const std::vector<size_t>& selected);
@@ -421,7 +438,10 @@ class Restore {
   std::vector<ArchiveEntry> entries_;
   std::vector<Planned> folders_;
   std::optional<std::string> password_;
-  std::mutex mutex_;
+  std::mutex mutex_, progressMutex_;
+  std::atomic<uint64_t> done_{0};  // archive bytes read
+  uint64_t total_ = 0;
+  Clock::time_point shown_;
   std::vector<std::pair<size_t, std::string>> warnings_;  // by entry, sorted at the end
   uint64_t files_ = 0, bytes_ = 0;
   int exitCode_ = kExitOk;
@@ -449,7 +469,8 @@ class TemporaryOutput {
   bool placed_ = false;
 };
 
-void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned) {
+void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
+                      const std::function<void(uint64_t)>& progress) {
   const ArchiveEntry& entry = entries_[planned.entry];
   const std::string temporary = planned.path + "." + std::to_string(planned.entry) + ".dszip-tmp";
   try {
@@ -465,7 +486,7 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
                     buffer.insert(buffer.end(), data, data + size);
                     if (buffer.size() >= kWriteBuffer) flush();
                   },
-                  [this](uint64_t) { CheckCancelled(); });
+                  progress);
     if (!buffer.empty()) flush();
     output.out->SetModified(ModifiedTicks(entry));
     output.out->Close();
