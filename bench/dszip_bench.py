@@ -1,16 +1,20 @@
 #!/usr/bin/env python3
-"""dszip against the common ZIP writers on one mixed corpus of about 300 MB.
+"""dszip against the common ZIP programs: writing two corpora, then extracting and testing.
 
-bench/dszip_bench.py [RUNS]   (default 3; needs build/win32/dszip.exe, Wine, zip, 7zz, bsdtar)
+bench/dszip_bench.py [RUNS]   (default 3; needs build/win32/dszip.exe, Wine, zip, unzip, 7zz, bsdtar)
 
-The corpus (build/bench/corpus, made once, the same on every machine): thousands of small
-text files, a few large binaries and one file over 100 MB. Each writer runs RUNS times in
-turn; the table shows the median wall time, the throughput it gives, the archive's size and
-the peak memory of the writing process (for dszip, the Wine process that runs it, Wine's own
-libraries included). Prints figures; judges nothing.
+Two corpora (under build/bench, made once): a mixed one of about 300 MB (thousands of small
+text files, a few large binaries, one file over 100 MB), the same on every machine, and one of
+this system's own program files and shared libraries, a few thousand small text files from its
+documentation and a log of about 60 MB. Each program runs RUNS times in turn; the tables show
+the median wall time, the throughput it gives, the archive's size and the peak memory of the
+process (for dszip, the Wine process that runs it, Wine's own libraries included). Then
+dszip's archive of the first corpus is extracted and tested by dszip x and t and by 7zz,
+unzip and bsdtar. Prints figures; judges nothing.
 """
 import os
 import random
+import shutil
 import statistics
 import struct
 import subprocess
@@ -20,6 +24,7 @@ from pathlib import Path
 root = Path(__file__).resolve().parent.parent
 bench = root / 'build' / 'bench'
 corpus = bench / 'corpus'
+system_corpus = bench / 'corpus-system'
 dszip = root / 'build' / 'win32' / 'dszip.exe'
 CORPUS_VERSION = '1'
 MB = 1_000_000
@@ -69,18 +74,54 @@ def make_corpus():
     stamp.write_text(CORPUS_VERSION)
 
 
-def corpus_bytes():
-    return sum(f.stat().st_size for f in corpus.rglob('*') if f.is_file() and f.name != '.made')
+def corpus_bytes(folder):
+    return sum(f.stat().st_size for f in folder.rglob('*') if f.is_file() and f.name != '.made')
+
+
+def make_system_corpus():
+    """Real program files and libraries, small documentation texts and a 60 MB log: data unlike
+    the first corpus, with many files of middling size that Deflate shrinks less."""
+    stamp = system_corpus / '.made'
+    if stamp.exists() and stamp.read_text() == CORPUS_VERSION:
+        return
+    print('Making the system corpus (once) ...', flush=True)
+    shutil.rmtree(system_corpus, ignore_errors=True)
+    rng = random.Random(2026)
+    programs = sorted(p for folder in ('/usr/bin', '/usr/lib/x86_64-linux-gnu') for p in Path(folder).iterdir()
+                      if p.is_file() and not p.is_symlink() and 20_000 < p.stat().st_size < 8_000_000)
+    for n, path in enumerate(rng.sample(programs, min(400, len(programs)))):
+        target = system_corpus / 'Programme' / f'{n // 50:02}' / path.name
+        target.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(path, target)
+    texts = sorted(p for p in Path('/usr/share/doc').rglob('*') if p.is_file() and not p.is_symlink()
+                   and p.stat().st_size < 64_000)
+    for n, path in enumerate(rng.sample(texts, min(4000, len(texts)))):
+        target = system_corpus / 'Texte' / f'{n // 200:02}' / f'{n:04} {path.name}'
+        target.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(path, target)
+    with open(system_corpus / 'system.log', 'wb') as log:
+        written, second = 0, 0
+        while written < 60 * MB:
+            second += rng.randrange(2)
+            line = b'Mar  5 %02d:%02d:%02d host %s[%d]: %s %d\n' % (
+                second // 3600 % 24, second // 60 % 60, second % 60,
+                rng.choice((b'kernel', b'systemd', b'sshd', b'cron', b'backup')), rng.randrange(100, 40000),
+                rng.choice((b'session opened for user root', b'Started Daily apt activities.',
+                            b'Accepted publickey for admin from 10.0.0.7', b'eth0: link up, 1000Mbps',
+                            b'pam_unix(cron:session): session closed')), rng.randrange(1 << 20))
+            log.write(line)
+            written += len(line)
+    stamp.write_text(CORPUS_VERSION)
 
 
 def wine_path(path):
     return 'Z:' + str(path).replace('/', '\\')
 
 
-def writers(out):
+def writers(out, folder):
     return {
         'dszip -mn (Wine)': (['wine', str(dszip), 'a', '-mn', '-ai', wine_path(out / 'dszip.zip'),
-                              wine_path(corpus) + '\\*.*'], out / 'dszip.zip'),
+                              wine_path(folder) + '\\*.*'], out / 'dszip.zip'),
         'zip -6': (['zip', '-6', '-r', '-q', str(out / 'zip.zip'), '.'], out / 'zip.zip'),
         '7zz -tzip -mx5': (['7zz', 'a', '-tzip', '-mx5', '-bso0', '-bsp0', str(out / '7zz.zip'), '*'],
                            out / '7zz.zip'),
@@ -89,40 +130,55 @@ def writers(out):
     }
 
 
-def timed(command, archive):
-    """Wall seconds, processor seconds and peak resident memory in MB of one run."""
-    archive.unlink(missing_ok=True)
+def readers(archive, target):
+    """What each program extracts or tests; the target folder is made empty before each run."""
+    return {
+        'dszip x (Wine)': ['wine', str(dszip), 'x', wine_path(archive), wine_path(target) + '\\'],
+        '7zz x': ['7zz', 'x', '-y', '-bso0', '-bsp0', f'-o{target}', str(archive)],
+        'unzip': ['unzip', '-q', str(archive), '-d', str(target)],
+        'bsdtar -x': ['bsdtar', '-xf', str(archive), '-C', str(target)],
+        'dszip t (Wine)': ['wine', str(dszip), 't', wine_path(archive)],
+        '7zz t': ['7zz', 't', '-bso0', '-bsp0', str(archive)],
+        'unzip -t': ['unzip', '-tq', str(archive)],
+    }
+
+
+def timed(command, archive, folder=corpus):
+    """Wall seconds, processor seconds and peak resident memory in MB of one run. `archive`
+    is a file to remove or a folder to empty before it."""
+    if archive.is_dir():
+        shutil.rmtree(archive)
+        archive.mkdir()
+    if archive.is_file():
+        archive.unlink()
     figures = bench / 'time.txt'
-    subprocess.run(['/usr/bin/time', '-f', '%e %U %S %M', '-o', str(figures), *command], cwd=corpus,
+    subprocess.run(['/usr/bin/time', '-f', '%e %U %S %M', '-o', str(figures), *command], cwd=folder,
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                    check=True, timeout=1800)
     seconds, user, system, kilobytes = figures.read_text().split()[-4:]
     return float(seconds), float(user) + float(system), int(kilobytes) / 1000
 
 
-def main():
-    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 3
-    os.environ.update(WINEPREFIX=str(root / 'build' / 'wineprefix'), WINEDEBUG='-all',
-                      WINEDLLOVERRIDES='mscoree,mshtml=', LANG='C.UTF-8', LC_ALL='C.UTF-8')
-    if not dszip.exists():
-        sys.exit(f'{dszip} is missing: cmake --preset win32 && cmake --build --preset win32')
-    make_corpus()
-    background = os.getloadavg()[0]  # other work on the machine slows every writer
-    size = corpus_bytes()
-    out = bench / 'out'
+def start_wine():
+    # A first Wine process starts the Wine server, which then stays for a few seconds.
+    subprocess.run(['wine', str(dszip)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+
+
+def write_table(folder, runs, background):
+    """Times every writer on one corpus and prints the table; returns the output folder."""
+    size = corpus_bytes(folder)
+    out = bench / f'out-{folder.name}'
     out.mkdir(exist_ok=True)
     times, processor, memory = {}, {}, {}
     for run in range(runs):
-        print(f'run {run + 1} of {runs} ...', flush=True)
-        # A first Wine process starts the Wine server, which then stays for a few seconds.
-        subprocess.run(['wine', str(dszip)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=120)
-        for name, (command, archive) in writers(out).items():
-            seconds, cpu, megabytes = timed(command, archive)
+        print(f'{folder.name}: run {run + 1} of {runs} ...', flush=True)
+        start_wine()
+        for name, (command, archive) in writers(out, folder).items():
+            seconds, cpu, megabytes = timed(command, archive, folder)
             times.setdefault(name, []).append(seconds)
             processor.setdefault(name, []).append(cpu)
             memory[name] = max(memory.get(name, 0), megabytes)
-    archives = {name: archive.stat().st_size for name, (_, archive) in writers(out).items()}
+    archives = {name: archive.stat().st_size for name, (_, archive) in writers(out, folder).items()}
     checked = subprocess.run(['7zz', 't', str(out / 'dszip.zip')], stdout=subprocess.DEVNULL,
                              stderr=subprocess.DEVNULL, timeout=600).returncode == 0
 
@@ -130,7 +186,7 @@ def main():
     speed = {name: size / MB / seconds for name, seconds in median.items()}
     ours = 'dszip -mn (Wine)'
     best_other = max((name for name in speed if name != ours), key=speed.get)
-    print(f'\nCorpus: {size / MB:.0f} MB in {sum(1 for f in corpus.rglob("*") if f.is_file()) - 1} '
+    print(f'\nCorpus {folder.name}: {size / MB:.0f} MB in {sum(1 for f in folder.rglob("*") if f.is_file()) - 1} '
           f'files; {os.cpu_count()} cores, load average {background:.1f} before the runs; median of {runs} '
           f'runs each (CPU s: user and system time of the writer).\n')
     print(f'| {"Writer":<18} | {"Time s":>6} | {"CPU s":>5} | {"MB/s":>6} | {"vs dszip":>8} | {"Archive MB":>10} '
@@ -146,7 +202,50 @@ def main():
     print(f'Goal 1, throughput >= 1.5x the best other ({best_other}): {ratio:.2f}x, '
           f'{"met" if ratio >= 1.5 else "not met"}')
     over = archives[ours] / archives['zip -6'] * 100 - 100
-    print(f'Goal 2, archive <= 1 % over zip -6: {over:+.2f} %, {"met" if over <= 1 else "not met"}')
+    print(f'Goal 2, archive <= 1 % over zip -6: {over:+.2f} %, {"met" if over <= 1 else "not met"}\n')
+    return out
+
+
+def read_table(archive, runs, size):
+    """Extracts and tests one archive with every reader and prints the table."""
+    target = bench / 'extracted'
+    target.mkdir(exist_ok=True)
+    times, processor, memory = {}, {}, {}
+    for run in range(runs):
+        print(f'restore: run {run + 1} of {runs} ...', flush=True)
+        start_wine()
+        for name, command in readers(archive, target).items():
+            seconds, cpu, megabytes = timed(command, target, bench)
+            times.setdefault(name, []).append(seconds)
+            processor.setdefault(name, []).append(cpu)
+            memory[name] = max(memory.get(name, 0), megabytes)
+    shutil.rmtree(target)
+    median = {name: statistics.median(values) for name, values in times.items()}
+    print(f'\nRestoring {archive.name} ({size / MB:.0f} MB of data); median of {runs} runs each.\n')
+    print(f'| {"Reader":<16} | {"Time s":>6} | {"CPU s":>5} | {"MB/s":>6} | {"Peak MB":>7} |')
+    print(f'|{"-" * 18}|{"-" * 7}:|{"-" * 6}:|{"-" * 7}:|{"-" * 8}:|')
+    for name in median:
+        print(f'| {name:<16} | {median[name]:6.1f} | {statistics.median(processor[name]):5.1f} '
+              f'| {size / MB / median[name]:6.1f} | {memory[name]:7.0f} |')
+    for ours, others in (('dszip x (Wine)', ('7zz x', 'unzip', 'bsdtar -x')), ('dszip t (Wine)', ('7zz t', 'unzip -t'))):
+        best = min(others, key=median.get)
+        ratio = median[best] / median[ours]
+        print(f'Goal, {ours} >= 1.5x the best other ({best}): {ratio:.2f}x, {"met" if ratio >= 1.5 else "not met"}; '
+              f'peak {memory[ours]:.0f} MB, {"under" if memory[ours] < 64 else "not under"} 64 MB')
+
+
+def main():
+    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 3
+    os.environ.update(WINEPREFIX=str(root / 'build' / 'wineprefix'), WINEDEBUG='-all',
+                      WINEDLLOVERRIDES='mscoree,mshtml=', LANG='C.UTF-8', LC_ALL='C.UTF-8')
+    if not dszip.exists():
+        sys.exit(f'{dszip} is missing: cmake --preset win32 && cmake --build --preset win32')
+    make_corpus()
+    make_system_corpus()
+    background = os.getloadavg()[0]  # other work on the machine slows every program
+    out = write_table(corpus, runs, background)
+    write_table(system_corpus, runs, background)
+    read_table(out / 'dszip.zip', runs, corpus_bytes(corpus))
 
 
 if __name__ == '__main__':

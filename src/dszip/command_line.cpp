@@ -104,4 +104,77 @@ uint16_t DeflateEffortBits(int level) {
   return 0;
 }
 
+namespace {
+
+[[noreturn]] void RefuseRestore(const std::string& message) {
+  throw RunError(kExitUsage, message + "\n" + texts::RestoreUsage);
+}
+
+bool EndsWithZip(const std::string& name) {
+  const std::string lower = AsciiLower(name);
+  return lower.size() >= 5 && lower.compare(lower.size() - 4, 4, ".zip") == 0;
+}
+
+// -p and -hp both give the password, under the same rule as for a.
+void ParseRestoreSwitch(const std::string& argument, RestoreOptions& options) {
+  const std::string lower = AsciiLower(argument);
+  if (lower.rfind("-p", 0) == 0 || lower.rfind("-hp", 0) == 0) {
+    options.password = TypedPassword(argument.substr(lower[1] == 'p' ? 2 : 3));
+  } else if (lower == "-o+") {
+    options.overwrite = Overwrite::Replace;
+  } else if (lower == "-o-") {
+    options.overwrite = Overwrite::Skip;
+  } else {
+    RefuseRestore(Format(texts::UnknownSwitch, argument));
+  }
+}
+
+}  // namespace
+
+bool IsRestoreCommand(const std::vector<std::string>& arguments) {
+  if (arguments.size() == 1 && EndsWithZip(arguments[0])) return true;
+  if (arguments.empty()) return false;
+  const std::string command = AsciiLower(arguments[0]);
+  return command == "x" || command == "e" || command == "t" || command == "l";
+}
+
+RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments) {
+  RestoreOptions options;
+  if (arguments.size() == 1 && EndsWithZip(arguments[0])) {
+    options.archive = arguments[0];
+    options.dropped = true;
+    return options;
+  }
+  options.command = AsciiLower(arguments.at(0))[0];
+  std::vector<std::string> names;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i].size() > 1 && arguments[i][0] == '-')
+      ParseRestoreSwitch(arguments[i], options);
+    else
+      names.push_back(arguments[i]);
+  }
+  if (names.empty()) RefuseRestore(texts::NoArchive);
+  options.archive = names[0];
+  if (HasWildcard(options.archive)) RefuseRestore(Format(texts::WildcardInArchive, options.archive));
+  if (!EndsWithZip(options.archive)) RefuseRestore(Format(texts::NotZip, options.archive));
+  size_t first = 1;
+  if ((options.command == 'x' || options.command == 'e') && names.size() > 1) {
+    std::string target = names[1];
+    if (!target.empty() && target.back() == '"') target.back() = '\\';  // "C:\Ziel\" as the runtime splits it
+    if (!target.empty() && target.back() == '\\') {
+      options.target = target;
+      first = 2;
+    }
+  }
+  options.masks.assign(names.begin() + static_cast<std::ptrdiff_t>(first), names.end());
+  return options;
+}
+
+std::string TypedPassword(const std::string& typed) {
+  Options checked;
+  AttributeSwitches ignored;
+  ParseSwitch("-hp" + typed, checked, ignored);
+  return *checked.password;
+}
+
 }  // namespace dszip

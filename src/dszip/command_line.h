@@ -14,6 +14,7 @@ enum ExitCode {
   kExitUsage = 7,
   kExitArchiveExists = 9,
   kExitNothingToDo = 10,
+  kExitBadPassword = 11,
   kExitInterrupted = 255,
 };
 
@@ -45,5 +46,23 @@ Options ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The ZIP general-purpose bits 1-2 that tell readers how hard Deflate worked.
 uint16_t DeflateEffortBits(int level);
+
+// Restoring: x (with paths), e (without), t (test), l (list), or the archive alone.
+enum class Overwrite { Warn, Skip, Replace };  // default, -o-, -o+
+
+struct RestoreOptions {
+  char command = 'x';
+  std::optional<std::string> password;
+  Overwrite overwrite = Overwrite::Warn;
+  std::string archive;
+  std::string target;  // "" for the current folder, else ending in "\"
+  std::vector<std::string> masks;
+  bool dropped = false;  // an archive dropped on the program: beside it into a new folder
+};
+
+bool IsRestoreCommand(const std::vector<std::string>& arguments);
+RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments);
+// A password typed at the prompt, under the rule for -hp; RunError when it breaks it.
+std::string TypedPassword(const std::string& typed);
 
 }  // namespace dszip

@@ -37,7 +37,7 @@ struct CivilTime {
 // A failed file operation; the message is German and names the reason.
 class FileError : public std::runtime_error {
  public:
-  enum Kind { Other, Exists, NotFound };
+  enum Kind { Other, Exists, NotFound, DiskFull };
   explicit FileError(const std::string& message, Kind kind = Other)
       : std::runtime_error(message), kind_(kind) {}
   Kind kind() const { return kind_; }
@@ -65,6 +65,9 @@ class OutputFile {
   virtual void Truncate(uint64_t size) = 0;
   virtual void Flush() = 0;  // down to the disk
   virtual void Close() = 0;
+
+  // Restoring: the modification time, set through the open file (no second open).
+  virtual void SetModified(uint64_t ticks) = 0;
 };
 
 class FileSystem {
@@ -92,6 +95,11 @@ class FileSystem {
   virtual void CreateFolder(const std::string& path) = 0;  // one level; Exists when there
   virtual unsigned long ProcessId() = 0;
   virtual bool ProcessEnded(unsigned long id) = 0;
+
+  // Restoring: folders, times, replacing a file, local time back to UTC.
+  virtual void SetModified(const std::string& path, uint64_t ticks) = 0;  // files and folders
+  virtual void MoveReplace(const std::string& from, const std::string& to) = 0;
+  virtual uint64_t FromLocalTime(const CivilTime& time) = 0;
 };
 
 inline bool SameContentState(const FileInfo& a, const FileInfo& b) {

@@ -1,13 +1,16 @@
 #include "dszip/run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <set>
 
 #include "dszip/archive_writer.h"
 #include "dszip/command_line.h"
 #include "dszip/deflate_pool.h"
 #include "dszip/password.h"
+#include "dszip/restore.h"
 #include "dszip/selection.h"
 #include "dszip/target_folder.h"
 #include "dszip/text.h"
@@ -380,8 +383,59 @@ class Run {
 
 }  // namespace
 
+namespace {
+
+// Passes every line on and keeps those that stay, for the restore's records.
+class RecordingConsole : public Console {
+ public:
+  explicit RecordingConsole(Console& console) : console_(console) {}
+  void Progress(const std::string& line) override { console_.Progress(line); }
+  void Line(const std::string& text) override {
+    console_.Line(text);
+    lines.push_back(text);
+  }
+  std::optional<std::string> AskPassword(const std::string& prompt) override { return console_.AskPassword(prompt); }
+  std::vector<std::string> lines;
+
+ private:
+  Console& console_;
+};
+
+// x, e, t, l and a dropped archive go to the restore module; what it says goes to the central
+// log and the event log as a backup's summary does.
+int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
+                      Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
+  const uint64_t start = fs.Now();
+  RecordingConsole recording(console);
+  int exitCode = kExitFatal;
+  try {
+    exitCode = RunRestore(ParseRestoreCommandLine(arguments), fs, crypto, recording, cancelled);
+  } catch (const RunError& error) {
+    recording.Line(error.what());
+    exitCode = error.exitCode();
+  }
+  std::vector<std::string> lines = recording.lines;
+  lines.insert(lines.begin(), Format(texts::CommandLine, runlog::MaskPasswords(JoinedArguments(arguments))));
+  std::string text;
+  for (const std::string& line : recording.lines) text += line + "\r\n";
+  try {
+    verdicts.Append(runlog::Record("dszip", DateTimeText(fs.ToLocalTime(start)) + " bis " +
+                                                DateTimeText(fs.ToLocalTime(fs.Now())), lines));
+  } catch (const std::exception& error) {
+    const std::string failure = Format(texts::CentralLogFailed, verdicts.Folder() + runlog::kFileName, error.what());
+    console.Line(failure);
+    text += failure + "\r\n";
+    exitCode = std::max<int>(exitCode, kExitWarning);
+  }
+  verdicts.Report(exitCode, text);
+  return exitCode;
+}
+
+}  // namespace
+
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
              Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
+  if (IsRestoreCommand(arguments)) return RunRestoreCommand(arguments, fs, crypto, console, cancelled, verdicts);
   return Run(fs, crypto, console, cancelled, verdicts).Execute(arguments);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,12 @@ class Console {
   virtual ~Console() = default;
   virtual void Progress(const std::string& line) = 0;  // replaces the previous progress line
   virtual void Line(const std::string& text) = 0;      // stays
+
+  // Restoring: a password typed without echo; nothing when no console is attached.
+  virtual std::optional<std::string> AskPassword(const std::string& prompt) {
+    (void)prompt;
+    return std::nullopt;
+  }
 };
 
 // One whole run: command line, selection, archive written beside its final name, flushed,

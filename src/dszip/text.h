@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace dszip {
 
@@ -13,5 +14,9 @@ std::string GroupedNumber(uint64_t value);
 std::string ByteSize(uint64_t bytes);
 // One decimal with a comma.
 std::string Decimal1(double value);
+
+// UTF-8 to code points; false for anything malformed, overlong or a surrogate.
+bool DecodeUtf8(const std::string& text, std::vector<uint32_t>& points);
+void AppendUtf8(std::string& out, uint32_t point);
 
 }  // namespace dszip

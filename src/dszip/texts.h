@@ -6,8 +6,10 @@ namespace dszip::texts {
 inline constexpr const char* Usage =
     "Aufruf: dszip a|m [-m0|-ms|-mf|-mn|-mx|-m0..-m5] [-ai|-ao] [-ac] [-r|-r-] [-hp<Kennwort>] "
     "<Archiv.zip> <Quelle> [<Quelle> ...]";
-inline constexpr const char* NoCommand = "Kein Befehl angegeben: erwartet wird a (hinzufügen) oder m (verschieben).";
-inline constexpr const char* UnknownCommand = "Unbekannter Befehl „%s“: erwartet wird a (hinzufügen) oder m (verschieben).";
+inline constexpr const char* NoCommand =
+    "Kein Befehl angegeben: erwartet wird a (hinzufügen), m (verschieben), x oder e (entpacken), t (prüfen) oder l (auflisten).";
+inline constexpr const char* UnknownCommand =
+    "Unbekannter Befehl „%s“: erwartet wird a (hinzufügen), m (verschieben), x oder e (entpacken), t (prüfen) oder l (auflisten).";
 inline constexpr const char* UnknownSwitch = "Unbekannter Schalter „%s“.";
 inline constexpr const char* BadLevel =
     "Unbekannte Kompressionsstufe „%s“: erlaubt sind -m0, -ms, -mf, -mn, -mx und -m0 bis -m5.";
@@ -76,5 +78,37 @@ inline constexpr const char* LeftoverRemoved = "Reste eines abgebrochenen Laufs 
 inline constexpr const char* CentralLogFailed = "Das zentrale Protokoll %s kann nicht geschrieben werden: %s";
 inline constexpr const char* LocalLogFailed = "Das Protokoll %s kann nicht geschrieben werden: %s";
 inline constexpr const char* CommandLine = "Aufruf: dszip %s";
+
+// Restoring: x, e, t, l, and an archive dropped on the program.
+inline constexpr const char* RestoreUsage =
+    "Aufruf: dszip x|e|t|l [-p<Kennwort>] [-o+|-o-] <Archiv.zip> [<Zielordner>\\] [<Name oder Maske> ...]";
+inline constexpr const char* ArchiveUnreadable = "Das Archiv %s kann nicht gelesen werden: %s";
+inline constexpr const char* PasswordPrompt = "Kennwort für %s: ";
+inline constexpr const char* PasswordNeeded =
+    "Das Archiv enthält verschlüsselte Dateien. Bitte das Kennwort mit -p<Kennwort> angeben; ohne Konsole kann dszip nicht danach fragen.";
+inline constexpr const char* PasswordWrong = "Das Kennwort ist falsch. Es wurde nichts entpackt.";
+inline constexpr const char* NothingSelected = "Kein Eintrag im Archiv passt zu den angegebenen Namen.";
+inline constexpr const char* RefusedName = "Nicht entpackt, unsicherer Name (%s): %s";
+inline constexpr const char* NameParent = "„..“";
+inline constexpr const char* NameAbsolute = "absoluter Pfad oder leerer Teil";
+inline constexpr const char* NameStream = "„:“, Laufwerk oder Datenstrom";
+inline constexpr const char* NameDevice = "Gerätename";
+inline constexpr const char* NameTrailing = "Punkt oder Leerzeichen am Ende";
+inline constexpr const char* NameControl = "Steuerzeichen";
+inline constexpr const char* NameCharacter = "unter Windows unzulässiges Zeichen";
+inline constexpr const char* NameEncoding = "kein gültiges UTF-8";
+inline constexpr const char* NameDuplicate = "gleicht einem früheren Namen bis auf Groß- und Kleinschreibung";
+inline constexpr const char* UnknownMethod = "Nicht entpackt, %s wird nicht unterstützt: %s";
+inline constexpr const char* EntryDamaged = "Fehlerhaft, nicht entpackt: %s (%s)";
+inline constexpr const char* EntryFailsTest = "Fehlerhaft: %s (%s)";
+inline constexpr const char* SharedData = "teilt seine Daten mit einem anderen Eintrag";
+inline constexpr const char* EntryExists = "Nicht überschrieben, gibt es schon: %s";
+inline constexpr const char* EntryNotWritten = "Nicht entpackt: %s (%s)";
+inline constexpr const char* RestoreFailed = "Entpacken abgebrochen: %s. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";
+inline constexpr const char* RestoreInterrupted = "Abgebrochen. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";
+inline constexpr const char* TargetNotCreated = "Der Zielordner %s kann nicht angelegt werden: %s";
+inline constexpr const char* Testing = "Prüfe ...";
+inline constexpr const char* Extracting = "Entpacke ...";
+inline constexpr const char* PressKeyToClose = "Fenster schließen mit einer beliebigen Taste ...";
 
 }  // namespace dszip::texts

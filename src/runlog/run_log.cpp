@@ -23,9 +23,13 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool StartsWithHp(const std::string& text, size_t at) {
-  if (at + 3 > text.size() || text[at] != '-') return false;
-  return (text[at + 1] == 'h' || text[at + 1] == 'H') && (text[at + 2] == 'p' || text[at + 2] == 'P');
+// The length of a password switch that starts at `at`: -hp when backing up, -p when restoring,
+// in any letter case; 0 for anything else.
+size_t PasswordSwitch(const std::string& text, size_t at) {
+  const auto is = [&](size_t i, char lower) { return i < text.size() && (text[i] | 0x20) == lower; };
+  if (at >= text.size() || text[at] != '-') return 0;
+  if (is(at + 1, 'h') && is(at + 2, 'p')) return 3;
+  return is(at + 1, 'p') ? 2 : 0;
 }
 
 // Where the argument that starts at `at` ends, by the C runtime's splitting rules: blanks
@@ -54,8 +58,8 @@ std::string MaskPasswords(const std::string& commandLine) {
     }
     const size_t end = ArgumentEnd(commandLine, at);
     const size_t quote = commandLine[at] == '"' ? 1 : 0;
-    if (StartsWithHp(commandLine, at + quote))
-      out += commandLine.substr(at, quote + 3) + "***" + (quote ? "\"" : "");
+    if (const size_t length = PasswordSwitch(commandLine, at + quote))
+      out += commandLine.substr(at, quote + length) + "***" + (quote ? "\"" : "");
     else
       out += commandLine.substr(at, end - at);
     at = end;

@@ -22,7 +22,7 @@ std::string Record(const std::string& program, const std::string& when,
 // True when the record would take a non-empty log past the bound: the log is set aside first.
 bool RotateBefore(uint64_t logSize, uint64_t recordSize);
 
-// A command line with the text of every -hp switch (any letter case, quoted or not) replaced
+// A command line with the text of every -hp or -p switch (any letter case, quoted or not) replaced
 // by "***"; the rest stays as it was.
 std::string MaskPasswords(const std::string& commandLine);
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 
 #include "dszip/crypto.h"
@@ -30,17 +31,23 @@ class FakeFileSystem : public FileSystem {
   uint64_t writeLimit = UINT64_MAX;                   // the disk is full beyond this
   bool moveFails = false;
   uint64_t clock = 133000000000000000ull;
+  // Restoring writes many files at once; shared so that the fake stays copyable.
+  std::shared_ptr<std::recursive_mutex> guard = std::make_shared<std::recursive_mutex>();
+  std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock<std::recursive_mutex>(*guard); }
 
   void AddFolder(const std::string& path, uint32_t attributes = kAttrFolder) {
+    const auto lock = Lock();
     nodes[AsciiLower(path)] = {path, {}, {attributes | kAttrFolder, 0, clock, clock}};
   }
   void AddFile(const std::string& path, const std::string& content, uint32_t attributes = kAttrArchive) {
+    const auto lock = Lock();
     nodes[AsciiLower(path)] = {path, {content.begin(), content.end()}, {attributes, content.size(), clock, clock}};
   }
   void AddZeros(const std::string& path, uint64_t size) {
     nodes[AsciiLower(path)] = {path, {}, {kAttrArchive, size, clock, clock}, size};
   }
   Node* Find(const std::string& path) {
+    const auto lock = Lock();
     const auto at = nodes.find(AsciiLower(path));
     return at == nodes.end() ? nullptr : &at->second;
   }
@@ -56,6 +63,7 @@ class FakeFileSystem : public FileSystem {
 
   std::string FullPath(const std::string& path) override { return path; }
   std::optional<FileInfo> Stat(const std::string& path) override {
+    const auto lock = Lock();
     // A drive is there when anything lies on it.
     if (path.size() == 3 && path.substr(1) == ":\\")
       for (const auto& [key, node] : nodes)
@@ -65,6 +73,7 @@ class FakeFileSystem : public FileSystem {
     return node->info;
   }
   std::vector<FolderEntry> List(const std::string& folder) override {
+    const auto lock = Lock();
     const std::string prefix = AsciiLower(folder.back() == '\\' ? folder : folder + "\\");
     std::vector<FolderEntry> entries;
     for (const auto& [key, node] : nodes)
@@ -75,6 +84,7 @@ class FakeFileSystem : public FileSystem {
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateNew(const std::string& path) override;
   void MoveNoReplace(const std::string& from, const std::string& to) override {
+    const auto lock = Lock();
     if (Find(to)) throw FileError("existiert bereits", FileError::Exists);
     if (moveFails) throw FileError("Zugriff verweigert");
     Node node = *Find(from);
@@ -83,10 +93,12 @@ class FakeFileSystem : public FileSystem {
     nodes[AsciiLower(to)] = node;
   }
   void Delete(const std::string& path) override {
+    const auto lock = Lock();
     if (locked.count(path)) throw FileError("Zugriff verweigert");
     if (!nodes.erase(AsciiLower(path))) throw FileError("nicht gefunden", FileError::NotFound);
   }
   void SetAttributes(const std::string& path, uint32_t attributes) override {
+    const auto lock = Lock();
     if (locked.count(path)) throw FileError("Zugriff verweigert");
     Find(path)->info.attributes = attributes;
   }
@@ -116,10 +128,12 @@ class FakeFileSystem : public FileSystem {
   // Faithful copies and safe deletes.
   std::function<void(const std::string&)> beforeOpen;  // runs as a file is opened for reading
   void DeleteIfUnchanged(const std::string& path, const FileInfo& read) override {
+    const auto lock = Lock();
     CheckUnchanged(path, read);
     nodes.erase(AsciiLower(path));
   }
   void ClearArchiveIfUnchanged(const std::string& path, const FileInfo& read) override {
+    const auto lock = Lock();
     CheckUnchanged(path, read);
     Find(path)->info.attributes &= ~kAttrArchive;
   }
@@ -133,18 +147,43 @@ class FakeFileSystem : public FileSystem {
   // --- the run's frame: the target folder and what killed runs left in it
   unsigned long processId = 4242;
   std::set<unsigned long> liveProcesses;
-  void CreateFolder(const std::string& path) override {
-    if (Find(path)) throw FileError("existiert bereits", FileError::Exists);
-    AddFolder(path);
-  }
   unsigned long ProcessId() override { return processId; }
   bool ProcessEnded(unsigned long id) override { return liveProcesses.count(id) == 0; }
+
+  // Restoring. Local time is UTC here.
+  void CreateFolder(const std::string& path) override {
+    const auto lock = Lock();
+    if (Find(path)) throw FileError("existiert bereits", FileError::Exists);
+    const std::string parent = path.substr(0, path.find_last_of('\\'));
+    if (parent.size() > 2 && !Find(parent))  // a drive's root is always there
+      throw FileError("nicht gefunden", FileError::NotFound);
+    AddFolder(path);
+  }
+  void SetModified(const std::string& path, uint64_t ticks) override {
+    const auto lock = Lock();
+    Find(path)->info.modified = ticks;
+  }
+  void MoveReplace(const std::string& from, const std::string& to) override {
+    const auto lock = Lock();
+    if (moveFails) throw FileError("Zugriff verweigert");
+    Node node = *Find(from);
+    nodes.erase(AsciiLower(from));
+    node.path = to;
+    nodes[AsciiLower(to)] = node;
+  }
+  uint64_t FromLocalTime(const CivilTime& t) override {
+    const int y = t.year - (t.month <= 2 ? 1 : 0), era = y / 400, yoe = y - era * 400;
+    const int doy = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
+    const int64_t days = int64_t{era} * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+    return static_cast<uint64_t>(days * 86400 + t.hour * 3600 + t.minute * 60 + t.second + 11644473600LL) * 10000000;
+  }
 };
 
 class FakeInput : public InputFile {
  public:
   FakeInput(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   size_t Read(uint8_t* buffer, size_t size) override {
+    const auto lock = fs_.Lock();
     const auto* node = fs_.Find(path_);
     const uint64_t length = node->zeros ? node->zeros : node->data.size();
     const auto take = static_cast<size_t>(std::min<uint64_t>(size, length - std::min<uint64_t>(length, at_)));
@@ -172,8 +211,9 @@ class FakeOutput : public OutputFile {
   FakeOutput(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   void Write(const uint8_t* data, size_t size) override { WriteAt(Data().size(), data, size); }
   void WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
+    const auto lock = fs_.Lock();
     auto& bytes = Data();
-    if (offset + size > fs_.writeLimit) throw FileError("Datenträger voll");
+    if (offset + size > fs_.writeLimit) throw FileError("Datenträger voll", FileError::DiskFull);
     if (bytes.size() < offset + size) bytes.resize(offset + size);
     std::memcpy(bytes.data() + offset, data, size);
     fs_.Find(path_)->info.size = bytes.size();
@@ -182,6 +222,10 @@ class FakeOutput : public OutputFile {
   void Flush() override {}
   void Close() override {
     if (fs_.beforeClose) fs_.beforeClose(Data());
+  }
+  void SetModified(uint64_t ticks) override {
+    const auto lock = fs_.Lock();
+    fs_.Find(path_)->info.modified = ticks;
   }
 
  private:
@@ -198,6 +242,7 @@ inline std::unique_ptr<InputFile> FakeFileSystem::OpenRead(const std::string& pa
 }
 
 inline std::unique_ptr<OutputFile> FakeFileSystem::CreateNew(const std::string& path) {
+  const auto lock = Lock();
   if (Find(path)) throw FileError("existiert bereits", FileError::Exists);
   const std::string folder = path.substr(0, path.find_last_of('\\'));
   if (!Find(folder)) throw FileError("nicht gefunden", FileError::NotFound);

@@ -17,6 +17,7 @@ TEST(RunLog, MasksEveryPassword) {
       {"a\t-HPx\t-hpy", "a\t-HP***\t-hp***"},
       {"a -mx \"C:\\Ordner -hpNein\\x.zip\" C:\\-hp", "a -mx \"C:\\Ordner -hpNein\\x.zip\" C:\\-hp"},
       {"a -h -hp", "a -h -hp***"},
+      {"x -pGeheim -o+ E:\\x.zip C:\\Ziel\\", "x -p*** -o+ E:\\x.zip C:\\Ziel\\"},
   };
   for (const auto& row : rows) EXPECT_EQ(runlog::MaskPasswords(row.line), row.masked) << row.line;
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 
 #include "dszip/command_line.h"
 #include "dszip/run.h"
@@ -52,21 +53,44 @@ class Win32Console : public dszip::Console {
     Write(dszip::Wide(text) + L"\r\n");
   }
 
-  // Keeps the window open after an error or a warning until a key or 60 seconds.
-  void WaitForKey() {
+  // Keeps the window open after an error or a warning until a key or 60 seconds; after an
+  // archive dropped on the program until a key, so that the user sees the result.
+  void WaitForKey(bool withoutTimeout = false) {
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;
     if (!attached_ || !GetConsoleMode(in, &mode)) return;
-    Line(dszip::texts::PressKey);
+    Line(withoutTimeout ? dszip::texts::PressKeyToClose : dszip::texts::PressKey);
     FlushConsoleInputBuffer(in);
-    const ULONGLONG deadline = GetTickCount64() + 60000;
+    const ULONGLONG deadline = withoutTimeout ? ~0ull : GetTickCount64() + 60000;
     for (ULONGLONG now = GetTickCount64(); now < deadline && !g_cancelled; now = GetTickCount64()) {
-      if (WaitForSingleObject(in, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) return;
+      const DWORD wait = withoutTimeout ? INFINITE : static_cast<DWORD>(deadline - now);
+      if (WaitForSingleObject(in, wait) != WAIT_OBJECT_0) return;
       INPUT_RECORD record;
       DWORD read = 0;
       if (!ReadConsoleInputW(in, &record, 1, &read)) return;
       if (read == 1 && record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) return;
     }
+  }
+
+  // Restoring: the password typed without echo; nothing without a console to type into.
+  std::optional<std::string> AskPassword(const std::string& prompt) override {
+    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (!attached_ || !GetConsoleMode(in, &mode)) return std::nullopt;
+    Progress("");
+    Write(dszip::Wide(prompt));
+    SetConsoleMode(in, (mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) & ~ENABLE_ECHO_INPUT);
+    std::wstring typed;
+    wchar_t buffer[256];
+    DWORD read = 0;
+    while (typed.find(L'\n') == std::wstring::npos && !g_cancelled &&
+           ReadConsoleW(in, buffer, 256, &read, nullptr) && read > 0)
+      typed.append(buffer, read);
+    SetConsoleMode(in, mode);
+    Write(L"\r\n");
+    typed = typed.substr(0, typed.find_first_of(L"\r\n"));
+    if (g_cancelled) return std::nullopt;
+    return dszip::Utf8(typed);
   }
 
  private:
@@ -104,6 +128,8 @@ int wmain(int argc, wchar_t** argv) {
     console.Line(error.what());
   }
   SetEvent(g_finished);
-  if (exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted) console.WaitForKey();
+  // An archive alone, as Windows passes one dropped on the program (a bare "x" is no archive).
+  const bool dropped = argc == 2 && arguments[0].size() > 1 && dszip::IsRestoreCommand(arguments);
+  if (dropped || (exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted)) console.WaitForKey(dropped);
   return exitCode;
 }

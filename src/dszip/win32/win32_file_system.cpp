@@ -21,7 +21,7 @@ FileError LastError() {
     case ERROR_SHARING_VIOLATION: return FileError("von einem anderen Programm gesperrt");
     case ERROR_LOCK_VIOLATION: return FileError("Teile der Datei sind gesperrt");
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return FileError("Datenträger voll");
+    case ERROR_HANDLE_DISK_FULL: return FileError("Datenträger voll", FileError::DiskFull);
     case ERROR_WRITE_PROTECT: return FileError("Datenträger schreibgeschützt");
     default: return FileError("Windows-Fehler " + std::to_string(code));
   }
@@ -112,7 +112,7 @@ class Win32Output : public OutputFile {
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD written = 0;
     if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, &at)) throw LastError();
-    if (written != size) throw FileError("Datenträger voll");
+    if (written != size) throw FileError("Datenträger voll", FileError::DiskFull);
     end_ = std::max(end_, offset + size);
   }
   void Truncate(uint64_t size) override {
@@ -127,6 +127,11 @@ class Win32Output : public OutputFile {
   }
   void Close() override {
     if (!handle_.Close()) throw LastError();
+  }
+
+  void SetModified(uint64_t ticks) override {
+    const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    if (!SetFileTime(handle_.Get(), nullptr, nullptr, &time)) throw LastError();
   }
 
  private:
@@ -277,6 +282,29 @@ bool Win32FileSystem::ProcessEnded(unsigned long id) {
   const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
   CloseHandle(process);
   return ended;
+}
+
+void Win32FileSystem::SetModified(const std::string& path, uint64_t ticks) {
+  // Backup semantics: folders open too.
+  Handle file(Open(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                   FILE_FLAG_BACKUP_SEMANTICS));
+  const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  if (!SetFileTime(file.Get(), nullptr, nullptr, &time)) throw LastError();
+}
+
+void Win32FileSystem::MoveReplace(const std::string& from, const std::string& to) {
+  if (!MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    throw LastError();
+}
+
+uint64_t Win32FileSystem::FromLocalTime(const CivilTime& time) {
+  SYSTEMTIME local{static_cast<WORD>(time.year), static_cast<WORD>(time.month), 0, static_cast<WORD>(time.day),
+                   static_cast<WORD>(time.hour), static_cast<WORD>(time.minute), static_cast<WORD>(time.second), 0};
+  SYSTEMTIME universal;
+  FILETIME ticks;
+  if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal) || !SystemTimeToFileTime(&universal, &ticks))
+    return 0;
+  return Ticks(ticks);
 }
 
 }  // namespace dszip

@@ -31,6 +31,11 @@ class Win32FileSystem : public FileSystem {
   void CreateFolder(const std::string& path) override;
   unsigned long ProcessId() override;
   bool ProcessEnded(unsigned long id) override;
+
+  // Restoring.
+  void SetModified(const std::string& path, uint64_t ticks) override;
+  void MoveReplace(const std::string& from, const std::string& to) override;
+  uint64_t FromLocalTime(const CivilTime& time) override;
 };
 
 }  // namespace dszip

@@ -297,6 +297,15 @@ def group_zip64(work):
         with zipfile.ZipFile(archive) as zip_file:
             check(zip_file.getinfo('riesig.bin').file_size == big.stat().st_size, 'size stored wrongly')
         ok(['7zz', 't', archive], '7zz t')  # inflates it all and checks the CRC
+        target = work / 'Ziel'
+        exit_code, output = dszip(f'x "{win(archive)}" "{win(target)}\\"')
+        restored = target / 'riesig.bin'
+        if check(exit_code == 0 and restored.exists(), f'dszip x: exit code {exit_code}\n{output}'):
+            with open(restored, 'rb') as file:
+                file.seek(-4, os.SEEK_END)
+                check(restored.stat().st_size == big.stat().st_size and file.read() == b'ende',
+                      'dszip x: the file over 4 GiB came back wrong')
+            restored.unlink()
     big.unlink()
 
 
@@ -659,6 +668,139 @@ def group_datensicherung(work):
         (program / 'Datensicherung.ini').write_bytes(with_keys(settings, 'Ziel', {'0': folder}).encode('cp1252'))
         exit_code, output = run(['wine', program / 'Datensicherung.exe', '/dir:0', '/GO', '/Warten'], cwd=work)
         check(exit_code == expected, f'/WARTEN, {name}: exit code {exit_code}, not {expected}\n{output}')
+
+
+# --- restoring ------------------------------------------------------------------------------
+
+def zipfile_archive(source, archive, method):
+    with zipfile.ZipFile(archive, 'w', method) as zip_file:
+        for folder, folders, names in os.walk(source):
+            for name in sorted(folders + names):
+                zip_file.write(Path(folder) / name, (Path(folder) / name).relative_to(source))
+
+
+# Writer, how it makes an archive of `src` at `zip`, the password. Times are compared to the
+# two seconds of the DOS time, as zipfile keeps nothing finer.
+FOREIGN = [
+    ('7zz', lambda src, zip: ['7zz', 'a', '-tzip', '-mx5', zip, '.'], None),
+    ('7zz AES', lambda src, zip: ['7zz', 'a', '-tzip', '-pGeheim', '-mem=AES256', zip, '.'], 'Geheim'),
+    ('7zz store', lambda src, zip: ['7zz', 'a', '-tzip', '-mx0', zip, '.'], None),
+    ('zip', lambda src, zip: ['zip', '-rq', zip, '.'], None),
+    ('zip streamed', lambda src, zip: ['sh', '-c', f'zip -rq - . > "{zip}"'], None),
+    ('bsdtar', lambda src, zip: ['bsdtar', '--format', 'zip', '-cf', zip, '.'], None),
+    ('bsdtar AES', lambda src, zip: ['bsdtar', '--format', 'zip', '--options', 'zip:encryption=aes256',
+                                     '--passphrase', 'Geheim', '-cf', zip, '.'], 'Geheim'),
+    ('zipfile', lambda src, zip: zipfile_archive(src, zip, zipfile.ZIP_DEFLATED), None),
+    ('zipfile store', lambda src, zip: zipfile_archive(src, zip, zipfile.ZIP_STORED), None),
+]
+
+
+def group_restore(work):
+    """Archives no one here wrote, extracted by dszip and compared byte for byte, times too;
+    then dszip's own round trip of the same tree."""
+    source = work / 'Quelle'
+    make_tree(source)
+    for writer, command, password in FOREIGN:
+        print(f'writer {writer}')
+        archive = fresh(work / 'archiv') / 'fremd.zip'
+        made = command(source, archive)
+        if made is not None and not ok(made, f'{writer} writes', cwd=source):
+            continue
+        secret = f'-p{password} ' if password else ''
+        exit_code, output = dszip(f't {secret}"{win(archive)}"')
+        check(exit_code == 0, f'{writer}: t exit code {exit_code}\n{output}')
+        exit_code, output = dszip(f'l "{win(archive)}"')
+        check(exit_code == 0 and 'Straße.txt' in output,
+              f'{writer}: l exit code {exit_code}\n{output[-600:]}')
+        target = fresh(work / 'ziel')
+        exit_code, output = dszip(f'x {secret}"{win(archive)}" "{win(target)}\\"')
+        if check(exit_code == 0, f'{writer}: x exit code {exit_code}\n{output}'):
+            same_tree(source, target, f'dszip x of {writer}', times=True)
+    print('old PKWARE encryption')
+    archive = fresh(work / 'archiv') / 'alt.zip'
+    ok(['zip', '-rq', '-P', 'Geheim', archive, '.'], 'zip -P writes', cwd=source)
+    target = fresh(work / 'ziel')
+    exit_code, output = dszip(f'x -pGeheim "{win(archive)}" "{win(target)}\\"')
+    if check(exit_code == 0, f'old encryption: exit code {exit_code}\n{output}'):
+        same_tree(source, target, 'dszip x of zip -P', times=True)
+    exit_code, output = dszip(f't -pfalsch "{win(archive)}"')
+    check(exit_code == 11, f'old encryption, wrong password: exit code {exit_code}\n{output}')
+    print('round trip')
+    archive = fresh(work / 'archiv') / 'eigen.zip'
+    exit_code, output = dszip(f'a -mn -ai -hpGeheim "{win(archive)}" "{win(source)}\\*.*"')
+    if check(exit_code == 0, f'a: exit code {exit_code}\n{output}'):
+        target = fresh(work / 'ziel')
+        exit_code, output = dszip(f'x -pGeheim "{win(archive)}" "{win(target)}\\"')
+        if check(exit_code == 0, f'round trip x: exit code {exit_code}\n{output}'):
+            same_tree(source, target, 'round trip', times=True)
+        exit_code, output = dszip(f'x -pfalsch "{win(archive)}" "{win(fresh(target))}\\"')
+        check(exit_code == 11 and not os.listdir(target), f'wrong password: exit code {exit_code}\n{output}')
+        exit_code, output = dszip(f'x "{win(archive)}" "{win(target)}\\"')
+        check(exit_code == 7 and not os.listdir(target), f'no password, no console: exit code {exit_code}\n{output}')
+
+
+def hostile_archive(path):
+    """Every refused name form, a symbolic link and a duplicate, all as zipfile writes them."""
+    refused = ['../boese.txt', 'a/../../boese.txt', '/absolut.txt', 'C:/boese.txt', 'C:boese.txt',
+               '\\\\server\\share\\boese.txt', '\\\\?\\C:\\boese.txt', 'ads.txt:strom', 'CON', 'sub/NUL.txt',
+               'com1.log', 'LPT9', 'punkt.', 'blank ', 'ordner./x.txt', 'steuer\x01.txt', 'GUT.txt']
+    with zipfile.ZipFile(path, 'w') as zip_file:
+        zip_file.writestr('gut.txt', 'gut')
+        for name in refused:
+            info = zipfile.ZipInfo(name)
+            zip_file.writestr(info, 'boese')
+        link = zipfile.ZipInfo('verweis')
+        link.create_system = 3
+        link.external_attr = 0o120777 << 16
+        zip_file.writestr(link, '../../../etc/passwd')
+    return refused
+
+
+def group_hostile(work):
+    """Nothing outside the target, nothing under a refused name, and the exit code."""
+    archive = work / 'boese.zip'
+    hostile_archive(archive)
+    target = work / 'Ziel'
+    target.mkdir()
+    before = set(os.listdir(work))
+    exit_code, output = dszip(f'x "{win(archive)}" "{win(target)}\\"')
+    check(exit_code == 1, f'hostile names: exit code {exit_code}\n{output}')
+    check(set(os.listdir(work)) == before, f'written beside the target: {set(os.listdir(work)) - before}')
+    check(sorted(os.listdir(target)) == ['gut.txt', 'verweis'], f'restored: {sorted(os.listdir(target))}')
+    link = target / 'verweis'
+    check(not link.is_symlink() and link.read_bytes() == b'../../../etc/passwd', 'the link is not a plain file')
+    check((target / 'gut.txt').read_bytes() == b'gut', 'the first of two names lost')
+    good = work / 'gut.zip'
+    with zipfile.ZipFile(good, 'w', zipfile.ZIP_DEFLATED) as zip_file:
+        zip_file.writestr('a.txt', 'A' * 5000)
+        zip_file.writestr('b.txt', 'B' * 5000)
+    data = good.read_bytes()
+    cases = [  # name, archive bytes, exit code, files restored
+        ('truncated', data[:len(data) // 2], 2, []),
+        ('flipped byte', data[:40] + bytes([data[40] ^ 0xFF]) + data[41:], 1, ['b.txt']),
+    ]
+    for name, content, expected, restored in cases:
+        broken = work / f'{name}.zip'
+        broken.write_bytes(content)
+        here = fresh(work / f'ziel {name}')
+        exit_code, output = dszip(f'x "{win(broken)}" "{win(here)}\\"')
+        check(exit_code == expected, f'{name}: exit code {exit_code}\n{output}')
+        check(sorted(os.listdir(here)) == restored, f'{name}: restored {sorted(os.listdir(here))}')
+    print('existing files')
+    for switch, expected, content in (('', 1, b'alt'), ('-o- ', 0, b'alt'), ('-o+ ', 0, b'A' * 5000)):
+        here = fresh(work / 'vorhanden')
+        (here / 'a.txt').write_bytes(b'alt')
+        exit_code, output = dszip(f'x {switch}"{win(good)}" "{win(here)}\\"')
+        check(exit_code == expected and (here / 'a.txt').read_bytes() == content,
+              f'existing file with "{switch}": exit code {exit_code}\n{output}')
+        check(sorted(os.listdir(here)) == ['a.txt', 'b.txt'], f'"{switch}": left {sorted(os.listdir(here))}')
+    print('dropped on the program')
+    dropped = fresh(work / 'abgelegt') / '20240305-0.zip'
+    shutil.copy(good, dropped)
+    for folder in ('20240305-0', '20240305-0 (2)'):
+        exit_code, output = dszip(f'"{win(dropped)}"')
+        check(exit_code == 0 and (dropped.parent / folder / 'b.txt').exists(),
+              f'dropped: exit code {exit_code}, {os.listdir(dropped.parent)}\n{output}')
 
 
 GROUPS = {name[len('group_'):]: function for name, function in globals().items()

@@ -1,0 +1,609 @@
+#include "dszip/restore.h"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "dszip/deflate_pool.h"
+#include "dszip/mask.h"
+#include "dszip/stored_name.h"
+#include "dszip/text.h"
+#include "dszip/texts.h"
+#include "dszip/zip_reader.h"
+
+namespace dszip {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr size_t kWriteBuffer = size_t{1} << 20;
+// Entries are handed to the cores in runs of about this much archive, read front to back.
+constexpr uint64_t kRunBytes = uint64_t{4} << 20;
+constexpr size_t kRunEntries = 64;
+constexpr int kPasswordTries = 3;
+constexpr size_t kPasswordSamples = 8;
+
+std::string MethodName(const ArchiveEntry& e) {
+  if (e.encryption == Encryption::Other) return "diese Verschlüsselung";
+  if (e.encryption == Encryption::Aes && e.aesStrength != 3) return "AES-" + std::to_string(64 + 64 * e.aesStrength);
+  switch (e.record.method) {
+    case 9: return "Deflate64";
+    case 12: return "bzip2";
+    case 14: return "LZMA";
+    case 93: return "Zstandard";
+    case 95: return "XZ";
+    case 98: return "PPMd";
+    default: return "die Methode " + std::to_string(e.record.method);
+  }
+}
+
+std::string Slashes(std::string name) {
+  std::replace(name.begin(), name.end(), '/', '\\');
+  while (!name.empty() && name.back() == '\\') name.pop_back();
+  return name;
+}
+
+// Masks select as for a: by the whole stored path, by the file name alone, or a folder with
+// everything below it.
+bool Selected(const std::string& name, const std::vector<std::string>& masks) {
+  if (masks.empty()) return true;
+  const std::string path = Slashes(name);
+  const std::string base = path.substr(path.find_last_of('\\') + 1);
+  for (const std::string& raw : masks) {
+    const std::string mask = Slashes(raw);
+    if (MatchesMask(path, mask) || (mask.find('\\') == std::string::npos && MatchesMask(base, mask))) return true;
+    if (path.size() > mask.size() && path[mask.size()] == '\\' && MatchesMask(path.substr(0, mask.size()), mask))
+      return true;
+  }
+  return false;
+}
+
+// Runs jobs on every core, this thread included; the first failure stops the rest and is
+// rethrown here.
+void OnAllCores(size_t jobs, const std::function<void(size_t)>& job) {
+  std::atomic<size_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::exception_ptr failure;
+  const auto work = [&] {
+    try {
+      for (size_t i = next++; i < jobs && !stop; i = next++) job(i);
+    } catch (...) {
+      const std::lock_guard<std::mutex> lock(mutex);
+      if (!failure) failure = std::current_exception();
+      stop = true;
+    }
+  };
+  std::vector<std::thread> threads;
+  const size_t count = std::min<size_t>(std::max(WorkerCount(), 1u), jobs);
+  for (size_t i = 1; i < count; ++i) threads.emplace_back(work);
+  work();
+  for (std::thread& thread : threads) thread.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+struct Planned {
+  size_t entry = 0;
+  std::string path;  // full target path
+};
+
+class Restore {
+ public:
+  Restore(const RestoreOptions& options, FileSystem& fs, Crypto& crypto, Console& console,
+          const std::atomic<bool>& cancelled)
+      : options_(options), fs_(fs), crypto_(crypto), console_(console), cancelled_(cancelled) {}
+
+  int Execute() {
+    try {
+      Perform();
+      exitCode_ = warnings_.empty() ? kExitOk : kExitWarning;
+    } catch (const RunError& error) {
+      exitCode_ = error.exitCode();
+      message_ = error.what();
+    } catch (const FileError& error) {
+      exitCode_ = kExitFatal;
+      message_ = Format(texts::RestoreFailed, error.what());
+    } catch (const std::bad_alloc&) {
+      exitCode_ = kExitFatal;
+      message_ = Format(texts::RestoreFailed, "kein Speicher");
+    }
+    Finish();
+    return exitCode_;
+  }
+
+ private:
+  void Perform() {
+    archive_ = fs_.FullPath(options_.archive);
+    ReadArchiveDirectory();
+    std::vector<size_t> selected;
+    for (size_t i = 0; i < entries_.size(); ++i)
+      if (Selected(entries_[i].record.name, options_.masks)) selected.push_back(i);
+    if (selected.empty()) throw RunError(kExitWarning, texts::NothingSelected);
+    if (options_.command == 'l') return List(selected);
+    password_ = Password(selected);
+    std::vector<Planned> files = options_.command == 't' ? Readable(selected) : Plan(selected);
+    if (options_.command != 't') {
+      CreateFolders(files);
+      files = WithoutExisting(files);
+    }
+    console_.Progress(options_.command == 't' ? texts::Testing : texts::Extracting);
+    Process(files);
+    if (options_.command != 't') FinishFolders();
+  }
+
+  void ReadArchiveDirectory() {
+    try {
+      const auto info = fs_.Stat(archive_);
+      if (!info || info->IsFolder()) throw FileError("nicht gefunden", FileError::NotFound);
+      archiveSize_ = info->size;
+      entries_ = ReadDirectory(*fs_.OpenRead(archive_), archiveSize_);
+    } catch (const FileError& error) {
+      throw RunError(kExitFatal, Format(texts::ArchiveUnreadable, archive_, error.what()));
+    } catch (const RunError& error) {
+      throw RunError(kExitFatal, Format(texts::ArchiveUnreadable, archive_, error.what()));
+    }
+  }
+
+  // Names come from the archive: no control character reaches the console.
+  void Warn(size_t entry, std::string text) {
+    for (char& c : text)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    const std::lock_guard<std::mutex> lock(mutex_);
+    warnings_.emplace_back(entry, std::move(text));
+  }
+
+  // The files this reader can decode; the others are named.
+  std::vector<Planned> Readable(const std::vector<size_t>& selected) {
+    std::vector<Planned> files;
+    for (const size_t i : selected) {
+      const ArchiveEntry& e = entries_[i];
+      if (e.IsFolder()) continue;
+      if (!e.Readable())
+        Warn(i, Format(texts::UnknownMethod, MethodName(e), e.record.name));
+      else
+        files.push_back({i, ""});
+    }
+    return files;
+  }
+
+  // Every name checked before anything is written; the target paths of what may be written.
+  std::vector<Planned> Plan(const std::vector<size_t>& selected) {
+    target_ = options_.dropped          ? CreateDroppedTarget(fs_, archive_)
+              : options_.target.empty() ? fs_.FullPath(".")
+                                        : fs_.FullPath(options_.target);
+    while (target_.size() > 3 && target_.back() == '\\') target_.pop_back();
+    std::map<std::string, size_t> seen;  // folded path, first entry
+    const std::set<size_t> sharing = SharingData();
+    std::vector<Planned> files;
+    for (const size_t i : selected) {
+      const ArchiveEntry& e = entries_[i];
+      const SafeName safe = CheckStoredName(e.record.name);
+      if (safe.refused) {
+        Warn(i, Format(texts::RefusedName, safe.refused, e.record.name));
+        continue;
+      }
+      if (safe.path.empty()) continue;  // "./": the target itself
+      const bool withPath = options_.command == 'x';
+      const std::string relative = withPath ? safe.path : safe.path.substr(safe.path.find_last_of('\\') + 1);
+      if (e.IsFolder()) {
+        if (withPath) folders_.push_back({i, Join(relative)});
+        continue;
+      }
+      if (withPath && !seen.emplace(FoldCase(relative), i).second) {
+        Warn(i, Format(texts::RefusedName, texts::NameDuplicate, e.record.name));
+        continue;
+      }
+      if (!e.Readable()) {
+        Warn(i, Format(texts::UnknownMethod, MethodName(e), e.record.name));
+        continue;
+      }
+      if (sharing.count(i)) {
+        Warn(i, Format(texts::EntryDamaged, e.record.name, texts::SharedData));
+        continue;
+      }
+      files.push_back({i, Join(relative)});
+    }
+    return options_.command == 'e' ? WithoutSameNames(files) : files;
+  }
+
+  // Entries whose data begins inside another's: a bomb that inflates one stream many times
+  // over, each time within its recorded size, fills the disk all the same.
+  std::set<size_t> SharingData() const {
+    std::vector<size_t> order(entries_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [this](size_t a, size_t b) { return entries_[a].record.offset < entries_[b].record.offset; });
+    std::set<size_t> sharing;
+    constexpr uint64_t kLocalHeaderSize = 30;
+    for (size_t k = 1; k < order.size(); ++k) {
+      const EntryRecord& before = entries_[order[k - 1]].record;
+      const uint64_t gap = entries_[order[k]].record.offset - before.offset;
+      if (gap < kLocalHeaderSize || gap - kLocalHeaderSize < before.compressedSize) sharing.insert(order[k]);
+    }
+    return sharing;
+  }
+
+  std::string Join(const std::string& relative) const {
+    return target_ + (target_.back() == '\\' ? "" : "\\") + relative;
+  }
+
+  // e puts every file in one folder: a second file of a name meets the first as an existing
+  // file would. With -o+ the last one wins, so only it is written.
+  std::vector<Planned> WithoutSameNames(const std::vector<Planned>& files) {
+    std::map<std::string, size_t> last;
+    for (size_t k = 0; k < files.size(); ++k) last[FoldCase(files[k].path)] = k;
+    std::map<std::string, size_t> first;
+    std::vector<Planned> kept;
+    for (size_t k = 0; k < files.size(); ++k) {
+      const std::string key = FoldCase(files[k].path);
+      const bool isFirst = first.emplace(key, k).second;
+      if (options_.overwrite == Overwrite::Replace ? last[key] == k : isFirst)
+        kept.push_back(files[k]);
+      else if (options_.overwrite == Overwrite::Warn)
+        Warn(files[k].entry, Format(texts::EntryExists, files[k].path));
+    }
+    return kept;
+  }
+
+  // The password is tried on the first few encrypted entries: the old encryption's check value
+  // is a single byte, which a wrong password matches once in 256 entries.
+  std::optional<std::string> Password(const std::vector<size_t>& selected) {
+    std::vector<std::pair<const ArchiveEntry*, Bytes>> samples;
+    for (size_t k = 0; k < selected.size() && samples.size() < kPasswordSamples; ++k) {
+      const ArchiveEntry& entry = entries_[selected[k]];
+      if (entry.encryption == Encryption::None || !entry.Readable() || entry.IsFolder()) continue;
+      Bytes header = PasswordHeader(entry);
+      if (header.size() == PasswordHeaderSize(entry)) samples.emplace_back(&entry, std::move(header));
+    }
+    const auto fits = [&](const std::string& password) {
+      return std::all_of(samples.begin(), samples.end(),
+                         [&](const auto& sample) { return PasswordFits(crypto_, password, *sample.first, sample.second); });
+    };
+    if (samples.empty() || options_.password) {
+      if (options_.password && !fits(*options_.password)) throw RunError(kExitBadPassword, texts::PasswordWrong);
+      return options_.password;
+    }
+    for (int attempt = 0; attempt < kPasswordTries; ++attempt) {
+      const auto typed = console_.AskPassword(Format(texts::PasswordPrompt, archive_));
+      if (!typed) throw RunError(kExitUsage, texts::PasswordNeeded);
+      try {
+        const std::string password = TypedPassword(*typed);
+        if (fits(password)) return password;
+        console_.Line(texts::PasswordWrong);
+      } catch (const RunError& error) {
+        console_.Line(error.what());
+      }
+    }
+    throw RunError(kExitBadPassword, texts::PasswordWrong);
+  }
+
+  // The first bytes of an entry's data; fewer when the entry is damaged.
+  Bytes PasswordHeader(const ArchiveEntry& entry) {
+    try {
+      const auto file = fs_.OpenRead(archive_);
+      SequentialReader in(*file, entry.record.offset);
+      SkipLocalHeader(in);
+      return in.Read(static_cast<size_t>(std::min<uint64_t>(PasswordHeaderSize(entry), entry.record.compressedSize)));
+    } catch (const RunError&) {
+      return {};
+    }
+  }
+
+  void CreateFolderChain(const std::string& path) {
+    const auto info = fs_.Stat(path);
+    if (info && info->IsFolder()) return;
+    const size_t slash = path.find_last_of('\\');
+    if (slash != std::string::npos && slash > 2) CreateFolderChain(path.substr(0, slash));
+    try {
+      fs_.CreateFolder(path);
+    } catch (const FileError& error) {
+      if (error.kind() != FileError::Exists) throw;
+    }
+  }
+
+  // The target, every folder a file needs and every (empty) folder entry, parents first.
+  void CreateFolders(const std::vector<Planned>& files) {
+    try {
+      CreateFolderChain(target_);
+    } catch (const FileError& error) {
+      throw RunError(kExitFatal, Format(texts::TargetNotCreated, target_, error.what()));
+    }
+    std::map<std::string, std::string> needed;
+    for (const Planned& file : files)
+      for (size_t slash = file.path.find('\\', target_.size() + 1); slash != std::string::npos;
+           slash = file.path.find('\\', slash + 1))
+        needed.emplace(FoldCase(file.path.substr(0, slash)), file.path.substr(0, slash));
+    for (const Planned& folder : folders_) needed.emplace(FoldCase(folder.path), folder.path);
+    for (const auto& [key, path] : needed) {
+      try {
+        CreateFolderChain(path);
+      } catch (const FileError& error) {
+        if (error.kind() == FileError::DiskFull) throw;
+        Warn(entries_.size(), Format(texts::EntryNotWritten, path, error.what()));
+      }
+    }
+  }
+
+  // Existing files are kept unless -o+ is given; a folder is never replaced by a file.
+  std::vector<Planned> WithoutExisting(const std::vector<Planned>& files) {
+    std::vector<Planned> kept;
+    for (const Planned& file : files) {
+      const auto info = fs_.Stat(file.path);
+      if (info && info->IsFolder())
+        Warn(file.entry, Format(texts::EntryNotWritten, file.path, "ein Ordner dieses Namens ist da"));
+      else if (info && options_.overwrite == Overwrite::Warn)
+        Warn(file.entry, Format(texts::EntryExists, file.path));
+      else if (!info || options_.overwrite == Overwrite::Replace)
+        kept.push_back(file);
+    }
+    return kept;
+  }
+
+  // Runs of neighbouring entries, largest first, so that a huge file does not start last.
+  void Process(std::vector<Planned> files) {
+    std::sort(files.begin(), files.end(), [this](const Planned& a, const Planned& b) {
+      return entries_[a.entry].record.offset < entries_[b.entry].record.offset;
+    });
+    std::vector<std::pair<size_t, size_t>> runs;
+    for (size_t first = 0; first < files.size();) {
+      size_t last = first + 1;
+      uint64_t bytes = entries_[files[first].entry].record.compressedSize;
+      while (last < files.size() && last - first < kRunEntries && bytes < kRunBytes)
+        bytes += entries_[files[last++].entry].record.compressedSize;
+      runs.emplace_back(first, last);
+      first = last;
+    }
+    for (const Planned& file : files) total_ += entries_[file.entry].record.compressedSize;
+    std::stable_sort(runs.begin(), runs.end(), [this, &files](const auto& a, const auto& b) {
+      return RunSize(files, a) > RunSize(files, b);
+    });
+    OnAllCores(runs.size(), [&](size_t run) { ProcessRun(files, runs[run].first, runs[run].second); });
+  }
+
+  uint64_t RunSize(const std::vector<Planned>& files, const std::pair<size_t, size_t>& run) const {
+    uint64_t bytes = 0;
+    for (size_t k = run.first; k < run.second; ++k) bytes += entries_[files[k].entry].record.compressedSize;
+    return bytes;
+  }
+
+  void ProcessRun(const std::vector<Planned>& files, size_t first, size_t last) {
+    const auto file = fs_.OpenRead(archive_);
+    SequentialReader in(*file, entries_[files[first].entry].record.offset);
+    Inflater inflater;
+    for (size_t k = first; k < last; ++k) {
+      CheckCancelled();
+      const ArchiveEntry& entry = entries_[files[k].entry];
+      try {
+        in.SkipTo(entry.record.offset);
+        SkipLocalHeader(in);
+        uint64_t counted = in.done();
+        const auto progress = [this, &counted](uint64_t position) { Advance(position, counted); };
+        if (options_.command == 't')
+          ReadEntryData(in, inflater, crypto_, entry, Secret{nullptr, password_ ? &*password_ : nullptr}, nullptr,
+                        progress);
+        else
+          Extract(in, inflater, files[k], progress);
+        Count(entry);
+      } catch (const RunError& error) {
+        // The reader's complaints are about one entry; anything else ends the run.
+        if (error.exitCode() != kExitWarning && error.exitCode() != kExitBadPassword) throw;
+        Warn(files[k].entry, Format(options_.command == 't' ? texts::EntryFailsTest : texts::EntryDamaged,
+                                    entry.record.name, error.what()));
+      }
+    }
+  }
+
+  void Count(const ArchiveEntry& entry) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    ++files_;
+    bytes_ += entry.record.size;
+  }
+
+  void CheckCancelled() {
+    if (cancelled_.load()) throw RunError(kExitInterrupted, texts::RestoreInterrupted);
+  }
+
+  // Called by the reader now and then, on any thread: stops on Ctrl+C, shows how far it is.
+  void Advance(uint64_t position, uint64_t& counted) {
+    CheckCancelled();
+    done_ += position - counted;
+    counted = position;
+    const std::unique_lock<std::mutex> lock(progressMutex_, std::try_to_lock);
+    if (!lock.owns_lock() || Clock::now() - shown_ < std::chrono::milliseconds(250)) return;
+    shown_ = Clock::now();
+    const uint64_t percent = total_ == 0 ? 100 : std::min<uint64_t>(100, done_ * 100 / total_);
+    console_.Progress(std::string(options_.command == 't' ? texts::Testing : texts::Extracting) + " " +
+                      std::to_string(percent) + " %");
+  }
+
+  void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
+               const std::function<void(uint64_t)>& progress);
+  void Place(const std::string& temporary, const Planned& planned, const ArchiveEntry& entry);
+  void FinishFolders();
+  void List(const std::vector<size_t>& selected);
+  void Finish();
+  uint64_t ModifiedTicks(const ArchiveEntry& entry);
+
+  const RestoreOptions& options_;
+  FileSystem& fs_;
+  Crypto& crypto_;
+  Console& console_;
+  const std::atomic<bool>& cancelled_;
+  Clock::time_point started_ = Clock::now();
+  std::string archive_, target_, message_;
+  uint64_t archiveSize_ = 0;
+  std::vector<ArchiveEntry> entries_;
+  std::vector<Planned> folders_;
+  std::optional<std::string> password_;
+  std::mutex mutex_, progressMutex_;
+  std::atomic<uint64_t> done_{0};  // archive bytes read
+  uint64_t total_ = 0;
+  Clock::time_point shown_;
+  std::vector<std::pair<size_t, std::string>> warnings_;  // by entry, sorted at the end
+  uint64_t files_ = 0, bytes_ = 0;
+  int exitCode_ = kExitOk;
+};
+
+// Removes a temporary file unless it took its final name.
+class TemporaryOutput {
+ public:
+  TemporaryOutput(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) { out = fs.CreateNew(path_); }
+  ~TemporaryOutput() {
+    out.reset();
+    if (!placed_) try {
+        fs_.Delete(path_);
+      } catch (const FileError&) {
+      }
+  }
+  TemporaryOutput(const TemporaryOutput&) = delete;
+  TemporaryOutput& operator=(const TemporaryOutput&) = delete;
+  void Placed() { placed_ = true; }
+  std::unique_ptr<OutputFile> out;
+
+ private:
+  FileSystem& fs_;
+  std::string path_;
+  bool placed_ = false;
+};
+
+void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
+                      const std::function<void(uint64_t)>& progress) {
+  const ArchiveEntry& entry = entries_[planned.entry];
+  const std::string temporary = planned.path + "." + std::to_string(planned.entry) + ".dszip-tmp";
+  try {
+    TemporaryOutput output(fs_, temporary);
+    Bytes buffer;
+    buffer.reserve(kWriteBuffer);
+    const auto flush = [&] {
+      output.out->Write(buffer.data(), buffer.size());
+      buffer.clear();
+    };
+    ReadEntryData(in, inflater, crypto_, entry, Secret{nullptr, password_ ? &*password_ : nullptr},
+                  [&](const uint8_t* data, size_t size) {
+                    buffer.insert(buffer.end(), data, data + size);
+                    if (buffer.size() >= kWriteBuffer) flush();
+                  },
+                  progress);
+    if (!buffer.empty()) flush();
+    output.out->SetModified(ModifiedTicks(entry));
+    output.out->Close();
+    output.out.reset();
+    Place(temporary, planned, entry);
+    output.Placed();
+  } catch (const FileError& error) {
+    if (error.kind() == FileError::DiskFull) throw RunError(kExitFatal, Format(texts::RestoreFailed, error.what()));
+    if (error.kind() == FileError::Exists && options_.overwrite == Overwrite::Skip) return;
+    Warn(planned.entry, error.kind() == FileError::Exists ? Format(texts::EntryExists, planned.path)
+                                                         : Format(texts::EntryNotWritten, planned.path, error.what()));
+  }
+}
+
+// Only now does the file take its final name; an old one is replaced only with -o+.
+void Restore::Place(const std::string& temporary, const Planned& planned, const ArchiveEntry& entry) {
+  if (options_.overwrite == Overwrite::Replace) {
+    const auto old = fs_.Stat(planned.path);
+    if (old && (old->attributes & kAttrReadOnly)) fs_.SetAttributes(planned.path, old->attributes & ~kAttrReadOnly);
+    fs_.MoveReplace(temporary, planned.path);
+  } else {
+    fs_.MoveNoReplace(temporary, planned.path);
+  }
+  if (entry.DosAttributes() != 0) fs_.SetAttributes(planned.path, entry.DosAttributes());
+}
+
+uint64_t Restore::ModifiedTicks(const ArchiveEntry& entry) {
+  if (entry.exactModified) return *entry.exactModified;
+  const uint32_t date = entry.record.dosTime >> 16, time = entry.record.dosTime & 0xFFFF;
+  const CivilTime civil{static_cast<int>(date >> 9) + 1980, static_cast<int>(date >> 5 & 15),
+                        static_cast<int>(date & 31),      static_cast<int>(time >> 11),
+                        static_cast<int>(time >> 5 & 63), static_cast<int>(time & 31) * 2};
+  return fs_.FromLocalTime(civil);
+}
+
+// Folder times last, deepest first: writing into a folder changes its time.
+void Restore::FinishFolders() {
+  std::sort(folders_.begin(), folders_.end(), [](const Planned& a, const Planned& b) { return a.path > b.path; });
+  for (const Planned& folder : folders_) {
+    const ArchiveEntry& entry = entries_[folder.entry];
+    try {
+      fs_.SetModified(folder.path, ModifiedTicks(entry));
+      if (entry.DosAttributes() != 0) fs_.SetAttributes(folder.path, entry.DosAttributes() | kAttrFolder);
+    } catch (const FileError& error) {
+      Warn(folder.entry, Format(texts::EntryNotWritten, folder.path, error.what()));
+    }
+  }
+}
+
+std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+void Restore::List(const std::vector<size_t>& selected) {
+  console_.Line("Datum      Zeit     Attr         Größe      Gepackt Methode   Name");
+  uint64_t size = 0, packed = 0, files = 0, folders = 0;
+  for (const size_t i : selected) {
+    const ArchiveEntry& e = entries_[i];
+    const CivilTime t = fs_.ToLocalTime(ModifiedTicks(e));
+    const uint32_t a = e.DosAttributes();
+    std::string line = std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + " " +
+                       TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second) + " ";
+    line += std::string(e.IsFolder() ? "D" : ".") + (a & 1 ? "R" : ".") + (a & 2 ? "H" : ".") + (a & 4 ? "S" : ".");
+    const std::string sizes = std::to_string(e.record.size), packs = std::to_string(e.record.compressedSize);
+    line += std::string(14 - std::min<size_t>(14, sizes.size()), ' ') + sizes;
+    line += std::string(13 - std::min<size_t>(13, packs.size()), ' ') + packs + " ";
+    std::string method = e.record.method == kMethodStore ? "Store" : e.record.method == kMethodDeflate ? "Deflate" : "?";
+    method += e.encryption != Encryption::None ? "*" : "";
+    line += method + std::string(10 - std::min<size_t>(9, method.size()), ' ') + e.record.name;
+    for (char& c : line)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    console_.Line(line);
+    size += e.record.size;
+    packed += e.record.compressedSize;
+    ++(e.IsFolder() ? folders : files);
+  }
+  console_.Line("Summe: " + GroupedNumber(files) + " Dateien, " + GroupedNumber(folders) + " Ordner, " +
+                ByteSize(size) + ", gepackt " + ByteSize(packed) + " (* verschlüsselt)");
+}
+
+void Restore::Finish() {
+  console_.Progress("");
+  console_.Line("Archiv: " + archive_);
+  if (!target_.empty()) console_.Line("Ziel: " + target_);
+  if (options_.command != 'l' && exitCode_ <= kExitWarning) {
+    const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
+    console_.Line((options_.command == 't' ? "Geprüft: " : "Entpackt: ") + GroupedNumber(files_) + " Dateien, " +
+                  ByteSize(bytes_) + " in " + Decimal1(seconds) + " s");
+  }
+  std::stable_sort(warnings_.begin(), warnings_.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  if (!warnings_.empty()) console_.Line("Warnungen (" + std::to_string(warnings_.size()) + "):");
+  for (const auto& warning : warnings_) console_.Line("  " + warning.second);
+  if (!message_.empty()) console_.Line(message_);
+  const char* result = exitCode_ == kExitOk ? texts::ResultOk : exitCode_ == kExitWarning ? texts::ResultWarning
+                       : exitCode_ == kExitInterrupted ? texts::ResultInterrupted : texts::ResultFailed;
+  console_.Line("Ergebnis: " + std::string(result) + " (Exit-Code " + std::to_string(exitCode_) + ")");
+}
+
+}  // namespace
+
+int RunRestore(const RestoreOptions& options, FileSystem& fs, Crypto& crypto, Console& console,
+               const std::atomic<bool>& cancelled) {
+  return Restore(options, fs, crypto, console, cancelled).Execute();
+}
+
+std::string CreateDroppedTarget(FileSystem& fs, const std::string& archive) {
+  const std::string full = fs.FullPath(archive);
+  const std::string base = full.substr(0, full.size() - 4);  // without ".zip"
+  for (int number = 1; number < 10000; ++number) {
+    const std::string folder = number == 1 ? base : base + " (" + std::to_string(number) + ")";
+    try {
+      fs.CreateFolder(folder);
+      return folder + "\\";
+    } catch (const FileError& error) {
+      if (error.kind() != FileError::Exists) throw RunError(kExitFatal, Format(texts::TargetNotCreated, folder, error.what()));
+    }
+  }
+  throw RunError(kExitFatal, Format(texts::TargetNotCreated, base, "alle Namen vergeben"));
+}
+
+}  // namespace dszip

@@ -1,0 +1,406 @@
+#include "dszip/zip_reader.h"
+
+#include <algorithm>
+#include <new>
+
+#include "dszip/command_line.h"
+#include "dszip/text.h"
+
+namespace dszip {
+namespace {
+
+constexpr size_t kChunk = 1 << 20;
+// Small enough that the CRC reads what inflate just wrote from the cache.
+constexpr size_t kInflated = size_t{256} * 1024;
+constexpr size_t kEndRecordSize = 22;
+constexpr uint64_t kMaxCentralSize = uint64_t{256} << 20;  // millions of entries; more is a forgery
+constexpr size_t kCentralHeaderSize = 46;
+constexpr size_t kLocalHeaderSize = 30;
+constexpr uint16_t kMethodAes = 99;
+constexpr uint16_t kFlagEncrypted = 0x0001;
+constexpr uint16_t kFlagStrongEncryption = 0x0040;
+constexpr uint16_t kFlagUtf8 = 0x0800;
+constexpr int64_t kUnixEpochSeconds = 11644473600LL;
+
+// A damaged entry spoils that entry, not the run: the caller decides what it means.
+[[noreturn]] void Damaged(const std::string& reason) { throw RunError(kExitWarning, reason); }
+
+uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Get32(const uint8_t* p) { return Get16(p) | static_cast<uint32_t>(Get16(p + 2)) << 16; }
+uint64_t Get64(const uint8_t* p) { return Get32(p) | static_cast<uint64_t>(Get32(p + 4)) << 32; }
+
+Bytes ReadAt(InputFile& file, uint64_t offset, size_t size) {
+  Bytes data(size);
+  file.Seek(offset);
+  data.resize(ReadFull(file, data.data(), size));
+  return data;
+}
+
+struct Counts {
+  uint64_t entries = 0, size = 0, offset = 0;
+};
+
+// The ZIP64 end record the locator before the classic end record points to, when there is one.
+void ReadZip64End(InputFile& file, uint64_t endAt, Counts& counts) {
+  if (endAt < 20) return;
+  const Bytes locator = ReadAt(file, endAt - 20, 20);
+  if (locator.size() != 20 || Get32(locator.data()) != 0x07064b50) return;
+  const Bytes end = ReadAt(file, Get64(locator.data() + 8), 56);
+  if (end.size() != 56 || Get32(end.data()) != 0x06064b50) Damaged("ZIP64-Endsatz");
+  counts = {Get64(end.data() + 32), Get64(end.data() + 40), Get64(end.data() + 48)};
+}
+
+Counts ReadEndRecords(InputFile& file, uint64_t fileSize) {
+  const size_t tail = static_cast<size_t>(std::min<uint64_t>(fileSize, kEndRecordSize + 0xFFFF));
+  const Bytes data = ReadAt(file, fileSize - tail, tail);
+  for (size_t at = data.size() >= kEndRecordSize ? data.size() - kEndRecordSize + 1 : 0; at-- > 0;) {
+    const uint8_t* p = data.data() + at;
+    if (Get32(p) != 0x06054b50 || at + kEndRecordSize + Get16(p + 20) > data.size()) continue;
+    if (Get16(p + 4) != 0 || Get16(p + 6) != 0) Damaged("mehrteiliges Archiv");
+    Counts counts{Get16(p + 10), Get32(p + 12), Get32(p + 16)};
+    ReadZip64End(file, fileSize - tail + at, counts);
+    return counts;
+  }
+  Damaged("kein ZIP-Archiv oder Ende fehlt");
+}
+
+void ReadZip64Extra(const uint8_t* p, size_t size, EntryRecord& e, bool sizeMax, bool packedMax, bool offsetMax) {
+  size_t at = 0;
+  const auto take = [&](bool wanted, uint64_t& field) {
+    if (!wanted) return;
+    if (at + 8 > size) Damaged("ZIP64-Feld");
+    field = Get64(p + at);
+    at += 8;
+  };
+  take(sizeMax, e.size);
+  take(packedMax, e.compressedSize);
+  take(offsetMax, e.offset);
+}
+
+// The extra fields this reader uses; all others are skipped.
+void ReadExtras(const uint8_t* p, size_t size, const std::string& rawName, ArchiveEntry& entry, std::string& unicodeName) {
+  EntryRecord& e = entry.record;
+  const bool sizeMax = e.size == kMax32, packedMax = e.compressedSize == kMax32, offsetMax = e.offset == kMax32;
+  for (size_t at = 0; at + 4 <= size;) {
+    const uint16_t id = Get16(p + at);
+    const size_t length = Get16(p + at + 2);
+    const uint8_t* data = p + at + 4;
+    if (at + 4 + length > size) break;  // a cut field: what came before still counts
+    at += 4 + length;
+    if (id == 0x0001) {
+      ReadZip64Extra(data, length, e, sizeMax, packedMax, offsetMax);
+    } else if (id == 0x000a && length >= 32 && Get16(data + 4) == 1 && Get16(data + 6) >= 24) {
+      entry.exactModified = Get64(data + 8);
+    } else if (id == 0x5455 && length >= 5 && (data[0] & 1) && !entry.exactModified) {
+      e.hasUnixTime = true;
+      e.unixTime = Get32(data + 1);
+    } else if (id == 0x9901 && length >= 7) {
+      e.aesVersion = Get16(data);
+      entry.aesStrength = data[4];
+      e.method = Get16(data + 5);
+    } else if (id == 0x7075 && length >= 5 && data[0] == 1 &&
+               Get32(data + 1) == crc32(0, reinterpret_cast<const Bytef*>(rawName.data()), static_cast<uInt>(rawName.size()))) {
+      unicodeName.assign(reinterpret_cast<const char*>(data + 5), length - 5);
+    }
+  }
+  if (!entry.exactModified && e.hasUnixTime)
+    entry.exactModified = static_cast<uint64_t>(e.unixTime + kUnixEpochSeconds) * 10000000;
+}
+
+void SetEncryption(uint16_t flags, uint16_t method, ArchiveEntry& entry) {
+  if (!(flags & kFlagEncrypted)) return;
+  if (method == kMethodAes && entry.record.aesVersion != 0)
+    entry.encryption = Encryption::Aes;
+  else if (method == kMethodAes || (flags & kFlagStrongEncryption))
+    entry.encryption = Encryption::Other;
+  else
+    entry.encryption = Encryption::Traditional;
+  entry.crcKnown = !(entry.encryption == Encryption::Aes && entry.record.aesVersion == 2);
+}
+
+// A name without the UTF-8 flag is code page 437, except from Unix writers: they store the
+// system's own encoding, today UTF-8, without saying so.
+std::string LegacyName(const std::string& raw, uint8_t host) {
+  std::vector<uint32_t> points;
+  if (host == 3 && DecodeUtf8(raw, points)) return raw;
+  return Cp437ToUtf8(raw);
+}
+
+// One central header at `p` (at least kCentralHeaderSize bytes, `size` in all); its length.
+size_t ReadCentralHeader(const uint8_t* p, size_t size, ArchiveEntry& entry) {
+  if (Get32(p) != 0x02014b50) Damaged("zentrales Verzeichnis");
+  const size_t nameSize = Get16(p + 28), extraSize = Get16(p + 30), commentSize = Get16(p + 32);
+  const size_t length = kCentralHeaderSize + nameSize + extraSize + commentSize;
+  if (length > size) Damaged("zentrales Verzeichnis");
+  EntryRecord& e = entry.record;
+  entry.host = p[5];
+  const uint16_t flags = Get16(p + 8);
+  entry.flags = flags;
+  const uint16_t method = Get16(p + 10);
+  e.method = method;
+  e.dosTime = static_cast<uint32_t>(Get16(p + 14)) << 16 | Get16(p + 12);
+  e.crc = Get32(p + 16);
+  e.compressedSize = Get32(p + 20);
+  e.size = Get32(p + 24);
+  entry.externalAttributes = Get32(p + 38);
+  e.offset = Get32(p + 42);
+  const std::string rawName(reinterpret_cast<const char*>(p + kCentralHeaderSize), nameSize);
+  std::string unicodeName;
+  ReadExtras(p + kCentralHeaderSize + nameSize, extraSize, rawName, entry, unicodeName);
+  e.name = (flags & kFlagUtf8) ? rawName : !unicodeName.empty() ? unicodeName : LegacyName(rawName, entry.host);
+  e.attributes = entry.DosAttributes();
+  SetEncryption(flags, method, entry);
+  return length;
+}
+
+}  // namespace
+
+bool ArchiveEntry::IsFolder() const {
+  return (!record.name.empty() && (record.name.back() == '/' || record.name.back() == '\\')) ||
+         ((externalAttributes & kAttrFolder) && record.size == 0 && host != 3);
+}
+
+bool ArchiveEntry::IsLink() const { return host == 3 && (externalAttributes >> 16 & 0170000) == 0120000; }
+
+uint32_t ArchiveEntry::DosAttributes() const { return externalAttributes & 0x07; }
+
+bool ArchiveEntry::Readable() const {
+  const bool knownMethod = record.method == kMethodStore || record.method == kMethodDeflate;
+  return knownMethod && (encryption == Encryption::None || encryption == Encryption::Traditional ||
+                         (encryption == Encryption::Aes && aesStrength == 3));
+}
+
+std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {
+  const Counts counts = ReadEndRecords(file, fileSize);
+  if (counts.offset > fileSize || counts.size > fileSize - counts.offset || counts.size > kMaxCentralSize)
+    Damaged("zentrales Verzeichnis");
+  const Bytes central = ReadAt(file, counts.offset, static_cast<size_t>(counts.size));
+  if (central.size() != counts.size) Damaged("Archiv zu kurz");
+  std::vector<ArchiveEntry> entries;
+  size_t at = 0;
+  while (entries.size() < counts.entries) {
+    if (central.size() - at < kCentralHeaderSize) Damaged("zentrales Verzeichnis unvollständig");
+    ArchiveEntry entry;
+    at += ReadCentralHeader(central.data() + at, central.size() - at, entry);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+size_t ReadFull(InputFile& file, uint8_t* buffer, size_t size) {
+  size_t filled = 0;
+  for (size_t got = 1; got > 0 && filled < size; filled += got) got = file.Read(buffer + filled, size - filled);
+  return filled;
+}
+
+SequentialReader::SequentialReader(InputFile& file, uint64_t start) : file_(file), done_(start) { file.Seek(start); }
+
+Bytes SequentialReader::Read(size_t size) {
+  Bytes data;
+  data.reserve(std::min(size, kChunk));
+  while (data.size() < size) {
+    if (at_ == buffer_.size() && !Refill()) break;
+    const size_t take = std::min(size - data.size(), buffer_.size() - at_);
+    data.insert(data.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(at_),
+                buffer_.begin() + static_cast<std::ptrdiff_t>(at_ + take));
+    at_ += take;
+  }
+  done_ += data.size();
+  return data;
+}
+
+void SequentialReader::SkipTo(uint64_t position) {
+  if (position >= done_ && position - done_ <= buffer_.size() - at_) {
+    at_ += static_cast<size_t>(position - done_);
+  } else {
+    file_.Seek(position);
+    buffer_.clear();
+    at_ = 0;
+  }
+  done_ = position;
+}
+
+bool SequentialReader::Refill() {
+  buffer_.resize(kChunk);
+  buffer_.resize(ReadFull(file_, buffer_.data(), buffer_.size()));
+  at_ = 0;
+  return !buffer_.empty();
+}
+
+Inflater::Inflater() : out_(kInflated) {
+  if (inflateInit2(&stream_, -15) != Z_OK) throw std::bad_alloc();
+}
+
+Inflater::~Inflater() { inflateEnd(&stream_); }
+
+void Inflater::Reset() {
+  inflateReset(&stream_);
+  ended_ = false;
+}
+
+bool Inflater::Feed(Bytes& data, const Sink& sink) {
+  if (ended_) return data.empty();
+  stream_.next_in = data.data();
+  stream_.avail_in = static_cast<uInt>(data.size());
+  for (;;) {
+    stream_.next_out = out_.data();
+    stream_.avail_out = static_cast<uInt>(out_.size());
+    const int status = inflate(&stream_, Z_NO_FLUSH);
+    sink(out_.data(), out_.size() - stream_.avail_out);
+    if (status == Z_STREAM_END) {
+      ended_ = true;
+      return stream_.avail_in == 0;
+    }
+    if (status == Z_BUF_ERROR && stream_.avail_in == 0) return true;
+    if (status != Z_OK) return false;
+    if (stream_.avail_in == 0 && stream_.avail_out != 0) return true;
+  }
+}
+
+void SkipLocalHeader(SequentialReader& in) {
+  const Bytes header = in.Read(kLocalHeaderSize);
+  if (header.size() != kLocalHeaderSize || Get32(header.data()) != 0x04034b50) Damaged("lokaler Kopf");
+  in.SkipTo(in.done() + Get16(header.data() + 26) + Get16(header.data() + 28));
+}
+
+namespace {
+
+constexpr size_t kTraditionalHeaderSize = 12;
+
+// The old PKWARE stream cipher. Weak; read only so that old archives can still be restored.
+class TraditionalCipher {
+ public:
+  explicit TraditionalCipher(const std::string& password) {
+    for (const char c : password) Update(static_cast<uint8_t>(c));
+  }
+  void Decrypt(uint8_t* data, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+      const uint32_t t = (keys_[2] | 2) & 0xFFFF;
+      data[i] = static_cast<uint8_t>(data[i] ^ ((t * (t ^ 1)) >> 8));
+      Update(data[i]);
+    }
+  }
+
+ private:
+  // One step of the CRC-32 register, without the usual inversions.
+  static uint32_t Crc(uint32_t crc, uint8_t byte) { return ~static_cast<uint32_t>(crc32(~crc, &byte, 1)); }
+  void Update(uint8_t byte) {
+    keys_[0] = Crc(keys_[0], byte);
+    keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * 134775813u + 1;
+    keys_[2] = Crc(keys_[2], static_cast<uint8_t>(keys_[1] >> 24));
+  }
+  uint32_t keys_[3] = {0x12345678u, 0x23456789u, 0x34567890u};
+};
+
+// The last header byte repeats the CRC's top byte, or the time's when the CRC comes after the data.
+bool TraditionalHeaderFits(TraditionalCipher& cipher, Bytes header, const ArchiveEntry& entry) {
+  if (header.size() != kTraditionalHeaderSize) return false;
+  cipher.Decrypt(header.data(), header.size());
+  const uint32_t check = (entry.flags & 0x0008) ? entry.record.dosTime >> 8 : entry.record.crc >> 24;
+  return header.back() == static_cast<uint8_t>(check);
+}
+
+std::unique_ptr<TraditionalCipher> OpenTraditional(SequentialReader& in, const ArchiveEntry& entry, const Secret& secret) {
+  if (!secret.password) throw RunError(kExitBadPassword, "Kennwort fehlt");
+  auto cipher = std::make_unique<TraditionalCipher>(*secret.password);
+  if (!TraditionalHeaderFits(*cipher, in.Read(kTraditionalHeaderSize), entry)) throw RunError(kExitBadPassword, "Kennwort falsch");
+  return cipher;
+}
+
+std::unique_ptr<AesStream> OpenAes(SequentialReader& in, Crypto& crypto, const Secret& secret) {
+  const Bytes header = in.Read(kAesHeaderSize);
+  if (secret.keys) {
+    auto aes = std::make_unique<AesStream>(crypto, *secret.keys);
+    if (header != aes->Header()) Damaged("Salz und Kennwortprüfwert");
+    return aes;
+  }
+  if (!secret.password) throw RunError(kExitBadPassword, "Kennwort fehlt");
+  if (header.size() != kAesHeaderSize) Damaged("Archiv zu kurz");
+  AesKeys keys{Bytes(header.begin(), header.begin() + kAesSaltSize),
+               crypto.Pbkdf2Sha1(*secret.password, header.data(), kAesSaltSize, 1000, 66)};
+  auto aes = std::make_unique<AesStream>(crypto, keys);
+  if (header != aes->Header()) throw RunError(kExitBadPassword, "Kennwort falsch");
+  return aes;
+}
+
+}  // namespace
+
+size_t PasswordHeaderSize(const ArchiveEntry& entry) {
+  return entry.encryption == Encryption::Traditional ? kTraditionalHeaderSize : kAesHeaderSize;
+}
+
+bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntry& entry, const Bytes& header) {
+  if (entry.encryption == Encryption::Traditional) {
+    TraditionalCipher cipher(password);
+    return TraditionalHeaderFits(cipher, header, entry);
+  }
+  if (header.size() != kAesHeaderSize) return false;
+  const AesKeys keys{Bytes(header.begin(), header.begin() + kAesSaltSize),
+                     crypto.Pbkdf2Sha1(password, header.data(), kAesSaltSize, 1000, 66)};
+  return AesStream(crypto, keys).Header() == header;
+}
+
+void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const ArchiveEntry& entry,
+                   const Secret& secret, const Sink& sink, const std::function<void(uint64_t)>& progress) {
+  const EntryRecord& e = entry.record;
+  if (!entry.Readable()) Damaged("Methode oder Verschlüsselung unbekannt");
+  uint64_t remaining = e.compressedSize;
+  std::unique_ptr<AesStream> aes;
+  if (entry.encryption == Encryption::Aes) {
+    if (remaining < kAesHeaderSize + kAesMacSize) Damaged("AES-Rahmen");
+    aes = OpenAes(in, crypto, secret);
+    remaining -= kAesHeaderSize + kAesMacSize;
+  }
+  std::unique_ptr<TraditionalCipher> traditional;
+  if (entry.encryption == Encryption::Traditional) {
+    if (remaining < kTraditionalHeaderSize) Damaged("Verschlüsselungskopf");
+    traditional = OpenTraditional(in, entry, secret);
+    remaining -= kTraditionalHeaderSize;
+  }
+  uint32_t crc = 0;
+  uint64_t size = 0;
+  const Sink out = [&](const uint8_t* data, size_t length) {
+    // A bomb stops here: nothing past the recorded size reaches the disk.
+    if (length > e.size - size) Damaged("mehr Daten als angegeben");
+    size += length;
+    crc = static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(length)));
+    if (sink && length > 0) sink(data, length);
+  };
+  inflater.Reset();
+  while (remaining > 0) {
+    Bytes chunk = in.Read(static_cast<size_t>(std::min<uint64_t>(remaining, kChunk)));
+    if (chunk.empty()) Damaged("Archiv zu kurz");
+    remaining -= chunk.size();
+    if (aes) aes->Decrypt(chunk.data(), chunk.size());
+    if (traditional) traditional->Decrypt(chunk.data(), chunk.size());
+    if (e.method == kMethodStore)
+      out(chunk.data(), chunk.size());
+    else if (!inflater.Feed(chunk, out))
+      Damaged("Deflate-Daten");
+    if (progress) progress(in.done());
+  }
+  if (e.method == kMethodDeflate && !inflater.ended()) Damaged("Deflate-Daten");
+  if (aes && in.Read(kAesMacSize) != aes->Tag()) Damaged("MAC");
+  if ((entry.crcKnown && crc != e.crc) || size != e.size) Damaged("CRC");
+}
+
+std::string Cp437ToUtf8(const std::string& name) {
+  static constexpr uint16_t kHigh[128] = {
+      0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
+      0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192,
+      0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+      0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,
+      0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,
+      0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+      0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229,
+      0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+  };
+  std::string out;
+  for (const char c : name) {
+    const auto byte = static_cast<uint8_t>(c);
+    AppendUtf8(out, byte < 0x80 ? byte : kHigh[byte - 0x80]);
+  }
+  return out;
+}
+
+}  // namespace dszip

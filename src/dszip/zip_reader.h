@@ -1,0 +1,104 @@
+#pragma once
+// Reading ZIP archives, ours and other programs': the end records and the central directory
+// with its extra fields, then each entry's data decrypted, inflated and checked (MAC, size,
+// CRC). The read-back check after writing and the restore commands both read through here.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <zlib.h>
+
+#include "dszip/aes_zip.h"
+#include "dszip/crypto.h"
+#include "dszip/file_system.h"
+#include "dszip/zip_records.h"
+
+namespace dszip {
+
+enum class Encryption { None, Aes, Traditional, Other };
+
+struct ArchiveEntry {
+  EntryRecord record;  // name in UTF-8 with "/"; method the real one under the AES wrapper
+  Encryption encryption = Encryption::None;
+  uint8_t aesStrength = 3;    // 1..3: AES-128, -192, -256
+  bool crcKnown = true;       // AE-2 leaves the CRC to the MAC
+  std::optional<uint64_t> exactModified;  // 100-ns ticks since 1601, from the NTFS or Unix field
+  uint32_t externalAttributes = 0;
+  uint8_t host = 0;  // the system that wrote it, from "version made by"
+  uint16_t flags = 0;  // general purpose
+  bool IsFolder() const;
+  bool IsLink() const;             // a symbolic link recorded by a Unix writer
+  uint32_t DosAttributes() const;  // read-only, hidden, system
+  bool Readable() const;           // a method and an encryption this reader knows
+};
+
+// The central directory. Throws RunError with the reason when the file is no ZIP archive or
+// damaged.
+std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize);
+
+// Fills up to `size` bytes; fewer only at the end of the file.
+size_t ReadFull(InputFile& file, uint8_t* buffer, size_t size);
+
+// Reads through a large buffer: few platform calls however small the records are.
+class SequentialReader {
+ public:
+  SequentialReader(InputFile& file, uint64_t start);
+  Bytes Read(size_t size);
+  void SkipTo(uint64_t position);
+  uint64_t done() const { return done_; }
+
+ private:
+  bool Refill();
+
+  InputFile& file_;
+  Bytes buffer_;
+  size_t at_ = 0;
+  uint64_t done_ = 0;
+};
+
+using Sink = std::function<void(const uint8_t* data, size_t size)>;
+
+class Inflater {
+ public:
+  Inflater();
+  ~Inflater();
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+  void Reset();
+  // Inflates `data`, handing what comes out to `sink`; false on broken data or on data after
+  // the end of the stream.
+  bool Feed(Bytes& data, const Sink& sink);
+  bool ended() const { return ended_; }
+
+ private:
+  z_stream stream_{};
+  Bytes out_;
+  bool ended_ = false;
+};
+
+// What unlocks an encrypted entry: the keys made when it was written, or the password.
+struct Secret {
+  const AesKeys* keys = nullptr;
+  const std::string* password = nullptr;
+};
+
+// Reads the local header at the reader's position and skips it, leaving the data next.
+void SkipLocalHeader(SequentialReader& in);
+
+// Reads the entry's data, decrypts and inflates it, and hands it to `sink` (may be empty).
+// Stops at the recorded size. Throws RunError with the reason: kExitBadPassword for a wrong
+// password, else kExitWarning.
+void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const ArchiveEntry& entry,
+                   const Secret& secret, const Sink& sink, const std::function<void(uint64_t)>& progress);
+
+// The bytes at the start of an encrypted entry's data that tell whether a password fits, and
+// whether it does.
+size_t PasswordHeaderSize(const ArchiveEntry& entry);
+bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntry& entry, const Bytes& header);
+
+// Code page 437, the names' encoding when the UTF-8 flag is not set, to UTF-8.
+std::string Cp437ToUtf8(const std::string& name);
+
+}  // namespace dszip

@@ -1,0 +1,238 @@
+// Restoring on the fake file system: round trips, hostile archives, existing files, passwords.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <deque>
+#include <random>
+
+#include "dszip/command_line.h"
+#include "dszip/run.h"
+#include "dszip/stored_name.h"
+#include "dszip/texts.h"
+#include "dszip/zip_reader.h"
+#include "dszip/zip_records.h"
+#include "fake_crypto.h"
+#include "fake_file_system.h"
+
+namespace dszip {
+namespace {
+
+constexpr const char* kArchive = "E:\\Archiv\\x.zip";
+
+struct AnsweringConsole : Console {
+  std::string lines;
+  std::deque<std::string> answers;  // typed passwords; none: no console
+  void Progress(const std::string&) override {}
+  void Line(const std::string& text) override { lines += text + "\n"; }
+  std::optional<std::string> AskPassword(const std::string&) override {
+    if (answers.empty()) return std::nullopt;
+    std::string answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+// Stored entries with names and sizes as given, as a hostile writer would make them.
+// With `oneData`, every entry points at the first one's data.
+std::string HandMadeZip(const std::vector<std::pair<std::string, std::string>>& files, uint64_t sizeCut = 0,
+                        bool oneData = false) {
+  Bytes zip, central;
+  for (const auto& [name, data] : files) {
+    EntryRecord e;
+    e.name = name;
+    e.method = kMethodStore;
+    e.dosTime = 0x58650000;
+    e.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+    e.compressedSize = data.size();
+    e.size = data.size() - std::min<uint64_t>(sizeCut, data.size());
+    e.offset = oneData ? 0 : zip.size();
+    const Bytes local = LocalHeader(e), header = CentralHeader(e);
+    if (!oneData || zip.empty()) {
+      zip.insert(zip.end(), local.begin(), local.end());
+      zip.insert(zip.end(), data.begin(), data.end());
+    }
+    central.insert(central.end(), header.begin(), header.end());
+  }
+  const Bytes end = EndRecords(files.size(), zip.size(), central.size());
+  zip.insert(zip.end(), central.begin(), central.end());
+  zip.insert(zip.end(), end.begin(), end.end());
+  return std::string(zip.begin(), zip.end());
+}
+
+struct RestoreFixture : ::testing::Test {
+  FakeFileSystem fs;
+  FakeCrypto crypto;
+  AnsweringConsole console;
+  std::atomic<bool> cancelled{false};
+
+  void SetUp() override {
+    fs.AddFolder("C:\\Daten");
+    fs.AddFolder("C:\\Daten\\leer");
+    fs.AddFolder("E:\\Archiv");
+    fs.AddFile("C:\\Daten\\19.txt", std::string(19, 'x'));
+    fs.AddFile("C:\\Daten\\20.txt", std::string(20, 'y'), kAttrReadOnly);
+    fs.AddFile("C:\\Daten\\Gr\xC3\xB6\xC3\x9F" "e \xD0\x96.txt", "Umlaute");
+    std::mt19937 random(11);
+    std::string noise(3 << 20, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    fs.AddFile("C:\\Daten\\rauschen.bin", noise);
+    fs.Find("C:\\Daten\\rauschen.bin")->info.modified = 132000000000000000ull;
+  }
+  int Dszip(const std::vector<std::string>& arguments) {
+    return RunDszip(arguments, fs, crypto, console, cancelled);
+  }
+  void Backup(const std::vector<std::string>& switches = {}) {
+    std::vector<std::string> arguments{"a"};
+    arguments.insert(arguments.end(), switches.begin(), switches.end());
+    arguments.insert(arguments.end(), {kArchive, "C:\\Daten\\*.*"});
+    ASSERT_EQ(Dszip(arguments), kExitOk) << console.lines;
+  }
+  void PutZip(const std::string& bytes) { fs.AddFile(kArchive, bytes); }
+  // Every path that is neither the sources, the archive folder nor below the target.
+  std::vector<std::string> Outside() {
+    std::vector<std::string> paths;
+    for (const std::string& path : fs.Paths())
+      if (path.rfind("C:\\Daten", 0) != 0 && path.rfind("E:\\Archiv", 0) != 0 && path.rfind("F:\\Ziel\\", 0) != 0 &&
+          path != "F:\\Ziel")
+        paths.push_back(path);
+    return paths;
+  }
+};
+
+TEST_F(RestoreFixture, RoundTripKeepsDataTimesAttributesAndEmptyFolders) {
+  for (const char* password : {"", "-hpGeheim"}) {
+    SCOPED_TRACE(password);
+    fs.nodes.erase("e:\\archiv\\x.zip");
+    fs.nodes.erase("e:\\archiv\\dszip.log");
+    for (const std::string& path : fs.Paths())
+      if (path.rfind("F:", 0) == 0) fs.nodes.erase(AsciiLower(path));
+    Backup(*password ? std::vector<std::string>{password} : std::vector<std::string>{});
+    console.answers = {"falsch", "Geheim"};
+    EXPECT_EQ(Dszip({"t", kArchive}), kExitOk) << console.lines;
+    console.answers = {"Geheim"};
+    EXPECT_EQ(Dszip({"x", kArchive, "F:\\Ziel\\"}), kExitOk) << console.lines;
+    const auto sources = fs.nodes;
+    for (const auto& [key, node] : sources) {
+      if (key.rfind("c:\\daten\\", 0) != 0) continue;
+      const auto* restored = fs.Find("F:\\Ziel\\" + node.path.substr(9));
+      ASSERT_NE(restored, nullptr) << node.path;
+      EXPECT_EQ(restored->data, node.data) << node.path;
+      EXPECT_EQ(restored->info.attributes & (kAttrReadOnly | kAttrFolder), node.info.attributes & (kAttrReadOnly | kAttrFolder));
+      if (!node.info.IsFolder()) {
+        EXPECT_EQ(restored->info.modified / 10000000, node.info.modified / 10000000) << node.path;
+      }
+    }
+    EXPECT_TRUE(Outside().empty());
+  }
+}
+
+TEST_F(RestoreFixture, HostileArchivesWriteNothingOutsideTheTarget) {
+  const std::string bomb(5000, 'B');
+  const struct {
+    const char* name;
+    std::string zip;
+    std::vector<std::string> switches;
+    int exitCode;
+    std::vector<std::string> restored;
+  } rows[] = {
+      {"refused names",
+       HandMadeZip({{"../boese.txt", "x"}, {"a/../../boese.txt", "x"}, {"/abs.txt", "x"}, {"C:/boot.ini", "x"},
+                    {"\\\\server\\share\\x", "x"}, {"//?/C:/x", "x"}, {"ads.txt:stream", "x"}, {"CON", "x"},
+                    {"sub/nul.txt", "x"}, {"LPT9.log", "x"}, {"punkt.", "x"}, {"blank ", "x"}, {"ctl\x01.txt", "x"},
+                    {"gut.txt", "gut"}, {"GUT.TXT", "doppelt"}, {"gut.txt", "nochmal"}}),
+       {},
+       kExitWarning,
+       {"F:\\Ziel\\gut.txt"}},
+      {"a bomb stops at its size", HandMadeZip({{"bombe.bin", bomb}, {"ok.txt", "ok"}}, 1), {}, kExitWarning, {}},
+      {"two names, one data", HandMadeZip({{"a.txt", "abc"}, {"b.txt", "abc"}}, 0, true), {}, kExitWarning,
+       {"F:\\Ziel\\a.txt"}},
+      {"truncated", HandMadeZip({{"a.txt", "abc"}}).substr(0, 40), {}, kExitFatal, {}},
+      {"flipped byte", [] { std::string z = HandMadeZip({{"a.txt", "abc"}, {"b.txt", "def"}}); z[z.find("abc")] ^= 1; return z; }(),
+       {}, kExitWarning, {"F:\\Ziel\\b.txt"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs = FakeFileSystem();
+    console.lines.clear();
+    SetUp();
+    PutZip(row.zip);
+    std::vector<std::string> arguments{"x", kArchive, "F:\\Ziel\\"};
+    arguments.insert(arguments.begin() + 1, row.switches.begin(), row.switches.end());
+    EXPECT_EQ(Dszip(arguments), row.exitCode) << console.lines;
+    EXPECT_TRUE(Outside().empty()) << Outside().front();
+    std::vector<std::string> restored;
+    for (const std::string& path : fs.Paths())
+      if (path.rfind("F:\\Ziel\\", 0) == 0) restored.push_back(path);
+    EXPECT_EQ(restored, row.restored);
+  }
+  EXPECT_EQ(fs.Content("F:\\Ziel\\b.txt"), "def");
+}
+
+TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
+  Backup({"-hpGeheim"});
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::deque<std::string> answers;
+    int exitCode;
+    std::string content;  // of 19.txt afterwards
+  } rows[] = {
+      {"kept and named", {"e", "-pGeheim", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitWarning, "alt"},
+      {"kept quietly", {"e", "-pGeheim", "-o-", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitOk, "alt"},
+      {"replaced", {"e", "-pGeheim", "-o+", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitOk, std::string(19, 'x')},
+      {"wrong password", {"x", "-pfalsch", kArchive, "F:\\Ziel\\"}, {}, kExitBadPassword, "alt"},
+      {"three wrong tries", {"x", kArchive, "F:\\Ziel\\"}, {"a", "b", "c", "Geheim"}, kExitBadPassword, "alt"},
+      {"no console to ask", {"x", kArchive, "F:\\Ziel\\"}, {}, kExitUsage, "alt"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const std::string& path : fs.Paths())
+      if (path.rfind("F:", 0) == 0) fs.nodes.erase(AsciiLower(path));
+    fs.AddFolder("F:\\Ziel");
+    fs.AddFile("F:\\Ziel\\19.txt", "alt");
+    console.answers = row.answers;
+    EXPECT_EQ(Dszip(row.arguments), row.exitCode) << console.lines;
+    EXPECT_EQ(fs.Content("F:\\Ziel\\19.txt"), row.content);
+    for (const std::string& path : fs.Paths()) EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
+  }
+}
+
+TEST_F(RestoreFixture, DiskFullLeavesNoHalfWrittenFile) {
+  Backup({"-m0"});
+  fs.writeLimit = 1 << 20;
+  EXPECT_EQ(Dszip({"x", kArchive, "F:\\Ziel\\"}), kExitFatal) << console.lines;
+  EXPECT_EQ(fs.Find("F:\\Ziel\\rauschen.bin"), nullptr);
+  for (const std::string& path : fs.Paths()) EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
+}
+
+TEST_F(RestoreFixture, DroppedArchiveUnpacksIntoANewFolderBesideIt) {
+  Backup();
+  EXPECT_EQ(Dszip({kArchive}), kExitOk) << console.lines;
+  EXPECT_EQ(Dszip({kArchive}), kExitOk) << console.lines;
+  EXPECT_EQ(fs.Content("E:\\Archiv\\x\\19.txt"), std::string(19, 'x'));
+  EXPECT_EQ(fs.Content("E:\\Archiv\\x (2)\\19.txt"), std::string(19, 'x'));
+}
+
+TEST(StoredName, Check) {
+  const struct {
+    const char* name;
+    const char* path;  // empty: refused
+  } rows[] = {
+      {"a/b.txt", "a\\b.txt"},   {"a\\b.txt", "a\\b.txt"}, {"./a/", "a"},        {"a..b", "a..b"},
+      {"..", ""},                {"a/../b", ""},           {"/a", ""},           {"a//b", ""},
+      {"c:x", ""},               {"a:b", ""},              {"con.txt", ""},      {"Con .txt", ""},
+      {"COM1", ""},              {"com0", "com0"},         {"lpt\xC2\xB9", ""},  {"console", "console"},
+      {"a./b", ""},              {"a /b", ""},             {"a\x7F", ""},        {"a?", ""},
+      {"\xC3\x28", ""},          {"\xC3\xA4", "\xC3\xA4"}, {"", ""},             {"./.", ""},
+  };
+  for (const auto& row : rows) {
+    const SafeName safe = CheckStoredName(row.name);
+    EXPECT_EQ(safe.path, row.path) << row.name;
+    EXPECT_EQ(safe.refused != nullptr, *row.path == '\0' && std::string(row.name) != "./.") << row.name;
+  }
+  EXPECT_EQ(FoldCase("\xC3\x84Z\xD0\x96"), "\xC3\xA4z\xD0\xB6");
+  EXPECT_EQ(Cp437ToUtf8("\x84\x94\x81\xE1 \xC9"), "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F \xE2\x95\x94");
+}
+
+}  // namespace
+}  // namespace dszip
