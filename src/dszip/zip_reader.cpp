@@ -187,12 +187,6 @@ std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {
   return entries;
 }
 
-size_t ReadFull(InputFile& file, uint8_t* buffer, size_t size) {
-  size_t filled = 0;
-  for (size_t got = 1; got > 0 && filled < size; filled += got) got = file.Read(buffer + filled, size - filled);
-  return filled;
-}
-
 SequentialReader::SequentialReader(InputFile& file, uint64_t start) : file_(file), done_(start) { file.Seek(start); }
 
 Bytes SequentialReader::Read(size_t size) {

@@ -38,9 +38,6 @@ struct ArchiveEntry {
 // damaged.
 std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize);
 
-// Fills up to `size` bytes; fewer only at the end of the file.
-size_t ReadFull(InputFile& file, uint8_t* buffer, size_t size);
-
 // Reads through a large buffer: few platform calls however small the records are.
 class SequentialReader {
  public:

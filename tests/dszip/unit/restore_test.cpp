@@ -13,6 +13,7 @@
 #include "dszip/zip_records.h"
 #include "fake_crypto.h"
 #include "fake_file_system.h"
+#include "fake_sink.h"
 
 namespace dszip {
 namespace {
@@ -63,6 +64,7 @@ struct RestoreFixture : ::testing::Test {
   FakeFileSystem fs;
   FakeCrypto crypto;
   AnsweringConsole console;
+  FakeSink verdicts;
   std::atomic<bool> cancelled{false};
 
   void SetUp() override {
@@ -79,7 +81,7 @@ struct RestoreFixture : ::testing::Test {
     fs.Find("C:\\Daten\\rauschen.bin")->info.modified = 132000000000000000ull;
   }
   int Dszip(const std::vector<std::string>& arguments) {
-    return RunDszip(arguments, fs, crypto, console, cancelled);
+    return RunDszip(arguments, fs, crypto, console, cancelled, verdicts);
   }
   void Backup(const std::vector<std::string>& switches = {}) {
     std::vector<std::string> arguments{"a"};
@@ -195,6 +197,10 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
     EXPECT_EQ(fs.Content("F:\\Ziel\\19.txt"), row.content);
     for (const std::string& path : fs.Paths()) EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
   }
+  // Every restore leaves its record, the password masked.
+  EXPECT_NE(verdicts.log.find("Aufruf: dszip x -p*** "), std::string::npos) << verdicts.log;
+  EXPECT_EQ(verdicts.log.find("-pfalsch"), std::string::npos);
+  EXPECT_NE(verdicts.events.find(std::to_string(kExitBadPassword) + ": "), std::string::npos);
 }
 
 TEST_F(RestoreFixture, DiskFullLeavesNoHalfWrittenFile) {
