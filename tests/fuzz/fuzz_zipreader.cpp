@@ -26,6 +26,7 @@ class MemoryFile : public dszip::InputFile {
     return take;
   }
   void Seek(std::uint64_t offset) override { at_ = offset; }
+  dszip::FileInfo Info() override { return {0, size_, 0, 0}; }
 
  private:
   const std::uint8_t* data_;
