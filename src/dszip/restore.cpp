@@ -85,6 +85,8 @@ void OnAllCores(size_t jobs, const std::function<void(size_t)>& job) {
   if (failure) std::rethrow_exception(failure);
 }
 
+class TemporaryOutput;
+
 struct Planned {
   size_t entry = 0;
   std::string path;  // full target path
@@ -373,6 +375,7 @@ class Restore {
     const auto file = fs_.OpenRead(archive_);
     SequentialReader in(*file, entries_[files[first].entry].record.offset);
     Inflater inflater;
+    Bytes buffer;  // one per core, not one per file
     for (size_t k = first; k < last; ++k) {
       CheckCancelled();
       const ArchiveEntry& entry = entries_[files[k].entry];
@@ -385,7 +388,7 @@ class Restore {
           ReadEntryData(in, inflater, crypto_, entry, Secret{nullptr, password_ ? &*password_ : nullptr}, nullptr,
                         progress);
         else
-          Extract(in, inflater, files[k], progress);
+          Extract(in, inflater, files[k], buffer, progress);
         Count(entry);
       } catch (const RunError& error) {
         // The reader's complaints are about one entry; anything else ends the run.
@@ -419,9 +422,9 @@ class Restore {
                       std::to_string(percent) + " %");
   }
 
-  void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
+  void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                const std::function<void(uint64_t)>& progress);
-  void Place(const std::string& temporary, const Planned& planned, const ArchiveEntry& entry);
+  void Place(TemporaryOutput& output, const Planned& planned);
   void FinishFolders();
   void List(const std::vector<size_t>& selected);
   void Finish();
@@ -469,13 +472,13 @@ class TemporaryOutput {
   bool placed_ = false;
 };
 
-void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
+void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                       const std::function<void(uint64_t)>& progress) {
   const ArchiveEntry& entry = entries_[planned.entry];
   const std::string temporary = planned.path + "." + std::to_string(planned.entry) + ".dszip-tmp";
   try {
     TemporaryOutput output(fs_, temporary);
-    Bytes buffer;
+    buffer.clear();
     buffer.reserve(kWriteBuffer);
     const auto flush = [&] {
       output.out->Write(buffer.data(), buffer.size());
@@ -488,11 +491,8 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
                   },
                   progress);
     if (!buffer.empty()) flush();
-    output.out->SetModified(ModifiedTicks(entry));
-    output.out->Close();
-    output.out.reset();
-    Place(temporary, planned, entry);
-    output.Placed();
+    output.out->SetModifiedAndAttributes(ModifiedTicks(entry), entry.DosAttributes());
+    Place(output, planned);
   } catch (const FileError& error) {
     if (error.kind() == FileError::DiskFull) throw RunError(kExitFatal, Format(texts::RestoreFailed, error.what()));
     if (error.kind() == FileError::Exists && options_.overwrite == Overwrite::Skip) return;
@@ -501,16 +501,18 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
   }
 }
 
-// Only now does the file take its final name; an old one is replaced only with -o+.
-void Restore::Place(const std::string& temporary, const Planned& planned, const ArchiveEntry& entry) {
-  if (options_.overwrite == Overwrite::Replace) {
+// Only now, checked, time and attributes set, does the file take its final name, through the
+// open file; an old one is replaced only with -o+.
+void Restore::Place(TemporaryOutput& output, const Planned& planned) {
+  const bool replace = options_.overwrite == Overwrite::Replace;
+  if (replace) {
     const auto old = fs_.Stat(planned.path);
     if (old && (old->attributes & kAttrReadOnly)) fs_.SetAttributes(planned.path, old->attributes & ~kAttrReadOnly);
-    fs_.MoveReplace(temporary, planned.path);
-  } else {
-    fs_.MoveNoReplace(temporary, planned.path);
   }
-  if (entry.DosAttributes() != 0) fs_.SetAttributes(planned.path, entry.DosAttributes());
+  output.out->Rename(planned.path, replace);
+  output.Placed();
+  output.out->Close();
+  output.out.reset();
 }
 
 uint64_t Restore::ModifiedTicks(const ArchiveEntry& entry) {

@@ -228,6 +228,22 @@ class FakeOutput : public OutputFile {
     fs_.Find(path_)->info.modified = ticks;
   }
 
+  // Restoring fast.
+  void SetModifiedAndAttributes(uint64_t ticks, uint32_t attributes) override {
+    const auto lock = fs_.Lock();
+    SetModified(ticks);
+    if (attributes != 0) fs_.Find(path_)->info.attributes = attributes;
+  }
+  void Rename(const std::string& path, bool replace) override {
+    const auto lock = fs_.Lock();
+    if (!replace && fs_.Find(path)) throw FileError("existiert bereits", FileError::Exists);
+    if (replace)
+      fs_.MoveReplace(path_, path);
+    else
+      fs_.MoveNoReplace(path_, path);
+    path_ = path;
+  }
+
  private:
   std::vector<uint8_t>& Data() { return fs_.Find(path_)->data; }
   FakeFileSystem& fs_;
