@@ -79,6 +79,8 @@ struct RestoreFixture : ::testing::Test {
     for (char& c : noise) c = static_cast<char>(random());
     fs.AddFile("C:\\Daten\\rauschen.bin", noise);
     fs.Find("C:\\Daten\\rauschen.bin")->info.modified = 132000000000000000ull;
+    // Stored for its first piece; the text after it is compressed while that verdict is out.
+    fs.AddFile("C:\\Daten\\gemischt.bin", noise.substr(0, 1 << 20) + std::string(2 << 20, 'T'));
   }
   int Dszip(const std::vector<std::string>& arguments) {
     return RunDszip(arguments, fs, crypto, console, cancelled, verdicts);
