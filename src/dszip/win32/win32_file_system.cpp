@@ -114,10 +114,22 @@ class Win32Input : public InputFile {
 class Win32Output : public OutputFile {
  public:
   explicit Win32Output(HANDLE handle) : handle_(handle) {}
+  // At the file pointer, without an OVERLAPPED: under Wine a write with one posts a completion,
+  // a round trip to its server per write.
   void Write(const uint8_t* data, size_t size) override {
-    WriteAt(end_, data, size);
+    if (pointer_ != end_) {
+      LARGE_INTEGER position;
+      position.QuadPart = static_cast<LONGLONG>(end_);
+      if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) throw LastError();
+    }
+    pointer_ = kUnknown;
+    DWORD written = 0;
+    if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, nullptr)) throw LastError();
+    if (written != size) throw FileError("Datenträger voll", FileError::DiskFull);
+    pointer_ = end_ += size;
   }
   void WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
+    pointer_ = kUnknown;
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
@@ -127,11 +139,12 @@ class Win32Output : public OutputFile {
     end_ = std::max(end_, offset + size);
   }
   void Truncate(uint64_t size) override {
+    pointer_ = kUnknown;
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(size);
     if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.Get()))
       throw LastError();
-    end_ = size;
+    pointer_ = end_ = size;
   }
   void Flush() override {
     if (!FlushFileBuffers(handle_.Get())) throw LastError();
@@ -164,8 +177,10 @@ class Win32Output : public OutputFile {
   }
 
  private:
+  static constexpr uint64_t kUnknown = UINT64_MAX;
   Handle handle_;
   uint64_t end_ = 0;
+  uint64_t pointer_ = 0;  // where the file pointer is, as far as known
 };
 
 }  // namespace
