@@ -5,6 +5,7 @@
 #include <exception>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -330,10 +331,27 @@ class Restore {
   }
 
   // Existing files are kept unless -o+ is given; a folder is never replaced by a file.
+  // One listing per folder, not a look-up per file: under Wine each look-up of a missing name
+  // reads the whole folder. A name this misses still meets the file when it is renamed.
   std::vector<Planned> WithoutExisting(const std::vector<Planned>& files) {
+    std::map<std::string, std::map<std::string, FileInfo>> listed;  // by folder, by folded name
+    const auto existing = [&](const std::string& path) -> std::optional<FileInfo> {
+      const size_t slash = path.find_last_of('\\');
+      const std::string folder = path.substr(0, slash);
+      auto at = listed.find(folder);
+      if (at == listed.end()) {
+        at = listed.emplace(folder, std::map<std::string, FileInfo>()).first;
+        try {
+          for (const FolderEntry& entry : fs_.List(folder)) at->second.emplace(FoldCase(entry.name), entry.info);
+        } catch (const FileError&) {  // not created: its files are named when written
+        }
+      }
+      const auto found = at->second.find(FoldCase(path.substr(slash + 1)));
+      return found == at->second.end() ? std::nullopt : std::optional<FileInfo>(found->second);
+    };
     std::vector<Planned> kept;
     for (const Planned& file : files) {
-      const auto info = fs_.Stat(file.path);
+      const auto info = existing(file.path);
       if (info && info->IsFolder())
         Warn(file.entry, Format(texts::EntryNotWritten, file.path, "ein Ordner dieses Namens ist da"));
       else if (info && options_.overwrite == Overwrite::Warn)
