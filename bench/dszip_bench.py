@@ -170,6 +170,8 @@ def timed(command, archive, folder=corpus):
     if archive.is_file():
         archive.unlink()
     figures = bench / 'time.txt'
+    if command[0] == 'wine':
+        start_wine()  # its server ends a few seconds after its last program: every Wine run finds it up
     server = wine_server_seconds()
     subprocess.run(['/usr/bin/time', '-f', '%e %U %S %M', '-o', str(figures), *command], cwd=folder,
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
