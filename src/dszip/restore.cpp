@@ -474,10 +474,16 @@ class TemporaryOutput {
   TemporaryOutput(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) { out = fs.CreateNew(path_); }
   ~TemporaryOutput() {
     out.reset();
-    if (!placed_) try {
+    if (placed_) return;
+    try {
+      fs_.Delete(path_);
+    } catch (const FileError&) {
+      try {  // read-only already, as the archive says, when its renaming failed
+        fs_.SetAttributes(path_, 0);
         fs_.Delete(path_);
       } catch (const FileError&) {
       }
+    }
   }
   TemporaryOutput(const TemporaryOutput&) = delete;
   TemporaryOutput& operator=(const TemporaryOutput&) = delete;

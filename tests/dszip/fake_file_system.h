@@ -95,6 +95,8 @@ class FakeFileSystem : public FileSystem {
   void Delete(const std::string& path) override {
     const auto lock = Lock();
     if (locked.count(path)) throw FileError("Zugriff verweigert");
+    if (const Node* node = Find(path); node && (node->info.attributes & kAttrReadOnly))  // as on Windows
+      throw FileError("Zugriff verweigert");
     if (!nodes.erase(AsciiLower(path))) throw FileError("nicht gefunden", FileError::NotFound);
   }
   void SetAttributes(const std::string& path, uint32_t attributes) override {
