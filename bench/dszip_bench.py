@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 """dszip against the common ZIP programs: writing two corpora, then extracting and testing.
 
-bench/dszip_bench.py [RUNS]   (default 3; needs build/win32/dszip.exe, Wine, zip, unzip, 7zz, bsdtar)
+bench/dszip_bench.py [RUNS] [restore]   (default 3; needs build/win32/dszip.exe, Wine, zip, unzip, 7zz,
+bsdtar; with `restore`, only the extracting and testing)
 
 Two corpora (under build/bench, made once): a mixed one of about 300 MB (thousands of small
 text files, a few large binaries, one file over 100 MB), the same on every machine, and one of
 this system's own program files and shared libraries, a few thousand small text files from its
 documentation and a log of about 60 MB. Each program runs RUNS times in turn; the tables show
 the median wall time, the throughput it gives, the archive's size and the peak memory of the
-process (for dszip, the Wine process that runs it, Wine's own libraries included). Then
+process (for dszip, the Wine process that runs it, Wine's own libraries included). Under Wine,
+every file operation is done by the Wine server, a process of its own: its processor time is
+shown beside dszip's. Then
 dszip's archive of the first corpus is extracted and tested by dszip x and t and by 7zz,
 unzip and bsdtar. Prints figures; judges nothing.
 """
@@ -143,20 +146,39 @@ def readers(archive, target):
     }
 
 
+def wine_server_seconds():
+    """Processor seconds of the Wine server of this prefix so far; 0 when none runs."""
+    for stat in Path('/proc').glob('[0-9]*/stat'):
+        try:
+            if 'wineserver' not in stat.read_text().split(')')[0]:
+                continue
+            environment = (stat.parent / 'environ').read_bytes().split(b'\0')
+            if b'WINEPREFIX=' + os.environ['WINEPREFIX'].encode() in environment:
+                fields = stat.read_text().rsplit(')', 1)[1].split()
+                return (int(fields[11]) + int(fields[12])) / os.sysconf('SC_CLK_TCK')
+        except OSError:
+            continue
+    return 0.0
+
+
 def timed(command, archive, folder=corpus):
-    """Wall seconds, processor seconds and peak resident memory in MB of one run. `archive`
-    is a file to remove or a folder to empty before it."""
+    """Wall seconds, processor seconds (the Wine server's included) and peak resident memory
+    in MB of one run. `archive` is a file to remove or a folder to empty before it."""
     if archive.is_dir():
         shutil.rmtree(archive)
         archive.mkdir()
     if archive.is_file():
         archive.unlink()
     figures = bench / 'time.txt'
+    if command[0] == 'wine':
+        start_wine()  # its server ends a few seconds after its last program: every Wine run finds it up
+    server = wine_server_seconds()
     subprocess.run(['/usr/bin/time', '-f', '%e %U %S %M', '-o', str(figures), *command], cwd=folder,
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                    check=True, timeout=1800)
+    server = max(0.0, wine_server_seconds() - server) if command[0] == 'wine' else 0.0
     seconds, user, system, kilobytes = figures.read_text().split()[-4:]
-    return float(seconds), float(user) + float(system), int(kilobytes) / 1000
+    return float(seconds), float(user) + float(system) + server, int(kilobytes) / 1000
 
 
 def start_wine():
@@ -188,7 +210,7 @@ def write_table(folder, runs, background):
     best_other = max((name for name in speed if name != ours), key=speed.get)
     print(f'\nCorpus {folder.name}: {size / MB:.0f} MB in {sum(1 for f in folder.rglob("*") if f.is_file()) - 1} '
           f'files; {os.cpu_count()} cores, load average {background:.1f} before the runs; median of {runs} '
-          f'runs each (CPU s: user and system time of the writer).\n')
+          f'runs each (CPU s: user and system time of the writer, under Wine its server\'s included).\n')
     print(f'| {"Writer":<18} | {"Time s":>6} | {"CPU s":>5} | {"MB/s":>6} | {"vs dszip":>8} | {"Archive MB":>10} '
           f'| {"vs zip -6":>9} | {"Peak MB":>7} |')
     print(f'|{"-" * 20}|{"-" * 7}:|{"-" * 6}:|{"-" * 7}:|{"-" * 9}:|{"-" * 11}:|{"-" * 10}:|{"-" * 8}:|')
@@ -221,7 +243,9 @@ def read_table(archive, runs, size):
             memory[name] = max(memory.get(name, 0), megabytes)
     shutil.rmtree(target)
     median = {name: statistics.median(values) for name, values in times.items()}
-    print(f'\nRestoring {archive.name} ({size / MB:.0f} MB of data); median of {runs} runs each.\n')
+    print(f'\nRestoring {archive.name} ({size / MB:.0f} MB of data); {os.cpu_count()} cores, load average '
+          f'{os.getloadavg()[0]:.1f} after the runs; median of {runs} runs each (CPU s: user and system time, '
+          f'under Wine its server\'s included).\n')
     print(f'| {"Reader":<16} | {"Time s":>6} | {"CPU s":>5} | {"MB/s":>6} | {"Peak MB":>7} |')
     print(f'|{"-" * 18}|{"-" * 7}:|{"-" * 6}:|{"-" * 7}:|{"-" * 8}:|')
     for name in median:
@@ -243,6 +267,14 @@ def main():
     make_corpus()
     make_system_corpus()
     background = os.getloadavg()[0]  # other work on the machine slows every program
+    if 'restore' in sys.argv[2:]:
+        out = bench / f'out-{corpus.name}'
+        out.mkdir(exist_ok=True)
+        print(f'load average {background:.1f} before the runs', flush=True)
+        start_wine()
+        timed(writers(out, corpus)['dszip -mn (Wine)'][0], out / 'dszip.zip')
+        read_table(out / 'dszip.zip', runs, corpus_bytes(corpus))
+        return
     out = write_table(corpus, runs, background)
     write_table(system_corpus, runs, background)
     read_table(out / 'dszip.zip', runs, corpus_bytes(corpus))

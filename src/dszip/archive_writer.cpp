@@ -217,12 +217,14 @@ class Writer {
       if (current.input.size() == kPieceSize) next.input = ReadPiece(file);
       size += next.input.size();
       current.last = next.input.empty();
-      if (first) {
+      // The verdict is not waited for: until it comes, pieces are compressed and keep their input.
+      if (first && first->done) {
         pool_.Wait(*first);
         store = first->pieces.front().store;
         first.reset();
       }
       current.store = store;
+      current.spare = first != nullptr;
       std::vector<uint8_t> tail;
       if (!current.last) {
         const size_t length = std::min(kDictionarySize, current.input.size());
@@ -230,9 +232,11 @@ class Writer {
       }
       current.dictionary = std::exchange(previousTail, std::move(tail));
       auto batch = std::make_shared<Batch>();
-      if (current.mayStore) first = batch;
+      const bool decides = current.mayStore;
+      if (decides) first = batch;
       batch->pieces.push_back(std::move(current));
-      Submit(batch);
+      // The verdict of a large file's first piece is wanted soon: not behind the queue.
+      Submit(batch, decides);
       Push(MakeStep(Step::Data, 0, batch));
       if (next.input.empty()) return size;
       current = std::move(next);
@@ -245,10 +249,10 @@ class Writer {
     return data;
   }
 
-  void Submit(const std::shared_ptr<Batch>& batch) {
+  void Submit(const std::shared_ptr<Batch>& batch, bool urgent = false) {
     while (batchesInFlight_ >= maxBatches_) ConsumeFront();
     ++batchesInFlight_;
-    pool_.Submit(batch);
+    pool_.Submit(batch, urgent);
   }
 
   // Queues a step and writes whatever is ready at the front.
@@ -319,6 +323,7 @@ class Writer {
 
   void WriteData(Piece& piece) {
     if (piece.store) current_.method = kMethodStore;  // the first piece did not shrink
+    if (current_.method == kMethodStore && !piece.store) piece.output = std::move(piece.input);  // a spare
     if (aes_) aes_->Encrypt(piece.output.data(), piece.output.size());
     out_.Append(piece.output.data(), piece.output.size());
     crc_ = static_cast<uint32_t>(crc32_combine(crc_, piece.crc, static_cast<z_off_t>(piece.inputSize)));

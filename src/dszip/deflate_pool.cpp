@@ -111,7 +111,7 @@ void ProcessBatch(Batch& batch, int level, std::unique_ptr<Deflater>& deflater) 
       piece.output = std::move(piece.input);
       piece.store = true;
     }
-    piece.input = {};
+    if (!piece.spare || piece.store) piece.input = {};
     piece.dictionary = {};
     if (piece.password && piece.failure.empty() && !piece.grown) Encrypt(piece);
   }
@@ -139,10 +139,13 @@ void DeflatePool::Stop() {
   for (std::thread& thread : threads_) thread.join();
 }
 
-void DeflatePool::Submit(const std::shared_ptr<Batch>& batch) {
+void DeflatePool::Submit(const std::shared_ptr<Batch>& batch, bool urgent) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back(batch);
+    if (urgent)
+      queue_.push_front(batch);
+    else
+      queue_.push_back(batch);
   }
   work_.notify_one();
 }

@@ -32,6 +32,9 @@ struct Piece {
   // A small file or a large file's first piece: stored when Deflate does not shrink it, as
   // random or already compressed data, which Deflate crawls through for nothing.
   bool mayStore = false;
+  // A large file's piece compressed before its first piece's verdict came: its input is kept,
+  // for the case that the entry is stored after all.
+  bool spare = false;
   // A file of at most one piece is read by the worker itself, so that the opening and
   // reading of many small files overlaps.
   FileSystem* fs = nullptr;
@@ -69,7 +72,8 @@ class DeflatePool {
   DeflatePool(const DeflatePool&) = delete;
   DeflatePool& operator=(const DeflatePool&) = delete;
 
-  void Submit(const std::shared_ptr<Batch>& batch);
+  // `urgent`: taken before the batches queued so far, for one that the reader waits for.
+  void Submit(const std::shared_ptr<Batch>& batch, bool urgent = false);
   void Wait(const Batch& batch);  // throws what the worker met
 
  private:

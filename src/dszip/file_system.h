@@ -68,6 +68,12 @@ class OutputFile {
 
   // Restoring: the modification time, set through the open file (no second open).
   virtual void SetModified(uint64_t ticks) = 0;
+
+  // Restoring fast: every call by path costs an open and a close more.
+  // Time and attributes at once (attributes 0: left as they are).
+  virtual void SetModifiedAndAttributes(uint64_t ticks, uint32_t attributes) = 0;
+  // The open file takes its final name; Exists when one is there and `replace` is false.
+  virtual void Rename(const std::string& path, bool replace) = 0;
 };
 
 class FileSystem {

@@ -5,6 +5,7 @@
 #include <exception>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -84,6 +85,8 @@ void OnAllCores(size_t jobs, const std::function<void(size_t)>& job) {
   for (std::thread& thread : threads) thread.join();
   if (failure) std::rethrow_exception(failure);
 }
+
+class TemporaryOutput;
 
 struct Planned {
   size_t entry = 0;
@@ -328,10 +331,27 @@ class Restore {
   }
 
   // Existing files are kept unless -o+ is given; a folder is never replaced by a file.
+  // One listing per folder, not a look-up per file: under Wine each look-up of a missing name
+  // reads the whole folder. A name this misses still meets the file when it is renamed.
   std::vector<Planned> WithoutExisting(const std::vector<Planned>& files) {
+    std::map<std::string, std::map<std::string, FileInfo>> listed;  // by folder, by folded name
+    const auto existing = [&](const std::string& path) -> std::optional<FileInfo> {
+      const size_t slash = path.find_last_of('\\');
+      const std::string folder = path.substr(0, slash);
+      auto at = listed.find(folder);
+      if (at == listed.end()) {
+        at = listed.emplace(folder, std::map<std::string, FileInfo>()).first;
+        try {
+          for (const FolderEntry& entry : fs_.List(folder)) at->second.emplace(FoldCase(entry.name), entry.info);
+        } catch (const FileError&) {  // not created: its files are named when written
+        }
+      }
+      const auto found = at->second.find(FoldCase(path.substr(slash + 1)));
+      return found == at->second.end() ? std::nullopt : std::optional<FileInfo>(found->second);
+    };
     std::vector<Planned> kept;
     for (const Planned& file : files) {
-      const auto info = fs_.Stat(file.path);
+      const auto info = existing(file.path);
       if (info && info->IsFolder())
         Warn(file.entry, Format(texts::EntryNotWritten, file.path, "ein Ordner dieses Namens ist da"));
       else if (info && options_.overwrite == Overwrite::Warn)
@@ -373,6 +393,7 @@ class Restore {
     const auto file = fs_.OpenRead(archive_);
     SequentialReader in(*file, entries_[files[first].entry].record.offset);
     Inflater inflater;
+    Bytes buffer;  // one per core, not one per file
     for (size_t k = first; k < last; ++k) {
       CheckCancelled();
       const ArchiveEntry& entry = entries_[files[k].entry];
@@ -385,7 +406,7 @@ class Restore {
           ReadEntryData(in, inflater, crypto_, entry, Secret{nullptr, password_ ? &*password_ : nullptr}, nullptr,
                         progress);
         else
-          Extract(in, inflater, files[k], progress);
+          Extract(in, inflater, files[k], buffer, progress);
         Count(entry);
       } catch (const RunError& error) {
         // The reader's complaints are about one entry; anything else ends the run.
@@ -419,9 +440,9 @@ class Restore {
                       std::to_string(percent) + " %");
   }
 
-  void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
+  void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                const std::function<void(uint64_t)>& progress);
-  void Place(const std::string& temporary, const Planned& planned, const ArchiveEntry& entry);
+  void Place(TemporaryOutput& output, const Planned& planned);
   void FinishFolders();
   void List(const std::vector<size_t>& selected);
   void Finish();
@@ -453,10 +474,16 @@ class TemporaryOutput {
   TemporaryOutput(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) { out = fs.CreateNew(path_); }
   ~TemporaryOutput() {
     out.reset();
-    if (!placed_) try {
+    if (placed_) return;
+    try {
+      fs_.Delete(path_);
+    } catch (const FileError&) {
+      try {  // read-only already, as the archive says, when its renaming failed
+        fs_.SetAttributes(path_, 0);
         fs_.Delete(path_);
       } catch (const FileError&) {
       }
+    }
   }
   TemporaryOutput(const TemporaryOutput&) = delete;
   TemporaryOutput& operator=(const TemporaryOutput&) = delete;
@@ -469,13 +496,13 @@ class TemporaryOutput {
   bool placed_ = false;
 };
 
-void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
+void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                       const std::function<void(uint64_t)>& progress) {
   const ArchiveEntry& entry = entries_[planned.entry];
   const std::string temporary = planned.path + "." + std::to_string(planned.entry) + ".dszip-tmp";
   try {
     TemporaryOutput output(fs_, temporary);
-    Bytes buffer;
+    buffer.clear();
     buffer.reserve(kWriteBuffer);
     const auto flush = [&] {
       output.out->Write(buffer.data(), buffer.size());
@@ -488,11 +515,8 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
                   },
                   progress);
     if (!buffer.empty()) flush();
-    output.out->SetModified(ModifiedTicks(entry));
-    output.out->Close();
-    output.out.reset();
-    Place(temporary, planned, entry);
-    output.Placed();
+    output.out->SetModifiedAndAttributes(ModifiedTicks(entry), entry.DosAttributes());
+    Place(output, planned);
   } catch (const FileError& error) {
     if (error.kind() == FileError::DiskFull) throw RunError(kExitFatal, Format(texts::RestoreFailed, error.what()));
     if (error.kind() == FileError::Exists && options_.overwrite == Overwrite::Skip) return;
@@ -501,16 +525,18 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
   }
 }
 
-// Only now does the file take its final name; an old one is replaced only with -o+.
-void Restore::Place(const std::string& temporary, const Planned& planned, const ArchiveEntry& entry) {
-  if (options_.overwrite == Overwrite::Replace) {
+// Only now, checked, time and attributes set, does the file take its final name, through the
+// open file; an old one is replaced only with -o+.
+void Restore::Place(TemporaryOutput& output, const Planned& planned) {
+  const bool replace = options_.overwrite == Overwrite::Replace;
+  if (replace) {
     const auto old = fs_.Stat(planned.path);
     if (old && (old->attributes & kAttrReadOnly)) fs_.SetAttributes(planned.path, old->attributes & ~kAttrReadOnly);
-    fs_.MoveReplace(temporary, planned.path);
-  } else {
-    fs_.MoveNoReplace(temporary, planned.path);
   }
-  if (entry.DosAttributes() != 0) fs_.SetAttributes(planned.path, entry.DosAttributes());
+  output.out->Rename(planned.path, replace);
+  output.Placed();
+  output.out->Close();
+  output.out.reset();
 }
 
 uint64_t Restore::ModifiedTicks(const ArchiveEntry& entry) {

@@ -95,6 +95,8 @@ class FakeFileSystem : public FileSystem {
   void Delete(const std::string& path) override {
     const auto lock = Lock();
     if (locked.count(path)) throw FileError("Zugriff verweigert");
+    if (const Node* node = Find(path); node && (node->info.attributes & kAttrReadOnly))  // as on Windows
+      throw FileError("Zugriff verweigert");
     if (!nodes.erase(AsciiLower(path))) throw FileError("nicht gefunden", FileError::NotFound);
   }
   void SetAttributes(const std::string& path, uint32_t attributes) override {
@@ -226,6 +228,22 @@ class FakeOutput : public OutputFile {
   void SetModified(uint64_t ticks) override {
     const auto lock = fs_.Lock();
     fs_.Find(path_)->info.modified = ticks;
+  }
+
+  // Restoring fast.
+  void SetModifiedAndAttributes(uint64_t ticks, uint32_t attributes) override {
+    const auto lock = fs_.Lock();
+    SetModified(ticks);
+    if (attributes != 0) fs_.Find(path_)->info.attributes = attributes;
+  }
+  void Rename(const std::string& path, bool replace) override {
+    const auto lock = fs_.Lock();
+    if (!replace && fs_.Find(path)) throw FileError("existiert bereits", FileError::Exists);
+    if (replace)
+      fs_.MoveReplace(path_, path);
+    else
+      fs_.MoveNoReplace(path_, path);
+    path_ = path;
   }
 
  private:

@@ -26,7 +26,11 @@ class MemoryFile : public dszip::InputFile {
     return take;
   }
   void Seek(std::uint64_t offset) override { at_ = offset; }
-  dszip::FileInfo Info() override { return {0, size_, 0, 0}; }
+  dszip::FileInfo Info() override {
+    dszip::FileInfo info;
+    info.size = size_;
+    return info;
+  }
 
  private:
   const std::uint8_t* data_;

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <vector>
+
 #include "core/win32_handle.h"
 #include "dszip/texts.h"
 #include "runlog/run_log_win32.h"
@@ -37,6 +40,14 @@ std::wstring LongPath(const std::string& path) {
 
 uint64_t Ticks(const FILETIME& time) {
   return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+DWORD SettableAttributes(uint32_t attributes) {
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD settable = attributes & kSettable;
+  return settable == 0 ? FILE_ATTRIBUTE_NORMAL : settable;
 }
 
 FileInfo Info(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& modified) {
@@ -103,10 +114,22 @@ class Win32Input : public InputFile {
 class Win32Output : public OutputFile {
  public:
   explicit Win32Output(HANDLE handle) : handle_(handle) {}
+  // At the file pointer, without an OVERLAPPED: under Wine a write with one posts a completion,
+  // a round trip to its server per write.
   void Write(const uint8_t* data, size_t size) override {
-    WriteAt(end_, data, size);
+    if (pointer_ != end_) {
+      LARGE_INTEGER position;
+      position.QuadPart = static_cast<LONGLONG>(end_);
+      if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) throw LastError();
+    }
+    pointer_ = kUnknown;
+    DWORD written = 0;
+    if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, nullptr)) throw LastError();
+    if (written != size) throw FileError("Datenträger voll", FileError::DiskFull);
+    pointer_ = end_ += size;
   }
   void WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
+    pointer_ = kUnknown;
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
@@ -116,11 +139,12 @@ class Win32Output : public OutputFile {
     end_ = std::max(end_, offset + size);
   }
   void Truncate(uint64_t size) override {
+    pointer_ = kUnknown;
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(size);
     if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.Get()))
       throw LastError();
-    end_ = size;
+    pointer_ = end_ = size;
   }
   void Flush() override {
     if (!FlushFileBuffers(handle_.Get())) throw LastError();
@@ -134,9 +158,29 @@ class Win32Output : public OutputFile {
     if (!SetFileTime(handle_.Get(), nullptr, nullptr, &time)) throw LastError();
   }
 
+  // Through the handle: under Wine each call by path is a round trip to its server and back.
+  void SetModifiedAndAttributes(uint64_t ticks, uint32_t attributes) override {
+    FILE_BASIC_INFO basic{};  // 0: left as it is
+    basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(ticks);
+    if (attributes != 0) basic.FileAttributes = SettableAttributes(attributes);
+    if (!SetFileInformationByHandle(handle_.Get(), FileBasicInfo, &basic, sizeof basic)) throw LastError();
+  }
+  void Rename(const std::string& path, bool replace) override {
+    const std::wstring target = LongPath(path);
+    std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = replace ? TRUE : FALSE;
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::memcpy(rename->FileName, target.c_str(), (target.size() + 1) * sizeof(wchar_t));
+    if (!SetFileInformationByHandle(handle_.Get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
+      throw LastError();
+  }
+
  private:
+  static constexpr uint64_t kUnknown = UINT64_MAX;
   Handle handle_;
   uint64_t end_ = 0;
+  uint64_t pointer_ = 0;  // where the file pointer is, as far as known
 };
 
 }  // namespace
@@ -201,7 +245,8 @@ std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path) {
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::string& path) {
-  return std::make_unique<Win32Output>(Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW,
+  // DELETE: a restored file takes its final name through this handle.
+  return std::make_unique<Win32Output>(Open(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL));
 }
 
@@ -214,12 +259,7 @@ void Win32FileSystem::Delete(const std::string& path) {
 }
 
 void Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
-                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  const DWORD settable = attributes & kSettable;
-  if (!SetFileAttributesW(LongPath(path).c_str(), settable == 0 ? FILE_ATTRIBUTE_NORMAL : settable))
-    throw LastError();
+  if (!SetFileAttributesW(LongPath(path).c_str(), SettableAttributes(attributes))) throw LastError();
 }
 
 void Win32FileSystem::AppendText(const std::string& path, const std::string& text) {
@@ -231,13 +271,18 @@ void Win32FileSystem::AppendText(const std::string& path, const std::string& tex
   }
 }
 
-CivilTime Win32FileSystem::ToLocalTime(uint64_t ticks) {
-  // The zone read once: asking for it per file costs a registry read each time under Wine.
+// The zone read once: asking for it per file costs a registry read each time under Wine.
+static const TIME_ZONE_INFORMATION& Zone() {
   static const TIME_ZONE_INFORMATION zone = [] {
     TIME_ZONE_INFORMATION information{};
     GetTimeZoneInformation(&information);
     return information;
   }();
+  return zone;
+}
+
+CivilTime Win32FileSystem::ToLocalTime(uint64_t ticks) {
+  const TIME_ZONE_INFORMATION& zone = Zone();
   FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   SYSTEMTIME universal, local;
   if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(&zone, &universal, &local))
@@ -302,7 +347,7 @@ uint64_t Win32FileSystem::FromLocalTime(const CivilTime& time) {
                    static_cast<WORD>(time.hour), static_cast<WORD>(time.minute), static_cast<WORD>(time.second), 0};
   SYSTEMTIME universal;
   FILETIME ticks;
-  if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal) || !SystemTimeToFileTime(&universal, &ticks))
+  if (!TzSpecificLocalTimeToSystemTime(&Zone(), &local, &universal) || !SystemTimeToFileTime(&universal, &ticks))
     return 0;
   return Ticks(ticks);
 }

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <deque>
+#include <functional>
 #include <random>
 
 #include "dszip/command_line.h"
@@ -79,6 +80,8 @@ struct RestoreFixture : ::testing::Test {
     for (char& c : noise) c = static_cast<char>(random());
     fs.AddFile("C:\\Daten\\rauschen.bin", noise);
     fs.Find("C:\\Daten\\rauschen.bin")->info.modified = 132000000000000000ull;
+    // Stored for its first piece; the text after it is compressed while that verdict is out.
+    fs.AddFile("C:\\Daten\\gemischt.bin", noise.substr(0, 1 << 20) + std::string(2 << 20, 'T'));
   }
   int Dszip(const std::vector<std::string>& arguments) {
     return RunDszip(arguments, fs, crypto, console, cancelled, verdicts);
@@ -203,12 +206,29 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
   EXPECT_NE(verdicts.events.find(std::to_string(kExitBadPassword) + ": "), std::string::npos);
 }
 
-TEST_F(RestoreFixture, DiskFullLeavesNoHalfWrittenFile) {
+TEST_F(RestoreFixture, FailuresLeaveNoHalfWrittenFile) {
   Backup({"-m0"});
-  fs.writeLimit = 1 << 20;
-  EXPECT_EQ(Dszip({"x", kArchive, "F:\\Ziel\\"}), kExitFatal) << console.lines;
-  EXPECT_EQ(fs.Find("F:\\Ziel\\rauschen.bin"), nullptr);
-  for (const std::string& path : fs.Paths()) EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
+  const struct {
+    const char* name;
+    std::function<void(FakeFileSystem&)> arrange;
+    const char* file;  // not there afterwards
+    int exitCode;
+  } rows[] = {
+      {"disk full", [](FakeFileSystem& f) { f.writeLimit = 1 << 20; }, "rauschen.bin", kExitFatal},
+      {"rename refused, the file read-only already", [](FakeFileSystem& f) { f.moveFails = true; }, "20.txt",
+       kExitWarning},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const std::string& path : fs.Paths())
+      if (path.rfind("F:", 0) == 0) fs.nodes.erase(AsciiLower(path));
+    fs.writeLimit = UINT64_MAX;
+    fs.moveFails = false;
+    row.arrange(fs);
+    EXPECT_EQ(Dszip({"x", kArchive, "F:\\Ziel\\"}), row.exitCode) << console.lines;
+    EXPECT_EQ(fs.Find(std::string("F:\\Ziel\\") + row.file), nullptr);
+    for (const std::string& path : fs.Paths()) EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
+  }
 }
 
 TEST_F(RestoreFixture, DroppedArchiveUnpacksIntoANewFolderBesideIt) {
