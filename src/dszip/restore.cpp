@@ -562,8 +562,6 @@ void Restore::FinishFolders() {
   }
 }
 
-std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
-
 void Restore::List(const std::vector<size_t>& selected) {
   console_.Line("Datum      Zeit     Attr         Größe      Gepackt Methode   Name");
   uint64_t size = 0, packed = 0, files = 0, folders = 0;

@@ -22,8 +22,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr size_t kWarningsOnScreen = 15;
 
-std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
-
 std::string DateTimeText(const CivilTime& t) {
   return TwoDigits(t.day) + "." + TwoDigits(t.month) + "." + std::to_string(t.year) + " " +
          TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);

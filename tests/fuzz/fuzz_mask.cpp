@@ -34,12 +34,6 @@ bool Model(const std::string& name, std::string mask) {
          name.find('.') == std::string::npos && Glob(name, mask.substr(0, mask.size() - 2));
 }
 
-bool Ascii(const std::string& text) {
-  for (const char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -58,3 +58,10 @@ inline bool MessageNames(const char* message, const std::string& text) {
 inline std::string AsText(const std::uint8_t* data, std::size_t size) {
   return std::string(reinterpret_cast<const char*>(data), size);
 }
+
+// Plain ASCII: what the separate models of the name rules cover.
+inline bool Ascii(const std::string& text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
