@@ -131,8 +131,12 @@ void ParseRestoreSwitch(const std::string& argument, RestoreOptions& options) {
 
 }  // namespace
 
+bool IsDroppedArchive(const std::vector<std::string>& arguments) {
+  return arguments.size() == 1 && EndsWithZip(arguments[0]);
+}
+
 bool IsRestoreCommand(const std::vector<std::string>& arguments) {
-  if (arguments.size() == 1 && EndsWithZip(arguments[0])) return true;
+  if (IsDroppedArchive(arguments)) return true;
   if (arguments.empty()) return false;
   const std::string command = AsciiLower(arguments[0]);
   return command == "x" || command == "e" || command == "t" || command == "l";
@@ -140,7 +144,7 @@ bool IsRestoreCommand(const std::vector<std::string>& arguments) {
 
 RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments) {
   RestoreOptions options;
-  if (arguments.size() == 1 && EndsWithZip(arguments[0])) {
+  if (IsDroppedArchive(arguments)) {
     options.archive = arguments[0];
     options.dropped = true;
     return options;

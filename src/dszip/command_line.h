@@ -60,6 +60,8 @@ struct RestoreOptions {
   bool dropped = false;  // an archive dropped on the program: beside it into a new folder
 };
 
+// An archive alone on the command line: what Windows passes for one dropped on the program.
+bool IsDroppedArchive(const std::vector<std::string>& arguments);
 bool IsRestoreCommand(const std::vector<std::string>& arguments);
 RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments);
 // A password typed at the prompt, under the rule for -hp; RunError when it breaks it.

@@ -128,8 +128,7 @@ int wmain(int argc, wchar_t** argv) {
     console.Line(error.what());
   }
   SetEvent(g_finished);
-  // An archive alone, as Windows passes one dropped on the program (a bare "x" is no archive).
-  const bool dropped = argc == 2 && arguments[0].size() > 1 && dszip::IsRestoreCommand(arguments);
+  const bool dropped = dszip::IsDroppedArchive(arguments);
   if (dropped || (exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted)) console.WaitForKey(dropped);
   return exitCode;
 }
