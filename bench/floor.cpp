@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "main/control_table.h"
+#include "window_logic/control_table.h"
 #include "resource.h"
 
 namespace {

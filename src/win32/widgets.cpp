@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "core/error.h"
-#include "win32/control_ids.h"
+#include "win32/window_classes.h"
 #include "win32/wide_text.h"
 #include "win32/win32_platform.h"
 
@@ -131,7 +131,7 @@ bool Changed(std::optional<T>& last, const T& now) {
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
-void NotCreated(const char* name) { throw EError(FormatMessage1(texts::WindowNotCreated, name)); }
+void NotCreated(const char* name) { throw EError(Filled(texts::WindowNotCreated, {name})); }
 
 HWND Checked(HWND window, const char* name) {
   if (!window) NotCreated(name);

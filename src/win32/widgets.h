@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "main/control_table.h"
+#include "window_logic/control_table.h"
 
 // One small wrapper per control kind. Each creates its window from its row of the control
 // table, pushes the logic's state into it (only what changed since the last push) and pulls
