@@ -75,10 +75,10 @@ struct ControlRow {
   ControlKind kind;
   int id;
   int parent = 0;                          // id of the parent; 0: the window
+  int firstItemId = 0;                     // radio groups: item i has the id firstItemId + i
   ControlBounds bounds = {};               // at 96 DPI, in the parent's client area
   const char* caption = nullptr;           // Windows-1252
   std::span<const char* const> items = {};  // initial items of lists and radio groups
-  int firstItemId = 0;                      // radio groups: item i has the id firstItemId + i
   std::span<const RadioButtonRow> buttons = {};  // radio sets, in tab order
   ControlState state = {};
   TFMain::Handler event = nullptr;  // runs after the user changed the control
@@ -139,8 +139,8 @@ inline constexpr ControlRow kControls[] = {
      .parent = ID_GroupBox3, .bounds = {5, 40, 256, 22}, .state = &TFMain::Passwort2,
      .event = &TFMain::PasswortChange},
     {.name = "Ziel", .kind = ControlKind::RadioGroup, .id = ID_Ziel, .parent = ID_Panel1,
-     .bounds = {0, 115, 116, 44}, .caption = texts::ZielCaption, .items = texts::DesignJobs,
-     .firstItemId = ID_ZielItem0, .state = &TFMain::Ziel},
+     .firstItemId = ID_ZielItem0, .bounds = {0, 115, 116, 44}, .caption = texts::ZielCaption,
+     .items = texts::DesignJobs, .state = &TFMain::Ziel},
     {.name = "Zeitbox", .kind = ControlKind::GroupBox, .id = ID_Zeitbox, .parent = ID_Panel1,
      .bounds = {120, 115, 176, 61}, .caption = texts::Zeitbox, .state = &TFMain::Zeitbox},
     {.name = "Zeitpunkt", .kind = ControlKind::RadioSet, .id = ID_Zeitpunkt,
