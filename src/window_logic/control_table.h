@@ -164,3 +164,23 @@ constexpr const ControlRow* FindControl(int id) {
   }
   return nullptr;
 }
+
+// Each id names one control: the window routes input, and the end-to-end driver finds
+// controls, by id.
+constexpr int ControlsWithId(int id) {
+  int count = 0;
+  for (const ControlRow& row : kControls) {
+    count += row.id == id;
+    for (const RadioButtonRow& button : row.buttons) count += button.id == id;
+  }
+  return count;
+}
+constexpr bool IdsAreDistinct() {
+  for (const ControlRow& row : kControls) {
+    if (ControlsWithId(row.id) != 1) return false;
+    for (const RadioButtonRow& button : row.buttons)
+      if (ControlsWithId(button.id) != 1) return false;
+  }
+  return true;
+}
+static_assert(IdsAreDistinct());
