@@ -14,7 +14,7 @@
 
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
-#include "main/main.h"
+#include "window_logic/tfmain.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "main/control_table.h"
+#include "window_logic/control_table.h"
 #include "resource.h"
 
 namespace {
@@ -108,7 +108,7 @@ void RegisterClasses(HICON icon, HICON smallIcon) {
 void CreateControls(HWND window, HFONT font, HFONT passwordFont, HICON glyph) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  HWND made[ID_StopProg + 1] = {};
+  HWND made[ID_Zeitpunkt + 1] = {};
   for (const ControlRow& row : kControls) {
     HWND parent = row.parent ? made[row.parent] : window;
     const std::wstring caption = Wide(row.caption);
@@ -174,21 +174,23 @@ void CreateControls(HWND window, HFONT font, HFONT passwordFont, HICON glyph) {
       case ControlKind::RadioGroup: {
         control =
             Control(L"BUTTON", caption, parent, row.id, box, WS_EX_CONTROLPARENT, row.bounds, font);
-        int id = ID_ZielItem0;
+        int id = row.firstItemId;
         for (const char* item : row.items) {
           Control(L"BUTTON", Wide(item), control, id,
-                  BS_AUTORADIOBUTTON | (id == ID_ZielItem0 ? WS_GROUP : 0), 0,
-                  {8, 14 * (id - ID_ZielItem0 + 1), row.bounds.width - 10, 14}, font);
+                  BS_AUTORADIOBUTTON | (id == row.firstItemId ? WS_GROUP : 0), 0,
+                  {8, 14 * (id - row.firstItemId + 1), row.bounds.width - 10, 14}, font);
           ++id;
         }
-        CheckDlgButton(control, ID_ZielItem0, BST_CHECKED);
+        CheckDlgButton(control, row.firstItemId, BST_CHECKED);
         break;
       }
-      case ControlKind::RadioButton:
-        control =
-            Control(L"BUTTON", caption, parent, row.id,
-                    BS_RADIOBUTTON | (row.id == ID_sofort ? WS_GROUP : 0), 0, row.bounds, font);
-        if (row.id == ID_sofort) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+      case ControlKind::RadioSet:
+        for (const RadioButtonRow& button : row.buttons) {
+          const bool first = &button == row.buttons.data();
+          HWND radio = Control(L"BUTTON", Wide(button.caption), parent, button.id,
+                               BS_RADIOBUTTON | (first ? WS_GROUP : 0), 0, button.bounds, font);
+          if (first) SendMessageW(radio, BM_SETCHECK, BST_CHECKED, 0);
+        }
         break;
       case ControlKind::CheckBox:
         control = Control(L"BUTTON", caption, parent, row.id, BS_AUTOCHECKBOX | tabStop, 0,

@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 #include "core/error.h"
-#include "main/main.h"
+#include "window_logic/tfmain.h"
 #include "win32/main_window.h"
 #include "win32/win32_platform.h"
 

@@ -239,10 +239,10 @@ std::optional<DateTime> ParseDateTime(const std::string& text, int currentYear) 
 
 DateTime ReadDateText(const std::string& text, int currentYear) {
   if (auto date = ParseDate(text, currentYear)) return *date;
-  throw EError(FormatMessage1(texts::InvalidDate, text));
+  throw EError(Filled(texts::InvalidDate, {text}));
 }
 
 DateTime ReadTimeText(const std::string& text) {
   if (auto time = ParseTime(text)) return *time;
-  throw EError(FormatMessage1(texts::InvalidTime, text));
+  throw EError(Filled(texts::InvalidTime, {text}));
 }

@@ -24,12 +24,17 @@ EError::EError(const std::string& message)
     : std::runtime_error(message), shown_(Utf8FromCp1252(message)) {}
 
 EError::EError(const std::string& pattern, const std::string& utf8Path)
-    : std::runtime_error(FormatMessage1(pattern, PathInCp1252(utf8Path))),
-      shown_(FormatMessage1(Utf8FromCp1252(pattern), utf8Path)) {}
+    : std::runtime_error(Filled(pattern, {PathInCp1252(utf8Path)})),
+      shown_(Filled(Utf8FromCp1252(pattern), {utf8Path})) {}
 
-std::string FormatMessage1(const std::string& pattern, const std::string& value) {
-  std::string result = pattern;
-  const auto at = result.find("%s");
-  if (at != std::string::npos) result.replace(at, 2, value);
-  return result;
+std::string Filled(const std::string& pattern, std::initializer_list<std::string> values) {
+  std::string result;
+  size_t from = 0;
+  for (const std::string& value : values) {
+    const size_t at = pattern.find("%s", from);
+    if (at == std::string::npos) break;
+    result += pattern.substr(from, at - from) + value;
+    from = at + 2;
+  }
+  return result + pattern.substr(from);
 }

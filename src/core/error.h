@@ -1,4 +1,5 @@
 #pragma once
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 
@@ -18,5 +19,6 @@ class EError : public std::runtime_error {
   std::string shown_;
 };
 
-// "%s" in a message pattern replaced by one text.
-std::string FormatMessage1(const std::string& pattern, const std::string& value);
+// Each "%s" of a message pattern replaced by the next value; a value's own "%s" stays as it
+// is, and so do the pattern's "%s" beyond the last value.
+std::string Filled(const std::string& pattern, std::initializer_list<std::string> values);

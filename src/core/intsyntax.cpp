@@ -52,5 +52,5 @@ std::optional<std::int32_t> ParseInteger(const std::string& text) {
 
 std::int32_t ReadInteger(const std::string& text) {
   if (auto value = ParseInteger(text)) return *value;
-  throw EError(FormatMessage1(texts::InvalidInteger, text));
+  throw EError(Filled(texts::InvalidInteger, {text}));
 }

@@ -101,7 +101,7 @@ class Expander {
   }
 
   const std::string& TakeArgument(const std::string& directiveText) {
-    if (next_ >= args_.size()) throw EError(FormatMessage1(texts::FormatNoArgument, directiveText));
+    if (next_ >= args_.size()) throw EError(Filled(texts::FormatNoArgument, {directiveText}));
     return args_[next_++];
   }
 
@@ -120,7 +120,7 @@ class Expander {
     }
     const std::string& argument = TakeArgument(directiveText);
     if ((d.conversion != 's' && d.conversion != 'S') || width > kMaxWidth)
-      throw EError(FormatMessage1(texts::FormatInvalid, directiveText));
+      throw EError(Filled(texts::FormatInvalid, {directiveText}));
     std::string text = argument;
     if (precision && static_cast<size_t>(*precision) < text.size())
       text.resize(static_cast<size_t>(*precision));

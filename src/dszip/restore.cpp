@@ -9,6 +9,7 @@
 #include <set>
 #include <thread>
 
+#include "core/two_digits.h"
 #include "dszip/deflate_pool.h"
 #include "dszip/mask.h"
 #include "dszip/stored_name.h"

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "core/two_digits.h"
 #include "dszip/archive_writer.h"
 #include "dszip/command_line.h"
 #include "dszip/deflate_pool.h"

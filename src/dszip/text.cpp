@@ -36,8 +36,6 @@ std::string Decimal1(double value) {
   return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10);
 }
 
-std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
-
 std::string ByteSize(uint64_t bytes) {
   if (bytes < 1024) return GroupedNumber(bytes) + " Bytes";
   if (bytes < 1024ull * 1024) return Decimal1(static_cast<double>(bytes) / 1024) + " KB";

@@ -14,8 +14,6 @@ std::string GroupedNumber(uint64_t value);
 std::string ByteSize(uint64_t bytes);
 // One decimal with a comma.
 std::string Decimal1(double value);
-// 3 as "03", for dates and times.
-std::string TwoDigits(int value);
 
 // UTF-8 to code points; false for anything malformed, overlong or a surrogate.
 bool DecodeUtf8(const std::string& text, std::vector<uint32_t>& points);

@@ -6,7 +6,8 @@
 
 #include <stdexcept>
 
-#include "core/win32_handle.h"
+#include "win32_common/handle.h"
+#include "win32_common/utf16.h"
 
 namespace runlog {
 namespace {
@@ -24,14 +25,6 @@ std::runtime_error Failure(DWORD code) {
     case ERROR_HANDLE_DISK_FULL: return std::runtime_error("Datentr\xC3\xA4ger voll");
     default: return std::runtime_error("Windows-Fehler " + std::to_string(code));
   }
-}
-
-std::wstring WideOf(const std::string& utf8) {
-  std::wstring wide(utf8.size(), L'\0');
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                         wide.data(), static_cast<int>(wide.size()));
-  wide.resize(static_cast<size_t>(length > 0 ? length : 0));
-  return wide;
 }
 
 // Readers may look on; no other writer gets in until the handle is closed.
@@ -101,21 +94,16 @@ std::string Win32Sink::Folder() {
   wchar_t base[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)))
     return {};
-  std::wstring folder = std::wstring(base) + L"\\" + WideOf(kFolderName);
-  std::string utf8(folder.size() * 3, '\0');
-  const int length = WideCharToMultiByte(CP_UTF8, 0, folder.data(), static_cast<int>(folder.size()),
-                                         utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
-  utf8.resize(static_cast<size_t>(length > 0 ? length : 0));
-  return utf8 + "\\";
+  return Utf8FromWide(std::wstring(base) + L"\\" + WideFromUtf8(kFolderName)) + "\\";
 }
 
 void Win32Sink::Append(const std::string& record) {
   const std::string folder = Folder();
   if (folder.empty()) throw std::runtime_error("kein Ordner f\xC3\xBCr Anwendungsdaten");
-  const std::wstring wideFolder = WideOf(folder);
+  const std::wstring wideFolder = WideFromUtf8(folder);
   if (!CreateDirectoryW(wideFolder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
     throw Failure(GetLastError());
-  AppendWhole(wideFolder + WideOf(kFileName), record, WideOf(kPreviousFileName));
+  AppendWhole(wideFolder + WideFromUtf8(kFileName), record, WideFromUtf8(kPreviousFileName));
 }
 
 void Win32Sink::Report(int exitCode, const std::string& text) {
@@ -124,7 +112,7 @@ void Win32Sink::Report(int exitCode, const std::string& text) {
   const WORD type = exitCode == 0   ? EVENTLOG_INFORMATION_TYPE
                     : exitCode == 1 ? EVENTLOG_WARNING_TYPE
                                     : EVENTLOG_ERROR_TYPE;
-  const std::wstring wide = WideOf(text);
+  const std::wstring wide = WideFromUtf8(text);
   const wchar_t* strings[] = {wide.c_str()};
   ReportEventW(source, type, 0, static_cast<DWORD>(exitCode), nullptr, 1, 0, strings, nullptr);
   DeregisterEventSource(source);

@@ -5,22 +5,14 @@
 
 #include "core/error.h"
 #include "core/texts.h"
-#include "core/win32_handle.h"
+#include "win32_common/handle.h"
+#include "win32_common/process.h"
+#include "win32_common/utf16.h"
 #include "settings/file_store.h"
 
 namespace {
 
 [[noreturn]] void CannotWrite(const std::string& path) { throw EError(texts::CannotWrite, path); }
-
-// Paths are UTF-8 inside the tool; the file functions take them as the system holds them.
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-  return wide;
-}
 
 std::wstring FolderOf(const std::wstring& path) {
   const auto slash = path.find_last_of(L"\\/");
@@ -118,14 +110,6 @@ Target Resolve(const std::wstring& path) {
   return target;
 }
 
-bool ProcessGone(DWORD id) {
-  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
-  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
-  const bool gone = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-  CloseHandle(process);
-  return gone;
-}
-
 // Temporary files of writers that were killed: ours by name, and their process is gone.
 void RemoveLeftovers(const std::wstring& target) {
   const std::wstring folder = FolderOf(target);
@@ -139,7 +123,7 @@ void RemoveLeftovers(const std::wstring& target) {
     const std::wstring rest = entry.substr(name.size());
     if (rest.find_first_not_of(L".-0123456789tmp") != std::wstring::npos) continue;
     const auto owner = TemporaryOwner("", std::string(rest.begin(), rest.end()));
-    if (owner && *owner != GetCurrentProcessId() && ProcessGone(static_cast<DWORD>(*owner)))
+    if (owner && *owner != GetCurrentProcessId() && ProcessEnded(*owner))
       DeleteFileW((folder + L"\\" + entry).c_str());
   } while (FindNextFileW(search, &found));
   FindClose(search);
@@ -176,7 +160,7 @@ HANDLE OpenShared(const std::wstring& path, DWORD creation, DWORD attributes) {
 }  // namespace
 
 FileRead ReadWholeFile(const std::string& path) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = WideFromUtf8(path);
   // Another program may hold the file for a moment without sharing; wait up to two seconds.
   HANDLE opened = INVALID_HANDLE_VALUE;
   for (int attempt = 0; opened == INVALID_HANDLE_VALUE; ++attempt) {
@@ -211,7 +195,7 @@ FileRead ReadWholeFile(const std::string& path) {
 std::unique_ptr<FileLock> LockSettingsFile(const std::string& path,
                                            std::chrono::milliseconds wait) {
   // Beside the file a link leads to, so that runs that reach it by other paths meet there.
-  const std::wstring wide = Resolve(Wide(path)).path;
+  const std::wstring wide = Resolve(WideFromUtf8(path)).path;
   // The lock file is hidden: it means nothing to the user.
   HANDLE file = OpenShared(wide + L".lock", OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN);
   DWORD offset = 0;
@@ -242,7 +226,7 @@ std::unique_ptr<FileLock> LockSettingsFile(const std::string& path,
 }
 
 void ReplaceFileContents(const std::string& path, const std::string& bytes) {
-  const Target target = Resolve(Wide(path));
+  const Target target = Resolve(WideFromUtf8(path));
   bool exists = false;
   if (target.attributes != INVALID_FILE_ATTRIBUTES) {
     // A read-only file is the user's decision; it is refused, not overridden.

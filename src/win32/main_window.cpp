@@ -7,7 +7,7 @@
 #include <variant>
 
 #include "res/resource.h"
-#include "win32/control_ids.h"
+#include "win32/window_classes.h"
 #include "win32/wide_text.h"
 #include "win32/win32_platform.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "main/main.h"
+#include "window_logic/tfmain.h"
 #include "win32/widgets.h"
 
 class TWin32Platform;

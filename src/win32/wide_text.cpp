@@ -3,44 +3,14 @@
 #include <windows.h>
 
 #include "core/cp1252.h"
+#include "win32_common/utf16.h"
 
-namespace {
-
-constexpr UINT kWindows1252 = 1252;
-
-std::wstring ToWide(UINT codePage, const std::string& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-  std::wstring result(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, 0, text.data(), size, result.data(), length);
-  return result;
-}
-
-// `exact` is cleared when the code page lacks a character; best-fit look-alikes are never used.
-std::string FromWide(UINT codePage, const std::wstring& text, bool* exact) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  BOOL usedDefault = FALSE;
-  BOOL* used = codePage == CP_UTF8 ? nullptr : &usedDefault;
-  const int length =
-      WideCharToMultiByte(codePage, flags, text.data(), size, nullptr, 0, nullptr, used);
-  std::string result(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(codePage, flags, text.data(), size, result.data(), length, nullptr, used);
-  if (exact) *exact = !usedDefault;
-  return result;
-}
-
-}  // namespace
-
-std::wstring Widen(const std::string& cp1252) { return ToWide(kWindows1252, cp1252); }
+// Through UTF-8 with the tool's own table, which maps as the system's code page 1252 does
+// (its five unassigned bytes included) and never to a look-alike.
+std::wstring Widen(const std::string& cp1252) { return WideFromUtf8(Utf8FromCp1252(cp1252)); }
 
 std::optional<std::string> NarrowExactly(const std::wstring& text) {
-  bool exact = true;
-  std::string result = FromWide(kWindows1252, text, &exact);
-  if (!exact) return std::nullopt;
-  return result;
+  return Cp1252FromUtf8(Utf8FromWide(text));
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -54,7 +24,3 @@ std::string Narrow(const std::wstring& text) {
   }
   return result;
 }
-
-std::wstring WidenUtf8(const std::string& utf8) { return ToWide(CP_UTF8, utf8); }
-
-std::string Utf8(const std::wstring& text) { return FromWide(CP_UTF8, text, nullptr); }

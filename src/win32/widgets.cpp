@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "core/error.h"
-#include "win32/control_ids.h"
+#include "win32/window_classes.h"
 #include "win32/wide_text.h"
 #include "win32/win32_platform.h"
 
@@ -131,7 +131,7 @@ bool Changed(std::optional<T>& last, const T& now) {
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
-void NotCreated(const char* name) { throw EError(FormatMessage1(texts::WindowNotCreated, name)); }
+void NotCreated(const char* name) { throw EError(Filled(texts::WindowNotCreated, {name})); }
 
 HWND Checked(HWND window, const char* name) {
   if (!window) NotCreated(name);
@@ -169,9 +169,10 @@ std::unique_ptr<Widget> MakeWidget(ControlKind kind) {
       return std::make_unique<PasswordEdit>();
     case ControlKind::RadioGroup:
       return std::make_unique<RadioGroup>();
-    case ControlKind::RadioButton:
+    case ControlKind::RadioSet:
+      return std::make_unique<RadioSet>();
     case ControlKind::CheckBox:
-      return std::make_unique<CheckBox>(kind == ControlKind::RadioButton);
+      return std::make_unique<CheckBox>();
   }
   return nullptr;
 }
@@ -239,12 +240,6 @@ void GlyphButton::ApplyLook(const Look& look) {
 
 // --- CheckBox
 
-DWORD CheckBox::Style(bool startsGroup) const {
-  // A ticked radio button is the group's tab stop; BM_SETCHECK moves WS_TABSTOP along.
-  if (radio_) return BS_RADIOBUTTON | (startsGroup ? WS_GROUP : 0);
-  return BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
-}
-
 void CheckBox::Push(const TCheckBox& state) {
   PushCaption(state.Caption);
   if (Changed(checked_, state.Checked)) SetCheck(window_, state.Checked);
@@ -252,9 +247,57 @@ void CheckBox::Push(const TCheckBox& state) {
 }
 
 void CheckBox::Pull(TCheckBox& state, int) {
-  if (radio_) return;  // the click's handler selects it
   state.Checked = IsChecked(window_);
   checked_ = state.Checked;
+}
+
+// --- RadioSet
+
+void RadioSet::Create(const ControlRow& row, HWND parent, bool startsGroup, const Look& look) {
+  id_ = row.id;
+  rows_ = row.buttons;
+  for (const RadioButtonRow& button : rows_) {
+    const ControlBounds b = look.scale(button.bounds);
+    buttons_.push_back(Checked(
+        CreateWindowExW(0, WindowClass(), Widen(button.caption).c_str(),
+                        WS_CHILD | Style(startsGroup && buttons_.empty()), b.left, b.top,
+                        b.width, b.height, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), Instance(),
+                        nullptr),
+        row.name));
+  }
+  ApplyLook(look);
+}
+
+void RadioSet::ApplyLook(const Look& look) {
+  for (HWND button : buttons_) SetFont(button, look.font);
+}
+
+// Each button keeps the place its own row gives.
+void RadioSet::Place(ControlBounds, const Scale& scale) {
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    const ControlBounds b = scale(rows_[i].bounds);
+    Move(buttons_[i], b.left, b.top, b.width, b.height);
+  }
+}
+
+void RadioSet::Push(const TRadioSet& state) {
+  if (Changed(itemIndex_, state.ItemIndex))
+    for (size_t i = 0; i < buttons_.size(); ++i)
+      SetCheck(buttons_[i], static_cast<int>(i) == state.ItemIndex);
+  if (Changed(enabled_, state.Enabled))
+    for (HWND button : buttons_) EnableWindow(button, state.Enabled ? TRUE : FALSE);
+  if (Changed(visible_, state.Visible))
+    for (HWND button : buttons_) ShowWindow(button, state.Visible ? SW_SHOW : SW_HIDE);
+}
+
+// The click selects; the set's handler then acts on the choice.
+void RadioSet::Pull(TRadioSet& state, int id) { state.ItemIndex = IndexOf(id); }
+
+int RadioSet::IndexOf(int id) const {
+  for (size_t i = 0; i < rows_.size(); ++i)
+    if (rows_[i].id == id) return static_cast<int>(i);
+  return -1;
 }
 
 // --- GroupBox
@@ -372,6 +415,8 @@ void DateTimePicker::Pull(TDateTimePicker& state, int) {
 void RadioGroup::Created(const ControlRow& row, const Look& look) {
   Frame::Created(row, look);
   bounds_ = row.bounds;
+  name_ = row.name;
+  firstItemId_ = row.firstItemId;
 }
 
 void RadioGroup::ApplyLook(const Look& look) {
@@ -412,11 +457,11 @@ void RadioGroup::Push(const TRadioGroup& state) {
 }
 
 bool RadioGroup::Owns(int id) const {
-  return id >= ID_ZielItem0 && id < ID_ZielItem0 + static_cast<int>(buttons_.size());
+  return id >= firstItemId_ && id < firstItemId_ + static_cast<int>(buttons_.size());
 }
 
 void RadioGroup::Pull(TRadioGroup& state, int id) {
-  const int index = id - ID_ZielItem0;
+  const int index = id - firstItemId_;
   if (!IsChecked(buttons_[static_cast<size_t>(index)])) return;
   state.ItemIndex = index;
   itemIndex_ = index;
@@ -428,11 +473,11 @@ void RadioGroup::CreateItems(const std::vector<std::string>& items, bool enabled
   for (size_t i = 0; i < items.size(); ++i) {
     const DWORD style =
         WS_CHILD | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0) | (enabled ? 0 : WS_DISABLED);
-    const int id = ID_ZielItem0 + static_cast<int>(i);
+    const int id = firstItemId_ + static_cast<int>(i);
     HWND button = Checked(
         CreateWindowExW(0, L"BUTTON", Widen(items[i]).c_str(), style, 0, 0, 0, 0, window_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr),
-        "Ziel");
+        name_);
     SetFont(button, look_.font);
     buttons_.push_back(button);
   }

@@ -5,10 +5,11 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "main/control_table.h"
+#include "window_logic/control_table.h"
 
 // One small wrapper per control kind. Each creates its window from its row of the control
 // table, pushes the logic's state into it (only what changed since the last push) and pulls
@@ -46,7 +47,7 @@ class Widget {
   virtual ~Widget() = default;
   HWND Handle() const { return window_; }
   // Creates the control at its place and in its look.
-  void Create(const ControlRow& row, HWND parent, bool startsGroup, const Look& look);
+  virtual void Create(const ControlRow& row, HWND parent, bool startsGroup, const Look& look);
   // Font and pictures of a new DPI, then the row's place scaled.
   virtual void ApplyLook(const Look& look);
   virtual void Place(ControlBounds bounds, const Scale& scale);
@@ -103,20 +104,43 @@ class GlyphButton : public PushButton {
   void Created(const ControlRow& row, const Look& look) override;
 };
 
-// A check box, or a radio button that does not tick itself: the logic decides.
 class CheckBox : public Mirror<TCheckBox> {
  public:
-  explicit CheckBox(bool radio) : radio_(radio) {}
   void Push(const TCheckBox& state) override;
   void Pull(TCheckBox& state, int id) override;
   bool IsInput(UINT code) const override { return code == BN_CLICKED; }
 
  protected:
-  DWORD Style(bool startsGroup) const override;
+  DWORD Style(bool) const override { return BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP; }
 
  private:
-  bool radio_;
   std::optional<bool> checked_;
+};
+
+// Radio buttons that make one choice, each placed by its own row in the set's parent; the
+// set has no window of its own. They do not tick themselves: the logic decides.
+class RadioSet : public Mirror<TRadioSet> {
+ public:
+  void Create(const ControlRow& row, HWND parent, bool startsGroup, const Look& look) override;
+  void ApplyLook(const Look& look) override;
+  void Place(ControlBounds bounds, const Scale& scale) override;
+  void Push(const TRadioSet& state) override;
+  void Pull(TRadioSet& state, int id) override;
+  bool Owns(int id) const override { return IndexOf(id) >= 0; }
+  bool IsInput(UINT code) const override { return code == BN_CLICKED; }
+
+ protected:
+  // A ticked radio button is the group's tab stop; BM_SETCHECK moves WS_TABSTOP along.
+  DWORD Style(bool startsGroup) const override { return BS_RADIOBUTTON | (startsGroup ? WS_GROUP : 0); }
+
+ private:
+  int IndexOf(int id) const;
+
+  std::span<const RadioButtonRow> rows_;
+  std::vector<HWND> buttons_;
+  std::optional<int> itemIndex_;
+  std::optional<bool> enabled_;
+  std::optional<bool> visible_;
 };
 
 // A group box that is the real parent of its controls; the radio group is one too.
@@ -193,7 +217,7 @@ class DateTimePicker : public Mirror<TDateTimePicker> {
   std::optional<DateTime> value_;
 };
 
-// A group box whose items are radio buttons in one column, ids ID_ZielItem0 + index. Its
+// A group box whose items are radio buttons in one column, with the ids the row gives. Its
 // height is the state's, not the row's.
 class RadioGroup : public Frame<TRadioGroup> {
  public:
@@ -213,6 +237,8 @@ class RadioGroup : public Frame<TRadioGroup> {
 
   Look look_;
   ControlBounds bounds_{};
+  const char* name_ = "";
+  int firstItemId_ = 0;
   std::vector<HWND> buttons_;
   std::optional<std::vector<std::string>> items_;
   std::optional<int> itemIndex_;

@@ -6,9 +6,10 @@
 #include <stdexcept>
 
 #include "core/texts.h"
-#include "core/win32_handle.h"
 #include "runlog/run_log_win32.h"
 #include "win32/wide_text.h"
+#include "win32_common/handle.h"
+#include "win32_common/utf16.h"
 
 namespace {
 
@@ -120,13 +121,13 @@ void TWin32Platform::AppendRunLog(const std::string& record) {
 
 void TWin32Platform::ShowMessage(const std::string& text) {
   // Task-modal: the main window, when there is one, waits for the answer.
-  MessageBoxW(nullptr, WidenUtf8(text).c_str(), Widen(texts::AppTitle).c_str(),
+  MessageBoxW(nullptr, WideFromUtf8(text).c_str(), Widen(texts::AppTitle).c_str(),
               MB_OK | MB_TASKMODAL);
 }
 
 void TWin32Platform::ShowError(const std::string& text) {
   const HWND owner = VisibleOrNull(mainWindow_);
-  MessageBoxW(owner, WidenUtf8(text).c_str(), Widen(texts::AppTitle).c_str(),
+  MessageBoxW(owner, WideFromUtf8(text).c_str(), Widen(texts::AppTitle).c_str(),
               MB_OK | MB_ICONERROR | (owner ? 0u : static_cast<UINT>(MB_TASKMODAL)));
 }
 
@@ -183,7 +184,7 @@ std::string TWin32Platform::ExePath() {
         GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length < buffer.size()) {
       buffer.resize(length);
-      return Utf8(buffer);
+      return Utf8FromWide(buffer);
     }
     buffer.resize(buffer.size() * 2);
   }

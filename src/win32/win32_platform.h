@@ -4,7 +4,7 @@
 #include <functional>
 #include <random>
 
-#include "main/platform.h"
+#include "window_logic/platform.h"
 
 // The operating system's services for the window's logic, for real.
 class TWin32Platform : public IPlatform {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "support.h"
-#include "win32/control_ids.h"
+#include "win32/window_classes.h"
 
 namespace e2e {
 

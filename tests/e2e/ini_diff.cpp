@@ -17,6 +17,7 @@
 #include "settings/ini_document.h"
 #include "settings/settings.h"
 #include "win32/wide_text.h"
+#include "win32_common/utf16.h"
 #include "core/cp1252.h"
 
 namespace {
@@ -420,14 +421,14 @@ void CheckExactConversion(Run& run) {
   };
   for (const Conversion& c : cases) {
     const auto exact = NarrowExactly(c.text);
-    const std::string shown = Utf8(c.text);
+    const std::string shown = Utf8FromWide(c.text);
     run.Check("exact conversion of " + shown,
               c.exact ? exact == std::string(c.exact) : !exact.has_value(),
               exact.value_or("<none>"));
     // What the window hands the logic: a mark in place of each missing character, so that a
     // password is refused rather than changed.
     run.Check("window text of " + shown, IsExact(Narrow(c.text)) == (c.exact != nullptr));
-    run.Check("UTF-8 path of " + shown, WidenUtf8(shown) == c.text);
+    run.Check("UTF-8 path of " + shown, WideFromUtf8(shown) == c.text);
   }
 }
 

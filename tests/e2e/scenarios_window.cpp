@@ -57,12 +57,32 @@ bool Overlap(const RECT& a, const RECT& b) {  // left, top, width, height
 
 RECT AsRect(const ControlBounds& b) { return {b.left, b.top, b.width, b.height}; }
 
+// A window the control table makes; a radio set makes one per button.
+struct Placed {
+  std::string name;
+  ControlKind kind;
+  int id;
+  int parent;
+  ControlBounds bounds;
+};
+
+std::vector<Placed> PlacedControls() {
+  std::vector<Placed> placed;
+  for (const ControlRow& row : kControls) {
+    if (row.buttons.empty()) placed.push_back({row.name, row.kind, row.id, row.parent, row.bounds});
+    for (const RadioButtonRow& button : row.buttons)
+      placed.push_back({std::string(row.name) + " " + std::to_string(button.id), row.kind,
+                        button.id, row.parent, button.bounds});
+  }
+  return placed;
+}
+
 // Room a caption needs beside its text, at 96 DPI: the box of a check or radio button and its
 // gap, the frame of a group box or a push button.
 int CaptionAllowance(ControlKind kind) {
   switch (kind) {
     case ControlKind::CheckBox:
-    case ControlKind::RadioButton:
+    case ControlKind::RadioSet:
       return 17;
     case ControlKind::GroupBox:
     case ControlKind::RadioGroup:
@@ -166,14 +186,15 @@ std::function<void(const std::string&)> Scaling(int dpi) {
     CheckInt(client.bottom, Scaled(245 - NonClientHeight96(window.Handle()), dpi), "client height");
 
     const Measure measure(dpi);
-    for (const ControlRow& row : kControls) {
+    const std::vector<Placed> placed = PlacedControls();
+    for (const Placed& row : placed) {
       HWND control = window[row.id];
       if (!Check(control != nullptr, std::string(row.name) + " found")) continue;
       const RECT place = PlaceInParent(control);
       Check(Inside(place, ClientRect(GetParent(control))),
             std::string(row.name) + " at " + ShowRect(place) + " lies inside its parent");
       CheckCaptionFits(measure, control, row.kind, dpi, row.name);
-      for (const ControlRow& other : kControls) {
+      for (const Placed& other : placed) {
         if (&other <= &row || other.parent != row.parent) continue;
         ControlBounds ours = row.bounds, theirs = other.bounds;
         if (row.id == ID_Ziel) ours.height = zielHeight;
@@ -187,7 +208,7 @@ std::function<void(const std::string&)> Scaling(int dpi) {
     for (size_t i = 0; i < jobs.size(); ++i) {
       const std::string job = "job " + std::to_string(i);
       Check(Inside(PlaceInParent(jobs[i]), ClientRect(window[ID_Ziel])), job + " inside Ziel");
-      CheckCaptionFits(measure, jobs[i], ControlKind::RadioButton, dpi, job);
+      CheckCaptionFits(measure, jobs[i], ControlKind::RadioSet, dpi, job);
       if (i > 0)
         Check(!Overlap(PlaceInParent(jobs[i - 1]), PlaceInParent(jobs[i])), job + " apart");
     }
@@ -216,14 +237,14 @@ void TabOrder(const std::string& name) {
   auto [c, program, window] = Open(name, AllShown);
   if (!window) return;
   std::vector<HWND> expected;
-  for (const ControlRow& row : kControls) {
+  for (const Placed& row : PlacedControls()) {
     HWND control = window[row.id];
     if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control)) continue;
     if (row.kind == ControlKind::RadioGroup)
       control = window.Jobs().at(static_cast<size_t>(window.SelectedJob()));
-    else if (row.kind == ControlKind::RadioButton && !Checked(control))
+    else if (row.kind == ControlKind::RadioSet && !Checked(control))
       continue;  // a group of radio buttons is one stop: the selected one
-    else if (!HasStyle(control, WS_TABSTOP) && row.kind != ControlKind::RadioButton)
+    else if (!HasStyle(control, WS_TABSTOP) && row.kind != ControlKind::RadioSet)
       continue;
     expected.push_back(control);
   }

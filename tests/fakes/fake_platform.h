@@ -6,7 +6,7 @@
 
 #include "core/cp1252.h"
 #include "core/datetime.h"
-#include "main/platform.h"
+#include "window_logic/platform.h"
 
 // Records what the logic asked of the system and answers from plain fields.
 class FakePlatform : public IPlatform {

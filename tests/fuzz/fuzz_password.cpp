@@ -8,9 +8,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "main/password_store.h"
+#include "window_logic/password_store.h"
 #include "settings/ini_document.h"
-#include "tools/tools.h"
 
 namespace {
 

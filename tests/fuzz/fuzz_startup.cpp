@@ -13,7 +13,7 @@
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
 #include "fuzz_support.h"
-#include "main/main.h"
+#include "window_logic/tfmain.h"
 #include "settings/settings.h"
 
 namespace {
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   form.Dispatch(&TFMain::FormShow);
 
   const std::size_t errorsBefore = platform.errors.size();
-  const bool runsNow = !form.spaeter.Checked;
+  const bool runsNow = form.Zeitpunkt.ItemIndex != TFMain::kSpaeter;
   form.Dispatch(&TFMain::StartClick);
   FUZZ_CHECK(platform.fileChecks <= platform.existing + 2);
   if (runsNow && platform.errors.size() == errorsBefore) {
@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (form.Timer1.Enabled) form.Dispatch(&TFMain::Timer1Timer);
 
   const std::string password = form.Passwort.Text;
-  form.UserEditsPassword(form.Passwort2, password);
+  form.Passwort2.Text = password;  // typed, as the window reports it
+  form.Dispatch(&TFMain::PasswortChange);
   const std::size_t errorsBeforeSave = platform.errors.size();
   form.Dispatch(&TFMain::pwsaveClick);
   if (platform.errors.size() == errorsBeforeSave) {

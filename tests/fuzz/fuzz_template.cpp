@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(expected.kind != Outcome::Text);
     const char* message =
         expected.kind == Outcome::Invalid ? texts::FormatInvalid : texts::FormatNoArgument;
-    std::string wanted = FormatMessage1(message, expected.text);
+    std::string wanted = Filled(message, {expected.text});
     wanted.resize(wanted.find('\0') == std::string::npos ? wanted.size() : wanted.find('\0'));
     FUZZ_CHECK(error.what() == wanted);
   }

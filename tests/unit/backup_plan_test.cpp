@@ -1,4 +1,4 @@
-#include "main/backup_plan.h"
+#include "window_logic/backup_plan.h"
 
 #include <gtest/gtest.h>
 

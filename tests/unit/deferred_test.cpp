@@ -9,7 +9,7 @@ class DeferredTest : public FormTest {
   void Arm(DateTime day, DateTime time) {
     Settings(kBasic);
     Create();
-    form.UserSelectsSpaeter();
+    Select(TFMain::kSpaeter);
     form.Tag.Value = WithDate(form.Tag.Value, day);
     form.Uhrzeit.Value = WithTime(form.Uhrzeit.Value, time);
     Start();
@@ -72,7 +72,7 @@ TEST_F(DeferredTest, OnlyTheDateOfTagAndTheTimeOfUhrzeitCount) {
 TEST_F(DeferredTest, FailedRunRetriesWithTheNextNumberButNotWhileTheErrorIsShown) {
   Settings("[Programm]\r\nVersion=3\r\nZip=z.exe\r\nParam=%s %d\r\n");
   Create();
-  form.UserSelectsSpaeter();
+  Select(TFMain::kSpaeter);
   form.Uhrzeit.Value = WithTime(form.Uhrzeit.Value, EncodeTime(9, 0, 0, 0));
   Start();
   int nestedTicks = 0;
@@ -92,13 +92,13 @@ TEST_F(DeferredTest, FailedRunRetriesWithTheNextNumberButNotWhileTheErrorIsShown
 TEST_F(DeferredTest, SofortAfterSpaeterGreysThePickersAndStartsAtOnce) {
   Settings(kBasic);
   Create();
-  form.UserSelectsSpaeter();
+  Select(TFMain::kSpaeter);
   EXPECT_TRUE(form.Tag.Enabled);
   EXPECT_TRUE(form.Uhrzeit.Enabled);
-  form.UserSelectsSofort();
+  Select(TFMain::kSofort);
   EXPECT_FALSE(form.Tag.Enabled);
   EXPECT_FALSE(form.Uhrzeit.Enabled);
-  EXPECT_FALSE(form.spaeter.Checked);
+  EXPECT_EQ(form.Zeitpunkt.ItemIndex, TFMain::kSofort);
   Start();
   EXPECT_EQ(platform.launches.size(), 1u);
   EXPECT_FALSE(form.Timer1.Enabled);

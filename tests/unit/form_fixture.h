@@ -8,7 +8,7 @@
 #include "core/datetime.h"
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
-#include "main/main.h"
+#include "window_logic/tfmain.h"
 
 // A window started over a settings file of its own (no file when `ini` is nullopt), for tables whose
 // rows each need a fresh start.
@@ -43,6 +43,15 @@ class FormTest : public ::testing::Test {
     form.Dispatch(&TFMain::FormCreate);
   }
   void Start() { form.Dispatch(&TFMain::StartClick); }
+  // User input as the window reports it: the control's state, then its handler.
+  void Select(int zeitpunkt) {
+    form.Zeitpunkt.ItemIndex = zeitpunkt;
+    form.Dispatch(&TFMain::ZeitpunktClick);
+  }
+  void Type(TEdit& field, const std::string& text) {
+    field.Text = text;
+    form.Dispatch(&TFMain::PasswortChange);
+  }
   std::string LastParameters() const {
     return platform.launches.empty() ? "<none>" : platform.launches.back().parameters;
   }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "main/password_store.h"
-#include "tools/tools.h"
+#include "window_logic/password_store.h"
 #include "core/texts.h"
 #include "unit/form_fixture.h"
 
@@ -76,9 +75,9 @@ using PasswordFormTest = FormTest;
 TEST_F(PasswordFormTest, SaveAndRestoreThroughTheSettingsFile) {
   Settings(kBasic);
   Create();
-  form.UserEditsPassword(form.Passwort, "Geheim 1");
+  Type(form.Passwort, "Geheim 1");
   EXPECT_FALSE(form.pwsave.Enabled);
-  form.UserEditsPassword(form.Passwort2, "Geheim 1");
+  Type(form.Passwort2, "Geheim 1");
   EXPECT_TRUE(form.pwsave.Enabled);
   platform.randomNumbers.assign(200, 7);
   form.Dispatch(&TFMain::pwsaveClick);

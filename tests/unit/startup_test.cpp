@@ -47,7 +47,7 @@ TEST_F(StartupTest, SettingsIntoControlsAndFields) {
   EXPECT_EQ(form.StatusBar1.Panel1, "E:\\Archiv\\");
   EXPECT_EQ(form.Befehl, "a");
   EXPECT_FALSE(form.AutoStart);
-  EXPECT_TRUE(form.sofort.Checked);
+  EXPECT_EQ(form.Zeitpunkt.ItemIndex, TFMain::kSofort);
   EXPECT_FALSE(form.Tag.Enabled);
   EXPECT_EQ(WholeDays(form.Datum.Value), today);
   EXPECT_EQ(WholeDays(form.Tag.Value), today);
@@ -149,8 +149,7 @@ TEST_F(StartupTest, AnErrorSkipsTheRestButTheWindowKeepsWhatWasSet) {
 TEST_F(StartupTest, DeferredStartFromTheSettingsFile) {
   Settings(std::string(kBasic) + "[Startzeit]\r\nTag=morgen\r\nZeit=22:30\r\n");
   Create();
-  EXPECT_TRUE(form.spaeter.Checked);
-  EXPECT_FALSE(form.sofort.Checked);
+  EXPECT_EQ(form.Zeitpunkt.ItemIndex, TFMain::kSpaeter);
   EXPECT_TRUE(form.Tag.Enabled);
   EXPECT_TRUE(form.Uhrzeit.Enabled);
   EXPECT_EQ(WholeDays(form.Tag.Value), today + 1);

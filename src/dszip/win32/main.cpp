@@ -10,6 +10,7 @@
 #include "dszip/win32/cng_crypto.h"
 #include "dszip/win32/win32_file_system.h"
 #include "runlog/run_log_win32.h"
+#include "win32_common/utf16.h"
 
 // The sources' wildcards are ours to expand: no globbing by the C runtime.
 extern "C" {
@@ -40,7 +41,7 @@ class Win32Console : public dszip::Console {
 
   void Progress(const std::string& line) override {
     if (!attached_) return;  // a redirected output gets the lines that stay, not the updates
-    std::wstring text = dszip::Wide(line);
+    std::wstring text = WideFromUtf8(line);
     const size_t length = text.size();
     if (length < shown_) text.append(shown_ - length, L' ');
     Write(L"\r" + text);
@@ -50,7 +51,7 @@ class Win32Console : public dszip::Console {
   void Line(const std::string& text) override {
     if (shown_ > 0) Write(L"\r" + std::wstring(shown_, L' ') + L"\r");
     shown_ = 0;
-    Write(dszip::Wide(text) + L"\r\n");
+    Write(WideFromUtf8(text) + L"\r\n");
   }
 
   // Keeps the window open after an error or a warning until a key or 60 seconds; after an
@@ -78,7 +79,7 @@ class Win32Console : public dszip::Console {
     DWORD mode = 0;
     if (!attached_ || !GetConsoleMode(in, &mode)) return std::nullopt;
     Progress("");
-    Write(dszip::Wide(prompt));
+    Write(WideFromUtf8(prompt));
     SetConsoleMode(in, (mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) & ~ENABLE_ECHO_INPUT);
     std::wstring typed;
     wchar_t buffer[256];
@@ -90,7 +91,7 @@ class Win32Console : public dszip::Console {
     Write(L"\r\n");
     typed = typed.substr(0, typed.find_first_of(L"\r\n"));
     if (g_cancelled) return std::nullopt;
-    return dszip::Utf8(typed);
+    return Utf8FromWide(typed);
   }
 
  private:
@@ -99,7 +100,7 @@ class Win32Console : public dszip::Console {
     if (attached_) {
       WriteConsoleW(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     } else {
-      const std::string utf8 = dszip::Utf8(text);
+      const std::string utf8 = Utf8FromWide(text);
       WriteFile(out_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
     }
   }
@@ -115,7 +116,7 @@ int wmain(int argc, wchar_t** argv) {
   g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) arguments.push_back(dszip::Utf8(argv[i]));
+  for (int i = 1; i < argc; ++i) arguments.push_back(Utf8FromWide(argv[i]));
 
   Win32Console console;
   int exitCode = dszip::kExitFatal;

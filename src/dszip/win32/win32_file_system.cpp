@@ -5,9 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "core/win32_handle.h"
 #include "dszip/texts.h"
 #include "runlog/run_log_win32.h"
+#include "win32_common/handle.h"
+#include "win32_common/process.h"
+#include "win32_common/utf16.h"
 
 namespace dszip {
 namespace {
@@ -31,7 +33,7 @@ FileError LastError() {
 }
 
 std::wstring LongPath(const std::string& path) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = WideFromUtf8(path);
   if (wide.rfind(L"\\\\?\\", 0) == 0) return wide;
   if (wide.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
   if (wide.size() >= 2 && wide[1] == L':') return L"\\\\?\\" + wide;
@@ -185,30 +187,14 @@ class Win32Output : public OutputFile {
 
 }  // namespace
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-  return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
-  return utf8;
-}
-
 std::string Win32FileSystem::FullPath(const std::string& path) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = WideFromUtf8(path);
   const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (length == 0) return path;
   std::wstring full(length, L'\0');
   const DWORD used = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
   full.resize(used);
-  return Utf8(full);
+  return Utf8FromWide(full);
 }
 
 std::optional<FileInfo> Win32FileSystem::Stat(const std::string& path) {
@@ -232,7 +218,7 @@ std::vector<FolderEntry> Win32FileSystem::List(const std::string& folder) {
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
-    entries.push_back({Utf8(name), Info(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime)});
+    entries.push_back({Utf8FromWide(name), Info(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime)});
   } while (FindNextFileW(find, &data));
   FindClose(find);
   return entries;
@@ -321,13 +307,7 @@ void Win32FileSystem::CreateFolder(const std::string& path) {
 unsigned long Win32FileSystem::ProcessId() { return GetCurrentProcessId(); }
 
 // As the settings writer decides about its own temporary files: gone, or there and ended.
-bool Win32FileSystem::ProcessEnded(unsigned long id) {
-  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
-  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
-  const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-  CloseHandle(process);
-  return ended;
-}
+bool Win32FileSystem::ProcessEnded(unsigned long id) { return ::ProcessEnded(id); }
 
 void Win32FileSystem::SetModified(const std::string& path, uint64_t ticks) {
   // Backup semantics: folders open too.

@@ -5,9 +5,6 @@
 
 namespace dszip {
 
-std::wstring Wide(const std::string& utf8);
-std::string Utf8(const std::wstring& wide);
-
 // The real file system: wide APIs on "\\?\" paths, so that long paths work.
 class Win32FileSystem : public FileSystem {
  public:

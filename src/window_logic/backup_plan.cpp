@@ -1,11 +1,11 @@
-#include "main/backup_plan.h"
+#include "window_logic/backup_plan.h"
 
 #include <algorithm>
 #include <limits>
 
 #include "core/error.h"
 #include "core/textformat.h"
-#include "main/main.h"
+#include "core/two_digits.h"
 
 namespace {
 
@@ -63,9 +63,9 @@ std::string PasswordArgument(const std::string& password) {
 
 std::string DatePart(DateTime date, const std::string& form) {
   const DateParts d = DecodeDate(date);
-  if (form == "jmt") return std::to_string(d.year) + TwoDigit(d.month) + TwoDigit(d.day);
+  if (form == "jmt") return std::to_string(d.year) + TwoDigits(d.month) + TwoDigits(d.day);
   if (form == "t.m.j")
-    return TwoDigit(d.day) + "." + TwoDigit(d.month) + "." + std::to_string(d.year);
+    return TwoDigits(d.day) + "." + TwoDigits(d.month) + "." + std::to_string(d.year);
   return "";
 }
 

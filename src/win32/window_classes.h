@@ -1,7 +1,7 @@
 #pragma once
 // Window class names of the main window and its panels, and the control table with the
 // identifiers. The end-to-end driver finds the controls by these from outside the process.
-#include "main/control_table.h"
+#include "window_logic/control_table.h"
 
 #define DS_MAIN_CLASS L"TFMain"
 #define DS_PANEL_CLASS L"TPanel"

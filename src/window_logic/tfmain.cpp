@@ -1,4 +1,4 @@
-#include "main/main.h"
+#include "window_logic/tfmain.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,9 +16,9 @@
 #include "core/password_rule.h"
 #include "core/textformat.h"
 #include "core/texts.h"
-#include "main/backup_plan.h"
-#include "main/control_table.h"
-#include "main/password_store.h"
+#include "window_logic/backup_plan.h"
+#include "window_logic/control_table.h"
+#include "window_logic/password_store.h"
 #include "runlog/run_log.h"
 #include "settings/settings.h"
 
@@ -45,29 +45,11 @@ std::string AfterColon(const std::string& text) {
   return text.substr(text.find(':') + 1, 255);
 }
 
-// Each "%s" of the pattern replaced by the next value; a value's own "%s" stays as it is.
-std::string Filled(const std::string& pattern, std::initializer_list<std::string> values) {
-  std::string result;
-  size_t from = 0;
-  for (const std::string& value : values) {
-    const size_t at = pattern.find("%s", from);
-    if (at == std::string::npos) break;
-    result += pattern.substr(from, at - from) + value;
-    from = at + 2;
-  }
-  return result + pattern.substr(from);
-}
-
 void AppendBackslash(std::string& directory) {
   if (!directory.empty() && directory.back() != '\\') directory += '\\';
 }
 
 }  // namespace
-
-std::string TwoDigit(int n) {
-  std::string text = std::to_string(n);
-  return text.size() == 1 ? "0" + text : text;
-}
 
 std::string ErrorBoxText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
@@ -98,7 +80,7 @@ TFMain::TFMain(IPlatform& platform) : platform_(platform) {
         },
         row.state);
   Archiv.ItemIndex = 0;
-  sofort.Checked = true;
+  Zeitpunkt.ItemIndex = kSofort;
   Uhrzeit.Enabled = false;
   Tag.Enabled = false;
   StopProg.Checked = true;
@@ -169,7 +151,8 @@ void TFMain::FormCreate() {
 
   const std::string day = settings->GetText("Startzeit", "Tag", "");
   if (!day.empty()) {
-    SelectSpaeter();
+    Zeitpunkt.ItemIndex = kSpaeter;
+    spaeterClick();
     const std::string upper = UpperCase(day);
     if (upper == "HEUTE")
       Tag.Value = WithDate(Tag.Value, today);
@@ -181,7 +164,8 @@ void TFMain::FormCreate() {
   const std::string time = settings->GetText("Startzeit", "Zeit", "");
   if (!time.empty()) {
     Uhrzeit.Value = WithTime(Uhrzeit.Value, ReadTimeText(time));
-    SelectSpaeter();
+    Zeitpunkt.ItemIndex = kSpaeter;
+    spaeterClick();
   }
 
   const int level = settings->GetInteger("Programm", "Komprimierung", 1);
@@ -189,6 +173,8 @@ void TFMain::FormCreate() {
   SetJobs(*settings);
   ApplyCommandLine();
 
+  // The target is read through an object of its own, once the command line has chosen the
+  // key: the file as it is now, not as it was when start-up began, as the tool always has.
   auto targets = TSettingsFile::Open(SettingsPath(), year);
   Zielpfad = targets->GetText("Ziel", std::to_string(ZielNr), "");
   StatusBar1.Panel1 = Zielpfad;
@@ -254,29 +240,11 @@ void TFMain::changepathClick() {
   StatusBar1.Panel1 = Zielpfad;
 }
 
-void TFMain::UserSelectsSofort() {
-  sofort.Checked = true;
-  spaeter.Checked = false;
-  Dispatch(&TFMain::sofortClick);
-}
-
-void TFMain::UserSelectsSpaeter() {
-  sofort.Checked = false;
-  spaeter.Checked = true;
-  Dispatch(&TFMain::spaeterClick);
-}
-
-void TFMain::SelectSpaeter() {
-  sofort.Checked = false;
-  spaeter.Checked = true;
-  spaeterClick();
-}
-
 // ---------------------------------------------------------------- backup run
 
 void TFMain::StartClick() {
   if (waiting_) return;
-  if (!spaeter.Checked)
+  if (Zeitpunkt.ItemIndex != kSpaeter)
     DoBackup();
   else
     ArmDeferredStart();
@@ -326,7 +294,7 @@ void TFMain::RunArchiver(const std::string& program, const std::string& paramete
   const IPlatform::LaunchResult launch = platform_.ShellOpen(program, parameters, Warten);
   waiting_ = false;
   if (!launch.started)
-    return LogRun(FormatMessage1(texts::ArchiverNotStarted, program) +
+    return LogRun(Filled(texts::ArchiverNotStarted, {program}) +
                   Cp1252FromUtf8(launch.failure).value_or(launch.failure));
   if (Warten) platform_.SetExitCode(launch.exitCode);
 }
@@ -338,6 +306,13 @@ void TFMain::LogRun(const std::string& line) {
 }
 
 // ---------------------------------------------------------------- deferred start
+
+void TFMain::ZeitpunktClick() {
+  if (Zeitpunkt.ItemIndex == kSpaeter)
+    spaeterClick();
+  else
+    sofortClick();
+}
 
 void TFMain::sofortClick() {
   Uhrzeit.Enabled = false;
@@ -360,8 +335,7 @@ void TFMain::ArmDeferredStart() {
   Zeitbox.Enabled = false;
   changepath.Visible = false;
   Timer1.Enabled = true;
-  Caption = FormatMessage1(FormatMessage1(texts::ArmedCaption, TimeText(Uhrzeit.Value)),
-                           DateText(Tag.Value));
+  Caption = Filled(texts::ArmedCaption, {TimeText(Uhrzeit.Value), DateText(Tag.Value)});
 }
 
 void TFMain::Timer1Timer() {
@@ -375,11 +349,6 @@ void TFMain::Timer1Timer() {
 }
 
 // ---------------------------------------------------------------- password
-
-void TFMain::UserEditsPassword(TEdit& field, const std::string& text) {
-  field.Text = text;
-  Dispatch(&TFMain::PasswortChange);
-}
 
 void TFMain::PasswortChange() { pwsave.Enabled = Passwort.Text == Passwort2.Text; }
 

@@ -18,6 +18,11 @@ inline constexpr const char* kEndMarker = "ovkq";
 std::optional<std::string> ComposeStoredPassword(const std::string& password,
                                                  const std::function<int(int)>& random);
 
+// Combines every byte with the scramble key 0x19. The key lies below 0x20, so a character
+// stays within its block of 32 codes: printable text never turns into a line break or a zero.
+// Applying it twice gives the text back.
+std::string XorScramble(const std::string& text);
+
 // The password a stored value gives back: the unscrambled text between the first start
 // marker and the first end marker; empty when they are missing or out of order.
 std::string RestoredPassword(const std::string& value);

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "core/datetime.h"
-#include "main/controls.h"
-#include "main/platform.h"
+#include "window_logic/controls.h"
+#include "window_logic/platform.h"
 
 class TSettingsFile;
 
@@ -36,12 +36,14 @@ class TFMain {
   TEdit Passwort2;
   TRadioGroup Ziel;
   TGroupBox Zeitbox;
-  TRadioButton sofort;
-  TRadioButton spaeter;
+  TRadioSet Zeitpunkt;  // its buttons "sofort" and "spaeter"
   TDateTimePicker Uhrzeit;
   TDateTimePicker Tag;
   TCheckBox StopProg;
   TTimer Timer1;
+
+  static constexpr int kSofort = 0;  // Zeitpunkt's items
+  static constexpr int kSpaeter = 1;
 
   // --- private fields, open to the window layer and the tests
   std::string Endung;
@@ -57,6 +59,7 @@ class TFMain {
   void StartClick();
   void EndeClick();
   void changepathClick();
+  void ZeitpunktClick();  // runs sofortClick or spaeterClick, as selected
   void sofortClick();
   void spaeterClick();
   void pwsaveClick();
@@ -68,16 +71,10 @@ class TFMain {
   using Handler = void (TFMain::*)();
   void Dispatch(Handler handler);
 
-  // --- user input, as the window layer reports it
-  void UserSelectsSofort();
-  void UserSelectsSpaeter();
-  void UserEditsPassword(TEdit& field, const std::string& text);
-
   // The settings file: beside the program, with its name and the extension ".ini".
   std::string SettingsPath();
 
  private:
-  void SelectSpaeter();
   void ApplyCommandLine();
   void ApplyArgument(std::string argument);
   void SetJobs(TSettingsFile& settings);
@@ -100,9 +97,6 @@ inline constexpr int kArchiverNotStarted = 20;
 // The longest command line the system passes whole, its terminating zero included: the
 // program in quotes, a blank, the parameters.
 inline constexpr std::size_t kCommandLineLimit = 32767;
-
-// "3" becomes "03", "12" stays "12".
-std::string TwoDigit(int n);
 
 // The text shown in an error box: "." appended when the last character sorts after ".".
 std::string ErrorBoxText(const std::string& message);

@@ -1,5 +1,6 @@
 #pragma once
-// Win32 only: the one owner of a kernel handle, shared by the settings store and dszip.
+// Win32 only: the one owner of a kernel handle, shared by the settings store, the run log and
+// dszip.
 #include <windows.h>
 
 class Handle {

@@ -16,12 +16,15 @@ struct TButton : TControl {
   std::string Caption;
 };
 
-// A check box, or a radio button: the two hold the same.
 struct TCheckBox : TControl {
   std::string Caption;
   bool Checked = false;
 };
-using TRadioButton = TCheckBox;
+
+// Radio buttons that make one choice together: the index of the selected one.
+struct TRadioSet : TControl {
+  int ItemIndex = 0;
+};
 
 struct TComboBox : TControl {
   std::vector<std::string> Items;

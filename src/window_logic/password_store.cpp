@@ -1,7 +1,6 @@
-#include "main/password_store.h"
+#include "window_logic/password_store.h"
 
 #include "settings/ini_document.h"
-#include "tools/tools.h"
 
 namespace {
 
@@ -19,6 +18,12 @@ std::string Compose(const std::string& password, const std::function<int(int)>& 
 }
 
 }  // namespace
+
+std::string XorScramble(const std::string& text) {
+  std::string result = text;
+  for (char& c : result) c = static_cast<char>(static_cast<unsigned char>(c) ^ 0x19u);
+  return result;
+}
 
 std::optional<std::string> ComposeStoredPassword(const std::string& password,
                                                  const std::function<int(int)>& random) {
