@@ -124,6 +124,8 @@ void ParseRestoreSwitch(const std::string& argument, RestoreOptions& options) {
     options.overwrite = Overwrite::Replace;
   } else if (lower == "-o-") {
     options.overwrite = Overwrite::Skip;
+  } else if (lower == "-r" || lower == "-r-") {
+    options.recurse = lower == "-r";
   } else {
     RefuseRestore(Format(texts::UnknownSwitch, argument));
   }
