@@ -189,6 +189,8 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
       {"kept quietly", {"e", "-pGeheim", "-o-", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitOk, "alt", false},
       {"replaced", {"e", "-pGeheim", "-o+", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitOk, std::string(19, 'x'),
        false},
+      {"a quoted target with names after it, as the C runtime splits them",
+       {"e", "-pGeheim", "-o+", kArchive, "F:\\Ziel\" 19.txt"}, {}, kExitOk, std::string(19, 'x'), false},
       {"replace refused, the old file kept as it was", {"x", "-pGeheim", "-o+", kArchive, "F:\\Ziel\\", "19.txt"}, {},
        kExitWarning, "alt", true},
       {"wrong password", {"x", "-pfalsch", kArchive, "F:\\Ziel\\"}, {}, kExitBadPassword, "alt", false},
