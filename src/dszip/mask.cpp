@@ -77,12 +77,13 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
 
 namespace {
 
+// The parts of a path; "." parts, as some writers begin their names, say nothing.
 std::vector<std::string_view> PathParts(std::string_view path) {
   std::vector<std::string_view> parts;
   while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.remove_suffix(1);
-  for (size_t start = 0; start <= path.size() && !path.empty();) {
+  for (size_t start = 0; start < path.size();) {
     const size_t end = std::min(path.find_first_of("/\\", start), path.size());
-    parts.push_back(path.substr(start, end - start));
+    if (path.substr(start, end - start) != ".") parts.push_back(path.substr(start, end - start));
     start = end + 1;
   }
   return parts;

@@ -116,6 +116,7 @@ TEST(Mask, SelectsStoredPaths) {
       {"Daten/", "Daten", false, true},                    {"Daten/Leer/", "Daten", false, false},
       {"Daten/Leer/", "*", true, true},                    {"Daten/Leer/", "*.doc", true, false},
       {"Daten/Leer/", "*", false, false},                  {"Daten.doc/a.txt", "*.doc", true, false},
+      {"./Daten/x.doc", ".\\Daten\\*.doc", false, true},
   };
   for (const auto& row : rows)
     EXPECT_EQ(SelectsStoredPath(row.path, row.path[strlen(row.path) - 1] == '/', row.mask, row.recurse), row.selected)
