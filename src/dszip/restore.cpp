@@ -349,7 +349,8 @@ class Restore {
     return kept;
   }
 
-  // Runs of neighbouring entries, largest first, so that a huge file does not start last.
+  // Runs of neighbouring entries, the largest among the first, so that a huge file does not
+  // start last.
   void Process(std::vector<Planned> files) {
     std::sort(files.begin(), files.end(), [this](const Planned& a, const Planned& b) {
       return entries_[a.entry].record.offset < entries_[b.entry].record.offset;
@@ -367,7 +368,14 @@ class Restore {
     std::stable_sort(runs.begin(), runs.end(), [this, &files](const auto& a, const auto& b) {
       return RunSize(files, a) > RunSize(files, b);
     });
-    OnAllCores(runs.size(), [&](size_t run) { ProcessRun(files, runs[run].first, runs[run].second); });
+    // Largest and smallest in turn: while some cores inflate a large file, the others create
+    // small ones, whose cost lies in the file system.
+    std::vector<std::pair<size_t, size_t>> order;
+    for (size_t low = 0, high = runs.size(); low < high;) {
+      order.push_back(runs[low++]);
+      if (low < high) order.push_back(runs[--high]);
+    }
+    OnAllCores(order.size(), [&](size_t run) { ProcessRun(files, order[run].first, order[run].second); });
   }
 
   uint64_t RunSize(const std::vector<Planned>& files, const std::pair<size_t, size_t>& run) const {
