@@ -13,7 +13,8 @@ process (for dszip, the Wine process that runs it, Wine's own libraries included
 every file operation is done by the Wine server, a process of its own: its processor time is
 shown beside dszip's. Then
 dszip's archive of the first corpus is extracted and tested by dszip x and t and by 7zz,
-unzip and bsdtar. Prints figures; judges nothing.
+unzip and bsdtar, extracted once to the disk and once to memory (tmpfs, when /dev/shm is
+there). Prints figures; judges nothing.
 """
 import os
 import random
@@ -133,17 +134,34 @@ def writers(out, folder):
     }
 
 
-def readers(archive, target):
-    """What each program extracts or tests; the target folder is made empty before each run."""
+def extractors(archive, target):
+    """What each program extracts; the target folder is made empty before each run."""
     return {
         'dszip x (Wine)': ['wine', str(dszip), 'x', wine_path(archive), wine_path(target) + '\\'],
         '7zz x': ['7zz', 'x', '-y', '-bso0', '-bsp0', f'-o{target}', str(archive)],
         'unzip': ['unzip', '-q', str(archive), '-d', str(target)],
         'bsdtar -x': ['bsdtar', '-xf', str(archive), '-C', str(target)],
+    }
+
+
+def testers(archive):
+    return {
         'dszip t (Wine)': ['wine', str(dszip), 't', wine_path(archive)],
         '7zz t': ['7zz', 't', '-bso0', '-bsp0', str(archive)],
         'unzip -t': ['unzip', '-tq', str(archive)],
     }
+
+
+def extract_targets():
+    """Where the extractors write: the disk the benchmark lies on, and memory (tmpfs). On the
+    disk every program spends seconds of system time creating the thousands of small files,
+    more the more files were deleted there shortly before; in memory the programs themselves
+    are compared."""
+    targets = {'disk': bench / 'extracted'}
+    shm = Path('/dev/shm')
+    if shm.is_dir() and os.access(shm, os.W_OK):
+        targets['tmpfs'] = shm / f'dszip-bench-{os.getpid()}'
+    return targets
 
 
 def wine_server_seconds():
@@ -229,29 +247,39 @@ def write_table(folder, runs, background):
 
 
 def read_table(archive, runs, size):
-    """Extracts and tests one archive with every reader and prints the table."""
-    target = bench / 'extracted'
-    target.mkdir(exist_ok=True)
+    """Extracts (on the disk and in memory) and tests one archive with every reader and prints
+    the table."""
+    targets = extract_targets()
+    for target in targets.values():
+        target.mkdir(exist_ok=True)
     times, processor, memory = {}, {}, {}
     for run in range(runs):
         print(f'restore: run {run + 1} of {runs} ...', flush=True)
         start_wine()
-        for name, command in readers(archive, target).items():
+        commands = [(f'{name}, {place}', command, target) for place, target in targets.items()
+                    for name, command in extractors(archive, target).items()]
+        commands += [(name, command, targets['disk']) for name, command in testers(archive).items()]
+        for name, command, target in commands:
             seconds, cpu, megabytes = timed(command, target, bench)
             times.setdefault(name, []).append(seconds)
             processor.setdefault(name, []).append(cpu)
             memory[name] = max(memory.get(name, 0), megabytes)
-    shutil.rmtree(target)
+    for target in targets.values():
+        shutil.rmtree(target)
     median = {name: statistics.median(values) for name, values in times.items()}
     print(f'\nRestoring {archive.name} ({size / MB:.0f} MB of data); {os.cpu_count()} cores, load average '
           f'{os.getloadavg()[0]:.1f} after the runs; median of {runs} runs each (CPU s: user and system time, '
-          f'under Wine its server\'s included).\n')
-    print(f'| {"Reader":<16} | {"Time s":>6} | {"CPU s":>5} | {"MB/s":>6} | {"Peak MB":>7} |')
-    print(f'|{"-" * 18}|{"-" * 7}:|{"-" * 6}:|{"-" * 7}:|{"-" * 8}:|')
+          f'under Wine its server\'s included). disk: extracted below {targets["disk"].relative_to(root)}; '
+          f'tmpfs: to memory.\n')
+    print(f'| {"Reader":<23} | {"Time s":>6} | {"CPU s":>5} | {"MB/s":>6} | {"Peak MB":>7} |')
+    print(f'|{"-" * 25}|{"-" * 7}:|{"-" * 6}:|{"-" * 7}:|{"-" * 8}:|')
     for name in median:
-        print(f'| {name:<16} | {median[name]:6.1f} | {statistics.median(processor[name]):5.1f} '
+        print(f'| {name:<23} | {median[name]:6.1f} | {statistics.median(processor[name]):5.1f} '
               f'| {size / MB / median[name]:6.1f} | {memory[name]:7.0f} |')
-    for ours, others in (('dszip x (Wine)', ('7zz x', 'unzip', 'bsdtar -x')), ('dszip t (Wine)', ('7zz t', 'unzip -t'))):
+    goals = [(f'dszip x (Wine), {place}', tuple(f'{other}, {place}' for other in ('7zz x', 'unzip', 'bsdtar -x')))
+             for place in targets]
+    goals.append(('dszip t (Wine)', ('7zz t', 'unzip -t')))
+    for ours, others in goals:
         best = min(others, key=median.get)
         ratio = median[best] / median[ours]
         print(f'Goal, {ours} >= 1.5x the best other ({best}): {ratio:.2f}x, {"met" if ratio >= 1.5 else "not met"}; '

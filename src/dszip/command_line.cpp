@@ -1,5 +1,7 @@
 #include "dszip/command_line.h"
 
+#include <algorithm>
+
 #include "dszip/mask.h"
 #include "dszip/password.h"
 #include "dszip/text.h"
@@ -124,9 +126,25 @@ void ParseRestoreSwitch(const std::string& argument, RestoreOptions& options) {
     options.overwrite = Overwrite::Replace;
   } else if (lower == "-o-") {
     options.overwrite = Overwrite::Skip;
+  } else if (lower == "-r" || lower == "-r-") {
+    options.recurse = lower == "-r";
   } else {
     RefuseRestore(Format(texts::UnknownSwitch, argument));
   }
+}
+
+// "C:\Ziel\" *.doc reaches us as one argument: the C runtime takes \" for a quote and glues
+// what follows, up to the next quote, to the folder. The folder is given back with its "\",
+// the names glued to it, separated by blanks, in `glued`.
+std::string TargetAsTyped(const std::string& argument, std::vector<std::string>& glued) {
+  const size_t quote = argument.find('"');
+  if (quote == std::string::npos || quote == 0) return argument;
+  for (size_t start = quote + 1; start < argument.size();) {
+    const size_t end = std::min(argument.find(' ', start), argument.size());
+    if (end > start) glued.push_back(argument.substr(start, end - start));
+    start = end + 1;
+  }
+  return argument.substr(0, quote) + "\\";
 }
 
 }  // namespace
@@ -161,16 +179,17 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
   options.archive = names[0];
   if (HasWildcard(options.archive)) RefuseRestore(Format(texts::WildcardInArchive, options.archive));
   if (!EndsWithZip(options.archive)) RefuseRestore(Format(texts::NotZip, options.archive));
-  size_t first = 1;
-  if ((options.command == 'x' || options.command == 'e') && names.size() > 1) {
-    std::string target = names[1];
-    if (!target.empty() && target.back() == '"') target.back() = '\\';  // "C:\Ziel\" as the runtime splits it
+  std::vector<std::string> masks(names.begin() + 1, names.end());
+  if ((options.command == 'x' || options.command == 'e') && !masks.empty()) {
+    std::vector<std::string> glued;
+    const std::string target = TargetAsTyped(masks.front(), glued);
     if (!target.empty() && target.back() == '\\') {
       options.target = target;
-      first = 2;
+      masks.erase(masks.begin());
+      masks.insert(masks.begin(), glued.begin(), glued.end());
     }
   }
-  options.masks.assign(names.begin() + static_cast<std::ptrdiff_t>(first), names.end());
+  options.masks = masks;
   return options;
 }
 

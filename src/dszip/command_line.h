@@ -58,6 +58,9 @@ struct RestoreOptions {
   std::string target;  // "" for the current folder, else ending in "\"
   std::vector<std::string> masks;
   bool dropped = false;  // an archive dropped on the program: beside it into a new folder
+
+  // Masks with their subfolders, as for a.
+  bool recurse = true;  // -r (default), -r-
 };
 
 // An archive alone on the command line: what Windows passes for one dropped on the program.

@@ -1,5 +1,6 @@
 #include "dszip/mask.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -72,6 +73,41 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
   const bool anyExtension = mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*";
   return anyExtension && name.find('.') == std::string_view::npos &&
          Glob(points, CodePoints(mask.substr(0, mask.size() - 2)));
+}
+
+namespace {
+
+// The parts of a path; "." parts, as some writers begin their names, say nothing.
+std::vector<std::string_view> PathParts(std::string_view path) {
+  std::vector<std::string_view> parts;
+  while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.remove_suffix(1);
+  for (size_t start = 0; start < path.size();) {
+    const size_t end = std::min(path.find_first_of("/\\", start), path.size());
+    if (path.substr(start, end - start) != ".") parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+}  // namespace
+
+bool SelectsStoredPath(std::string_view path, bool isFolder, std::string_view mask, bool recurse) {
+  const auto names = PathParts(path);
+  auto folders = PathParts(mask);
+  if (folders.empty() || names.size() < folders.size()) return false;
+  const std::string_view last = folders.back();
+  folders.pop_back();
+  for (size_t i = 0; i < folders.size(); ++i)
+    if (!MatchesMask(names[i], folders[i])) return false;
+  const size_t depth = names.size() - folders.size();  // 1: directly in the mask's folder
+  if (!isFolder && (recurse || depth == 1) && MatchesMask(names.back(), last)) return true;
+  if (HasWildcard(last))  // empty folders come with a mask that takes every name, as for a
+    return isFolder && recurse && (last == "*" || last == "*.*");
+  // A named folder: everything in it, or with -r- the folder and the files directly in it.
+  if (!recurse) return MatchesMask(names[folders.size()], last) && (isFolder ? depth == 1 : depth == 2);
+  for (size_t i = folders.size(); i < names.size(); ++i)
+    if (MatchesMask(names[i], last) && (i + 1 < names.size() || isFolder)) return true;
+  return false;
 }
 
 }  // namespace dszip

@@ -42,25 +42,12 @@ std::string MethodName(const ArchiveEntry& e) {
   }
 }
 
-std::string Slashes(std::string name) {
-  std::replace(name.begin(), name.end(), '/', '\\');
-  while (!name.empty() && name.back() == '\\') name.pop_back();
-  return name;
-}
-
-// Masks select as for a: by the whole stored path, by the file name alone, or a folder with
-// everything below it.
-bool Selected(const std::string& name, const std::vector<std::string>& masks) {
-  if (masks.empty()) return true;
-  const std::string path = Slashes(name);
-  const std::string base = path.substr(path.find_last_of('\\') + 1);
-  for (const std::string& raw : masks) {
-    const std::string mask = Slashes(raw);
-    if (MatchesMask(path, mask) || (mask.find('\\') == std::string::npos && MatchesMask(base, mask))) return true;
-    if (path.size() > mask.size() && path[mask.size()] == '\\' && MatchesMask(path.substr(0, mask.size()), mask))
-      return true;
-  }
-  return false;
+// Masks select as sources do for a; no mask is "*".
+bool Selected(const ArchiveEntry& entry, const std::vector<std::string>& masks, bool recurse) {
+  const auto selects = [&](const std::string& mask) {
+    return SelectsStoredPath(entry.record.name, entry.IsFolder(), mask, recurse);
+  };
+  return masks.empty() ? selects("*") : std::any_of(masks.begin(), masks.end(), selects);
 }
 
 // Runs jobs on every core, this thread included; the first failure stops the rest and is
@@ -124,7 +111,7 @@ class Restore {
     ReadArchiveDirectory();
     std::vector<size_t> selected;
     for (size_t i = 0; i < entries_.size(); ++i)
-      if (Selected(entries_[i].record.name, options_.masks)) selected.push_back(i);
+      if (Selected(entries_[i], options_.masks, options_.recurse)) selected.push_back(i);
     if (selected.empty()) throw RunError(kExitWarning, texts::NothingSelected);
     if (options_.command == 'l') return List(selected);
     password_ = Password(selected);
@@ -363,7 +350,8 @@ class Restore {
     return kept;
   }
 
-  // Runs of neighbouring entries, largest first, so that a huge file does not start last.
+  // Runs of neighbouring entries, the largest among the first, so that a huge file does not
+  // start last.
   void Process(std::vector<Planned> files) {
     std::sort(files.begin(), files.end(), [this](const Planned& a, const Planned& b) {
       return entries_[a.entry].record.offset < entries_[b.entry].record.offset;
@@ -381,7 +369,14 @@ class Restore {
     std::stable_sort(runs.begin(), runs.end(), [this, &files](const auto& a, const auto& b) {
       return RunSize(files, a) > RunSize(files, b);
     });
-    OnAllCores(runs.size(), [&](size_t run) { ProcessRun(files, runs[run].first, runs[run].second); });
+    // Largest and smallest in turn: while some cores inflate a large file, the others create
+    // small ones, whose cost lies in the file system.
+    std::vector<std::pair<size_t, size_t>> order;
+    for (size_t low = 0, high = runs.size(); low < high;) {
+      order.push_back(runs[low++]);
+      if (low < high) order.push_back(runs[--high]);
+    }
+    OnAllCores(order.size(), [&](size_t run) { ProcessRun(files, order[run].first, order[run].second); });
   }
 
   uint64_t RunSize(const std::vector<Planned>& files, const std::pair<size_t, size_t>& run) const {
@@ -444,6 +439,7 @@ class Restore {
   void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                const std::function<void(uint64_t)>& progress);
   void Place(TemporaryOutput& output, const Planned& planned);
+  void PutBackAttributes(const Planned& planned, uint32_t attributes);
   void FinishFolders();
   void List(const std::vector<size_t>& selected);
   void Finish();
@@ -530,14 +526,32 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
 // open file; an old one is replaced only with -o+.
 void Restore::Place(TemporaryOutput& output, const Planned& planned) {
   const bool replace = options_.overwrite == Overwrite::Replace;
+  std::optional<FileInfo> readOnly;  // an old file whose write protection is lifted for the rename
   if (replace) {
-    const auto old = fs_.Stat(planned.path);
-    if (old && (old->attributes & kAttrReadOnly)) fs_.SetAttributes(planned.path, old->attributes & ~kAttrReadOnly);
+    readOnly = fs_.Stat(planned.path);
+    if (readOnly && (readOnly->attributes & kAttrReadOnly))
+      fs_.SetAttributes(planned.path, readOnly->attributes & ~kAttrReadOnly);
+    else
+      readOnly.reset();
   }
-  output.out->Rename(planned.path, replace);
+  try {
+    output.out->Rename(planned.path, replace);
+  } catch (const FileError&) {
+    // A failed replace leaves the old file as it was: protected again.
+    if (readOnly) PutBackAttributes(planned, readOnly->attributes);
+    throw;
+  }
   output.Placed();
   output.out->Close();
   output.out.reset();
+}
+
+void Restore::PutBackAttributes(const Planned& planned, uint32_t attributes) {
+  try {
+    fs_.SetAttributes(planned.path, attributes);
+  } catch (const FileError& error) {
+    Warn(planned.entry, Format(texts::AttributesNotPutBack, planned.path, error.what()));
+  }
 }
 
 uint64_t Restore::ModifiedTicks(const ArchiveEntry& entry) {

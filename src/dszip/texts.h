@@ -81,7 +81,7 @@ inline constexpr const char* CommandLine = "Aufruf: dszip %s";
 
 // Restoring: x, e, t, l, and an archive dropped on the program.
 inline constexpr const char* RestoreUsage =
-    "Aufruf: dszip x|e|t|l [-p<Kennwort>] [-o+|-o-] <Archiv.zip> [<Zielordner>\\] [<Name oder Maske> ...]";
+    "Aufruf: dszip x|e|t|l [-p<Kennwort>] [-o+|-o-] [-r-] <Archiv.zip> [<Zielordner>\\] [<Name oder Maske> ...]";
 inline constexpr const char* ArchiveUnreadable = "Das Archiv %s kann nicht gelesen werden: %s";
 inline constexpr const char* PasswordPrompt = "Kennwort für %s: ";
 inline constexpr const char* PasswordNeeded =
@@ -110,5 +110,8 @@ inline constexpr const char* TargetNotCreated = "Der Zielordner %s kann nicht an
 inline constexpr const char* Testing = "Prüfe ...";
 inline constexpr const char* Extracting = "Entpacke ...";
 inline constexpr const char* PressKeyToClose = "Fenster schließen mit einer beliebigen Taste ...";
+
+// Restoring: an old file a failed replace could not leave as it was.
+inline constexpr const char* AttributesNotPutBack = "Schreibschutz von %s nicht wiederhergestellt: %s";
 
 }  // namespace dszip::texts

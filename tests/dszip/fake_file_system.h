@@ -168,6 +168,8 @@ class FakeFileSystem : public FileSystem {
   void MoveReplace(const std::string& from, const std::string& to) override {
     const auto lock = Lock();
     if (moveFails) throw FileError("Zugriff verweigert");
+    if (const Node* old = Find(to); old && (old->info.attributes & kAttrReadOnly))  // as on Windows
+      throw FileError("Zugriff verweigert");
     Node node = *Find(from);
     nodes.erase(AsciiLower(from));
     node.path = to;

@@ -1,5 +1,6 @@
 // dszip's mask matcher against a plain dynamic-programming model, for ASCII names and masks
-// (the matcher works on code points, so for other text only that it ends is checked).
+// (the matcher works on code points, so for other text only that it ends is checked); and the
+// restore masks over stored paths, against that matcher.
 //
 // Input: name 0x01 mask.
 
@@ -43,5 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string mask = fields.Rest();
   const bool matches = dszip::MatchesMask(name, mask);
   if (Ascii(name) && Ascii(mask)) FUZZ_CHECK(matches == Model(name, mask));
+  // Restore masks over stored paths: -r- never takes more than -r, and a name and mask of
+  // one level match as file names do.
+  for (const bool isFolder : {false, true}) {
+    const bool flat = dszip::SelectsStoredPath(name, isFolder, mask, false);
+    FUZZ_CHECK(!flat || dszip::SelectsStoredPath(name, isFolder, mask, true));
+  }
+  const auto oneLevel = [](const std::string& text) {
+    return !text.empty() && text != "." && text.find_first_of("/\\") == std::string::npos;
+  };
+  if (oneLevel(name) && oneLevel(mask))
+    FUZZ_CHECK(dszip::SelectsStoredPath(name, false, mask, false) == matches);
   return 0;
 }

@@ -1,5 +1,5 @@
-// dszip's command-line grammar: any argument list is either refused with the usage exit
-// code or gives options that keep the promises the rest of the run relies on.
+// dszip's command-line grammars, backing up and restoring: any argument list is either refused
+// with the usage exit code or gives options that keep the promises the rest of the run relies on.
 //
 // Input: argument 0x01 argument ... (at most twelve).
 
@@ -14,6 +14,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Fields fields(data, size);
   std::vector<std::string> arguments;
   while (!fields.Done() && arguments.size() < 12) arguments.push_back(fields.Next());
+  if (dszip::IsRestoreCommand(arguments)) {
+    try {
+      const dszip::RestoreOptions options = dszip::ParseRestoreCommandLine(arguments);
+      FUZZ_CHECK(options.archive.size() >= 5);
+      FUZZ_CHECK(options.target.empty() || options.target.back() == '\\');
+      FUZZ_CHECK(options.target.find('"') == std::string::npos);
+    } catch (const dszip::RunError& error) {
+      FUZZ_CHECK(error.exitCode() == dszip::kExitUsage);
+    }
+    return 0;
+  }
   try {
     const dszip::Options options = dszip::ParseCommandLine(arguments);
     FUZZ_CHECK(options.archive.size() >= 5);

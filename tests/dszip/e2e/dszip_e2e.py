@@ -794,6 +794,17 @@ def group_hostile(work):
         check(exit_code == expected and (here / 'a.txt').read_bytes() == content,
               f'existing file with "{switch}": exit code {exit_code}\n{output}')
         check(sorted(os.listdir(here)) == ['a.txt', 'b.txt'], f'"{switch}": left {sorted(os.listdir(here))}')
+    print('masks after the target, as the C runtime splits them')
+    masked = work / 'masken.zip'
+    with zipfile.ZipFile(masked, 'w') as zip_file:
+        for name in ('z.doc', 'Daten/x.doc', 'Daten/Sub/y.doc', 'Daten/a.txt'):
+            zip_file.writestr(name, name)
+    for switches, mask, restored in (('', '*.doc', ['Daten/Sub/y.doc', 'Daten/x.doc', 'z.doc']),
+                                     ('-r- ', 'Daten\\*.doc', ['Daten/x.doc'])):
+        here = fresh(work / 'masken')
+        exit_code, output = dszip(f'x {switches}"{win(masked)}" "{win(here)}\\" {mask}')
+        files = sorted(path.relative_to(here).as_posix() for path in here.rglob('*') if path.is_file())
+        check(exit_code == 0 and files == restored, f'masks "{switches}{mask}": exit code {exit_code}, {files}\n{output}')
     print('dropped on the program')
     dropped = fresh(work / 'abgelegt') / '20240305-0.zip'
     shutil.copy(good, dropped)

@@ -1,6 +1,8 @@
 // The command lines the tool's template produces, and every refusal.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "dszip/command_line.h"
 #include "dszip/mask.h"
 
@@ -94,6 +96,31 @@ TEST(Mask, Matches) {
       {"abcabd", "*abd", true},       {"x", "", false},              {"", "*", true},
   };
   for (const auto& row : rows) EXPECT_EQ(MatchesMask(row.name, row.mask), row.matches) << row.name << " " << row.mask;
+}
+
+// Masks after the target of x, e, t, l: as sources of a, -r the default.
+TEST(Mask, SelectsStoredPaths) {
+  const struct {
+    const char* path;
+    const char* mask;
+    bool recurse, selected;
+  } rows[] = {
+      {"Daten/x.doc", "Daten\\*.doc", false, true},      {"Daten/Sub/x.doc", "Daten\\*.doc", true, true},
+      {"Daten/Sub/x.doc", "Daten\\*.doc", false, false}, {"Datenbank/x.doc", "Daten\\*.doc", true, false},
+      {"Alt/Daten/x.doc", "Daten\\*.doc", true, false},  {"Daten/Sub/x.doc", "Daten*x.doc", true, false},
+      {"a/b/x.doc", "*.doc", true, true},                  {"a/x.doc", "*.doc", false, false},
+      {"x.doc", "*.doc", false, true},                     {"a/b/Bericht.doc", "bericht.doc", true, true},
+      {"D1/x.doc", "*/*.doc", false, true},                {"Daten/Sub/c.txt", "Daten", true, true},
+      {"Daten/Sub/c.txt", "Daten/Sub/", true, true},       {"Daten/Sub/c.txt", "Daten", false, false},
+      {"Daten/a.txt", "Daten", false, true},               {"Daten/Leer/", "Daten", true, true},
+      {"Daten/", "Daten", false, true},                    {"Daten/Leer/", "Daten", false, false},
+      {"Daten/Leer/", "*", true, true},                    {"Daten/Leer/", "*.doc", true, false},
+      {"Daten/Leer/", "*", false, false},                  {"Daten.doc/a.txt", "*.doc", true, false},
+      {"./Daten/x.doc", ".\\Daten\\*.doc", false, true},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(SelectsStoredPath(row.path, row.path[strlen(row.path) - 1] == '/', row.mask, row.recurse), row.selected)
+        << row.path << " " << row.mask << " " << row.recurse;
 }
 
 }  // namespace

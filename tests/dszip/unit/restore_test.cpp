@@ -151,6 +151,8 @@ TEST_F(RestoreFixture, HostileArchivesWriteNothingOutsideTheTarget) {
       {"a bomb stops at its size", HandMadeZip({{"bombe.bin", bomb}, {"ok.txt", "ok"}}, 1), {}, kExitWarning, {}},
       {"two names, one data", HandMadeZip({{"a.txt", "abc"}, {"b.txt", "abc"}}, 0, true), {}, kExitWarning,
        {"F:\\Ziel\\a.txt"}},
+      {"-r- keeps to the top level", HandMadeZip({{"a.txt", "a"}, {"sub/b.txt", "b"}}), {"-r-"}, kExitOk,
+       {"F:\\Ziel\\a.txt"}},
       {"truncated", HandMadeZip({{"a.txt", "abc"}}).substr(0, 40), {}, kExitFatal, {}},
       {"flipped byte", [] { std::string z = HandMadeZip({{"a.txt", "abc"}, {"b.txt", "def"}}); z[z.find("abc")] ^= 1; return z; }(),
        {}, kExitWarning, {"F:\\Ziel\\b.txt"}},
@@ -181,23 +183,35 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
     std::deque<std::string> answers;
     int exitCode;
     std::string content;  // of 19.txt afterwards
+    bool renameFails;
   } rows[] = {
-      {"kept and named", {"e", "-pGeheim", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitWarning, "alt"},
-      {"kept quietly", {"e", "-pGeheim", "-o-", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitOk, "alt"},
-      {"replaced", {"e", "-pGeheim", "-o+", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitOk, std::string(19, 'x')},
-      {"wrong password", {"x", "-pfalsch", kArchive, "F:\\Ziel\\"}, {}, kExitBadPassword, "alt"},
-      {"three wrong tries", {"x", kArchive, "F:\\Ziel\\"}, {"a", "b", "c", "Geheim"}, kExitBadPassword, "alt"},
-      {"no console to ask", {"x", kArchive, "F:\\Ziel\\"}, {}, kExitUsage, "alt"},
+      {"kept and named", {"e", "-pGeheim", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitWarning, "alt", false},
+      {"kept quietly", {"e", "-pGeheim", "-o-", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitOk, "alt", false},
+      {"replaced", {"e", "-pGeheim", "-o+", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitOk, std::string(19, 'x'),
+       false},
+      {"a quoted target with names after it, as the C runtime splits them",
+       {"e", "-pGeheim", "-o+", kArchive, "F:\\Ziel\" 19.txt"}, {}, kExitOk, std::string(19, 'x'), false},
+      {"replace refused, the old file kept as it was", {"x", "-pGeheim", "-o+", kArchive, "F:\\Ziel\\", "19.txt"}, {},
+       kExitWarning, "alt", true},
+      {"wrong password", {"x", "-pfalsch", kArchive, "F:\\Ziel\\"}, {}, kExitBadPassword, "alt", false},
+      {"three wrong tries", {"x", kArchive, "F:\\Ziel\\"}, {"a", "b", "c", "Geheim"}, kExitBadPassword, "alt", false},
+      {"no console to ask", {"x", kArchive, "F:\\Ziel\\"}, {}, kExitUsage, "alt", false},
+      {"a typed password outside Windows-1252 costs one try", {"x", kArchive, "F:\\Ziel\\"},
+       {"\xD0\x96", "Geheim"}, kExitWarning, "alt", false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     for (const std::string& path : fs.Paths())
       if (path.rfind("F:", 0) == 0) fs.nodes.erase(AsciiLower(path));
     fs.AddFolder("F:\\Ziel");
-    fs.AddFile("F:\\Ziel\\19.txt", "alt");
+    fs.AddFile("F:\\Ziel\\19.txt", "alt", kAttrReadOnly | kAttrArchive);
+    fs.moveFails = row.renameFails;
     console.answers = row.answers;
     EXPECT_EQ(Dszip(row.arguments), row.exitCode) << console.lines;
     EXPECT_EQ(fs.Content("F:\\Ziel\\19.txt"), row.content);
+    if (row.content == "alt") {
+      EXPECT_EQ(fs.Find("F:\\Ziel\\19.txt")->info.attributes, kAttrReadOnly | kAttrArchive);
+    }
     for (const std::string& path : fs.Paths()) EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
   }
   // Every restore leaves its record, the password masked.
