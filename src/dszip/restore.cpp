@@ -104,7 +104,7 @@ class Restore {
       Perform();
       exitCode_ = warnings_.empty() ? kExitOk : kExitWarning;
     } catch (const RunError& error) {
-      exitCode_ = error.exitCode();
+      exitCode_ = error.ExitCode();
       message_ = error.what();
     } catch (const FileError& error) {
       exitCode_ = kExitFatal;
@@ -303,7 +303,7 @@ class Restore {
     try {
       fs_.CreateFolder(path);
     } catch (const FileError& error) {
-      if (error.kind() != FileError::Exists) throw;
+      if (!error.Is(FileError::Exists)) throw;
     }
   }
 
@@ -324,7 +324,7 @@ class Restore {
       try {
         CreateFolderChain(path);
       } catch (const FileError& error) {
-        if (error.kind() == FileError::DiskFull) throw;
+        if (error.Is(FileError::DiskFull)) throw;
         Warn(entries_.size(), Format(texts::EntryNotWritten, path, error.what()));
       }
     }
@@ -400,7 +400,7 @@ class Restore {
       try {
         in.SkipTo(entry.record.offset);
         SkipLocalHeader(in);
-        uint64_t counted = in.done();
+        uint64_t counted = in.Position();
         const auto progress = [this, &counted](uint64_t position) { Advance(position, counted); };
         if (options_.command == 't')
           ReadEntryData(in, inflater, crypto_, entry, Secret{nullptr, password_ ? &*password_ : nullptr}, nullptr,
@@ -410,7 +410,7 @@ class Restore {
         Count(entry);
       } catch (const RunError& error) {
         // The reader's complaints are about one entry; anything else ends the run.
-        if (error.exitCode() != kExitWarning && error.exitCode() != kExitBadPassword) throw;
+        if (error.ExitCode() != kExitWarning && error.ExitCode() != kExitBadPassword) throw;
         Warn(files[k].entry, Format(options_.command == 't' ? texts::EntryFailsTest : texts::EntryDamaged,
                                     entry.record.name, error.what()));
       }
@@ -518,9 +518,9 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
     output.out->SetModifiedAndAttributes(ModifiedTicks(entry), entry.DosAttributes());
     Place(output, planned);
   } catch (const FileError& error) {
-    if (error.kind() == FileError::DiskFull) throw RunError(kExitFatal, Format(texts::RestoreFailed, error.what()));
-    if (error.kind() == FileError::Exists && options_.overwrite == Overwrite::Skip) return;
-    Warn(planned.entry, error.kind() == FileError::Exists ? Format(texts::EntryExists, planned.path)
+    if (error.Is(FileError::DiskFull)) throw RunError(kExitFatal, Format(texts::RestoreFailed, error.what()));
+    if (error.Is(FileError::Exists) && options_.overwrite == Overwrite::Skip) return;
+    Warn(planned.entry, error.Is(FileError::Exists) ? Format(texts::EntryExists, planned.path)
                                                          : Format(texts::EntryNotWritten, planned.path, error.what()));
   }
 }
@@ -624,7 +624,7 @@ std::string CreateDroppedTarget(FileSystem& fs, const std::string& archive) {
       fs.CreateFolder(folder);
       return folder + "\\";
     } catch (const FileError& error) {
-      if (error.kind() != FileError::Exists) throw RunError(kExitFatal, Format(texts::TargetNotCreated, folder, error.what()));
+      if (!error.Is(FileError::Exists)) throw RunError(kExitFatal, Format(texts::TargetNotCreated, folder, error.what()));
     }
   }
   throw RunError(kExitFatal, Format(texts::TargetNotCreated, base, "alle Namen vergeben"));

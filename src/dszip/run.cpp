@@ -69,7 +69,7 @@ class TemporaryFile {
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& path() const { return path_; }
+  const std::string& Path() const { return path_; }
   void Keep() { kept_ = true; }
   std::unique_ptr<OutputFile> out;
 
@@ -105,7 +105,7 @@ class Run {
     } catch (const RunError& error) {
       // Refused before anything is written beside the archive; the central log still learns.
       console_.Line(error.what());
-      report_.exitCode = error.exitCode();
+      report_.exitCode = error.ExitCode();
       const std::string message = error.what();
       report_.message = message.substr(0, message.find('\n'));
       Record({report_.message, ResultLine()}, {report_.message, ResultLine()});
@@ -115,7 +115,7 @@ class Run {
       Backup(options);
       report_.exitCode = report_.warnings.empty() ? kExitOk : kExitWarning;
     } catch (const RunError& error) {
-      report_.exitCode = error.exitCode();
+      report_.exitCode = error.ExitCode();
       report_.message = error.what();
     } catch (const FileError& error) {
       report_.exitCode = kExitFatal;
@@ -158,7 +158,7 @@ class Run {
     PrepareFolder(FolderOf(archive));
     TemporaryFile temporary(fs_, TemporaryName(archive, TemporaryTag(fs_.ProcessId(), RandomTag(crypto_))));
     try {
-      temporary.out = fs_.CreateNew(temporary.path());
+      temporary.out = fs_.CreateNew(temporary.Path());
     } catch (const FileError& error) {
       throw RunError(kExitArchiveExists, Format(texts::ArchiveNotCreated, archive, error.what()));
     }
@@ -171,13 +171,13 @@ class Run {
     temporary.out.reset();
 
     console_.Progress(texts::Verifying);
-    VerifyArchive(fs_, crypto_, temporary.path(), written.entries, settings.threads,
+    VerifyArchive(fs_, crypto_, temporary.Path(), written.entries, settings.threads,
                   [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); });
     CheckCancelled();
     try {
-      fs_.MoveNoReplace(temporary.path(), archive);
+      fs_.MoveNoReplace(temporary.Path(), archive);
     } catch (const FileError& error) {
-      throw RunError(kExitArchiveExists, error.kind() == FileError::Exists
+      throw RunError(kExitArchiveExists, error.Is(FileError::Exists)
                                              ? Format(texts::ArchiveExists, archive)
                                              : Format(texts::ArchiveNotCreated, archive, error.what()));
     }
@@ -410,7 +410,7 @@ int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs,
     exitCode = RunRestore(ParseRestoreCommandLine(arguments), fs, crypto, recording, cancelled);
   } catch (const RunError& error) {
     recording.Line(error.what());
-    exitCode = error.exitCode();
+    exitCode = error.ExitCode();
   }
   std::vector<std::string> lines = recording.lines;
   lines.insert(lines.begin(), Format(texts::CommandLine, runlog::MaskPasswords(JoinedArguments(arguments))));

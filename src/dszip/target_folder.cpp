@@ -78,7 +78,7 @@ std::string MakeFolder(FileSystem& fs, const std::string& folder) {
   try {
     fs.CreateFolder(path);
   } catch (const FileError& error) {
-    if (error.kind() != FileError::Exists)  // another run made it meanwhile
+    if (!error.Is(FileError::Exists))  // another run made it meanwhile
       throw RunError(kExitArchiveExists, Format(texts::TargetFolderNotCreated, path, error.what()));
   }
   return outermost.empty() ? path : outermost;

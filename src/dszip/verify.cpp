@@ -56,11 +56,11 @@ void VerifyRun(FileSystem& fs, Crypto& crypto, const std::string& path, const Wr
   Inflater inflater;
   for (const WrittenEntry* entry = first; entry != last; ++entry) {
     const Bytes header = LocalHeader(entry->record);
-    if (in.done() != entry->record.offset || in.Read(header.size()) != header)
+    if (in.Position() != entry->record.offset || in.Read(header.size()) != header)
       Fail(entry->record.name, "lokaler Kopf");
     VerifyData(in, inflater, crypto, *entry, progress);
   }
-  if (in.done() != stop) Fail(last[-1].record.name, "Länge");
+  if (in.Position() != stop) Fail(last[-1].record.name, "Länge");
 }
 
 // Threads that check runs of entries; the first failure stops the others.

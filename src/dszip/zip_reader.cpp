@@ -254,7 +254,7 @@ bool Inflater::Feed(Bytes& data, const Sink& sink) {
 void SkipLocalHeader(SequentialReader& in) {
   const Bytes header = in.Read(kLocalHeaderSize);
   if (header.size() != kLocalHeaderSize || Get32(header.data()) != 0x04034b50) Damaged("lokaler Kopf");
-  in.SkipTo(in.done() + Get16(header.data() + 26) + Get16(header.data() + 28));
+  in.SkipTo(in.Position() + Get16(header.data() + 26) + Get16(header.data() + 28));
 }
 
 namespace {
@@ -371,9 +371,9 @@ void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, con
       out(chunk.data(), chunk.size());
     else if (!inflater.Feed(chunk, out))
       Damaged("Deflate-Daten");
-    if (progress) progress(in.done());
+    if (progress) progress(in.Position());
   }
-  if (e.method == kMethodDeflate && !inflater.ended()) Damaged("Deflate-Daten");
+  if (e.method == kMethodDeflate && !inflater.Ended()) Damaged("Deflate-Daten");
   if (aes && in.Read(kAesMacSize) != aes->Tag()) Damaged("MAC");
   if ((entry.crcKnown && crc != e.crc) || size != e.size) Damaged("CRC");
 }
