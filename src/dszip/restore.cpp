@@ -12,6 +12,7 @@
 #include "dszip/deflate_pool.h"
 #include "dszip/mask.h"
 #include "dszip/stored_name.h"
+#include "dszip/temporary_file.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 #include "dszip/zip_reader.h"
@@ -85,8 +86,6 @@ void OnAllCores(size_t jobs, const std::function<void(size_t)>& job) {
   for (std::thread& thread : threads) thread.join();
   if (failure) std::rethrow_exception(failure);
 }
-
-class TemporaryOutput;
 
 struct Planned {
   size_t entry = 0;
@@ -442,7 +441,7 @@ class Restore {
 
   void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                const std::function<void(uint64_t)>& progress);
-  void Place(TemporaryOutput& output, const Planned& planned);
+  void Place(TemporaryFile& output, const Planned& planned);
   void FinishFolders();
   void List(const std::vector<size_t>& selected);
   void Finish();
@@ -468,40 +467,12 @@ class Restore {
   int exitCode_ = kExitOk;
 };
 
-// Removes a temporary file unless it took its final name.
-class TemporaryOutput {
- public:
-  TemporaryOutput(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) { out = fs.CreateNew(path_); }
-  ~TemporaryOutput() {
-    out.reset();
-    if (placed_) return;
-    try {
-      fs_.Delete(path_);
-    } catch (const FileError&) {
-      try {  // read-only already, as the archive says, when its renaming failed
-        fs_.SetAttributes(path_, 0);
-        fs_.Delete(path_);
-      } catch (const FileError&) {
-      }
-    }
-  }
-  TemporaryOutput(const TemporaryOutput&) = delete;
-  TemporaryOutput& operator=(const TemporaryOutput&) = delete;
-  void Placed() { placed_ = true; }
-  std::unique_ptr<OutputFile> out;
-
- private:
-  FileSystem& fs_;
-  std::string path_;
-  bool placed_ = false;
-};
-
 void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                       const std::function<void(uint64_t)>& progress) {
   const ArchiveEntry& entry = entries_[planned.entry];
   const std::string temporary = planned.path + "." + std::to_string(planned.entry) + ".dszip-tmp";
   try {
-    TemporaryOutput output(fs_, temporary);
+    TemporaryFile output(fs_, temporary);
     buffer.clear();
     buffer.reserve(kWriteBuffer);
     const auto flush = [&] {
@@ -527,14 +498,14 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
 
 // Only now, checked, time and attributes set, does the file take its final name, through the
 // open file; an old one is replaced only with -o+.
-void Restore::Place(TemporaryOutput& output, const Planned& planned) {
+void Restore::Place(TemporaryFile& output, const Planned& planned) {
   const bool replace = options_.overwrite == Overwrite::Replace;
   if (replace) {
     const auto old = fs_.Stat(planned.path);
     if (old && (old->attributes & kAttrReadOnly)) fs_.SetAttributes(planned.path, old->attributes & ~kAttrReadOnly);
   }
   output.out->Rename(planned.path, replace);
-  output.Placed();
+  output.Keep();
   output.out->Close();
   output.out.reset();
 }

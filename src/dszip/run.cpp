@@ -13,6 +13,7 @@
 #include "dszip/restore.h"
 #include "dszip/selection.h"
 #include "dszip/target_folder.h"
+#include "dszip/temporary_file.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 
@@ -55,29 +56,6 @@ std::string RandomTag(Crypto& crypto) {
   std::snprintf(text, sizeof text, "%02x%02x%02x%02x", bytes[0], bytes[1], bytes[2], bytes[3]);
   return text;
 }
-
-// Removes the temporary file unless it became the archive.
-class TemporaryFile {
- public:
-  TemporaryFile(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
-  ~TemporaryFile() {
-    out.reset();
-    if (!kept_) try {
-        fs_.Delete(path_);
-      } catch (const FileError&) {
-      }
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& Path() const { return path_; }
-  void Keep() { kept_ = true; }
-  std::unique_ptr<OutputFile> out;
-
- private:
-  FileSystem& fs_;
-  std::string path_;
-  bool kept_ = false;
-};
 
 struct Report {
   std::string archive;
@@ -156,12 +134,13 @@ class Run {
     totalBytes_ = selection.bytes;
 
     PrepareFolder(FolderOf(archive));
-    TemporaryFile temporary(fs_, TemporaryName(archive, TemporaryTag(fs_.ProcessId(), RandomTag(crypto_))));
+    std::optional<TemporaryFile> created;
     try {
-      temporary.out = fs_.CreateNew(temporary.Path());
+      created.emplace(fs_, TemporaryName(archive, TemporaryTag(fs_.ProcessId(), RandomTag(crypto_))));
     } catch (const FileError& error) {
       throw RunError(kExitArchiveExists, Format(texts::ArchiveNotCreated, archive, error.what()));
     }
+    TemporaryFile& temporary = *created;
     WriteSettings settings{options.level, options.password, WorkerCount()};
     WriteResult written = WriteArchive(fs_, crypto_, selection, settings, *temporary.out,
                                        [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });
