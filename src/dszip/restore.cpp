@@ -29,7 +29,7 @@ constexpr int kPasswordTries = 3;
 constexpr size_t kPasswordSamples = 8;
 
 std::string MethodName(const ArchiveEntry& e) {
-  if (e.encryption == Encryption::Other) return "diese Verschlüsselung";
+  if (e.encryption == Encryption::Other) return texts::MethodOtherEncryption;
   if (e.encryption == Encryption::Aes && e.aesStrength != 3) return "AES-" + std::to_string(64 + 64 * e.aesStrength);
   switch (e.record.method) {
     case 9: return "Deflate64";
@@ -38,7 +38,7 @@ std::string MethodName(const ArchiveEntry& e) {
     case 93: return "Zstandard";
     case 95: return "XZ";
     case 98: return "PPMd";
-    default: return "die Methode " + std::to_string(e.record.method);
+    default: return Format(texts::MethodNumber, std::to_string(e.record.method));
   }
 }
 
@@ -110,7 +110,7 @@ class Restore {
       message_ = Format(texts::RestoreFailed, error.what());
     } catch (const std::bad_alloc&) {
       exitCode_ = kExitFatal;
-      message_ = Format(texts::RestoreFailed, "kein Speicher");
+      message_ = Format(texts::RestoreFailed, texts::NoMemory);
     }
     Finish();
     return exitCode_;
@@ -139,7 +139,7 @@ class Restore {
   void ReadArchiveDirectory() {
     try {
       const auto info = fs_.Stat(archive_);
-      if (!info || info->IsFolder()) throw FileError("nicht gefunden", FileError::NotFound);
+      if (!info || info->IsFolder()) throw FileError(texts::NotFound, FileError::NotFound);
       archiveSize_ = info->size;
       entries_ = ReadDirectory(*fs_.OpenRead(archive_), archiveSize_);
     } catch (const FileError& error) {
@@ -352,7 +352,7 @@ class Restore {
     for (const Planned& file : files) {
       const auto info = existing(file.path);
       if (info && info->IsFolder())
-        Warn(file.entry, Format(texts::EntryNotWritten, file.path, "ein Ordner dieses Namens ist da"));
+        Warn(file.entry, Format(texts::EntryNotWritten, file.path, texts::FolderInTheWay));
       else if (info && options_.overwrite == Overwrite::Warn)
         Warn(file.entry, Format(texts::EntryExists, file.path));
       else if (!info || options_.overwrite == Overwrite::Replace)
@@ -435,8 +435,8 @@ class Restore {
     if (!lock.owns_lock() || Clock::now() - shown_ < std::chrono::milliseconds(250)) return;
     shown_ = Clock::now();
     const uint64_t percent = total_ == 0 ? 100 : std::min<uint64_t>(100, done_ * 100 / total_);
-    console_.Progress(std::string(options_.command == 't' ? texts::Testing : texts::Extracting) + " " +
-                      std::to_string(percent) + " %");
+    console_.Progress(Format(texts::PercentDone, options_.command == 't' ? texts::Testing : texts::Extracting,
+                             std::to_string(percent)));
   }
 
   void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
@@ -534,7 +534,7 @@ void Restore::FinishFolders() {
 }
 
 void Restore::List(const std::vector<size_t>& selected) {
-  console_.Line("Datum      Zeit     Attr         Größe      Gepackt Methode   Name");
+  console_.Line(texts::ListingHeading);
   uint64_t size = 0, packed = 0, files = 0, folders = 0;
   for (const size_t i : selected) {
     const ArchiveEntry& e = entries_[i];
@@ -556,27 +556,27 @@ void Restore::List(const std::vector<size_t>& selected) {
     packed += e.record.compressedSize;
     ++(e.IsFolder() ? folders : files);
   }
-  console_.Line("Summe: " + GroupedNumber(files) + " Dateien, " + GroupedNumber(folders) + " Ordner, " +
-                ByteSize(size) + ", gepackt " + ByteSize(packed) + " (* verschlüsselt)");
+  console_.Line(FormatAll(texts::ListingTotal, {GroupedNumber(files), GroupedNumber(folders), ByteSize(size), ByteSize(packed)}));
 }
 
 void Restore::Finish() {
   console_.Progress("");
-  console_.Line("Archiv: " + archive_);
-  if (!target_.empty()) console_.Line("Ziel: " + target_);
+  console_.Line(Format(texts::SummaryArchive, archive_));
+  if (!target_.empty()) console_.Line(Format(texts::SummaryTarget, target_));
   if (options_.command != 'l' && exitCode_ <= kExitWarning) {
     const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
-    console_.Line((options_.command == 't' ? "Geprüft: " : "Entpackt: ") + GroupedNumber(files_) + " Dateien, " +
-                  ByteSize(bytes_) + " in " + Decimal1(seconds) + " s");
+    console_.Line(FormatAll(options_.command == 't' ? texts::Tested : texts::Extracted,
+                            {GroupedNumber(files_), ByteSize(bytes_), Decimal1(seconds)}));
   }
   std::stable_sort(warnings_.begin(), warnings_.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
-  if (!warnings_.empty()) console_.Line("Warnungen (" + std::to_string(warnings_.size()) + "):");
-  for (const auto& warning : warnings_) console_.Line("  " + warning.second);
+  if (!warnings_.empty())
+    console_.Line(Format(texts::SectionHeading, texts::WarningsHeading, std::to_string(warnings_.size())));
+  for (const auto& warning : warnings_) console_.Line(Format(texts::ListedItem, warning.second));
   if (!message_.empty()) console_.Line(message_);
   const char* result = exitCode_ == kExitOk ? texts::ResultOk : exitCode_ == kExitWarning ? texts::ResultWarning
                        : exitCode_ == kExitInterrupted ? texts::ResultInterrupted : texts::ResultFailed;
-  console_.Line("Ergebnis: " + std::string(result) + " (Exit-Code " + std::to_string(exitCode_) + ")");
+  console_.Line(Format(texts::ResultLine, result, std::to_string(exitCode_)));
 }
 
 }  // namespace
@@ -598,7 +598,7 @@ std::string CreateDroppedTarget(FileSystem& fs, const std::string& archive) {
       if (!error.Is(FileError::Exists)) throw RunError(kExitFatal, Format(texts::TargetNotCreated, folder, error.what()));
     }
   }
-  throw RunError(kExitFatal, Format(texts::TargetNotCreated, base, "alle Namen vergeben"));
+  throw RunError(kExitFatal, Format(texts::TargetNotCreated, base, texts::AllNamesTaken));
 }
 
 }  // namespace dszip

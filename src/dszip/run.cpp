@@ -57,6 +57,15 @@ std::string RandomTag(Crypto& crypto) {
   return text;
 }
 
+// A line of the summary. Listed items stand indented below their heading, and on the console
+// only a screenful of them.
+struct SummaryLine {
+  enum Kind { Plain, Listed };
+  std::string text;
+  Kind kind = Plain;
+  std::string Text() const { return kind == Listed ? Format(texts::ListedItem, text) : text; }
+};
+
 struct Report {
   std::string archive;
   std::vector<std::string> sources;
@@ -100,7 +109,7 @@ class Run {
       report_.message = Format(texts::WriteFailed, error.what());
     } catch (const std::bad_alloc&) {
       report_.exitCode = kExitFatal;
-      report_.message = Format(texts::WriteFailed, "kein Speicher");
+      report_.message = Format(texts::WriteFailed, texts::NoMemory);
     } catch (const std::exception& error) {
       report_.exitCode = kExitFatal;
       report_.message = error.what();
@@ -236,16 +245,16 @@ class Run {
     CheckCancelled();
     if (!TimeForProgress()) return;
     const int percent = totalBytes_ == 0 ? 100 : static_cast<int>(std::min<uint64_t>(100, bytes * 100 / totalBytes_));
-    console_.Progress("Dateien " + GroupedNumber(files) + "/" + GroupedNumber(totalFiles_) + "  " +
-                      ByteSize(bytes) + "/" + ByteSize(totalBytes_) + "  " + std::to_string(percent) +
-                      " %  " + ByteSize(static_cast<uint64_t>(static_cast<double>(bytes) / std::max(Seconds(), 0.001))) + "/s");
+    const double rate = static_cast<double>(bytes) / std::max(Seconds(), 0.001);
+    console_.Progress(FormatAll(texts::BackupProgress,
+                                {GroupedNumber(files), GroupedNumber(totalFiles_), ByteSize(bytes), ByteSize(totalBytes_),
+                                 std::to_string(percent), ByteSize(static_cast<uint64_t>(rate))}));
   }
 
   void ShowVerifyProgress(uint64_t done, uint64_t total) {
     CheckCancelled();
     if (!TimeForProgress()) return;
-    console_.Progress(std::string(texts::Verifying) + " " +
-                      std::to_string(total == 0 ? 100 : done * 100 / total) + " %");
+    console_.Progress(Format(texts::PercentDone, texts::Verifying, std::to_string(total == 0 ? 100 : done * 100 / total)));
   }
 
   std::string ResultText() const {
@@ -259,56 +268,56 @@ class Run {
   }
 
   std::string ResultLine() const {
-    return "Ergebnis: " + ResultText() + " (Exit-Code " + std::to_string(report_.exitCode) + ")";
+    return Format(texts::ResultLine, ResultText(), std::to_string(report_.exitCode));
   }
 
-  // The result as the console and the log show it; indented lines are the listed items.
-  std::vector<std::string> SummaryLines(double seconds) const {
-    std::vector<std::string> lines;
-    lines.push_back("Archiv: " + report_.archive);
+  // The result as the console and the log show it.
+  std::vector<SummaryLine> SummaryLines(double seconds) const {
+    std::vector<SummaryLine> lines;
+    lines.push_back({Format(texts::SummaryArchive, report_.archive)});
     if (!report_.sources.empty()) {
-      lines.push_back("Quellen: " + Joined(report_.sources));
-      lines.push_back(std::string("Verschlüsselt: ") + (report_.encrypted ? "ja (AES-256)" : "nein"));
+      lines.push_back({Format(texts::SummarySources, Joined(report_.sources))});
+      lines.push_back({Format(texts::SummaryEncrypted, report_.encrypted ? texts::EncryptedYes : texts::EncryptedNo)});
     }
     if (report_.exitCode <= kExitWarning) {
       const uint64_t percent = report_.bytes == 0 ? 100 : report_.archiveSize * 100 / report_.bytes;
-      lines.push_back("Dateien: " + GroupedNumber(report_.files) + ", Ordner: " + GroupedNumber(report_.folders) +
-                      ", Daten: " + ByteSize(report_.bytes) + ", Archiv: " + ByteSize(report_.archiveSize) +
-                      " (" + std::to_string(percent) + " %)");
+      lines.push_back({FormatAll(texts::SummaryCounts,
+                                 {GroupedNumber(report_.files), GroupedNumber(report_.folders), ByteSize(report_.bytes),
+                                  ByteSize(report_.archiveSize), std::to_string(percent)})});
       // Below a tenth of a second a rate says nothing.
-      std::string duration = "Dauer: " + Decimal1(seconds) + " s";
+      std::string duration = Format(texts::SummaryDuration, Decimal1(seconds));
       if (seconds >= 0.1)
-        duration += ", " + ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds)) + "/s";
-      lines.push_back(duration);
+        duration += Format(texts::SummaryRate, ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds)));
+      lines.push_back({duration});
     }
-    AddSection(lines, "Hinweise", report_.notes);
-    AddSection(lines, "Warnungen", report_.warnings);
-    if (!report_.message.empty()) lines.push_back(report_.message);
-    lines.push_back(ResultLine());
+    AddSection(lines, texts::NotesHeading, report_.notes);
+    AddSection(lines, texts::WarningsHeading, report_.warnings);
+    if (!report_.message.empty()) lines.push_back({report_.message});
+    lines.push_back({ResultLine()});
     return lines;
   }
 
-  static void AddSection(std::vector<std::string>& lines, const std::string& title,
-                         const std::vector<std::string>& items) {
+  static void AddSection(std::vector<SummaryLine>& lines, const char* heading, const std::vector<std::string>& items) {
     if (items.empty()) return;
-    lines.push_back(title + " (" + std::to_string(items.size()) + "):");
-    for (const std::string& item : items) lines.push_back("  " + item);
+    lines.push_back({Format(texts::SectionHeading, heading, std::to_string(items.size()))});
+    for (const std::string& item : items) lines.push_back({item, SummaryLine::Listed});
   }
 
   void Finish() {
-    const std::vector<std::string> lines = SummaryLines(Seconds());
+    const std::vector<SummaryLine> summary = SummaryLines(Seconds());
     console_.Progress("");
     // The console summary fits one screen; the logs name every item.
-    std::vector<std::string> shown;
+    std::vector<std::string> lines, shown;
     size_t listed = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
-      listed = lines[i].rfind("  ", 0) == 0 ? listed + 1 : 0;
+    for (size_t i = 0; i < summary.size(); ++i) {
+      lines.push_back(summary[i].Text());
+      listed = summary[i].kind == SummaryLine::Listed ? listed + 1 : 0;
       if (listed <= kWarningsOnScreen) {
-        shown.push_back(lines[i]);
+        shown.push_back(lines.back());
       } else if (listed == kWarningsOnScreen + 1) {
         size_t rest = 0;
-        while (i + rest < lines.size() && lines[i + rest].rfind("  ", 0) == 0) ++rest;
-        shown.push_back(Format(texts::MoreWarnings, std::to_string(rest)));
+        while (i + rest < summary.size() && summary[i + rest].kind == SummaryLine::Listed) ++rest;
+        shown.push_back(SummaryLine{Format(texts::MoreWarnings, std::to_string(rest)), SummaryLine::Listed}.Text());
       }
     }
     for (const std::string& line : shown) console_.Line(line);
@@ -319,8 +328,8 @@ class Run {
   // central log; then the event log gets what the console showed. A log that cannot be written
   // makes the exit code at least 1, and the console and the event log say so.
   void Record(const std::vector<std::string>& lines, std::vector<std::string> shown) {
-    const std::string when = DateTimeText(fs_.ToLocalTime(startTime_)) + " bis " +
-                             DateTimeText(fs_.ToLocalTime(fs_.Now()));
+    const std::string when = Format(texts::TimeSpan, DateTimeText(fs_.ToLocalTime(startTime_)),
+                                    DateTimeText(fs_.ToLocalTime(fs_.Now())));
     std::vector<std::string> failures;
     const std::string folder = FolderOf(report_.archive);
     if (!folder.empty() && FolderExists(fs_, folder)) try {
@@ -396,8 +405,9 @@ int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs,
   std::string text;
   for (const std::string& line : recording.lines) text += line + "\r\n";
   try {
-    verdicts.Append(runlog::Record("dszip", DateTimeText(fs.ToLocalTime(start)) + " bis " +
-                                                DateTimeText(fs.ToLocalTime(fs.Now())), lines));
+    verdicts.Append(runlog::Record(
+        "dszip", Format(texts::TimeSpan, DateTimeText(fs.ToLocalTime(start)), DateTimeText(fs.ToLocalTime(fs.Now()))),
+        lines));
   } catch (const std::exception& error) {
     const std::string failure = Format(texts::CentralLogFailed, verdicts.Folder() + runlog::kFileName, error.what());
     console.Line(failure);

@@ -70,7 +70,7 @@ std::string MakeFolder(FileSystem& fs, const std::string& folder) {
   const std::string path = Trimmed(folder);
   if (const auto info = fs.Stat(path)) {
     if (info->IsFolder()) return {};
-    throw RunError(kExitArchiveExists, Format(texts::TargetFolderNotCreated, path, "eine Datei dieses Namens ist da"));
+    throw RunError(kExitArchiveExists, Format(texts::TargetFolderNotCreated, path, texts::FileInTheWay));
   }
   const size_t slash = path.find_last_of('\\');
   const std::string parent = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

@@ -52,7 +52,7 @@ inline constexpr const char* NotCleared = "Archiv-Attribut nicht gelöscht: %s (
 inline constexpr const char* NotDeleted = "Nicht gelöscht: %s (%s)";
 inline constexpr const char* ChangedSince = "seit dem Lesen verändert";
 
-inline constexpr const char* MoreWarnings = "  ... und %s weitere, alle in dszip.log";
+inline constexpr const char* MoreWarnings = "... und %s weitere, alle in dszip.log";  // listed
 inline constexpr const char* Verifying = "Prüfe das Archiv ...";
 inline constexpr const char* ResultOk = "Erfolgreich";
 inline constexpr const char* ResultWarning = "Mit Warnungen";
@@ -110,5 +110,44 @@ inline constexpr const char* TargetNotCreated = "Der Zielordner %s kann nicht an
 inline constexpr const char* Testing = "Prüfe ...";
 inline constexpr const char* Extracting = "Entpacke ...";
 inline constexpr const char* PressKeyToClose = "Fenster schließen mit einer beliebigen Taste ...";
+
+// Summaries, the listing and the reasons that were built in the code before.
+inline constexpr const char* NoMemory = "kein Speicher";
+inline constexpr const char* NotFound = "nicht gefunden";
+inline constexpr const char* BackupProgress = "Dateien %s/%s  %s/%s  %s %  %s/s";
+inline constexpr const char* PercentDone = "%s %s %";  // "Prüfe das Archiv ... 40 %"
+inline constexpr const char* TimeSpan = "%s bis %s";
+inline constexpr const char* SummaryArchive = "Archiv: %s";
+inline constexpr const char* SummarySources = "Quellen: %s";
+inline constexpr const char* SummaryEncrypted = "Verschlüsselt: %s";
+inline constexpr const char* EncryptedYes = "ja (AES-256)";
+inline constexpr const char* EncryptedNo = "nein";
+inline constexpr const char* SummaryCounts = "Dateien: %s, Ordner: %s, Daten: %s, Archiv: %s (%s %)";
+inline constexpr const char* SummaryDuration = "Dauer: %s s";
+inline constexpr const char* SummaryRate = ", %s/s";
+inline constexpr const char* NotesHeading = "Hinweise";
+inline constexpr const char* WarningsHeading = "Warnungen";
+inline constexpr const char* SectionHeading = "%s (%s):";  // heading, number of items
+inline constexpr const char* ListedItem = "  %s";          // an item below its heading
+inline constexpr const char* ResultLine = "Ergebnis: %s (Exit-Code %s)";
+inline constexpr const char* SummaryTarget = "Ziel: %s";
+inline constexpr const char* Tested = "Geprüft: %s Dateien, %s in %s s";
+inline constexpr const char* Extracted = "Entpackt: %s Dateien, %s in %s s";
+inline constexpr const char* ListingHeading =
+    "Datum      Zeit     Attr         Größe      Gepackt Methode   Name";
+inline constexpr const char* ListingTotal =
+    "Summe: %s Dateien, %s Ordner, %s, gepackt %s (* verschlüsselt)";
+inline constexpr const char* MethodOtherEncryption = "diese Verschlüsselung";
+inline constexpr const char* MethodNumber = "die Methode %s";
+inline constexpr const char* FolderInTheWay = "ein Ordner dieses Namens ist da";
+inline constexpr const char* FileInTheWay = "eine Datei dieses Namens ist da";
+inline constexpr const char* AllNamesTaken = "alle Namen vergeben";
+inline constexpr const char* PartLocalHeader = "lokaler Kopf";
+inline constexpr const char* PartLength = "Länge";
+inline constexpr const char* PartCentralDirectory = "zentrales Verzeichnis";
+inline constexpr const char* PartEndRecord = "Endsatz";
+inline constexpr const char* CryptoFailed = "Kryptografie (%s) fehlgeschlagen";
+inline constexpr const char* CryptoKey = "AES-Schlüssel";
+inline constexpr const char* CryptoRandom = "Zufall";
 
 }  // namespace dszip::texts

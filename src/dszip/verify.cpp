@@ -57,10 +57,10 @@ void VerifyRun(FileSystem& fs, Crypto& crypto, const std::string& path, const Wr
   for (const WrittenEntry* entry = first; entry != last; ++entry) {
     const Bytes header = LocalHeader(entry->record);
     if (in.Position() != entry->record.offset || in.Read(header.size()) != header)
-      Fail(entry->record.name, "lokaler Kopf");
+      Fail(entry->record.name, texts::PartLocalHeader);
     VerifyData(in, inflater, crypto, *entry, progress);
   }
-  if (in.Position() != stop) Fail(last[-1].record.name, "Länge");
+  if (in.Position() != stop) Fail(last[-1].record.name, texts::PartLength);
 }
 
 // Threads that check runs of entries; the first failure stops the others.
@@ -165,11 +165,11 @@ void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
   uint64_t centralSize = 0;
   for (const WrittenEntry& entry : entries) {
     const Bytes header = CentralHeader(entry.record);
-    if (in.Read(header.size()) != header) Fail(entry.record.name, "zentrales Verzeichnis");
+    if (in.Read(header.size()) != header) Fail(entry.record.name, texts::PartCentralDirectory);
     centralSize += header.size();
   }
   const Bytes end = EndRecords(entries.size(), centralStart, centralSize);
-  if (in.Read(end.size()) != end || !in.Read(1).empty()) Fail(path, "Endsatz");
+  if (in.Read(end.size()) != end || !in.Read(1).empty()) Fail(path, texts::PartEndRecord);
   checks.Wait(progress);
 }
 
