@@ -402,7 +402,7 @@ class Restore {
         uint64_t counted = in.Position();
         const auto progress = [this, &counted](uint64_t position) { Advance(position, counted); };
         if (options_.command == 't')
-          ReadEntryData(in, inflater, crypto_, entry, Secret{nullptr, password_ ? &*password_ : nullptr}, nullptr,
+          ReadEntryData(in, inflater, crypto_, entry, Secret{.password = password_ ? &*password_ : nullptr}, nullptr,
                         progress);
         else
           Extract(in, inflater, files[k], buffer, progress);
@@ -479,7 +479,7 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
       output.out->Write(buffer.data(), buffer.size());
       buffer.clear();
     };
-    ReadEntryData(in, inflater, crypto_, entry, Secret{nullptr, password_ ? &*password_ : nullptr},
+    ReadEntryData(in, inflater, crypto_, entry, Secret{.password = password_ ? &*password_ : nullptr},
                   [&](const uint8_t* data, size_t size) {
                     buffer.insert(buffer.end(), data, data + size);
                     if (buffer.size() >= kWriteBuffer) flush();
@@ -513,9 +513,12 @@ void Restore::Place(TemporaryFile& output, const Planned& planned) {
 uint64_t Restore::ModifiedTicks(const ArchiveEntry& entry) {
   if (entry.exactModified) return *entry.exactModified;
   const uint32_t date = entry.record.dosTime >> 16, time = entry.record.dosTime & 0xFFFF;
-  const CivilTime civil{static_cast<int>(date >> 9) + 1980, static_cast<int>(date >> 5 & 15),
-                        static_cast<int>(date & 31),      static_cast<int>(time >> 11),
-                        static_cast<int>(time >> 5 & 63), static_cast<int>(time & 31) * 2};
+  const CivilTime civil{.year = static_cast<int>(date >> 9) + 1980,
+                        .month = static_cast<int>(date >> 5 & 15),
+                        .day = static_cast<int>(date & 31),
+                        .hour = static_cast<int>(time >> 11),
+                        .minute = static_cast<int>(time >> 5 & 63),
+                        .second = static_cast<int>(time & 31) * 2};
   return fs_.FromLocalTime(civil);
 }
 

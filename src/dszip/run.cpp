@@ -150,7 +150,7 @@ class Run {
       throw RunError(kExitArchiveExists, Format(texts::ArchiveNotCreated, archive, error.what()));
     }
     TemporaryFile& temporary = *created;
-    WriteSettings settings{options.level, options.password, WorkerCount()};
+    const WriteSettings settings{.level = options.level, .password = options.password, .threads = WorkerCount()};
     WriteResult written = WriteArchive(fs_, crypto_, selection, settings, *temporary.out,
                                        [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });
     report_.warnings.insert(report_.warnings.end(), written.warnings.begin(), written.warnings.end());

@@ -38,23 +38,23 @@ const char* CheckPart(const std::string& part) {
 
 SafeName CheckStoredName(const std::string& name) {
   std::vector<uint32_t> ignored;
-  if (!DecodeUtf8(name, ignored)) return {"", texts::NameEncoding};
+  if (!DecodeUtf8(name, ignored)) return {.refused = texts::NameEncoding};
   std::string path;
   std::string rest = name;
   for (char& c : rest)
     if (c == '\\') c = '/';
   if (!rest.empty() && rest.back() == '/') rest.pop_back();  // a folder
-  if (rest.empty() || rest[0] == '/') return {"", texts::NameAbsolute};
+  if (rest.empty() || rest[0] == '/') return {.refused = texts::NameAbsolute};
   for (size_t start = 0; start <= rest.size();) {
     const size_t end = std::min(rest.find('/', start), rest.size());
     const std::string part = rest.substr(start, end - start);
     start = end + 1;
     if (part == ".") continue;  // "./a" is "a"
-    if (part.empty()) return {"", texts::NameAbsolute};
-    if (const char* refused = CheckPart(part)) return {"", refused};
+    if (part.empty()) return {.refused = texts::NameAbsolute};
+    if (const char* refused = CheckPart(part)) return {.refused = refused};
     path += (path.empty() ? "" : "\\") + part;
   }
-  return {path, nullptr};  // empty: "./", the target itself
+  return {.path = path};  // empty: "./", the target itself
 }
 
 std::string FoldCase(const std::string& path) {

@@ -32,7 +32,7 @@ void VerifyData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const 
   entry.record = written.record;
   entry.encryption = written.record.aesVersion != 0 ? Encryption::Aes : Encryption::None;
   try {
-    ReadEntryData(in, inflater, crypto, entry, Secret{&written.aes, nullptr}, nullptr, progress);
+    ReadEntryData(in, inflater, crypto, entry, Secret{.keys = &written.aes}, nullptr, progress);
   } catch (const RunError& error) {
     Fail(written.record.name, error.what());
   }
@@ -72,7 +72,7 @@ class RunChecks {
     for (size_t first = 0; first < entries.size();) {
       size_t last = first + 1;
       while (last < entries.size() && entries[last].record.offset - entries[first].record.offset < kRunBytes) ++last;
-      runs_.push_back({first, last});
+      runs_.push_back({.first = first, .last = last});
       first = last;
     }
     // The largest first, so that a huge file does not start last and keep the others waiting.

@@ -301,9 +301,14 @@ void TFMain::DoBackup() {
   settings->Lock();
   read.lastDate = settings->GetDateTime("Last", "Datum", 0);
   read.lastNumber = settings->GetInteger("Last", "Nr", 0);
-  const BackupPlan plan = PlanBackup(
-      {Datum.Value, Komprimierung.ItemIndex, Archiv.ItemIndex, Passwort.Text, Befehl, Endung},
-      read, [this](const std::string& name) { return platform_.FileExists(name); });
+  const RunChoices choices{.datum = Datum.Value,
+                           .compression = Komprimierung.ItemIndex,
+                           .archiveBit = Archiv.ItemIndex,
+                           .password = Passwort.Text,
+                           .command = Befehl,
+                           .extension = Endung};
+  const BackupPlan plan =
+      PlanBackup(choices, read, [this](const std::string& name) { return platform_.FileExists(name); });
   settings->PutTexts({{"Last", "Datum", DateTimeText(plan.lastDate)},
                       {"Last", "Nr", std::to_string(plan.lastNumber)}});
   settings.reset();
