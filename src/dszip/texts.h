@@ -150,4 +150,29 @@ inline constexpr const char* CryptoFailed = "Kryptografie (%s) fehlgeschlagen";
 inline constexpr const char* CryptoKey = "AES-Schlüssel";
 inline constexpr const char* CryptoRandom = "Zufall";
 
+// Why an archive or an entry cannot be read, and why a file operation failed.
+inline constexpr const char* PartZip64End = "ZIP64-Endsatz";
+inline constexpr const char* PartZip64Field = "ZIP64-Feld";
+inline constexpr const char* MultiPart = "mehrteiliges Archiv";
+inline constexpr const char* NoEndRecord = "kein ZIP-Archiv oder Ende fehlt";
+inline constexpr const char* TooShort = "Archiv zu kurz";
+inline constexpr const char* CentralIncomplete = "zentrales Verzeichnis unvollständig";
+inline constexpr const char* PasswordMissing = "Kennwort fehlt";
+inline constexpr const char* PasswordMismatch = "Kennwort falsch";
+inline constexpr const char* PartSaltCheck = "Salz und Kennwortprüfwert";
+inline constexpr const char* MethodUnknown = "Methode oder Verschlüsselung unbekannt";
+inline constexpr const char* PartAesFrame = "AES-Rahmen";
+inline constexpr const char* PartEncryptionHeader = "Verschlüsselungskopf";
+inline constexpr const char* MoreDataThanSaid = "mehr Daten als angegeben";
+inline constexpr const char* PartDeflateData = "Deflate-Daten";
+inline constexpr const char* PartMac = "MAC";
+inline constexpr const char* PartCrc = "CRC";
+inline constexpr const char* AlreadyExists = "existiert bereits";
+inline constexpr const char* AccessDenied = "Zugriff verweigert";
+inline constexpr const char* Locked = "von einem anderen Programm gesperrt";
+inline constexpr const char* PartlyLocked = "Teile der Datei sind gesperrt";
+inline constexpr const char* DiskFull = "Datenträger voll";
+inline constexpr const char* WriteProtected = "Datenträger schreibgeschützt";
+inline constexpr const char* WindowsError = "Windows-Fehler ";  // and the code
+
 }  // namespace dszip::texts
