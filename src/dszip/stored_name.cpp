@@ -17,7 +17,7 @@ bool ReservedDevice(const std::string& part) {
   for (const char* name : kNames)
     if (base == name) return true;
   if (base.size() == 4 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0)) return base[3] >= '1' && base[3] <= '9';
-  // COM¹, COM², COM³ and the same for LPT are devices as well.
+  // COM and LPT with a superscript 1, 2 or 3 (U+00B9, U+00B2, U+00B3) are devices as well.
   return base.size() == 5 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0) && base[3] == '\xC2' &&
          (base[4] == '\xB9' || base[4] == '\xB2' || base[4] == '\xB3');
 }

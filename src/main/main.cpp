@@ -138,7 +138,7 @@ void TFMain::FormCreate() {
   const DateTime today = WholeDays(now);
   Tag.Value = WithDate(Tag.Value, today);
   Datum.Value = WithDate(Datum.Value, today);
-  // The time a user sees on picking "Später" by hand: now, to the second.
+  // The time a user sees on picking the later start by hand: now, to the second.
   const TimeParts t = DecodeTime(now);
   Uhrzeit.Value = WithTime(Uhrzeit.Value, EncodeTime(t.hour, t.minute, t.second, 0));
   AutoStart = false;
