@@ -9,34 +9,47 @@ inline constexpr const char* Usage =
     "Aufruf: dszip a|m [-m0|-ms|-mf|-mn|-mx|-m0..-m5] [-ai|-ao] [-ac] [-r|-r-] [-hp<Kennwort>] "
     "<Archiv.zip> <Quelle> [<Quelle> ...]";
 inline constexpr const char* NoCommand =
-    "Kein Befehl angegeben: erwartet wird a (hinzuf\u00fcgen), m (verschieben), x oder e (entpacken), t (pr\u00fcfen) oder l (auflisten).";
+    "Kein Befehl angegeben: erwartet wird a (hinzuf\u00fcgen), m (verschieben), "
+    "x oder e (entpacken), t (pr\u00fcfen) oder l (auflisten).";
 inline constexpr const char* UnknownCommand =
-    "Unbekannter Befehl \u201e%s\u201c: erwartet wird a (hinzuf\u00fcgen), m (verschieben), x oder e (entpacken), t (pr\u00fcfen) oder l (auflisten).";
+    "Unbekannter Befehl \u201e%s\u201c: erwartet wird a (hinzuf\u00fcgen), m (verschieben), "
+    "x oder e (entpacken), t (pr\u00fcfen) oder l (auflisten).";
 inline constexpr const char* UnknownSwitch = "Unbekannter Schalter \u201e%s\u201c.";
 inline constexpr const char* BadLevel =
-    "Unbekannte Kompressionsstufe \u201e%s\u201c: erlaubt sind -m0, -ms, -mf, -mn, -mx und -m0 bis -m5.";
-inline constexpr const char* EmptyPassword = "Der Schalter -hp braucht ein Kennwort direkt dahinter, etwa -hpGeheim.";
+    "Unbekannte Kompressionsstufe \u201e%s\u201c: "
+    "erlaubt sind -m0, -ms, -mf, -mn, -mx und -m0 bis -m5.";
+inline constexpr const char* EmptyPassword =
+    "Der Schalter -hp braucht ein Kennwort direkt dahinter, etwa -hpGeheim.";
 inline constexpr const char* ConflictAiAo = "Die Schalter -ai und -ao schlie\u00dfen einander aus.";
-inline constexpr const char* ConflictAiAc = "Die Schalter -ai und -ac schlie\u00dfen einander aus (-ai \u00e4ndert kein Attribut).";
+inline constexpr const char* ConflictAiAc =
+    "Die Schalter -ai und -ac schlie\u00dfen einander aus (-ai \u00e4ndert kein Attribut).";
 inline constexpr const char* NoArchive = "Kein Archiv angegeben.";
 inline constexpr const char* NoSource = "Keine Quelle angegeben.";
 inline constexpr const char* NotZip =
     "Archiv \u201e%s\u201c: dszip schreibt nur ZIP-Archive; der Name muss auf .zip enden.";
-inline constexpr const char* WildcardInArchive = "Archiv \u201e%s\u201c: der Archivname darf keine Platzhalter (* oder ?) enthalten.";
+inline constexpr const char* WildcardInArchive =
+    "Archiv \u201e%s\u201c: der Archivname darf keine Platzhalter (* oder ?) enthalten.";
 inline constexpr const char* BadSource =
-    "Quelle \u201e%s\u201c: Platzhalter (* oder ?) sind nur im letzten Teil erlaubt, Anf\u00fchrungszeichen gar nicht.";
+    "Quelle \u201e%s\u201c: Platzhalter (* oder ?) sind nur im letzten Teil erlaubt, "
+    "Anf\u00fchrungszeichen gar nicht.";
 
-inline constexpr const char* ArchiveExists = "Das Archiv %s gibt es schon; dszip \u00fcberschreibt und erg\u00e4nzt keine Archive.";
+inline constexpr const char* ArchiveExists =
+    "Das Archiv %s gibt es schon; dszip \u00fcberschreibt und erg\u00e4nzt keine Archive.";
 inline constexpr const char* ArchiveNotCreated = "Das Archiv %s kann nicht angelegt werden: %s";
-inline constexpr const char* NothingToArchive = "Nichts zu sichern: keine Datei passt zu den Quellen und Schaltern. Es wurde kein Archiv geschrieben.";
+inline constexpr const char* NothingToArchive =
+    "Nichts zu sichern: keine Datei passt zu den Quellen und Schaltern. "
+    "Es wurde kein Archiv geschrieben.";
 inline constexpr const char* WriteFailed = "Schreiben des Archivs fehlgeschlagen: %s";
 inline constexpr const char* VerifyFailed = "Pr\u00fcfung des Archivs fehlgeschlagen (%s): %s";
-inline constexpr const char* Interrupted = "Abgebrochen. Es wurde kein Archiv geschrieben; alle Quelldateien sind unver\u00e4ndert.";
+inline constexpr const char* Interrupted =
+    "Abgebrochen. Es wurde kein Archiv geschrieben; alle Quelldateien sind unver\u00e4ndert.";
 inline constexpr const char* EncryptionNote =
-    "Hinweis: ZIP verschl\u00fcsselt nur den Inhalt. Dateinamen, Gr\u00f6\u00dfen und Zeiten im Archiv bleiben lesbar.";
+    "Hinweis: ZIP verschl\u00fcsselt nur den Inhalt. "
+    "Dateinamen, Gr\u00f6\u00dfen und Zeiten im Archiv bleiben lesbar.";
 
 inline constexpr const char* SourceMissing = "Quelle nicht gefunden: %s";
-inline constexpr const char* NoSourceFound = "Keine der Quellen gibt es: %s. Es wurde kein Archiv geschrieben.";
+inline constexpr const char* NoSourceFound =
+    "Keine der Quellen gibt es: %s. Es wurde kein Archiv geschrieben.";
 inline constexpr const char* SourceProtected = "Quelle \u201e%s\u201c wird nicht gesichert: %s.";
 inline constexpr const char* FolderLeftOut = "Ordner ausgelassen: %s (%s)";
 inline constexpr const char* ArchiveFolderReason =
@@ -47,8 +60,10 @@ inline constexpr const char* LinkNotFollowed = "Verkn\u00fcpfter Ordner nicht ve
 inline constexpr const char* FolderUnreadable = "Ordner nicht lesbar: %s (%s)";
 inline constexpr const char* FileUnreadable = "Nicht gesichert, nicht lesbar: %s (%s)";
 inline constexpr const char* FileChangedWhileRead =
-    "W\u00e4hrend des Lesens wiederholt ver\u00e4ndert, m\u00f6glicherweise uneinheitlich gesichert: %s";
-inline constexpr const char* GrewPastHeader = "Nicht gesichert, w\u00e4hrend des Lesens \u00fcber 4 GiB gewachsen: %s";
+    "W\u00e4hrend des Lesens wiederholt ver\u00e4ndert, "
+    "m\u00f6glicherweise uneinheitlich gesichert: %s";
+inline constexpr const char* GrewPastHeader =
+    "Nicht gesichert, w\u00e4hrend des Lesens \u00fcber 4 GiB gewachsen: %s";
 inline constexpr const char* DuplicateName = "Doppelter Name im Archiv, \u00fcbersprungen: %s";
 inline constexpr const char* NotCleared = "Archiv-Attribut nicht gel\u00f6scht: %s (%s)";
 inline constexpr const char* NotDeleted = "Nicht gel\u00f6scht: %s (%s)";
@@ -61,35 +76,42 @@ inline constexpr const char* ResultWarning = "Mit Warnungen";
 inline constexpr const char* ResultFailed = "Fehlgeschlagen";
 inline constexpr const char* ResultNothing = "Nichts zu sichern";
 inline constexpr const char* ResultInterrupted = "Abgebrochen";
-inline constexpr const char* PressKey = "Weiter mit einer beliebigen Taste (das Fenster schlie\u00dft sich sonst in 60 Sekunden) ...";
+inline constexpr const char* PressKey =
+    "Weiter mit einer beliebigen Taste (das Fenster schlie\u00dft sich sonst in 60 Sekunden) ...";
 
 // The run's verdict: passwords, the target folder, leftovers, the central log.
 inline constexpr const char* PasswordNotCp1252 =
-    "Das Kennwort enth\u00e4lt Zeichen au\u00dferhalb des Windows-Zeichensatzes (Windows-1252). Bitte ein "
-    "anderes Kennwort w\u00e4hlen.";
+    "Das Kennwort enth\u00e4lt Zeichen au\u00dferhalb des Windows-Zeichensatzes (Windows-1252). "
+    "Bitte ein anderes Kennwort w\u00e4hlen.";
 inline constexpr const char* PasswordTooLong =
-    "Das Kennwort ist zu lang: h\u00f6chstens %s Zeichen, sonst \u00f6ffnen die \u00fcblichen ZIP-Programme das "
-    "Archiv nicht.";
+    "Das Kennwort ist zu lang: h\u00f6chstens %s Zeichen, "
+    "sonst \u00f6ffnen die \u00fcblichen ZIP-Programme das Archiv nicht.";
 inline constexpr const char* CodePageNote =
-    "Hinweis: Das Kennwort enth\u00e4lt Zeichen au\u00dferhalb von ASCII. Andere Programme \u00f6ffnen das Archiv "
-    "nur, wenn sie das Kennwort im Windows-Zeichensatz (Windows-1252) nehmen.";
+    "Hinweis: Das Kennwort enth\u00e4lt Zeichen au\u00dferhalb von ASCII. "
+    "Andere Programme \u00f6ffnen das Archiv nur, "
+    "wenn sie das Kennwort im Windows-Zeichensatz (Windows-1252) nehmen.";
 inline constexpr const char* TargetUnreachable = "Ziellaufwerk %s ist nicht erreichbar.";
 inline constexpr const char* TargetFolderCreated = "Zielordner angelegt: %s";
-inline constexpr const char* TargetFolderNotCreated = "Der Zielordner %s kann nicht angelegt werden: %s";
+inline constexpr const char* TargetFolderNotCreated =
+    "Der Zielordner %s kann nicht angelegt werden: %s";
 inline constexpr const char* LeftoverRemoved = "Reste eines abgebrochenen Laufs entfernt: %s";
-inline constexpr const char* CentralLogFailed = "Das zentrale Protokoll %s kann nicht geschrieben werden: %s";
+inline constexpr const char* CentralLogFailed =
+    "Das zentrale Protokoll %s kann nicht geschrieben werden: %s";
 inline constexpr const char* LocalLogFailed = "Das Protokoll %s kann nicht geschrieben werden: %s";
 inline constexpr const char* CommandLine = "Aufruf: dszip %s";
 
 // Restoring: x, e, t, l, and an archive dropped on the program.
 inline constexpr const char* RestoreUsage =
-    "Aufruf: dszip x|e|t|l [-p<Kennwort>] [-o+|-o-] <Archiv.zip> [<Zielordner>\\] [<Name oder Maske> ...]";
+    "Aufruf: dszip x|e|t|l [-p<Kennwort>] [-o+|-o-] <Archiv.zip> "
+    "[<Zielordner>\\] [<Name oder Maske> ...]";
 inline constexpr const char* ArchiveUnreadable = "Das Archiv %s kann nicht gelesen werden: %s";
 inline constexpr const char* PasswordPrompt = "Kennwort f\u00fcr %s: ";
 inline constexpr const char* PasswordNeeded =
-    "Das Archiv enth\u00e4lt verschl\u00fcsselte Dateien. Bitte das Kennwort mit -p<Kennwort> angeben; ohne Konsole kann dszip nicht danach fragen.";
+    "Das Archiv enth\u00e4lt verschl\u00fcsselte Dateien. "
+    "Bitte das Kennwort mit -p<Kennwort> angeben; ohne Konsole kann dszip nicht danach fragen.";
 inline constexpr const char* PasswordWrong = "Das Kennwort ist falsch. Es wurde nichts entpackt.";
-inline constexpr const char* NothingSelected = "Kein Eintrag im Archiv passt zu den angegebenen Namen.";
+inline constexpr const char* NothingSelected =
+    "Kein Eintrag im Archiv passt zu den angegebenen Namen.";
 inline constexpr const char* RefusedName = "Nicht entpackt, unsicherer Name (%s): %s";
 inline constexpr const char* NameParent = "\u201e..\u201c";
 inline constexpr const char* NameAbsolute = "absoluter Pfad oder leerer Teil";
@@ -99,19 +121,23 @@ inline constexpr const char* NameTrailing = "Punkt oder Leerzeichen am Ende";
 inline constexpr const char* NameControl = "Steuerzeichen";
 inline constexpr const char* NameCharacter = "unter Windows unzul\u00e4ssiges Zeichen";
 inline constexpr const char* NameEncoding = "kein g\u00fcltiges UTF-8";
-inline constexpr const char* NameDuplicate = "gleicht einem fr\u00fcheren Namen bis auf Gro\u00df- und Kleinschreibung";
+inline constexpr const char* NameDuplicate =
+    "gleicht einem fr\u00fcheren Namen bis auf Gro\u00df- und Kleinschreibung";
 inline constexpr const char* UnknownMethod = "Nicht entpackt, %s wird nicht unterst\u00fctzt: %s";
 inline constexpr const char* EntryDamaged = "Fehlerhaft, nicht entpackt: %s (%s)";
 inline constexpr const char* EntryFailsTest = "Fehlerhaft: %s (%s)";
 inline constexpr const char* SharedData = "teilt seine Daten mit einem anderen Eintrag";
 inline constexpr const char* EntryExists = "Nicht \u00fcberschrieben, gibt es schon: %s";
 inline constexpr const char* EntryNotWritten = "Nicht entpackt: %s (%s)";
-inline constexpr const char* RestoreFailed = "Entpacken abgebrochen: %s. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";
-inline constexpr const char* RestoreInterrupted = "Abgebrochen. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";
+inline constexpr const char* RestoreFailed =
+    "Entpacken abgebrochen: %s. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";
+inline constexpr const char* RestoreInterrupted =
+    "Abgebrochen. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";
 inline constexpr const char* TargetNotCreated = "Der Zielordner %s kann nicht angelegt werden: %s";
 inline constexpr const char* Testing = "Pr\u00fcfe ...";
 inline constexpr const char* Extracting = "Entpacke ...";
-inline constexpr const char* PressKeyToClose = "Fenster schlie\u00dfen mit einer beliebigen Taste ...";
+inline constexpr const char* PressKeyToClose =
+    "Fenster schlie\u00dfen mit einer beliebigen Taste ...";
 
 // Summaries, the listing and the reasons that were built in the code before.
 inline constexpr const char* NoMemory = "kein Speicher";
@@ -124,7 +150,8 @@ inline constexpr const char* SummarySources = "Quellen: %s";
 inline constexpr const char* SummaryEncrypted = "Verschl\u00fcsselt: %s";
 inline constexpr const char* EncryptedYes = "ja (AES-256)";
 inline constexpr const char* EncryptedNo = "nein";
-inline constexpr const char* SummaryCounts = "Dateien: %s, Ordner: %s, Daten: %s, Archiv: %s (%s %)";
+inline constexpr const char* SummaryCounts =
+    "Dateien: %s, Ordner: %s, Daten: %s, Archiv: %s (%s %)";
 inline constexpr const char* SummaryDuration = "Dauer: %s s";
 inline constexpr const char* SummaryRate = ", %s/s";
 inline constexpr const char* NotesHeading = "Hinweise";
