@@ -577,9 +577,7 @@ void Restore::Finish() {
     console_.Line(Format(texts::SectionHeading, texts::WarningsHeading, std::to_string(warnings_.size())));
   for (const auto& warning : warnings_) console_.Line(Format(texts::ListedItem, warning.second));
   if (!message_.empty()) console_.Line(message_);
-  const char* result = exitCode_ == kExitOk ? texts::ResultOk : exitCode_ == kExitWarning ? texts::ResultWarning
-                       : exitCode_ == kExitInterrupted ? texts::ResultInterrupted : texts::ResultFailed;
-  console_.Line(Format(texts::ResultLine, result, std::to_string(exitCode_)));
+  console_.Line(ResultLine(exitCode_));
 }
 
 }  // namespace

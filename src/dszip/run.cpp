@@ -257,19 +257,7 @@ class Run {
     console_.Progress(Format(texts::PercentDone, texts::Verifying, std::to_string(total == 0 ? 100 : done * 100 / total)));
   }
 
-  std::string ResultText() const {
-    switch (report_.exitCode) {
-      case kExitOk: return texts::ResultOk;
-      case kExitWarning: return texts::ResultWarning;
-      case kExitNothingToDo: return texts::ResultNothing;
-      case kExitInterrupted: return texts::ResultInterrupted;
-      default: return texts::ResultFailed;
-    }
-  }
-
-  std::string ResultLine() const {
-    return Format(texts::ResultLine, ResultText(), std::to_string(report_.exitCode));
-  }
+  std::string ResultLine() const { return dszip::ResultLine(report_.exitCode); }
 
   // The result as the console and the log show it.
   std::vector<SummaryLine> SummaryLines(double seconds) const {
@@ -419,6 +407,24 @@ int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs,
 }
 
 }  // namespace
+
+namespace {
+
+const char* ResultText(int exitCode) {
+  switch (exitCode) {
+    case kExitOk: return texts::ResultOk;
+    case kExitWarning: return texts::ResultWarning;
+    case kExitNothingToDo: return texts::ResultNothing;
+    case kExitInterrupted: return texts::ResultInterrupted;
+    default: return texts::ResultFailed;
+  }
+}
+
+}  // namespace
+
+std::string ResultLine(int exitCode) {
+  return Format(texts::ResultLine, ResultText(exitCode), std::to_string(exitCode));
+}
 
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
              Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
