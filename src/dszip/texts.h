@@ -139,7 +139,7 @@ inline constexpr const char* Extracting = "Entpacke ...";
 inline constexpr const char* PressKeyToClose =
     "Fenster schlie\u00dfen mit einer beliebigen Taste ...";
 
-// Summaries, the listing and the reasons that were built in the code before.
+// Summaries of a backup and a restore, progress, the listing, and reasons named in other texts.
 inline constexpr const char* NoMemory = "kein Speicher";
 inline constexpr const char* NotFound = "nicht gefunden";
 inline constexpr const char* BackupProgress = "Dateien %s/%s  %s/%s  %s %  %s/s";
