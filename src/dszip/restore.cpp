@@ -470,7 +470,7 @@ class Restore {
 void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                       const std::function<void(uint64_t)>& progress) {
   const ArchiveEntry& entry = entries_[planned.entry];
-  const std::string temporary = planned.path + "." + std::to_string(planned.entry) + ".dszip-tmp";
+  const std::string temporary = planned.path + "." + std::to_string(planned.entry) + kTemporarySuffix;
   try {
     TemporaryFile output(fs_, temporary);
     buffer.clear();

@@ -3,13 +3,12 @@
 #include <optional>
 
 #include "dszip/command_line.h"
+#include "dszip/temporary_file.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 
 namespace dszip {
 namespace {
-
-constexpr const char* kTemporarySuffix = ".dszip-tmp";
 
 // The root without its last "\": "E:" or "\\server\share", as a user names it.
 std::string RootName(const std::string& root) { return root.substr(0, root.size() - 1); }

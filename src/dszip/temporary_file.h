@@ -9,6 +9,10 @@
 
 namespace dszip {
 
+// The ending of every temporary file: a backup does not take them as sources, and removes those
+// a killed run left beside its archive.
+inline constexpr const char* kTemporarySuffix = ".dszip-tmp";
+
 // Created at once (FileError when it cannot be); removed again unless it was kept, so that no
 // half-written file stays behind.
 class TemporaryFile {
