@@ -20,6 +20,13 @@ given=()
 for file in "$@"; do given+=("$(realpath "$file")") || exit 2; done
 cd "$root"
 
+# The sources stay ASCII, so that no editor or compiler guesses an encoding: a text beyond it is
+# written with escapes (Windows-1252 bytes) or universal character names (UTF-8).
+if LC_ALL=C grep -rnP '[\x80-\xFF]' src; then
+  echo "Bytes beyond ASCII in src (above): write them as escapes or universal character names."
+  exit 1
+fi
+
 tidy=$(command -v clang-tidy-14 || command -v clang-tidy) || {
   echo "clang-tidy is not installed (Debian: apt-get install clang-tidy)."
   exit 2

@@ -7,5 +7,5 @@
 // 32-bit pattern; leading blanks skipped, nothing may follow.
 std::optional<std::int32_t> ParseInteger(const std::string& text);
 
-// The same, raising "'...' ist kein gültiger Integerwert" when the text does not convert.
+// The same, raising texts::InvalidInteger when the text does not convert.
 std::int32_t ReadInteger(const std::string& text);

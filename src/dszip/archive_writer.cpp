@@ -86,21 +86,12 @@ class BufferedOutput {
 struct Step {
   enum Kind { Begin, Data, End, SmallFiles } kind = Begin;
   size_t item = 0;
-  std::shared_ptr<Batch> batch;  // Data (one piece of the current entry), SmallFiles
-  std::string failure;           // End: the entry is dropped with this warning
-  bool unchanged = false;        // End
-  FileInfo read;                 // End: the source at the end of its read
+  std::shared_ptr<Batch> batch = nullptr;  // Data (one piece of the current entry), SmallFiles
+  std::string failure = {};                // End: the entry is dropped with this warning
+  bool unchanged = false;                  // End
+  FileInfo read = {};                      // End: the source at the end of its read
   bool again = false;            // End: the file changed while read; dropped, read again
 };
-
-Step MakeStep(Step::Kind kind, size_t item, std::shared_ptr<Batch> batch = nullptr, bool unchanged = false) {
-  Step step;
-  step.kind = kind;
-  step.item = item;
-  step.batch = std::move(batch);
-  step.unchanged = unchanged;
-  return step;
-}
 
 // Small files go to the workers in batches of about a piece.
 constexpr size_t kBatchFiles = 64;
@@ -139,8 +130,8 @@ class Writer {
     }
     SubmitSmallFiles();
     if (item.IsFolder()) {
-      Push(MakeStep(Step::Begin, index));
-      Push(MakeStep(Step::End, index, nullptr, true));
+      Push({.kind = Step::Begin, .item = index});
+      Push({.kind = Step::End, .item = index, .unchanged = true});
       return;
     }
     ReadLargeFile(index);
@@ -159,8 +150,8 @@ class Writer {
         result_.warnings.push_back(Format(texts::FileUnreadable, item.path, error.what()));
         return;
       }
-      Push(MakeStep(Step::Begin, index));
-      Step end = MakeStep(Step::End, index);
+      Push({.kind = Step::Begin, .item = index});
+      Step end{.kind = Step::End, .item = index};
       try {
         const uint64_t size = ReadPieces(*file, Stored(item));
         end.read = file->Info();
@@ -200,7 +191,7 @@ class Writer {
     smallFiles_.reset();
     smallBytes_ = 0;
     Submit(batch);
-    Push(MakeStep(Step::SmallFiles, 0, batch));
+    Push({.kind = Step::SmallFiles, .batch = batch});
   }
 
   // One piece ahead, so that the last piece is known to be the last. The first piece decides
@@ -237,7 +228,7 @@ class Writer {
       batch->pieces.push_back(std::move(current));
       // The verdict of a large file's first piece is wanted soon: not behind the queue.
       Submit(batch, decides);
-      Push(MakeStep(Step::Data, 0, batch));
+      Push({.kind = Step::Data, .batch = batch});
       if (next.input.empty()) return size;
       current = std::move(next);
     }
@@ -285,10 +276,8 @@ class Writer {
           }
           BeginEntry(piece.item, &piece);
           WriteData(piece);
-          Step end = MakeStep(Step::End, piece.item, nullptr, piece.unchanged);
-          end.failure = piece.failure;
-          end.read = piece.read;
-          EndEntry(end);
+          EndEntry({.kind = Step::End, .item = piece.item, .failure = piece.failure, .unchanged = piece.unchanged,
+                    .read = piece.read});
         }
         break;
     }
@@ -355,7 +344,8 @@ class Writer {
     if (current_.aesVersion != 0) current_.aesVersion = current_.size >= kAe1MinimumSize ? 1 : 2;
     if (!item.IsFolder()) SetReadTime(current_, end.read.modified);
     out_.Patch(current_.offset, LocalHeader(current_));
-    result_.entries.push_back({current_, end.item, end.unchanged, currentAes_, end.read});
+    result_.entries.push_back(
+        {.record = current_, .item = end.item, .unchanged = end.unchanged, .aes = currentAes_, .read = end.read});
     if (!item.IsFolder()) ++filesDone_;
     if (progress_) progress_(bytesDone_, filesDone_);
   }

@@ -23,7 +23,7 @@ class RunError : public std::runtime_error {
  public:
   RunError(int exitCode, const std::string& message)
       : std::runtime_error(message), exitCode_(exitCode) {}
-  int exitCode() const { return exitCode_; }
+  int ExitCode() const { return exitCode_; }
 
  private:
   int exitCode_;

@@ -40,7 +40,7 @@ class FileError : public std::runtime_error {
   enum Kind { Other, Exists, NotFound, DiskFull };
   explicit FileError(const std::string& message, Kind kind = Other)
       : std::runtime_error(message), kind_(kind) {}
-  Kind kind() const { return kind_; }
+  bool Is(Kind kind) const { return kind_ == kind; }
 
  private:
   Kind kind_;

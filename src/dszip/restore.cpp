@@ -13,6 +13,7 @@
 #include "dszip/deflate_pool.h"
 #include "dszip/mask.h"
 #include "dszip/stored_name.h"
+#include "dszip/temporary_file.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 #include "dszip/zip_reader.h"
@@ -29,7 +30,7 @@ constexpr int kPasswordTries = 3;
 constexpr size_t kPasswordSamples = 8;
 
 std::string MethodName(const ArchiveEntry& e) {
-  if (e.encryption == Encryption::Other) return "diese Verschlüsselung";
+  if (e.encryption == Encryption::Other) return texts::MethodOtherEncryption;
   if (e.encryption == Encryption::Aes && e.aesStrength != 3) return "AES-" + std::to_string(64 + 64 * e.aesStrength);
   switch (e.record.method) {
     case 9: return "Deflate64";
@@ -38,7 +39,7 @@ std::string MethodName(const ArchiveEntry& e) {
     case 93: return "Zstandard";
     case 95: return "XZ";
     case 98: return "PPMd";
-    default: return "die Methode " + std::to_string(e.record.method);
+    default: return Format(texts::MethodNumber, std::to_string(e.record.method));
   }
 }
 
@@ -74,8 +75,6 @@ void OnAllCores(size_t jobs, const std::function<void(size_t)>& job) {
   if (failure) std::rethrow_exception(failure);
 }
 
-class TemporaryOutput;
-
 struct Planned {
   size_t entry = 0;
   std::string path;  // full target path
@@ -92,14 +91,14 @@ class Restore {
       Perform();
       exitCode_ = warnings_.empty() ? kExitOk : kExitWarning;
     } catch (const RunError& error) {
-      exitCode_ = error.exitCode();
+      exitCode_ = error.ExitCode();
       message_ = error.what();
     } catch (const FileError& error) {
       exitCode_ = kExitFatal;
       message_ = Format(texts::RestoreFailed, error.what());
     } catch (const std::bad_alloc&) {
       exitCode_ = kExitFatal;
-      message_ = Format(texts::RestoreFailed, "kein Speicher");
+      message_ = Format(texts::RestoreFailed, texts::NoMemory);
     }
     Finish();
     return exitCode_;
@@ -128,7 +127,7 @@ class Restore {
   void ReadArchiveDirectory() {
     try {
       const auto info = fs_.Stat(archive_);
-      if (!info || info->IsFolder()) throw FileError("nicht gefunden", FileError::NotFound);
+      if (!info || info->IsFolder()) throw FileError(texts::NotFound, FileError::NotFound);
       archiveSize_ = info->size;
       entries_ = ReadDirectory(*fs_.OpenRead(archive_), archiveSize_);
     } catch (const FileError& error) {
@@ -291,7 +290,7 @@ class Restore {
     try {
       fs_.CreateFolder(path);
     } catch (const FileError& error) {
-      if (error.kind() != FileError::Exists) throw;
+      if (!error.Is(FileError::Exists)) throw;
     }
   }
 
@@ -312,7 +311,7 @@ class Restore {
       try {
         CreateFolderChain(path);
       } catch (const FileError& error) {
-        if (error.kind() == FileError::DiskFull) throw;
+        if (error.Is(FileError::DiskFull)) throw;
         Warn(entries_.size(), Format(texts::EntryNotWritten, path, error.what()));
       }
     }
@@ -341,7 +340,7 @@ class Restore {
     for (const Planned& file : files) {
       const auto info = existing(file.path);
       if (info && info->IsFolder())
-        Warn(file.entry, Format(texts::EntryNotWritten, file.path, "ein Ordner dieses Namens ist da"));
+        Warn(file.entry, Format(texts::EntryNotWritten, file.path, texts::FolderInTheWay));
       else if (info && options_.overwrite == Overwrite::Warn)
         Warn(file.entry, Format(texts::EntryExists, file.path));
       else if (!info || options_.overwrite == Overwrite::Replace)
@@ -396,17 +395,17 @@ class Restore {
       try {
         in.SkipTo(entry.record.offset);
         SkipLocalHeader(in);
-        uint64_t counted = in.done();
+        uint64_t counted = in.Position();
         const auto progress = [this, &counted](uint64_t position) { Advance(position, counted); };
         if (options_.command == 't')
-          ReadEntryData(in, inflater, crypto_, entry, Secret{nullptr, password_ ? &*password_ : nullptr}, nullptr,
+          ReadEntryData(in, inflater, crypto_, entry, Secret{.password = password_ ? &*password_ : nullptr}, nullptr,
                         progress);
         else
           Extract(in, inflater, files[k], buffer, progress);
         Count(entry);
       } catch (const RunError& error) {
         // The reader's complaints are about one entry; anything else ends the run.
-        if (error.exitCode() != kExitWarning && error.exitCode() != kExitBadPassword) throw;
+        if (error.ExitCode() != kExitWarning && error.ExitCode() != kExitBadPassword) throw;
         Warn(files[k].entry, Format(options_.command == 't' ? texts::EntryFailsTest : texts::EntryDamaged,
                                     entry.record.name, error.what()));
       }
@@ -432,13 +431,13 @@ class Restore {
     if (!lock.owns_lock() || Clock::now() - shown_ < std::chrono::milliseconds(250)) return;
     shown_ = Clock::now();
     const uint64_t percent = total_ == 0 ? 100 : std::min<uint64_t>(100, done_ * 100 / total_);
-    console_.Progress(std::string(options_.command == 't' ? texts::Testing : texts::Extracting) + " " +
-                      std::to_string(percent) + " %");
+    console_.Progress(Format(texts::PercentDone, options_.command == 't' ? texts::Testing : texts::Extracting,
+                             std::to_string(percent)));
   }
 
   void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                const std::function<void(uint64_t)>& progress);
-  void Place(TemporaryOutput& output, const Planned& planned);
+  void Place(TemporaryFile& output, const Planned& planned);
   void PutBackAttributes(const Planned& planned, uint32_t attributes);
   void FinishFolders();
   void List(const std::vector<size_t>& selected);
@@ -465,47 +464,19 @@ class Restore {
   int exitCode_ = kExitOk;
 };
 
-// Removes a temporary file unless it took its final name.
-class TemporaryOutput {
- public:
-  TemporaryOutput(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) { out = fs.CreateNew(path_); }
-  ~TemporaryOutput() {
-    out.reset();
-    if (placed_) return;
-    try {
-      fs_.Delete(path_);
-    } catch (const FileError&) {
-      try {  // read-only already, as the archive says, when its renaming failed
-        fs_.SetAttributes(path_, 0);
-        fs_.Delete(path_);
-      } catch (const FileError&) {
-      }
-    }
-  }
-  TemporaryOutput(const TemporaryOutput&) = delete;
-  TemporaryOutput& operator=(const TemporaryOutput&) = delete;
-  void Placed() { placed_ = true; }
-  std::unique_ptr<OutputFile> out;
-
- private:
-  FileSystem& fs_;
-  std::string path_;
-  bool placed_ = false;
-};
-
 void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                       const std::function<void(uint64_t)>& progress) {
   const ArchiveEntry& entry = entries_[planned.entry];
-  const std::string temporary = planned.path + "." + std::to_string(planned.entry) + ".dszip-tmp";
+  const std::string temporary = planned.path + "." + std::to_string(planned.entry) + kTemporarySuffix;
   try {
-    TemporaryOutput output(fs_, temporary);
+    TemporaryFile output(fs_, temporary);
     buffer.clear();
     buffer.reserve(kWriteBuffer);
     const auto flush = [&] {
       output.out->Write(buffer.data(), buffer.size());
       buffer.clear();
     };
-    ReadEntryData(in, inflater, crypto_, entry, Secret{nullptr, password_ ? &*password_ : nullptr},
+    ReadEntryData(in, inflater, crypto_, entry, Secret{.password = password_ ? &*password_ : nullptr},
                   [&](const uint8_t* data, size_t size) {
                     buffer.insert(buffer.end(), data, data + size);
                     if (buffer.size() >= kWriteBuffer) flush();
@@ -515,16 +486,16 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
     output.out->SetModifiedAndAttributes(ModifiedTicks(entry), entry.DosAttributes());
     Place(output, planned);
   } catch (const FileError& error) {
-    if (error.kind() == FileError::DiskFull) throw RunError(kExitFatal, Format(texts::RestoreFailed, error.what()));
-    if (error.kind() == FileError::Exists && options_.overwrite == Overwrite::Skip) return;
-    Warn(planned.entry, error.kind() == FileError::Exists ? Format(texts::EntryExists, planned.path)
+    if (error.Is(FileError::DiskFull)) throw RunError(kExitFatal, Format(texts::RestoreFailed, error.what()));
+    if (error.Is(FileError::Exists) && options_.overwrite == Overwrite::Skip) return;
+    Warn(planned.entry, error.Is(FileError::Exists) ? Format(texts::EntryExists, planned.path)
                                                          : Format(texts::EntryNotWritten, planned.path, error.what()));
   }
 }
 
 // Only now, checked, time and attributes set, does the file take its final name, through the
 // open file; an old one is replaced only with -o+.
-void Restore::Place(TemporaryOutput& output, const Planned& planned) {
+void Restore::Place(TemporaryFile& output, const Planned& planned) {
   const bool replace = options_.overwrite == Overwrite::Replace;
   std::optional<FileInfo> readOnly;  // an old file whose write protection is lifted for the rename
   if (replace) {
@@ -541,7 +512,7 @@ void Restore::Place(TemporaryOutput& output, const Planned& planned) {
     if (readOnly) PutBackAttributes(planned, readOnly->attributes);
     throw;
   }
-  output.Placed();
+  output.Keep();
   output.out->Close();
   output.out.reset();
 }
@@ -557,9 +528,12 @@ void Restore::PutBackAttributes(const Planned& planned, uint32_t attributes) {
 uint64_t Restore::ModifiedTicks(const ArchiveEntry& entry) {
   if (entry.exactModified) return *entry.exactModified;
   const uint32_t date = entry.record.dosTime >> 16, time = entry.record.dosTime & 0xFFFF;
-  const CivilTime civil{static_cast<int>(date >> 9) + 1980, static_cast<int>(date >> 5 & 15),
-                        static_cast<int>(date & 31),      static_cast<int>(time >> 11),
-                        static_cast<int>(time >> 5 & 63), static_cast<int>(time & 31) * 2};
+  const CivilTime civil{.year = static_cast<int>(date >> 9) + 1980,
+                        .month = static_cast<int>(date >> 5 & 15),
+                        .day = static_cast<int>(date & 31),
+                        .hour = static_cast<int>(time >> 11),
+                        .minute = static_cast<int>(time >> 5 & 63),
+                        .second = static_cast<int>(time & 31) * 2};
   return fs_.FromLocalTime(civil);
 }
 
@@ -578,7 +552,7 @@ void Restore::FinishFolders() {
 }
 
 void Restore::List(const std::vector<size_t>& selected) {
-  console_.Line("Datum      Zeit     Attr         Größe      Gepackt Methode   Name");
+  console_.Line(texts::ListingHeading);
   uint64_t size = 0, packed = 0, files = 0, folders = 0;
   for (const size_t i : selected) {
     const ArchiveEntry& e = entries_[i];
@@ -600,27 +574,25 @@ void Restore::List(const std::vector<size_t>& selected) {
     packed += e.record.compressedSize;
     ++(e.IsFolder() ? folders : files);
   }
-  console_.Line("Summe: " + GroupedNumber(files) + " Dateien, " + GroupedNumber(folders) + " Ordner, " +
-                ByteSize(size) + ", gepackt " + ByteSize(packed) + " (* verschlüsselt)");
+  console_.Line(FormatAll(texts::ListingTotal, {GroupedNumber(files), GroupedNumber(folders), ByteSize(size), ByteSize(packed)}));
 }
 
 void Restore::Finish() {
   console_.Progress("");
-  console_.Line("Archiv: " + archive_);
-  if (!target_.empty()) console_.Line("Ziel: " + target_);
+  console_.Line(Format(texts::SummaryArchive, archive_));
+  if (!target_.empty()) console_.Line(Format(texts::SummaryTarget, target_));
   if (options_.command != 'l' && exitCode_ <= kExitWarning) {
     const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
-    console_.Line((options_.command == 't' ? "Geprüft: " : "Entpackt: ") + GroupedNumber(files_) + " Dateien, " +
-                  ByteSize(bytes_) + " in " + Decimal1(seconds) + " s");
+    console_.Line(FormatAll(options_.command == 't' ? texts::Tested : texts::Extracted,
+                            {GroupedNumber(files_), ByteSize(bytes_), Decimal1(seconds)}));
   }
   std::stable_sort(warnings_.begin(), warnings_.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
-  if (!warnings_.empty()) console_.Line("Warnungen (" + std::to_string(warnings_.size()) + "):");
-  for (const auto& warning : warnings_) console_.Line("  " + warning.second);
+  if (!warnings_.empty())
+    console_.Line(Format(texts::SectionHeading, texts::WarningsHeading, std::to_string(warnings_.size())));
+  for (const auto& warning : warnings_) console_.Line(Format(texts::ListedItem, warning.second));
   if (!message_.empty()) console_.Line(message_);
-  const char* result = exitCode_ == kExitOk ? texts::ResultOk : exitCode_ == kExitWarning ? texts::ResultWarning
-                       : exitCode_ == kExitInterrupted ? texts::ResultInterrupted : texts::ResultFailed;
-  console_.Line("Ergebnis: " + std::string(result) + " (Exit-Code " + std::to_string(exitCode_) + ")");
+  console_.Line(ResultLine(exitCode_));
 }
 
 }  // namespace
@@ -639,10 +611,10 @@ std::string CreateDroppedTarget(FileSystem& fs, const std::string& archive) {
       fs.CreateFolder(folder);
       return folder + "\\";
     } catch (const FileError& error) {
-      if (error.kind() != FileError::Exists) throw RunError(kExitFatal, Format(texts::TargetNotCreated, folder, error.what()));
+      if (!error.Is(FileError::Exists)) throw RunError(kExitFatal, Format(texts::TargetNotCreated, folder, error.what()));
     }
   }
-  throw RunError(kExitFatal, Format(texts::TargetNotCreated, base, "alle Namen vergeben"));
+  throw RunError(kExitFatal, Format(texts::TargetNotCreated, base, texts::AllNamesTaken));
 }
 
 }  // namespace dszip

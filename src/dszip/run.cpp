@@ -14,6 +14,7 @@
 #include "dszip/restore.h"
 #include "dszip/selection.h"
 #include "dszip/target_folder.h"
+#include "dszip/temporary_file.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 
@@ -57,27 +58,13 @@ std::string RandomTag(Crypto& crypto) {
   return text;
 }
 
-// Removes the temporary file unless it became the archive.
-class TemporaryFile {
- public:
-  TemporaryFile(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
-  ~TemporaryFile() {
-    out.reset();
-    if (!kept_) try {
-        fs_.Delete(path_);
-      } catch (const FileError&) {
-      }
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& path() const { return path_; }
-  void Keep() { kept_ = true; }
-  std::unique_ptr<OutputFile> out;
-
- private:
-  FileSystem& fs_;
-  std::string path_;
-  bool kept_ = false;
+// A line of the summary. Listed items stand indented below their heading, and on the console
+// only a screenful of them.
+struct SummaryLine {
+  enum Kind { Plain, Listed };
+  std::string text;
+  Kind kind = Plain;
+  std::string Text() const { return kind == Listed ? Format(texts::ListedItem, text) : text; }
 };
 
 struct Report {
@@ -106,7 +93,7 @@ class Run {
     } catch (const RunError& error) {
       // Refused before anything is written beside the archive; the central log still learns.
       console_.Line(error.what());
-      report_.exitCode = error.exitCode();
+      report_.exitCode = error.ExitCode();
       const std::string message = error.what();
       report_.message = message.substr(0, message.find('\n'));
       Record({report_.message, ResultLine()}, {report_.message, ResultLine()});
@@ -116,14 +103,14 @@ class Run {
       Backup(options);
       report_.exitCode = report_.warnings.empty() ? kExitOk : kExitWarning;
     } catch (const RunError& error) {
-      report_.exitCode = error.exitCode();
+      report_.exitCode = error.ExitCode();
       report_.message = error.what();
     } catch (const FileError& error) {
       report_.exitCode = kExitFatal;
       report_.message = Format(texts::WriteFailed, error.what());
     } catch (const std::bad_alloc&) {
       report_.exitCode = kExitFatal;
-      report_.message = Format(texts::WriteFailed, "kein Speicher");
+      report_.message = Format(texts::WriteFailed, texts::NoMemory);
     } catch (const std::exception& error) {
       report_.exitCode = kExitFatal;
       report_.message = error.what();
@@ -157,13 +144,14 @@ class Run {
     totalBytes_ = selection.bytes;
 
     PrepareFolder(FolderOf(archive));
-    TemporaryFile temporary(fs_, TemporaryName(archive, TemporaryTag(fs_.ProcessId(), RandomTag(crypto_))));
+    std::optional<TemporaryFile> created;
     try {
-      temporary.out = fs_.CreateNew(temporary.path());
+      created.emplace(fs_, TemporaryName(archive, TemporaryTag(fs_.ProcessId(), RandomTag(crypto_))));
     } catch (const FileError& error) {
       throw RunError(kExitArchiveExists, Format(texts::ArchiveNotCreated, archive, error.what()));
     }
-    WriteSettings settings{options.level, options.password, WorkerCount()};
+    TemporaryFile& temporary = *created;
+    const WriteSettings settings{.level = options.level, .password = options.password, .threads = WorkerCount()};
     WriteResult written = WriteArchive(fs_, crypto_, selection, settings, *temporary.out,
                                        [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });
     report_.warnings.insert(report_.warnings.end(), written.warnings.begin(), written.warnings.end());
@@ -172,13 +160,13 @@ class Run {
     temporary.out.reset();
 
     console_.Progress(texts::Verifying);
-    VerifyArchive(fs_, crypto_, temporary.path(), written.entries, settings.threads,
+    VerifyArchive(fs_, crypto_, temporary.Path(), written.entries, settings.threads,
                   [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); });
     CheckCancelled();
     try {
-      fs_.MoveNoReplace(temporary.path(), archive);
+      fs_.MoveNoReplace(temporary.Path(), archive);
     } catch (const FileError& error) {
-      throw RunError(kExitArchiveExists, error.kind() == FileError::Exists
+      throw RunError(kExitArchiveExists, error.Is(FileError::Exists)
                                              ? Format(texts::ArchiveExists, archive)
                                              : Format(texts::ArchiveNotCreated, archive, error.what()));
     }
@@ -258,79 +246,67 @@ class Run {
     CheckCancelled();
     if (!TimeForProgress()) return;
     const int percent = totalBytes_ == 0 ? 100 : static_cast<int>(std::min<uint64_t>(100, bytes * 100 / totalBytes_));
-    console_.Progress("Dateien " + GroupedNumber(files) + "/" + GroupedNumber(totalFiles_) + "  " +
-                      ByteSize(bytes) + "/" + ByteSize(totalBytes_) + "  " + std::to_string(percent) +
-                      " %  " + ByteSize(static_cast<uint64_t>(static_cast<double>(bytes) / std::max(Seconds(), 0.001))) + "/s");
+    const double rate = static_cast<double>(bytes) / std::max(Seconds(), 0.001);
+    console_.Progress(FormatAll(texts::BackupProgress,
+                                {GroupedNumber(files), GroupedNumber(totalFiles_), ByteSize(bytes), ByteSize(totalBytes_),
+                                 std::to_string(percent), ByteSize(static_cast<uint64_t>(rate))}));
   }
 
   void ShowVerifyProgress(uint64_t done, uint64_t total) {
     CheckCancelled();
     if (!TimeForProgress()) return;
-    console_.Progress(std::string(texts::Verifying) + " " +
-                      std::to_string(total == 0 ? 100 : done * 100 / total) + " %");
+    console_.Progress(Format(texts::PercentDone, texts::Verifying, std::to_string(total == 0 ? 100 : done * 100 / total)));
   }
 
-  std::string ResultText() const {
-    switch (report_.exitCode) {
-      case kExitOk: return texts::ResultOk;
-      case kExitWarning: return texts::ResultWarning;
-      case kExitNothingToDo: return texts::ResultNothing;
-      case kExitInterrupted: return texts::ResultInterrupted;
-      default: return texts::ResultFailed;
-    }
-  }
+  std::string ResultLine() const { return dszip::ResultLine(report_.exitCode); }
 
-  std::string ResultLine() const {
-    return "Ergebnis: " + ResultText() + " (Exit-Code " + std::to_string(report_.exitCode) + ")";
-  }
-
-  // The result as the console and the log show it; indented lines are the listed items.
-  std::vector<std::string> SummaryLines(double seconds) const {
-    std::vector<std::string> lines;
-    lines.push_back("Archiv: " + report_.archive);
+  // The result as the console and the log show it.
+  std::vector<SummaryLine> SummaryLines(double seconds) const {
+    std::vector<SummaryLine> lines;
+    lines.push_back({Format(texts::SummaryArchive, report_.archive)});
     if (!report_.sources.empty()) {
-      lines.push_back("Quellen: " + Joined(report_.sources));
-      lines.push_back(std::string("Verschlüsselt: ") + (report_.encrypted ? "ja (AES-256)" : "nein"));
+      lines.push_back({Format(texts::SummarySources, Joined(report_.sources))});
+      lines.push_back({Format(texts::SummaryEncrypted, report_.encrypted ? texts::EncryptedYes : texts::EncryptedNo)});
     }
     if (report_.exitCode <= kExitWarning) {
       const uint64_t percent = report_.bytes == 0 ? 100 : report_.archiveSize * 100 / report_.bytes;
-      lines.push_back("Dateien: " + GroupedNumber(report_.files) + ", Ordner: " + GroupedNumber(report_.folders) +
-                      ", Daten: " + ByteSize(report_.bytes) + ", Archiv: " + ByteSize(report_.archiveSize) +
-                      " (" + std::to_string(percent) + " %)");
+      lines.push_back({FormatAll(texts::SummaryCounts,
+                                 {GroupedNumber(report_.files), GroupedNumber(report_.folders), ByteSize(report_.bytes),
+                                  ByteSize(report_.archiveSize), std::to_string(percent)})});
       // Below a tenth of a second a rate says nothing.
-      std::string duration = "Dauer: " + Decimal1(seconds) + " s";
+      std::string duration = Format(texts::SummaryDuration, Decimal1(seconds));
       if (seconds >= 0.1)
-        duration += ", " + ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds)) + "/s";
-      lines.push_back(duration);
+        duration += Format(texts::SummaryRate, ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds)));
+      lines.push_back({duration});
     }
-    AddSection(lines, "Hinweise", report_.notes);
-    AddSection(lines, "Warnungen", report_.warnings);
-    if (!report_.message.empty()) lines.push_back(report_.message);
-    lines.push_back(ResultLine());
+    AddSection(lines, texts::NotesHeading, report_.notes);
+    AddSection(lines, texts::WarningsHeading, report_.warnings);
+    if (!report_.message.empty()) lines.push_back({report_.message});
+    lines.push_back({ResultLine()});
     return lines;
   }
 
-  static void AddSection(std::vector<std::string>& lines, const std::string& title,
-                         const std::vector<std::string>& items) {
+  static void AddSection(std::vector<SummaryLine>& lines, const char* heading, const std::vector<std::string>& items) {
     if (items.empty()) return;
-    lines.push_back(title + " (" + std::to_string(items.size()) + "):");
-    for (const std::string& item : items) lines.push_back("  " + item);
+    lines.push_back({Format(texts::SectionHeading, heading, std::to_string(items.size()))});
+    for (const std::string& item : items) lines.push_back({item, SummaryLine::Listed});
   }
 
   void Finish() {
-    const std::vector<std::string> lines = SummaryLines(Seconds());
+    const std::vector<SummaryLine> summary = SummaryLines(Seconds());
     console_.Progress("");
     // The console summary fits one screen; the logs name every item.
-    std::vector<std::string> shown;
+    std::vector<std::string> lines, shown;
     size_t listed = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
-      listed = lines[i].rfind("  ", 0) == 0 ? listed + 1 : 0;
+    for (size_t i = 0; i < summary.size(); ++i) {
+      lines.push_back(summary[i].Text());
+      listed = summary[i].kind == SummaryLine::Listed ? listed + 1 : 0;
       if (listed <= kWarningsOnScreen) {
-        shown.push_back(lines[i]);
+        shown.push_back(lines.back());
       } else if (listed == kWarningsOnScreen + 1) {
         size_t rest = 0;
-        while (i + rest < lines.size() && lines[i + rest].rfind("  ", 0) == 0) ++rest;
-        shown.push_back(Format(texts::MoreWarnings, std::to_string(rest)));
+        while (i + rest < summary.size() && summary[i + rest].kind == SummaryLine::Listed) ++rest;
+        shown.push_back(SummaryLine{Format(texts::MoreWarnings, std::to_string(rest)), SummaryLine::Listed}.Text());
       }
     }
     for (const std::string& line : shown) console_.Line(line);
@@ -341,8 +317,8 @@ class Run {
   // central log; then the event log gets what the console showed. A log that cannot be written
   // makes the exit code at least 1, and the console and the event log say so.
   void Record(const std::vector<std::string>& lines, std::vector<std::string> shown) {
-    const std::string when = DateTimeText(fs_.ToLocalTime(startTime_)) + " bis " +
-                             DateTimeText(fs_.ToLocalTime(fs_.Now()));
+    const std::string when = Format(texts::TimeSpan, DateTimeText(fs_.ToLocalTime(startTime_)),
+                                    DateTimeText(fs_.ToLocalTime(fs_.Now())));
     std::vector<std::string> failures;
     const std::string folder = FolderOf(report_.archive);
     if (!folder.empty() && FolderExists(fs_, folder)) try {
@@ -411,15 +387,16 @@ int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs,
     exitCode = RunRestore(ParseRestoreCommandLine(arguments), fs, crypto, recording, cancelled);
   } catch (const RunError& error) {
     recording.Line(error.what());
-    exitCode = error.exitCode();
+    exitCode = error.ExitCode();
   }
   std::vector<std::string> lines = recording.lines;
   lines.insert(lines.begin(), Format(texts::CommandLine, runlog::MaskPasswords(JoinedArguments(arguments))));
   std::string text;
   for (const std::string& line : recording.lines) text += line + "\r\n";
   try {
-    verdicts.Append(runlog::Record("dszip", DateTimeText(fs.ToLocalTime(start)) + " bis " +
-                                                DateTimeText(fs.ToLocalTime(fs.Now())), lines));
+    verdicts.Append(runlog::Record(
+        "dszip", Format(texts::TimeSpan, DateTimeText(fs.ToLocalTime(start)), DateTimeText(fs.ToLocalTime(fs.Now()))),
+        lines));
   } catch (const std::exception& error) {
     const std::string failure = Format(texts::CentralLogFailed, verdicts.Folder() + runlog::kFileName, error.what());
     console.Line(failure);
@@ -431,6 +408,24 @@ int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs,
 }
 
 }  // namespace
+
+namespace {
+
+const char* ResultText(int exitCode) {
+  switch (exitCode) {
+    case kExitOk: return texts::ResultOk;
+    case kExitWarning: return texts::ResultWarning;
+    case kExitNothingToDo: return texts::ResultNothing;
+    case kExitInterrupted: return texts::ResultInterrupted;
+    default: return texts::ResultFailed;
+  }
+}
+
+}  // namespace
+
+std::string ResultLine(int exitCode) {
+  return Format(texts::ResultLine, ResultText(exitCode), std::to_string(exitCode));
+}
 
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
              Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {

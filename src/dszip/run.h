@@ -30,4 +30,7 @@ class Console {
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
              Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts);
 
+// The last line of every summary: "Ergebnis: Erfolgreich (Exit-Code 0)" and the like.
+std::string ResultLine(int exitCode);
+
 }  // namespace dszip

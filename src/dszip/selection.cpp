@@ -5,13 +5,12 @@
 #include <set>
 
 #include "dszip/mask.h"
+#include "dszip/temporary_file.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 
 namespace dszip {
 namespace {
-
-constexpr const char* kTemporarySuffix = ".dszip-tmp";
 
 std::string Parent(const std::string& path) {
   const size_t slash = path.find_last_of('\\');

@@ -17,7 +17,7 @@ bool ReservedDevice(const std::string& part) {
   for (const char* name : kNames)
     if (base == name) return true;
   if (base.size() == 4 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0)) return base[3] >= '1' && base[3] <= '9';
-  // COM¹, COM², COM³ and the same for LPT are devices as well.
+  // COM and LPT with a superscript 1, 2 or 3 (U+00B9, U+00B2, U+00B3) are devices as well.
   return base.size() == 5 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0) && base[3] == '\xC2' &&
          (base[4] == '\xB9' || base[4] == '\xB2' || base[4] == '\xB3');
 }
@@ -38,23 +38,23 @@ const char* CheckPart(const std::string& part) {
 
 SafeName CheckStoredName(const std::string& name) {
   std::vector<uint32_t> ignored;
-  if (!DecodeUtf8(name, ignored)) return {"", texts::NameEncoding};
+  if (!DecodeUtf8(name, ignored)) return {.refused = texts::NameEncoding};
   std::string path;
   std::string rest = name;
   for (char& c : rest)
     if (c == '\\') c = '/';
   if (!rest.empty() && rest.back() == '/') rest.pop_back();  // a folder
-  if (rest.empty() || rest[0] == '/') return {"", texts::NameAbsolute};
+  if (rest.empty() || rest[0] == '/') return {.refused = texts::NameAbsolute};
   for (size_t start = 0; start <= rest.size();) {
     const size_t end = std::min(rest.find('/', start), rest.size());
     const std::string part = rest.substr(start, end - start);
     start = end + 1;
     if (part == ".") continue;  // "./a" is "a"
-    if (part.empty()) return {"", texts::NameAbsolute};
-    if (const char* refused = CheckPart(part)) return {"", refused};
+    if (part.empty()) return {.refused = texts::NameAbsolute};
+    if (const char* refused = CheckPart(part)) return {.refused = refused};
     path += (path.empty() ? "" : "\\") + part;
   }
-  return {path, nullptr};  // empty: "./", the target itself
+  return {.path = path};  // empty: "./", the target itself
 }
 
 std::string FoldCase(const std::string& path) {

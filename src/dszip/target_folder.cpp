@@ -3,13 +3,12 @@
 #include <optional>
 
 #include "dszip/command_line.h"
+#include "dszip/temporary_file.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 
 namespace dszip {
 namespace {
-
-constexpr const char* kTemporarySuffix = ".dszip-tmp";
 
 // The root without its last "\": "E:" or "\\server\share", as a user names it.
 std::string RootName(const std::string& root) { return root.substr(0, root.size() - 1); }
@@ -70,7 +69,7 @@ std::string MakeFolder(FileSystem& fs, const std::string& folder) {
   const std::string path = Trimmed(folder);
   if (const auto info = fs.Stat(path)) {
     if (info->IsFolder()) return {};
-    throw RunError(kExitArchiveExists, Format(texts::TargetFolderNotCreated, path, "eine Datei dieses Namens ist da"));
+    throw RunError(kExitArchiveExists, Format(texts::TargetFolderNotCreated, path, texts::FileInTheWay));
   }
   const size_t slash = path.find_last_of('\\');
   const std::string parent = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -78,7 +77,7 @@ std::string MakeFolder(FileSystem& fs, const std::string& folder) {
   try {
     fs.CreateFolder(path);
   } catch (const FileError& error) {
-    if (error.kind() != FileError::Exists)  // another run made it meanwhile
+    if (!error.Is(FileError::Exists))  // another run made it meanwhile
       throw RunError(kExitArchiveExists, Format(texts::TargetFolderNotCreated, path, error.what()));
   }
   return outermost.empty() ? path : outermost;

@@ -11,11 +11,16 @@ std::string AsciiLower(std::string text) {
 }
 
 std::string Format(const std::string& pattern, const std::string& a, const std::string& b) {
+  return FormatAll(pattern, {a, b});
+}
+
+std::string FormatAll(const std::string& pattern, const std::vector<std::string>& values) {
   std::string out;
-  int used = 0;
+  size_t used = 0;
   for (size_t i = 0; i < pattern.size(); ++i) {
     if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
-      out += used++ == 0 ? a : b;
+      if (used < values.size()) out += values[used];
+      ++used;
       ++i;
     } else {
       out += pattern[i];

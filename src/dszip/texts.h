@@ -1,5 +1,7 @@
 #pragma once
-// Every text dszip shows or logs, in one place. UTF-8; the console layer converts.
+// Every text dszip shows or logs, in one place. UTF-8; the console layer converts. The source
+// stays ASCII: letters beyond it are universal character names (\u00e4 for a-umlaut, \u201e and
+// \u201c for the German quotes), which the compiler writes as UTF-8.
 
 namespace dszip::texts {
 
@@ -7,109 +9,200 @@ inline constexpr const char* Usage =
     "Aufruf: dszip a|m [-m0|-ms|-mf|-mn|-mx|-m0..-m5] [-ai|-ao] [-ac] [-r|-r-] [-hp<Kennwort>] "
     "<Archiv.zip> <Quelle> [<Quelle> ...]";
 inline constexpr const char* NoCommand =
-    "Kein Befehl angegeben: erwartet wird a (hinzufügen), m (verschieben), x oder e (entpacken), t (prüfen) oder l (auflisten).";
+    "Kein Befehl angegeben: erwartet wird a (hinzuf\u00fcgen), m (verschieben), "
+    "x oder e (entpacken), t (pr\u00fcfen) oder l (auflisten).";
 inline constexpr const char* UnknownCommand =
-    "Unbekannter Befehl „%s“: erwartet wird a (hinzufügen), m (verschieben), x oder e (entpacken), t (prüfen) oder l (auflisten).";
-inline constexpr const char* UnknownSwitch = "Unbekannter Schalter „%s“.";
+    "Unbekannter Befehl \u201e%s\u201c: erwartet wird a (hinzuf\u00fcgen), m (verschieben), "
+    "x oder e (entpacken), t (pr\u00fcfen) oder l (auflisten).";
+inline constexpr const char* UnknownSwitch = "Unbekannter Schalter \u201e%s\u201c.";
 inline constexpr const char* BadLevel =
-    "Unbekannte Kompressionsstufe „%s“: erlaubt sind -m0, -ms, -mf, -mn, -mx und -m0 bis -m5.";
-inline constexpr const char* EmptyPassword = "Der Schalter -hp braucht ein Kennwort direkt dahinter, etwa -hpGeheim.";
-inline constexpr const char* ConflictAiAo = "Die Schalter -ai und -ao schließen einander aus.";
-inline constexpr const char* ConflictAiAc = "Die Schalter -ai und -ac schließen einander aus (-ai ändert kein Attribut).";
+    "Unbekannte Kompressionsstufe \u201e%s\u201c: "
+    "erlaubt sind -m0, -ms, -mf, -mn, -mx und -m0 bis -m5.";
+inline constexpr const char* EmptyPassword =
+    "Der Schalter -hp braucht ein Kennwort direkt dahinter, etwa -hpGeheim.";
+inline constexpr const char* ConflictAiAo = "Die Schalter -ai und -ao schlie\u00dfen einander aus.";
+inline constexpr const char* ConflictAiAc =
+    "Die Schalter -ai und -ac schlie\u00dfen einander aus (-ai \u00e4ndert kein Attribut).";
 inline constexpr const char* NoArchive = "Kein Archiv angegeben.";
 inline constexpr const char* NoSource = "Keine Quelle angegeben.";
 inline constexpr const char* NotZip =
-    "Archiv „%s“: dszip schreibt nur ZIP-Archive; der Name muss auf .zip enden.";
-inline constexpr const char* WildcardInArchive = "Archiv „%s“: der Archivname darf keine Platzhalter (* oder ?) enthalten.";
+    "Archiv \u201e%s\u201c: dszip schreibt nur ZIP-Archive; der Name muss auf .zip enden.";
+inline constexpr const char* WildcardInArchive =
+    "Archiv \u201e%s\u201c: der Archivname darf keine Platzhalter (* oder ?) enthalten.";
 inline constexpr const char* BadSource =
-    "Quelle „%s“: Platzhalter (* oder ?) sind nur im letzten Teil erlaubt, Anführungszeichen gar nicht.";
+    "Quelle \u201e%s\u201c: Platzhalter (* oder ?) sind nur im letzten Teil erlaubt, "
+    "Anf\u00fchrungszeichen gar nicht.";
 
-inline constexpr const char* ArchiveExists = "Das Archiv %s gibt es schon; dszip überschreibt und ergänzt keine Archive.";
+inline constexpr const char* ArchiveExists =
+    "Das Archiv %s gibt es schon; dszip \u00fcberschreibt und erg\u00e4nzt keine Archive.";
 inline constexpr const char* ArchiveNotCreated = "Das Archiv %s kann nicht angelegt werden: %s";
-inline constexpr const char* NothingToArchive = "Nichts zu sichern: keine Datei passt zu den Quellen und Schaltern. Es wurde kein Archiv geschrieben.";
+inline constexpr const char* NothingToArchive =
+    "Nichts zu sichern: keine Datei passt zu den Quellen und Schaltern. "
+    "Es wurde kein Archiv geschrieben.";
 inline constexpr const char* WriteFailed = "Schreiben des Archivs fehlgeschlagen: %s";
-inline constexpr const char* VerifyFailed = "Prüfung des Archivs fehlgeschlagen (%s): %s";
-inline constexpr const char* Interrupted = "Abgebrochen. Es wurde kein Archiv geschrieben; alle Quelldateien sind unverändert.";
+inline constexpr const char* VerifyFailed = "Pr\u00fcfung des Archivs fehlgeschlagen (%s): %s";
+inline constexpr const char* Interrupted =
+    "Abgebrochen. Es wurde kein Archiv geschrieben; alle Quelldateien sind unver\u00e4ndert.";
 inline constexpr const char* EncryptionNote =
-    "Hinweis: ZIP verschlüsselt nur den Inhalt. Dateinamen, Größen und Zeiten im Archiv bleiben lesbar.";
+    "Hinweis: ZIP verschl\u00fcsselt nur den Inhalt. "
+    "Dateinamen, Gr\u00f6\u00dfen und Zeiten im Archiv bleiben lesbar.";
 
 inline constexpr const char* SourceMissing = "Quelle nicht gefunden: %s";
-inline constexpr const char* NoSourceFound = "Keine der Quellen gibt es: %s. Es wurde kein Archiv geschrieben.";
-inline constexpr const char* SourceProtected = "Quelle „%s“ wird nicht gesichert: %s.";
+inline constexpr const char* NoSourceFound =
+    "Keine der Quellen gibt es: %s. Es wurde kein Archiv geschrieben.";
+inline constexpr const char* SourceProtected = "Quelle \u201e%s\u201c wird nicht gesichert: %s.";
 inline constexpr const char* FolderLeftOut = "Ordner ausgelassen: %s (%s)";
 inline constexpr const char* ArchiveFolderReason =
-    "Ordner des Archivs; frühere Sicherungen und ihr Protokoll werden nicht mitgesichert";
+    "Ordner des Archivs; fr\u00fchere Sicherungen und ihr Protokoll werden nicht mitgesichert";
 inline constexpr const char* CentralLogFolderReason =
     "Ordner des zentralen Protokolls; es wird nicht mitgesichert";
-inline constexpr const char* LinkNotFollowed = "Verknüpfter Ordner nicht verfolgt: %s";
+inline constexpr const char* LinkNotFollowed = "Verkn\u00fcpfter Ordner nicht verfolgt: %s";
 inline constexpr const char* FolderUnreadable = "Ordner nicht lesbar: %s (%s)";
 inline constexpr const char* FileUnreadable = "Nicht gesichert, nicht lesbar: %s (%s)";
 inline constexpr const char* FileChangedWhileRead =
-    "Während des Lesens wiederholt verändert, möglicherweise uneinheitlich gesichert: %s";
-inline constexpr const char* GrewPastHeader = "Nicht gesichert, während des Lesens über 4 GiB gewachsen: %s";
-inline constexpr const char* DuplicateName = "Doppelter Name im Archiv, übersprungen: %s";
-inline constexpr const char* NotCleared = "Archiv-Attribut nicht gelöscht: %s (%s)";
-inline constexpr const char* NotDeleted = "Nicht gelöscht: %s (%s)";
-inline constexpr const char* ChangedSince = "seit dem Lesen verändert";
+    "W\u00e4hrend des Lesens wiederholt ver\u00e4ndert, "
+    "m\u00f6glicherweise uneinheitlich gesichert: %s";
+inline constexpr const char* GrewPastHeader =
+    "Nicht gesichert, w\u00e4hrend des Lesens \u00fcber 4 GiB gewachsen: %s";
+inline constexpr const char* DuplicateName = "Doppelter Name im Archiv, \u00fcbersprungen: %s";
+inline constexpr const char* NotCleared = "Archiv-Attribut nicht gel\u00f6scht: %s (%s)";
+inline constexpr const char* NotDeleted = "Nicht gel\u00f6scht: %s (%s)";
+inline constexpr const char* ChangedSince = "seit dem Lesen ver\u00e4ndert";
 
-inline constexpr const char* MoreWarnings = "  ... und %s weitere, alle in dszip.log";
-inline constexpr const char* Verifying = "Prüfe das Archiv ...";
+inline constexpr const char* MoreWarnings = "... und %s weitere, alle in dszip.log";  // listed
+inline constexpr const char* Verifying = "Pr\u00fcfe das Archiv ...";
 inline constexpr const char* ResultOk = "Erfolgreich";
 inline constexpr const char* ResultWarning = "Mit Warnungen";
 inline constexpr const char* ResultFailed = "Fehlgeschlagen";
 inline constexpr const char* ResultNothing = "Nichts zu sichern";
 inline constexpr const char* ResultInterrupted = "Abgebrochen";
-inline constexpr const char* PressKey = "Weiter mit einer beliebigen Taste (das Fenster schließt sich sonst in 60 Sekunden) ...";
+inline constexpr const char* PressKey =
+    "Weiter mit einer beliebigen Taste (das Fenster schlie\u00dft sich sonst in 60 Sekunden) ...";
 
 // The run's verdict: passwords, the target folder, leftovers, the central log.
 inline constexpr const char* PasswordNotCp1252 =
-    "Das Kennwort enthält Zeichen außerhalb des Windows-Zeichensatzes (Windows-1252). Bitte ein "
-    "anderes Kennwort wählen.";
+    "Das Kennwort enth\u00e4lt Zeichen au\u00dferhalb des Windows-Zeichensatzes (Windows-1252). "
+    "Bitte ein anderes Kennwort w\u00e4hlen.";
 inline constexpr const char* PasswordTooLong =
-    "Das Kennwort ist zu lang: höchstens %s Zeichen, sonst öffnen die üblichen ZIP-Programme das "
-    "Archiv nicht.";
+    "Das Kennwort ist zu lang: h\u00f6chstens %s Zeichen, "
+    "sonst \u00f6ffnen die \u00fcblichen ZIP-Programme das Archiv nicht.";
 inline constexpr const char* CodePageNote =
-    "Hinweis: Das Kennwort enthält Zeichen außerhalb von ASCII. Andere Programme öffnen das Archiv "
-    "nur, wenn sie das Kennwort im Windows-Zeichensatz (Windows-1252) nehmen.";
+    "Hinweis: Das Kennwort enth\u00e4lt Zeichen au\u00dferhalb von ASCII. "
+    "Andere Programme \u00f6ffnen das Archiv nur, "
+    "wenn sie das Kennwort im Windows-Zeichensatz (Windows-1252) nehmen.";
 inline constexpr const char* TargetUnreachable = "Ziellaufwerk %s ist nicht erreichbar.";
 inline constexpr const char* TargetFolderCreated = "Zielordner angelegt: %s";
-inline constexpr const char* TargetFolderNotCreated = "Der Zielordner %s kann nicht angelegt werden: %s";
+inline constexpr const char* TargetFolderNotCreated =
+    "Der Zielordner %s kann nicht angelegt werden: %s";
 inline constexpr const char* LeftoverRemoved = "Reste eines abgebrochenen Laufs entfernt: %s";
-inline constexpr const char* CentralLogFailed = "Das zentrale Protokoll %s kann nicht geschrieben werden: %s";
+inline constexpr const char* CentralLogFailed =
+    "Das zentrale Protokoll %s kann nicht geschrieben werden: %s";
 inline constexpr const char* LocalLogFailed = "Das Protokoll %s kann nicht geschrieben werden: %s";
 inline constexpr const char* CommandLine = "Aufruf: dszip %s";
 
 // Restoring: x, e, t, l, and an archive dropped on the program.
 inline constexpr const char* RestoreUsage =
-    "Aufruf: dszip x|e|t|l [-p<Kennwort>] [-o+|-o-] [-r-] <Archiv.zip> [<Zielordner>\\] [<Name oder Maske> ...]";
+    "Aufruf: dszip x|e|t|l [-p<Kennwort>] [-o+|-o-] [-r-] <Archiv.zip> "
+    "[<Zielordner>\\] [<Name oder Maske> ...]";
 inline constexpr const char* ArchiveUnreadable = "Das Archiv %s kann nicht gelesen werden: %s";
-inline constexpr const char* PasswordPrompt = "Kennwort für %s: ";
+inline constexpr const char* PasswordPrompt = "Kennwort f\u00fcr %s: ";
 inline constexpr const char* PasswordNeeded =
-    "Das Archiv enthält verschlüsselte Dateien. Bitte das Kennwort mit -p<Kennwort> angeben; ohne Konsole kann dszip nicht danach fragen.";
+    "Das Archiv enth\u00e4lt verschl\u00fcsselte Dateien. "
+    "Bitte das Kennwort mit -p<Kennwort> angeben; ohne Konsole kann dszip nicht danach fragen.";
 inline constexpr const char* PasswordWrong = "Das Kennwort ist falsch. Es wurde nichts entpackt.";
-inline constexpr const char* NothingSelected = "Kein Eintrag im Archiv passt zu den angegebenen Namen.";
+inline constexpr const char* NothingSelected =
+    "Kein Eintrag im Archiv passt zu den angegebenen Namen.";
 inline constexpr const char* RefusedName = "Nicht entpackt, unsicherer Name (%s): %s";
-inline constexpr const char* NameParent = "„..“";
+inline constexpr const char* NameParent = "\u201e..\u201c";
 inline constexpr const char* NameAbsolute = "absoluter Pfad oder leerer Teil";
-inline constexpr const char* NameStream = "„:“, Laufwerk oder Datenstrom";
-inline constexpr const char* NameDevice = "Gerätename";
+inline constexpr const char* NameStream = "\u201e:\u201c, Laufwerk oder Datenstrom";
+inline constexpr const char* NameDevice = "Ger\u00e4tename";
 inline constexpr const char* NameTrailing = "Punkt oder Leerzeichen am Ende";
 inline constexpr const char* NameControl = "Steuerzeichen";
-inline constexpr const char* NameCharacter = "unter Windows unzulässiges Zeichen";
-inline constexpr const char* NameEncoding = "kein gültiges UTF-8";
-inline constexpr const char* NameDuplicate = "gleicht einem früheren Namen bis auf Groß- und Kleinschreibung";
-inline constexpr const char* UnknownMethod = "Nicht entpackt, %s wird nicht unterstützt: %s";
+inline constexpr const char* NameCharacter = "unter Windows unzul\u00e4ssiges Zeichen";
+inline constexpr const char* NameEncoding = "kein g\u00fcltiges UTF-8";
+inline constexpr const char* NameDuplicate =
+    "gleicht einem fr\u00fcheren Namen bis auf Gro\u00df- und Kleinschreibung";
+inline constexpr const char* UnknownMethod = "Nicht entpackt, %s wird nicht unterst\u00fctzt: %s";
 inline constexpr const char* EntryDamaged = "Fehlerhaft, nicht entpackt: %s (%s)";
 inline constexpr const char* EntryFailsTest = "Fehlerhaft: %s (%s)";
 inline constexpr const char* SharedData = "teilt seine Daten mit einem anderen Eintrag";
-inline constexpr const char* EntryExists = "Nicht überschrieben, gibt es schon: %s";
+inline constexpr const char* EntryExists = "Nicht \u00fcberschrieben, gibt es schon: %s";
 inline constexpr const char* EntryNotWritten = "Nicht entpackt: %s (%s)";
-inline constexpr const char* RestoreFailed = "Entpacken abgebrochen: %s. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";
-inline constexpr const char* RestoreInterrupted = "Abgebrochen. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";
+inline constexpr const char* RestoreFailed =
+    "Entpacken abgebrochen: %s. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";
+inline constexpr const char* RestoreInterrupted =
+    "Abgebrochen. Bereits entpackte Dateien bleiben; keine halb geschriebene Datei.";
 inline constexpr const char* TargetNotCreated = "Der Zielordner %s kann nicht angelegt werden: %s";
-inline constexpr const char* Testing = "Prüfe ...";
+inline constexpr const char* Testing = "Pr\u00fcfe ...";
 inline constexpr const char* Extracting = "Entpacke ...";
-inline constexpr const char* PressKeyToClose = "Fenster schließen mit einer beliebigen Taste ...";
+inline constexpr const char* PressKeyToClose =
+    "Fenster schlie\u00dfen mit einer beliebigen Taste ...";
+
+// Summaries of a backup and a restore, progress, the listing, and reasons named in other texts.
+inline constexpr const char* NoMemory = "kein Speicher";
+inline constexpr const char* NotFound = "nicht gefunden";
+inline constexpr const char* BackupProgress = "Dateien %s/%s  %s/%s  %s %  %s/s";
+inline constexpr const char* PercentDone = "%s %s %";  // "Pruefe das Archiv ... 40 %"
+inline constexpr const char* TimeSpan = "%s bis %s";
+inline constexpr const char* SummaryArchive = "Archiv: %s";
+inline constexpr const char* SummarySources = "Quellen: %s";
+inline constexpr const char* SummaryEncrypted = "Verschl\u00fcsselt: %s";
+inline constexpr const char* EncryptedYes = "ja (AES-256)";
+inline constexpr const char* EncryptedNo = "nein";
+inline constexpr const char* SummaryCounts =
+    "Dateien: %s, Ordner: %s, Daten: %s, Archiv: %s (%s %)";
+inline constexpr const char* SummaryDuration = "Dauer: %s s";
+inline constexpr const char* SummaryRate = ", %s/s";
+inline constexpr const char* NotesHeading = "Hinweise";
+inline constexpr const char* WarningsHeading = "Warnungen";
+inline constexpr const char* SectionHeading = "%s (%s):";  // heading, number of items
+inline constexpr const char* ListedItem = "  %s";          // an item below its heading
+inline constexpr const char* ResultLine = "Ergebnis: %s (Exit-Code %s)";
+inline constexpr const char* SummaryTarget = "Ziel: %s";
+inline constexpr const char* Tested = "Gepr\u00fcft: %s Dateien, %s in %s s";
+inline constexpr const char* Extracted = "Entpackt: %s Dateien, %s in %s s";
+inline constexpr const char* ListingHeading =
+    "Datum      Zeit     Attr         Gr\u00f6\u00dfe      Gepackt Methode   Name";
+inline constexpr const char* ListingTotal =
+    "Summe: %s Dateien, %s Ordner, %s, gepackt %s (* verschl\u00fcsselt)";
+inline constexpr const char* MethodOtherEncryption = "diese Verschl\u00fcsselung";
+inline constexpr const char* MethodNumber = "die Methode %s";
+inline constexpr const char* FolderInTheWay = "ein Ordner dieses Namens ist da";
+inline constexpr const char* FileInTheWay = "eine Datei dieses Namens ist da";
+inline constexpr const char* AllNamesTaken = "alle Namen vergeben";
+inline constexpr const char* PartLocalHeader = "lokaler Kopf";
+inline constexpr const char* PartLength = "L\u00e4nge";
+inline constexpr const char* PartCentralDirectory = "zentrales Verzeichnis";
+inline constexpr const char* PartEndRecord = "Endsatz";
+inline constexpr const char* CryptoFailed = "Kryptografie (%s) fehlgeschlagen";
+inline constexpr const char* CryptoKey = "AES-Schl\u00fcssel";
+inline constexpr const char* CryptoRandom = "Zufall";
+
+// Why an archive or an entry cannot be read, and why a file operation failed.
+inline constexpr const char* PartZip64End = "ZIP64-Endsatz";
+inline constexpr const char* PartZip64Field = "ZIP64-Feld";
+inline constexpr const char* MultiPart = "mehrteiliges Archiv";
+inline constexpr const char* NoEndRecord = "kein ZIP-Archiv oder Ende fehlt";
+inline constexpr const char* TooShort = "Archiv zu kurz";
+inline constexpr const char* CentralIncomplete = "zentrales Verzeichnis unvollst\u00e4ndig";
+inline constexpr const char* PasswordMissing = "Kennwort fehlt";
+inline constexpr const char* PasswordMismatch = "Kennwort falsch";
+inline constexpr const char* PartSaltCheck = "Salz und Kennwortpr\u00fcfwert";
+inline constexpr const char* MethodUnknown = "Methode oder Verschl\u00fcsselung unbekannt";
+inline constexpr const char* PartAesFrame = "AES-Rahmen";
+inline constexpr const char* PartEncryptionHeader = "Verschl\u00fcsselungskopf";
+inline constexpr const char* MoreDataThanSaid = "mehr Daten als angegeben";
+inline constexpr const char* PartDeflateData = "Deflate-Daten";
+inline constexpr const char* PartMac = "MAC";
+inline constexpr const char* PartCrc = "CRC";
+inline constexpr const char* AlreadyExists = "existiert bereits";
+inline constexpr const char* AccessDenied = "Zugriff verweigert";
+inline constexpr const char* Locked = "von einem anderen Programm gesperrt";
+inline constexpr const char* PartlyLocked = "Teile der Datei sind gesperrt";
+inline constexpr const char* DiskFull = "Datentr\u00e4ger voll";
+inline constexpr const char* WriteProtected = "Datentr\u00e4ger schreibgesch\u00fctzt";
+inline constexpr const char* WindowsError = "Windows-Fehler ";  // and the code
 
 // Restoring: an old file a failed replace could not leave as it was.
 inline constexpr const char* AttributesNotPutBack = "Schreibschutz von %s nicht wiederhergestellt: %s";

@@ -32,7 +32,7 @@ void VerifyData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const 
   entry.record = written.record;
   entry.encryption = written.record.aesVersion != 0 ? Encryption::Aes : Encryption::None;
   try {
-    ReadEntryData(in, inflater, crypto, entry, Secret{&written.aes, nullptr}, nullptr, progress);
+    ReadEntryData(in, inflater, crypto, entry, Secret{.keys = &written.aes}, nullptr, progress);
   } catch (const RunError& error) {
     Fail(written.record.name, error.what());
   }
@@ -56,11 +56,11 @@ void VerifyRun(FileSystem& fs, Crypto& crypto, const std::string& path, const Wr
   Inflater inflater;
   for (const WrittenEntry* entry = first; entry != last; ++entry) {
     const Bytes header = LocalHeader(entry->record);
-    if (in.done() != entry->record.offset || in.Read(header.size()) != header)
-      Fail(entry->record.name, "lokaler Kopf");
+    if (in.Position() != entry->record.offset || in.Read(header.size()) != header)
+      Fail(entry->record.name, texts::PartLocalHeader);
     VerifyData(in, inflater, crypto, *entry, progress);
   }
-  if (in.done() != stop) Fail(last[-1].record.name, "Länge");
+  if (in.Position() != stop) Fail(last[-1].record.name, texts::PartLength);
 }
 
 // Threads that check runs of entries; the first failure stops the others.
@@ -72,7 +72,7 @@ class RunChecks {
     for (size_t first = 0; first < entries.size();) {
       size_t last = first + 1;
       while (last < entries.size() && entries[last].record.offset - entries[first].record.offset < kRunBytes) ++last;
-      runs_.push_back({first, last});
+      runs_.push_back({.first = first, .last = last});
       first = last;
     }
     // The largest first, so that a huge file does not start last and keep the others waiting.
@@ -165,11 +165,11 @@ void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
   uint64_t centralSize = 0;
   for (const WrittenEntry& entry : entries) {
     const Bytes header = CentralHeader(entry.record);
-    if (in.Read(header.size()) != header) Fail(entry.record.name, "zentrales Verzeichnis");
+    if (in.Read(header.size()) != header) Fail(entry.record.name, texts::PartCentralDirectory);
     centralSize += header.size();
   }
   const Bytes end = EndRecords(entries.size(), centralStart, centralSize);
-  if (in.Read(end.size()) != end || !in.Read(1).empty()) Fail(path, "Endsatz");
+  if (in.Read(end.size()) != end || !in.Read(1).empty()) Fail(path, texts::PartEndRecord);
   checks.Wait(progress);
 }
 

@@ -5,6 +5,7 @@
 
 #include "dszip/command_line.h"
 #include "dszip/text.h"
+#include "dszip/texts.h"
 
 namespace dszip {
 namespace {
@@ -46,8 +47,8 @@ void ReadZip64End(InputFile& file, uint64_t endAt, Counts& counts) {
   const Bytes locator = ReadAt(file, endAt - 20, 20);
   if (locator.size() != 20 || Get32(locator.data()) != 0x07064b50) return;
   const Bytes end = ReadAt(file, Get64(locator.data() + 8), 56);
-  if (end.size() != 56 || Get32(end.data()) != 0x06064b50) Damaged("ZIP64-Endsatz");
-  counts = {Get64(end.data() + 32), Get64(end.data() + 40), Get64(end.data() + 48)};
+  if (end.size() != 56 || Get32(end.data()) != 0x06064b50) Damaged(texts::PartZip64End);
+  counts = {.entries = Get64(end.data() + 32), .size = Get64(end.data() + 40), .offset = Get64(end.data() + 48)};
 }
 
 Counts ReadEndRecords(InputFile& file, uint64_t fileSize) {
@@ -56,19 +57,19 @@ Counts ReadEndRecords(InputFile& file, uint64_t fileSize) {
   for (size_t at = data.size() >= kEndRecordSize ? data.size() - kEndRecordSize + 1 : 0; at-- > 0;) {
     const uint8_t* p = data.data() + at;
     if (Get32(p) != 0x06054b50 || at + kEndRecordSize + Get16(p + 20) > data.size()) continue;
-    if (Get16(p + 4) != 0 || Get16(p + 6) != 0) Damaged("mehrteiliges Archiv");
-    Counts counts{Get16(p + 10), Get32(p + 12), Get32(p + 16)};
+    if (Get16(p + 4) != 0 || Get16(p + 6) != 0) Damaged(texts::MultiPart);
+    Counts counts{.entries = Get16(p + 10), .size = Get32(p + 12), .offset = Get32(p + 16)};
     ReadZip64End(file, fileSize - tail + at, counts);
     return counts;
   }
-  Damaged("kein ZIP-Archiv oder Ende fehlt");
+  Damaged(texts::NoEndRecord);
 }
 
 void ReadZip64Extra(const uint8_t* p, size_t size, EntryRecord& e, bool sizeMax, bool packedMax, bool offsetMax) {
   size_t at = 0;
   const auto take = [&](bool wanted, uint64_t& field) {
     if (!wanted) return;
-    if (at + 8 > size) Damaged("ZIP64-Feld");
+    if (at + 8 > size) Damaged(texts::PartZip64Field);
     field = Get64(p + at);
     at += 8;
   };
@@ -128,10 +129,10 @@ std::string LegacyName(const std::string& raw, uint8_t host) {
 
 // One central header at `p` (at least kCentralHeaderSize bytes, `size` in all); its length.
 size_t ReadCentralHeader(const uint8_t* p, size_t size, ArchiveEntry& entry) {
-  if (Get32(p) != 0x02014b50) Damaged("zentrales Verzeichnis");
+  if (Get32(p) != 0x02014b50) Damaged(texts::PartCentralDirectory);
   const size_t nameSize = Get16(p + 28), extraSize = Get16(p + 30), commentSize = Get16(p + 32);
   const size_t length = kCentralHeaderSize + nameSize + extraSize + commentSize;
-  if (length > size) Damaged("zentrales Verzeichnis");
+  if (length > size) Damaged(texts::PartCentralDirectory);
   EntryRecord& e = entry.record;
   entry.host = p[5];
   const uint16_t flags = Get16(p + 8);
@@ -173,13 +174,13 @@ bool ArchiveEntry::Readable() const {
 std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {
   const Counts counts = ReadEndRecords(file, fileSize);
   if (counts.offset > fileSize || counts.size > fileSize - counts.offset || counts.size > kMaxCentralSize)
-    Damaged("zentrales Verzeichnis");
+    Damaged(texts::PartCentralDirectory);
   const Bytes central = ReadAt(file, counts.offset, static_cast<size_t>(counts.size));
-  if (central.size() != counts.size) Damaged("Archiv zu kurz");
+  if (central.size() != counts.size) Damaged(texts::TooShort);
   std::vector<ArchiveEntry> entries;
   size_t at = 0;
   while (entries.size() < counts.entries) {
-    if (central.size() - at < kCentralHeaderSize) Damaged("zentrales Verzeichnis unvollständig");
+    if (central.size() - at < kCentralHeaderSize) Damaged(texts::CentralIncomplete);
     ArchiveEntry entry;
     at += ReadCentralHeader(central.data() + at, central.size() - at, entry);
     entries.push_back(std::move(entry));
@@ -253,8 +254,8 @@ bool Inflater::Feed(Bytes& data, const Sink& sink) {
 
 void SkipLocalHeader(SequentialReader& in) {
   const Bytes header = in.Read(kLocalHeaderSize);
-  if (header.size() != kLocalHeaderSize || Get32(header.data()) != 0x04034b50) Damaged("lokaler Kopf");
-  in.SkipTo(in.done() + Get16(header.data() + 26) + Get16(header.data() + 28));
+  if (header.size() != kLocalHeaderSize || Get32(header.data()) != 0x04034b50) Damaged(texts::PartLocalHeader);
+  in.SkipTo(in.Position() + Get16(header.data() + 26) + Get16(header.data() + 28));
 }
 
 namespace {
@@ -295,9 +296,9 @@ bool TraditionalHeaderFits(TraditionalCipher& cipher, Bytes header, const Archiv
 }
 
 std::unique_ptr<TraditionalCipher> OpenTraditional(SequentialReader& in, const ArchiveEntry& entry, const Secret& secret) {
-  if (!secret.password) throw RunError(kExitBadPassword, "Kennwort fehlt");
+  if (!secret.password) throw RunError(kExitBadPassword, texts::PasswordMissing);
   auto cipher = std::make_unique<TraditionalCipher>(*secret.password);
-  if (!TraditionalHeaderFits(*cipher, in.Read(kTraditionalHeaderSize), entry)) throw RunError(kExitBadPassword, "Kennwort falsch");
+  if (!TraditionalHeaderFits(*cipher, in.Read(kTraditionalHeaderSize), entry)) throw RunError(kExitBadPassword, texts::PasswordMismatch);
   return cipher;
 }
 
@@ -305,15 +306,15 @@ std::unique_ptr<AesStream> OpenAes(SequentialReader& in, Crypto& crypto, const S
   const Bytes header = in.Read(kAesHeaderSize);
   if (secret.keys) {
     auto aes = std::make_unique<AesStream>(crypto, *secret.keys);
-    if (header != aes->Header()) Damaged("Salz und Kennwortprüfwert");
+    if (header != aes->Header()) Damaged(texts::PartSaltCheck);
     return aes;
   }
-  if (!secret.password) throw RunError(kExitBadPassword, "Kennwort fehlt");
-  if (header.size() != kAesHeaderSize) Damaged("Archiv zu kurz");
+  if (!secret.password) throw RunError(kExitBadPassword, texts::PasswordMissing);
+  if (header.size() != kAesHeaderSize) Damaged(texts::TooShort);
   AesKeys keys{Bytes(header.begin(), header.begin() + kAesSaltSize),
                crypto.Pbkdf2Sha1(*secret.password, header.data(), kAesSaltSize, 1000, 66)};
   auto aes = std::make_unique<AesStream>(crypto, keys);
-  if (header != aes->Header()) throw RunError(kExitBadPassword, "Kennwort falsch");
+  if (header != aes->Header()) throw RunError(kExitBadPassword, texts::PasswordMismatch);
   return aes;
 }
 
@@ -337,17 +338,17 @@ bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntr
 void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const ArchiveEntry& entry,
                    const Secret& secret, const Sink& sink, const std::function<void(uint64_t)>& progress) {
   const EntryRecord& e = entry.record;
-  if (!entry.Readable()) Damaged("Methode oder Verschlüsselung unbekannt");
+  if (!entry.Readable()) Damaged(texts::MethodUnknown);
   uint64_t remaining = e.compressedSize;
   std::unique_ptr<AesStream> aes;
   if (entry.encryption == Encryption::Aes) {
-    if (remaining < kAesHeaderSize + kAesMacSize) Damaged("AES-Rahmen");
+    if (remaining < kAesHeaderSize + kAesMacSize) Damaged(texts::PartAesFrame);
     aes = OpenAes(in, crypto, secret);
     remaining -= kAesHeaderSize + kAesMacSize;
   }
   std::unique_ptr<TraditionalCipher> traditional;
   if (entry.encryption == Encryption::Traditional) {
-    if (remaining < kTraditionalHeaderSize) Damaged("Verschlüsselungskopf");
+    if (remaining < kTraditionalHeaderSize) Damaged(texts::PartEncryptionHeader);
     traditional = OpenTraditional(in, entry, secret);
     remaining -= kTraditionalHeaderSize;
   }
@@ -355,7 +356,7 @@ void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, con
   uint64_t size = 0;
   const Sink out = [&](const uint8_t* data, size_t length) {
     // A bomb stops here: nothing past the recorded size reaches the disk.
-    if (length > e.size - size) Damaged("mehr Daten als angegeben");
+    if (length > e.size - size) Damaged(texts::MoreDataThanSaid);
     size += length;
     crc = static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(length)));
     if (sink && length > 0) sink(data, length);
@@ -363,19 +364,19 @@ void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, con
   inflater.Reset();
   while (remaining > 0) {
     Bytes chunk = in.Read(static_cast<size_t>(std::min<uint64_t>(remaining, kChunk)));
-    if (chunk.empty()) Damaged("Archiv zu kurz");
+    if (chunk.empty()) Damaged(texts::TooShort);
     remaining -= chunk.size();
     if (aes) aes->Decrypt(chunk.data(), chunk.size());
     if (traditional) traditional->Decrypt(chunk.data(), chunk.size());
     if (e.method == kMethodStore)
       out(chunk.data(), chunk.size());
     else if (!inflater.Feed(chunk, out))
-      Damaged("Deflate-Daten");
-    if (progress) progress(in.done());
+      Damaged(texts::PartDeflateData);
+    if (progress) progress(in.Position());
   }
-  if (e.method == kMethodDeflate && !inflater.ended()) Damaged("Deflate-Daten");
-  if (aes && in.Read(kAesMacSize) != aes->Tag()) Damaged("MAC");
-  if ((entry.crcKnown && crc != e.crc) || size != e.size) Damaged("CRC");
+  if (e.method == kMethodDeflate && !inflater.Ended()) Damaged(texts::PartDeflateData);
+  if (aes && in.Read(kAesMacSize) != aes->Tag()) Damaged(texts::PartMac);
+  if ((entry.crcKnown && crc != e.crc) || size != e.size) Damaged(texts::PartCrc);
 }
 
 std::string Cp437ToUtf8(const std::string& name) {

@@ -44,7 +44,7 @@ class SequentialReader {
   SequentialReader(InputFile& file, uint64_t start);
   Bytes Read(size_t size);
   void SkipTo(uint64_t position);
-  uint64_t done() const { return done_; }
+  uint64_t Position() const { return done_; }
 
  private:
   bool Refill();
@@ -67,7 +67,7 @@ class Inflater {
   // Inflates `data`, handing what comes out to `sink`; false on broken data or on data after
   // the end of the stream.
   bool Feed(Bytes& data, const Sink& sink);
-  bool ended() const { return ended_; }
+  bool Ended() const { return ended_; }
 
  private:
   z_stream stream_{};

@@ -363,7 +363,7 @@ void DropDownList::Pull(TComboBox& state, int) {
 // --- PasswordEdit
 
 void PasswordEdit::Created(const ControlRow&, const Look&) {
-  Send(window_, EM_SETPASSWORDCHAR, 0x2022);  // "•"
+  Send(window_, EM_SETPASSWORDCHAR, 0x2022);  // a bullet
   Send(window_, EM_SETLIMITTEXT, 0);          // no limit beyond the system's own
 }
 

@@ -120,7 +120,7 @@ void TFMain::FormCreate() {
   const DateTime today = WholeDays(now);
   Tag.Value = WithDate(Tag.Value, today);
   Datum.Value = WithDate(Datum.Value, today);
-  // The time a user sees on picking "Später" by hand: now, to the second.
+  // The time a user sees on picking the later start by hand: now, to the second.
   const TimeParts t = DecodeTime(now);
   Uhrzeit.Value = WithTime(Uhrzeit.Value, EncodeTime(t.hour, t.minute, t.second, 0));
   AutoStart = false;
@@ -269,9 +269,14 @@ void TFMain::DoBackup() {
   settings->Lock();
   read.lastDate = settings->GetDateTime("Last", "Datum", 0);
   read.lastNumber = settings->GetInteger("Last", "Nr", 0);
-  const BackupPlan plan = PlanBackup(
-      {Datum.Value, Komprimierung.ItemIndex, Archiv.ItemIndex, Passwort.Text, Befehl, Endung},
-      read, [this](const std::string& name) { return platform_.FileExists(name); });
+  const RunChoices choices{.datum = Datum.Value,
+                           .compression = Komprimierung.ItemIndex,
+                           .archiveBit = Archiv.ItemIndex,
+                           .password = Passwort.Text,
+                           .command = Befehl,
+                           .extension = Endung};
+  const BackupPlan plan =
+      PlanBackup(choices, read, [this](const std::string& name) { return platform_.FileExists(name); });
   settings->PutTexts({{"Last", "Datum", DateTimeText(plan.lastDate)},
                       {"Last", "Nr", std::to_string(plan.lastNumber)}});
   settings.reset();

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(options.password->find('\0') == std::string::npos);
     }
   } catch (const dszip::RunError& error) {
-    FUZZ_CHECK(error.exitCode() == dszip::kExitUsage);
+    FUZZ_CHECK(error.ExitCode() == dszip::kExitUsage);
   }
   return 0;
 }

@@ -6,17 +6,20 @@
 
 #include <stdexcept>
 
+#include "dszip/text.h"
+#include "dszip/texts.h"
+
 namespace dszip {
 namespace {
 
 void Check(NTSTATUS status, const char* what) {
-  if (status < 0) throw std::runtime_error(std::string("Kryptografie (") + what + ") fehlgeschlagen");
+  if (status < 0) throw std::runtime_error(Format(texts::CryptoFailed, what));
 }
 
 class CngCipher : public BlockCipher {
  public:
   CngCipher(BCRYPT_ALG_HANDLE algorithm, const uint8_t* key) {
-    Check(BCryptGenerateSymmetricKey(algorithm, &key_, nullptr, 0, const_cast<PUCHAR>(key), 32, 0), "AES-Schlüssel");
+    Check(BCryptGenerateSymmetricKey(algorithm, &key_, nullptr, 0, const_cast<PUCHAR>(key), 32, 0), texts::CryptoKey);
   }
   ~CngCipher() override { BCryptDestroyKey(key_); }
   CngCipher(const CngCipher&) = delete;
@@ -70,7 +73,7 @@ CngCrypto::~CngCrypto() {
 }
 
 void CngCrypto::Random(uint8_t* out, size_t size) {
-  Check(BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG), "Zufall");
+  Check(BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG), texts::CryptoRandom);
 }
 
 std::vector<uint8_t> CngCrypto::Pbkdf2Sha1(const std::string& password, const uint8_t* salt, size_t saltSize,

@@ -37,7 +37,7 @@ class Win32Console : public dszip::Console {
     DWORD mode = 0;
     attached_ = GetConsoleMode(out_, &mode) != 0;
   }
-  bool attached() const { return attached_; }
+  bool Attached() const { return attached_; }
 
   void Progress(const std::string& line) override {
     if (!attached_) return;  // a redirected output gets the lines that stay, not the updates

@@ -19,16 +19,16 @@ FileError LastError() {
   const DWORD code = GetLastError();
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return FileError("nicht gefunden", FileError::NotFound);
+    case ERROR_PATH_NOT_FOUND: return FileError(texts::NotFound, FileError::NotFound);
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return FileError("existiert bereits", FileError::Exists);
-    case ERROR_ACCESS_DENIED: return FileError("Zugriff verweigert");
-    case ERROR_SHARING_VIOLATION: return FileError("von einem anderen Programm gesperrt");
-    case ERROR_LOCK_VIOLATION: return FileError("Teile der Datei sind gesperrt");
+    case ERROR_ALREADY_EXISTS: return FileError(texts::AlreadyExists, FileError::Exists);
+    case ERROR_ACCESS_DENIED: return FileError(texts::AccessDenied);
+    case ERROR_SHARING_VIOLATION: return FileError(texts::Locked);
+    case ERROR_LOCK_VIOLATION: return FileError(texts::PartlyLocked);
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return FileError("Datenträger voll", FileError::DiskFull);
-    case ERROR_WRITE_PROTECT: return FileError("Datenträger schreibgeschützt");
-    default: return FileError("Windows-Fehler " + std::to_string(code));
+    case ERROR_HANDLE_DISK_FULL: return FileError(texts::DiskFull, FileError::DiskFull);
+    case ERROR_WRITE_PROTECT: return FileError(texts::WriteProtected);
+    default: return FileError(texts::WindowsError + std::to_string(code));
   }
 }
 
@@ -53,7 +53,9 @@ DWORD SettableAttributes(uint32_t attributes) {
 }
 
 FileInfo Info(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& modified) {
-  return {static_cast<uint32_t>(attributes), static_cast<uint64_t>(sizeHigh) << 32 | sizeLow, Ticks(modified)};
+  return {.attributes = static_cast<uint32_t>(attributes),
+          .size = static_cast<uint64_t>(sizeHigh) << 32 | sizeLow,
+          .modified = Ticks(modified)};
 }
 
 
@@ -127,7 +129,7 @@ class Win32Output : public OutputFile {
     pointer_ = kUnknown;
     DWORD written = 0;
     if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, nullptr)) throw LastError();
-    if (written != size) throw FileError("Datenträger voll", FileError::DiskFull);
+    if (written != size) throw FileError(texts::DiskFull, FileError::DiskFull);
     pointer_ = end_ += size;
   }
   void WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
@@ -137,7 +139,7 @@ class Win32Output : public OutputFile {
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD written = 0;
     if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, &at)) throw LastError();
-    if (written != size) throw FileError("Datenträger voll", FileError::DiskFull);
+    if (written != size) throw FileError(texts::DiskFull, FileError::DiskFull);
     end_ = std::max(end_, offset + size);
   }
   void Truncate(uint64_t size) override {
@@ -273,7 +275,12 @@ CivilTime Win32FileSystem::ToLocalTime(uint64_t ticks) {
   SYSTEMTIME universal, local;
   if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(&zone, &universal, &local))
     return {};
-  return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+  return {.year = local.wYear,
+          .month = local.wMonth,
+          .day = local.wDay,
+          .hour = local.wHour,
+          .minute = local.wMinute,
+          .second = local.wSecond};
 }
 
 uint64_t Win32FileSystem::Now() {

@@ -76,7 +76,7 @@ TEST(CommandLine, Refused) {
       ParseCommandLine(row);
       ADD_FAILURE() << "accepted: " << (row.size() > 1 ? row[1] : "");
     } catch (const RunError& error) {
-      EXPECT_EQ(error.exitCode(), kExitUsage);
+      EXPECT_EQ(error.ExitCode(), kExitUsage);
       EXPECT_NE(std::string(error.what()).find("Aufruf: dszip"), std::string::npos);
     }
   }

@@ -240,6 +240,9 @@ TEST_F(RunFixture, Sources) {
     f.fs.AddFolder("C:\\Daten\\Link", kAttrFolder | kAttrReparsePoint);
     f.fs.AddFile("C:\\Daten\\Link\\drin.txt", "über die Verknüpfung");
   };
+  std::vector<std::string> manyMissing = {"a", kArchive};
+  for (int i = 1; i <= 17; ++i) manyMissing.push_back("C:\\Fehlt" + std::to_string(i));
+  manyMissing.push_back("C:\\Daten\\*.*");
   const struct {
     const char* name;
     std::function<void(RunFixture&)> arrange;
@@ -262,6 +265,8 @@ TEST_F(RunFixture, Sources) {
        "Quelle nicht gefunden: C:\\Fehlt", "neu.txt"},
       {"no source there", nullptr, {"a", kArchive, "C:\\Fehlt", "C:\\Fehlt\\*.*"}, kExitFatal,
        "Keine der Quellen gibt es: C:\\Fehlt, C:\\Fehlt\\*.*", ""},
+      {"more warnings than a screen", nullptr, manyMissing, kExitWarning,
+       "\n  Quelle nicht gefunden: C:\\Fehlt15\n  ... und 2 weitere, alle in dszip.log\nErgebnis", "neu.txt"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
