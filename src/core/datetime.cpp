@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/error.h"
+#include "core/filled.h"
 #include "core/texts.h"
 
 namespace {

@@ -1,6 +1,7 @@
 #include "core/error.h"
 
 #include "core/cp1252.h"
+#include "core/filled.h"
 
 namespace {
 
@@ -26,15 +27,3 @@ EError::EError(const std::string& message)
 EError::EError(const std::string& pattern, const std::string& utf8Path)
     : std::runtime_error(Filled(pattern, {PathInCp1252(utf8Path)})),
       shown_(Filled(Utf8FromCp1252(pattern), {utf8Path})) {}
-
-std::string Filled(const std::string& pattern, std::initializer_list<std::string> values) {
-  std::string result;
-  size_t from = 0;
-  for (const std::string& value : values) {
-    const size_t at = pattern.find("%s", from);
-    if (at == std::string::npos) break;
-    result += pattern.substr(from, at - from) + value;
-    from = at + 2;
-  }
-  return result + pattern.substr(from);
-}

@@ -1,5 +1,4 @@
 #pragma once
-#include <initializer_list>
 #include <stdexcept>
 #include <string>
 
@@ -18,7 +17,3 @@ class EError : public std::runtime_error {
  private:
   std::string shown_;
 };
-
-// Each "%s" of a message pattern replaced by the next value; a value's own "%s" stays as it
-// is, and so do the pattern's "%s" beyond the last value.
-std::string Filled(const std::string& pattern, std::initializer_list<std::string> values);

@@ -1,6 +1,7 @@
 #include "core/intsyntax.h"
 
 #include "core/error.h"
+#include "core/filled.h"
 #include "core/texts.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/error.h"
+#include "core/filled.h"
 #include "core/texts.h"
 
 namespace {

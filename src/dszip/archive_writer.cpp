@@ -7,6 +7,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/filled.h"
 #include "dszip/command_line.h"
 #include "dszip/deflate_pool.h"
 #include "dszip/text.h"
@@ -73,7 +74,7 @@ class BufferedOutput {
     try {
       action();
     } catch (const FileError& error) {
-      throw RunError(kExitFatal, Format(texts::WriteFailed, error.what()));
+      throw RunError(kExitFatal, Filled(texts::WriteFailed, {error.what()}));
     }
   }
 
@@ -147,7 +148,7 @@ class Writer {
         file = fs_.OpenRead(item.path);
         before = file->Info();
       } catch (const FileError& error) {
-        result_.warnings.push_back(Format(texts::FileUnreadable, item.path, error.what()));
+        result_.warnings.push_back(Filled(texts::FileUnreadable, {item.path, error.what()}));
         return;
       }
       Push({.kind = Step::Begin, .item = index});
@@ -157,7 +158,7 @@ class Writer {
         end.read = file->Info();
         end.unchanged = SameContentState(before, end.read) && end.read.size == size;
       } catch (const FileError& error) {
-        end.failure = Format(texts::FileUnreadable, item.path, error.what());
+        end.failure = Filled(texts::FileUnreadable, {item.path, error.what()});
       }
       end.again = end.failure.empty() && !end.unchanged && attempt < kReadAttempts;
       const bool done = !end.again;
@@ -332,7 +333,7 @@ class Writer {
     current_.compressedSize = out_.Position() - dataStart_;
     const bool needsZip64 = current_.size >= kMax32 || current_.compressedSize >= kMax32;
     if (failure.empty() && needsZip64 && !current_.zip64Local)
-      failure = Format(texts::GrewPastHeader, item.path);
+      failure = Filled(texts::GrewPastHeader, {item.path});
     if (!failure.empty() || end.again) {
       out_.Truncate(current_.offset);
       bytesDone_ -= current_.size;
@@ -340,7 +341,7 @@ class Writer {
       return;
     }
     if (!item.IsFolder() && !end.unchanged)
-      result_.warnings.push_back(Format(texts::FileChangedWhileRead, item.path));
+      result_.warnings.push_back(Filled(texts::FileChangedWhileRead, {item.path}));
     if (current_.aesVersion != 0) current_.aesVersion = current_.size >= kAe1MinimumSize ? 1 : 2;
     if (!item.IsFolder()) SetReadTime(current_, end.read.modified);
     out_.Patch(current_.offset, LocalHeader(current_));

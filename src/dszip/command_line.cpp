@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/filled.h"
 #include "dszip/mask.h"
 #include "dszip/password.h"
 #include "dszip/text.h"
@@ -25,7 +26,7 @@ void ParseLevel(const std::string& code, Options& options) {
         options.level = entry.level;
         return;
       }
-  Refuse(Format(texts::BadLevel, "-m" + code));
+  Refuse(Filled(texts::BadLevel, {"-m" + code}));
 }
 
 struct AttributeSwitches {
@@ -53,7 +54,7 @@ void ParseSwitch(const std::string& argument, Options& options, AttributeSwitche
   } else if (lower == "-r-") {
     options.recurse = false;
   } else {
-    Refuse(Format(texts::UnknownSwitch, argument));
+    Refuse(Filled(texts::UnknownSwitch, {argument}));
   }
 }
 
@@ -64,7 +65,7 @@ std::string SourceFromArgument(const std::string& argument) {
   const size_t lastPart = source.find_last_of('\\', source.size() >= 2 ? source.size() - 2 : 0);
   const std::string folderPart = lastPart == std::string::npos ? "" : source.substr(0, lastPart);
   if (source.find('"') != std::string::npos || HasWildcard(folderPart))
-    Refuse(Format(texts::BadSource, argument));
+    Refuse(Filled(texts::BadSource, {argument}));
   return source;
 }
 
@@ -73,7 +74,7 @@ std::string SourceFromArgument(const std::string& argument) {
 Options ParseCommandLine(const std::vector<std::string>& arguments) {
   if (arguments.empty()) Refuse(texts::NoCommand);
   const std::string command = AsciiLower(arguments[0]);
-  if (command != "a" && command != "m") Refuse(Format(texts::UnknownCommand, arguments[0]));
+  if (command != "a" && command != "m") Refuse(Filled(texts::UnknownCommand, {arguments[0]}));
   Options options;
   options.move = command == "m";
   AttributeSwitches attributes;
@@ -90,10 +91,10 @@ Options ParseCommandLine(const std::vector<std::string>& arguments) {
   options.clearArchive = attributes.ac;
   if (names.empty()) Refuse(texts::NoArchive);
   options.archive = names[0];
-  if (HasWildcard(options.archive)) Refuse(Format(texts::WildcardInArchive, options.archive));
+  if (HasWildcard(options.archive)) Refuse(Filled(texts::WildcardInArchive, {options.archive}));
   const std::string lowerArchive = AsciiLower(options.archive);
   if (lowerArchive.size() < 5 || lowerArchive.substr(lowerArchive.size() - 4) != ".zip")
-    Refuse(Format(texts::NotZip, options.archive));
+    Refuse(Filled(texts::NotZip, {options.archive}));
   if (names.size() < 2) Refuse(texts::NoSource);
   for (size_t i = 1; i < names.size(); ++i) options.sources.push_back(SourceFromArgument(names[i]));
   return options;
@@ -129,7 +130,7 @@ void ParseRestoreSwitch(const std::string& argument, RestoreOptions& options) {
   } else if (lower == "-r" || lower == "-r-") {
     options.recurse = lower == "-r";
   } else {
-    RefuseRestore(Format(texts::UnknownSwitch, argument));
+    RefuseRestore(Filled(texts::UnknownSwitch, {argument}));
   }
 }
 
@@ -177,8 +178,8 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
   }
   if (names.empty()) RefuseRestore(texts::NoArchive);
   options.archive = names[0];
-  if (HasWildcard(options.archive)) RefuseRestore(Format(texts::WildcardInArchive, options.archive));
-  if (!EndsWithZip(options.archive)) RefuseRestore(Format(texts::NotZip, options.archive));
+  if (HasWildcard(options.archive)) RefuseRestore(Filled(texts::WildcardInArchive, {options.archive}));
+  if (!EndsWithZip(options.archive)) RefuseRestore(Filled(texts::NotZip, {options.archive}));
   std::vector<std::string> masks(names.begin() + 1, names.end());
   if ((options.command == 'x' || options.command == 'e') && !masks.empty()) {
     std::vector<std::string> glued;

@@ -1,5 +1,6 @@
 #include "dszip/deflate_pool.h"
 
+#include "core/filled.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 
@@ -83,7 +84,7 @@ void ReadSmallFile(Piece& piece) {
       piece.unchanged = SameContentState(before, piece.read) && piece.read.size == piece.input.size();
     }
   } catch (const FileError& error) {
-    piece.failure = Format(texts::FileUnreadable, piece.path, error.what());
+    piece.failure = Filled(texts::FileUnreadable, {piece.path, error.what()});
   }
   if (!piece.failure.empty() || piece.grown) piece.input.clear();
 }

@@ -1,5 +1,6 @@
 #include "dszip/password.h"
 
+#include "core/filled.h"
 #include "core/cp1252.h"
 #include "core/password_rule.h"
 #include "dszip/command_line.h"
@@ -13,7 +14,7 @@ std::string PasswordBytes(const std::string& utf8) {
   const auto bytes = Cp1252FromUtf8(utf8);
   if (!bytes || bytes->find('\0') != std::string::npos) throw RunError(kExitUsage, texts::PasswordNotCp1252);
   if (bytes->size() > kLongestPassword)
-    throw RunError(kExitUsage, Format(texts::PasswordTooLong, std::to_string(kLongestPassword)));
+    throw RunError(kExitUsage, Filled(texts::PasswordTooLong, {std::to_string(kLongestPassword)}));
   return *bytes;
 }
 

@@ -9,6 +9,7 @@
 #include <set>
 #include <thread>
 
+#include "core/filled.h"
 #include "core/two_digits.h"
 #include "dszip/deflate_pool.h"
 #include "dszip/mask.h"
@@ -39,7 +40,7 @@ std::string MethodName(const ArchiveEntry& e) {
     case 93: return "Zstandard";
     case 95: return "XZ";
     case 98: return "PPMd";
-    default: return Format(texts::MethodNumber, std::to_string(e.record.method));
+    default: return Filled(texts::MethodNumber, {std::to_string(e.record.method)});
   }
 }
 
@@ -95,10 +96,10 @@ class Restore {
       message_ = error.what();
     } catch (const FileError& error) {
       exitCode_ = kExitFatal;
-      message_ = Format(texts::RestoreFailed, error.what());
+      message_ = Filled(texts::RestoreFailed, {error.what()});
     } catch (const std::bad_alloc&) {
       exitCode_ = kExitFatal;
-      message_ = Format(texts::RestoreFailed, texts::NoMemory);
+      message_ = Filled(texts::RestoreFailed, {texts::NoMemory});
     }
     Finish();
     return exitCode_;
@@ -131,9 +132,9 @@ class Restore {
       archiveSize_ = info->size;
       entries_ = ReadDirectory(*fs_.OpenRead(archive_), archiveSize_);
     } catch (const FileError& error) {
-      throw RunError(kExitFatal, Format(texts::ArchiveUnreadable, archive_, error.what()));
+      throw RunError(kExitFatal, Filled(texts::ArchiveUnreadable, {archive_, error.what()}));
     } catch (const RunError& error) {
-      throw RunError(kExitFatal, Format(texts::ArchiveUnreadable, archive_, error.what()));
+      throw RunError(kExitFatal, Filled(texts::ArchiveUnreadable, {archive_, error.what()}));
     }
   }
 
@@ -152,7 +153,7 @@ class Restore {
       const ArchiveEntry& e = entries_[i];
       if (e.IsFolder()) continue;
       if (!e.Readable())
-        Warn(i, Format(texts::UnknownMethod, MethodName(e), e.record.name));
+        Warn(i, Filled(texts::UnknownMethod, {MethodName(e), e.record.name}));
       else
         files.push_back({i, ""});
     }
@@ -172,7 +173,7 @@ class Restore {
       const ArchiveEntry& e = entries_[i];
       const SafeName safe = CheckStoredName(e.record.name);
       if (safe.refused) {
-        Warn(i, Format(texts::RefusedName, safe.refused, e.record.name));
+        Warn(i, Filled(texts::RefusedName, {safe.refused, e.record.name}));
         continue;
       }
       if (safe.path.empty()) continue;  // "./": the target itself
@@ -183,15 +184,15 @@ class Restore {
         continue;
       }
       if (withPath && !seen.emplace(FoldCase(relative), i).second) {
-        Warn(i, Format(texts::RefusedName, texts::NameDuplicate, e.record.name));
+        Warn(i, Filled(texts::RefusedName, {texts::NameDuplicate, e.record.name}));
         continue;
       }
       if (!e.Readable()) {
-        Warn(i, Format(texts::UnknownMethod, MethodName(e), e.record.name));
+        Warn(i, Filled(texts::UnknownMethod, {MethodName(e), e.record.name}));
         continue;
       }
       if (sharing.count(i)) {
-        Warn(i, Format(texts::EntryDamaged, e.record.name, texts::SharedData));
+        Warn(i, Filled(texts::EntryDamaged, {e.record.name, texts::SharedData}));
         continue;
       }
       files.push_back({i, Join(relative)});
@@ -233,7 +234,7 @@ class Restore {
       if (options_.overwrite == Overwrite::Replace ? last[key] == k : isFirst)
         kept.push_back(files[k]);
       else if (options_.overwrite == Overwrite::Warn)
-        Warn(files[k].entry, Format(texts::EntryExists, files[k].path));
+        Warn(files[k].entry, Filled(texts::EntryExists, {files[k].path}));
     }
     return kept;
   }
@@ -257,7 +258,7 @@ class Restore {
       return options_.password;
     }
     for (int attempt = 0; attempt < kPasswordTries; ++attempt) {
-      const auto typed = console_.AskPassword(Format(texts::PasswordPrompt, archive_));
+      const auto typed = console_.AskPassword(Filled(texts::PasswordPrompt, {archive_}));
       if (!typed) throw RunError(kExitUsage, texts::PasswordNeeded);
       try {
         const std::string password = TypedPassword(*typed);
@@ -299,7 +300,7 @@ class Restore {
     try {
       CreateFolderChain(target_);
     } catch (const FileError& error) {
-      throw RunError(kExitFatal, Format(texts::TargetNotCreated, target_, error.what()));
+      throw RunError(kExitFatal, Filled(texts::TargetNotCreated, {target_, error.what()}));
     }
     std::map<std::string, std::string> needed;
     for (const Planned& file : files)
@@ -312,7 +313,7 @@ class Restore {
         CreateFolderChain(path);
       } catch (const FileError& error) {
         if (error.Is(FileError::DiskFull)) throw;
-        Warn(entries_.size(), Format(texts::EntryNotWritten, path, error.what()));
+        Warn(entries_.size(), Filled(texts::EntryNotWritten, {path, error.what()}));
       }
     }
   }
@@ -340,9 +341,9 @@ class Restore {
     for (const Planned& file : files) {
       const auto info = existing(file.path);
       if (info && info->IsFolder())
-        Warn(file.entry, Format(texts::EntryNotWritten, file.path, texts::FolderInTheWay));
+        Warn(file.entry, Filled(texts::EntryNotWritten, {file.path, texts::FolderInTheWay}));
       else if (info && options_.overwrite == Overwrite::Warn)
-        Warn(file.entry, Format(texts::EntryExists, file.path));
+        Warn(file.entry, Filled(texts::EntryExists, {file.path}));
       else if (!info || options_.overwrite == Overwrite::Replace)
         kept.push_back(file);
     }
@@ -406,8 +407,7 @@ class Restore {
       } catch (const RunError& error) {
         // The reader's complaints are about one entry; anything else ends the run.
         if (error.ExitCode() != kExitWarning && error.ExitCode() != kExitBadPassword) throw;
-        Warn(files[k].entry, Format(options_.command == 't' ? texts::EntryFailsTest : texts::EntryDamaged,
-                                    entry.record.name, error.what()));
+        Warn(files[k].entry, Filled(options_.command == 't' ? texts::EntryFailsTest : texts::EntryDamaged, {entry.record.name, error.what()}));
       }
     }
   }
@@ -431,8 +431,8 @@ class Restore {
     if (!lock.owns_lock() || Clock::now() - shown_ < std::chrono::milliseconds(250)) return;
     shown_ = Clock::now();
     const uint64_t percent = total_ == 0 ? 100 : std::min<uint64_t>(100, done_ * 100 / total_);
-    console_.Progress(Format(texts::PercentDone, options_.command == 't' ? texts::Testing : texts::Extracting,
-                             std::to_string(percent)));
+    console_.Progress(Filled(texts::PercentDone, {options_.command == 't' ? texts::Testing : texts::Extracting,
+                             std::to_string(percent)}));
   }
 
   void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
@@ -486,10 +486,10 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
     output.out->SetModifiedAndAttributes(ModifiedTicks(entry), entry.DosAttributes());
     Place(output, planned);
   } catch (const FileError& error) {
-    if (error.Is(FileError::DiskFull)) throw RunError(kExitFatal, Format(texts::RestoreFailed, error.what()));
+    if (error.Is(FileError::DiskFull)) throw RunError(kExitFatal, Filled(texts::RestoreFailed, {error.what()}));
     if (error.Is(FileError::Exists) && options_.overwrite == Overwrite::Skip) return;
-    Warn(planned.entry, error.Is(FileError::Exists) ? Format(texts::EntryExists, planned.path)
-                                                         : Format(texts::EntryNotWritten, planned.path, error.what()));
+    Warn(planned.entry, error.Is(FileError::Exists) ? Filled(texts::EntryExists, {planned.path})
+                                                         : Filled(texts::EntryNotWritten, {planned.path, error.what()}));
   }
 }
 
@@ -521,7 +521,7 @@ void Restore::PutBackAttributes(const Planned& planned, uint32_t attributes) {
   try {
     fs_.SetAttributes(planned.path, attributes);
   } catch (const FileError& error) {
-    Warn(planned.entry, Format(texts::AttributesNotPutBack, planned.path, error.what()));
+    Warn(planned.entry, Filled(texts::AttributesNotPutBack, {planned.path, error.what()}));
   }
 }
 
@@ -546,7 +546,7 @@ void Restore::FinishFolders() {
       fs_.SetModified(folder.path, ModifiedTicks(entry));
       if (entry.DosAttributes() != 0) fs_.SetAttributes(folder.path, entry.DosAttributes() | kAttrFolder);
     } catch (const FileError& error) {
-      Warn(folder.entry, Format(texts::EntryNotWritten, folder.path, error.what()));
+      Warn(folder.entry, Filled(texts::EntryNotWritten, {folder.path, error.what()}));
     }
   }
 }
@@ -574,23 +574,23 @@ void Restore::List(const std::vector<size_t>& selected) {
     packed += e.record.compressedSize;
     ++(e.IsFolder() ? folders : files);
   }
-  console_.Line(FormatAll(texts::ListingTotal, {GroupedNumber(files), GroupedNumber(folders), ByteSize(size), ByteSize(packed)}));
+  console_.Line(Filled(texts::ListingTotal, {GroupedNumber(files), GroupedNumber(folders), ByteSize(size), ByteSize(packed)}));
 }
 
 void Restore::Finish() {
   console_.Progress("");
-  console_.Line(Format(texts::SummaryArchive, archive_));
-  if (!target_.empty()) console_.Line(Format(texts::SummaryTarget, target_));
+  console_.Line(Filled(texts::SummaryArchive, {archive_}));
+  if (!target_.empty()) console_.Line(Filled(texts::SummaryTarget, {target_}));
   if (options_.command != 'l' && exitCode_ <= kExitWarning) {
     const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
-    console_.Line(FormatAll(options_.command == 't' ? texts::Tested : texts::Extracted,
+    console_.Line(Filled(options_.command == 't' ? texts::Tested : texts::Extracted,
                             {GroupedNumber(files_), ByteSize(bytes_), Decimal1(seconds)}));
   }
   std::stable_sort(warnings_.begin(), warnings_.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   if (!warnings_.empty())
-    console_.Line(Format(texts::SectionHeading, texts::WarningsHeading, std::to_string(warnings_.size())));
-  for (const auto& warning : warnings_) console_.Line(Format(texts::ListedItem, warning.second));
+    console_.Line(Filled(texts::SectionHeading, {texts::WarningsHeading, std::to_string(warnings_.size())}));
+  for (const auto& warning : warnings_) console_.Line(Filled(texts::ListedItem, {warning.second}));
   if (!message_.empty()) console_.Line(message_);
   console_.Line(ResultLine(exitCode_));
 }
@@ -611,10 +611,10 @@ std::string CreateDroppedTarget(FileSystem& fs, const std::string& archive) {
       fs.CreateFolder(folder);
       return folder + "\\";
     } catch (const FileError& error) {
-      if (!error.Is(FileError::Exists)) throw RunError(kExitFatal, Format(texts::TargetNotCreated, folder, error.what()));
+      if (!error.Is(FileError::Exists)) throw RunError(kExitFatal, Filled(texts::TargetNotCreated, {folder, error.what()}));
     }
   }
-  throw RunError(kExitFatal, Format(texts::TargetNotCreated, base, texts::AllNamesTaken));
+  throw RunError(kExitFatal, Filled(texts::TargetNotCreated, {base, texts::AllNamesTaken}));
 }
 
 }  // namespace dszip

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "core/filled.h"
 #include "core/two_digits.h"
 #include "dszip/archive_writer.h"
 #include "dszip/command_line.h"
@@ -64,7 +65,7 @@ struct SummaryLine {
   enum Kind { Plain, Listed };
   std::string text;
   Kind kind = Plain;
-  std::string Text() const { return kind == Listed ? Format(texts::ListedItem, text) : text; }
+  std::string Text() const { return kind == Listed ? Filled(texts::ListedItem, {text}) : text; }
 };
 
 struct Report {
@@ -107,10 +108,10 @@ class Run {
       report_.message = error.what();
     } catch (const FileError& error) {
       report_.exitCode = kExitFatal;
-      report_.message = Format(texts::WriteFailed, error.what());
+      report_.message = Filled(texts::WriteFailed, {error.what()});
     } catch (const std::bad_alloc&) {
       report_.exitCode = kExitFatal;
-      report_.message = Format(texts::WriteFailed, texts::NoMemory);
+      report_.message = Filled(texts::WriteFailed, {texts::NoMemory});
     } catch (const std::exception& error) {
       report_.exitCode = kExitFatal;
       report_.message = error.what();
@@ -128,7 +129,7 @@ class Run {
     if (options.password) console_.Line(texts::EncryptionNote);
     if (options.password && NeedsCodePageNote(*options.password)) Note(texts::CodePageNote);
     CheckReachable(fs_, FolderOf(archive));
-    if (fs_.Stat(archive)) throw RunError(kExitArchiveExists, Format(texts::ArchiveExists, archive));
+    if (fs_.Stat(archive)) throw RunError(kExitArchiveExists, Filled(texts::ArchiveExists, {archive}));
 
     const std::vector<ProtectedFolder> protectedFolders{
         {FolderOf(archive), texts::ArchiveFolderReason},
@@ -138,7 +139,7 @@ class Run {
     report_.warnings = selection.warnings;
     report_.notes.insert(report_.notes.end(), selection.notes.begin(), selection.notes.end());
     if (selection.missing.size() == options.sources.size())
-      throw RunError(kExitFatal, Format(texts::NoSourceFound, Joined(selection.missing)));
+      throw RunError(kExitFatal, Filled(texts::NoSourceFound, {Joined(selection.missing)}));
     if (selection.items.empty()) throw RunError(kExitNothingToDo, texts::NothingToArchive);
     totalFiles_ = selection.files;
     totalBytes_ = selection.bytes;
@@ -148,7 +149,7 @@ class Run {
     try {
       created.emplace(fs_, TemporaryName(archive, TemporaryTag(fs_.ProcessId(), RandomTag(crypto_))));
     } catch (const FileError& error) {
-      throw RunError(kExitArchiveExists, Format(texts::ArchiveNotCreated, archive, error.what()));
+      throw RunError(kExitArchiveExists, Filled(texts::ArchiveNotCreated, {archive, error.what()}));
     }
     TemporaryFile& temporary = *created;
     const WriteSettings settings{.level = options.level, .password = options.password, .threads = WorkerCount()};
@@ -167,8 +168,8 @@ class Run {
       fs_.MoveNoReplace(temporary.Path(), archive);
     } catch (const FileError& error) {
       throw RunError(kExitArchiveExists, error.Is(FileError::Exists)
-                                             ? Format(texts::ArchiveExists, archive)
-                                             : Format(texts::ArchiveNotCreated, archive, error.what()));
+                                             ? Filled(texts::ArchiveExists, {archive})
+                                             : Filled(texts::ArchiveNotCreated, {archive, error.what()}));
     }
     temporary.Keep();
     Count(written);
@@ -178,8 +179,8 @@ class Run {
   // The folder made when missing, and what killed runs left there removed.
   void PrepareFolder(const std::string& folder) {
     const std::string created = MakeFolder(fs_, folder);
-    if (!created.empty()) Note(Format(texts::TargetFolderCreated, created));
-    for (const std::string& path : RemoveLeftovers(fs_, folder)) Note(Format(texts::LeftoverRemoved, path));
+    if (!created.empty()) Note(Filled(texts::TargetFolderCreated, {created}));
+    for (const std::string& path : RemoveLeftovers(fs_, folder)) Note(Filled(texts::LeftoverRemoved, {path}));
   }
 
   // Said once, in the summary on the console and in the logs.
@@ -219,13 +220,13 @@ class Run {
   template <typename Action>
   void Apply(bool same, const char* warning, const std::string& path, Action action) {
     if (!same) {
-      report_.warnings.push_back(Format(warning, path, texts::ChangedSince));
+      report_.warnings.push_back(Filled(warning, {path, texts::ChangedSince}));
       return;
     }
     try {
       action();
     } catch (const FileError& error) {
-      report_.warnings.push_back(Format(warning, path, error.what()));
+      report_.warnings.push_back(Filled(warning, {path, error.what()}));
     }
   }
 
@@ -247,7 +248,7 @@ class Run {
     if (!TimeForProgress()) return;
     const int percent = totalBytes_ == 0 ? 100 : static_cast<int>(std::min<uint64_t>(100, bytes * 100 / totalBytes_));
     const double rate = static_cast<double>(bytes) / std::max(Seconds(), 0.001);
-    console_.Progress(FormatAll(texts::BackupProgress,
+    console_.Progress(Filled(texts::BackupProgress,
                                 {GroupedNumber(files), GroupedNumber(totalFiles_), ByteSize(bytes), ByteSize(totalBytes_),
                                  std::to_string(percent), ByteSize(static_cast<uint64_t>(rate))}));
   }
@@ -255,7 +256,7 @@ class Run {
   void ShowVerifyProgress(uint64_t done, uint64_t total) {
     CheckCancelled();
     if (!TimeForProgress()) return;
-    console_.Progress(Format(texts::PercentDone, texts::Verifying, std::to_string(total == 0 ? 100 : done * 100 / total)));
+    console_.Progress(Filled(texts::PercentDone, {texts::Verifying, std::to_string(total == 0 ? 100 : done * 100 / total)}));
   }
 
   std::string ResultLine() const { return dszip::ResultLine(report_.exitCode); }
@@ -263,20 +264,20 @@ class Run {
   // The result as the console and the log show it.
   std::vector<SummaryLine> SummaryLines(double seconds) const {
     std::vector<SummaryLine> lines;
-    lines.push_back({Format(texts::SummaryArchive, report_.archive)});
+    lines.push_back({Filled(texts::SummaryArchive, {report_.archive})});
     if (!report_.sources.empty()) {
-      lines.push_back({Format(texts::SummarySources, Joined(report_.sources))});
-      lines.push_back({Format(texts::SummaryEncrypted, report_.encrypted ? texts::EncryptedYes : texts::EncryptedNo)});
+      lines.push_back({Filled(texts::SummarySources, {Joined(report_.sources)})});
+      lines.push_back({Filled(texts::SummaryEncrypted, {report_.encrypted ? texts::EncryptedYes : texts::EncryptedNo})});
     }
     if (report_.exitCode <= kExitWarning) {
       const uint64_t percent = report_.bytes == 0 ? 100 : report_.archiveSize * 100 / report_.bytes;
-      lines.push_back({FormatAll(texts::SummaryCounts,
+      lines.push_back({Filled(texts::SummaryCounts,
                                  {GroupedNumber(report_.files), GroupedNumber(report_.folders), ByteSize(report_.bytes),
                                   ByteSize(report_.archiveSize), std::to_string(percent)})});
       // Below a tenth of a second a rate says nothing.
-      std::string duration = Format(texts::SummaryDuration, Decimal1(seconds));
+      std::string duration = Filled(texts::SummaryDuration, {Decimal1(seconds)});
       if (seconds >= 0.1)
-        duration += Format(texts::SummaryRate, ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds)));
+        duration += Filled(texts::SummaryRate, {ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds))});
       lines.push_back({duration});
     }
     AddSection(lines, texts::NotesHeading, report_.notes);
@@ -288,7 +289,7 @@ class Run {
 
   static void AddSection(std::vector<SummaryLine>& lines, const char* heading, const std::vector<std::string>& items) {
     if (items.empty()) return;
-    lines.push_back({Format(texts::SectionHeading, heading, std::to_string(items.size()))});
+    lines.push_back({Filled(texts::SectionHeading, {heading, std::to_string(items.size())})});
     for (const std::string& item : items) lines.push_back({item, SummaryLine::Listed});
   }
 
@@ -306,7 +307,7 @@ class Run {
       } else if (listed == kWarningsOnScreen + 1) {
         size_t rest = 0;
         while (i + rest < summary.size() && summary[i + rest].kind == SummaryLine::Listed) ++rest;
-        shown.push_back(SummaryLine{Format(texts::MoreWarnings, std::to_string(rest)), SummaryLine::Listed}.Text());
+        shown.push_back(SummaryLine{Filled(texts::MoreWarnings, {std::to_string(rest)}), SummaryLine::Listed}.Text());
       }
     }
     for (const std::string& line : shown) console_.Line(line);
@@ -317,21 +318,21 @@ class Run {
   // central log; then the event log gets what the console showed. A log that cannot be written
   // makes the exit code at least 1, and the console and the event log say so.
   void Record(const std::vector<std::string>& lines, std::vector<std::string> shown) {
-    const std::string when = Format(texts::TimeSpan, DateTimeText(fs_.ToLocalTime(startTime_)),
-                                    DateTimeText(fs_.ToLocalTime(fs_.Now())));
+    const std::string when = Filled(texts::TimeSpan, {DateTimeText(fs_.ToLocalTime(startTime_)),
+                                    DateTimeText(fs_.ToLocalTime(fs_.Now()))});
     std::vector<std::string> failures;
     const std::string folder = FolderOf(report_.archive);
     if (!folder.empty() && FolderExists(fs_, folder)) try {
         fs_.AppendText(folder + "dszip.log", runlog::Record("dszip", when, lines));
       } catch (const FileError& error) {
-        failures.push_back(Format(texts::LocalLogFailed, folder + "dszip.log", error.what()));
+        failures.push_back(Filled(texts::LocalLogFailed, {folder + "dszip.log", error.what()}));
       }
     std::vector<std::string> central = lines;
-    central.insert(central.begin(), Format(texts::CommandLine, commandLine_));
+    central.insert(central.begin(), Filled(texts::CommandLine, {commandLine_}));
     try {
       verdicts_.Append(runlog::Record("dszip", when, central));
     } catch (const std::exception& error) {
-      failures.push_back(Format(texts::CentralLogFailed, verdicts_.Folder() + runlog::kFileName, error.what()));
+      failures.push_back(Filled(texts::CentralLogFailed, {verdicts_.Folder() + runlog::kFileName, error.what()}));
     }
     if (!failures.empty()) {
       report_.exitCode = std::max<int>(report_.exitCode, kExitWarning);
@@ -390,15 +391,15 @@ int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs,
     exitCode = error.ExitCode();
   }
   std::vector<std::string> lines = recording.lines;
-  lines.insert(lines.begin(), Format(texts::CommandLine, runlog::MaskPasswords(JoinedArguments(arguments))));
+  lines.insert(lines.begin(), Filled(texts::CommandLine, {runlog::MaskPasswords(JoinedArguments(arguments))}));
   std::string text;
   for (const std::string& line : recording.lines) text += line + "\r\n";
   try {
     verdicts.Append(runlog::Record(
-        "dszip", Format(texts::TimeSpan, DateTimeText(fs.ToLocalTime(start)), DateTimeText(fs.ToLocalTime(fs.Now()))),
+        "dszip", Filled(texts::TimeSpan, {DateTimeText(fs.ToLocalTime(start)), DateTimeText(fs.ToLocalTime(fs.Now()))}),
         lines));
   } catch (const std::exception& error) {
-    const std::string failure = Format(texts::CentralLogFailed, verdicts.Folder() + runlog::kFileName, error.what());
+    const std::string failure = Filled(texts::CentralLogFailed, {verdicts.Folder() + runlog::kFileName, error.what()});
     console.Line(failure);
     text += failure + "\r\n";
     exitCode = std::max<int>(exitCode, kExitWarning);
@@ -424,7 +425,7 @@ const char* ResultText(int exitCode) {
 }  // namespace
 
 std::string ResultLine(int exitCode) {
-  return Format(texts::ResultLine, ResultText(exitCode), std::to_string(exitCode));
+  return Filled(texts::ResultLine, {ResultText(exitCode), std::to_string(exitCode)});
 }
 
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "core/filled.h"
 #include "dszip/mask.h"
 #include "dszip/temporary_file.h"
 #include "dszip/text.h"
@@ -82,13 +83,13 @@ class Selector {
 
   void Missing(const std::string& given) {
     selection_.missing.push_back(given);
-    selection_.warnings.push_back(Format(texts::SourceMissing, given));
+    selection_.warnings.push_back(Filled(texts::SourceMissing, {given}));
   }
 
   void Refuse(const std::string& given, const std::string& folder) {
     const auto at = protected_.find(FolderKey(folder));
     if (at != protected_.end())
-      throw RunError(kExitUsage, Format(texts::SourceProtected, given, at->second.reason));
+      throw RunError(kExitUsage, Filled(texts::SourceProtected, {given, at->second.reason}));
   }
 
   // Inside a source: left out, said once.
@@ -96,7 +97,7 @@ class Selector {
     const auto at = protected_.find(FolderKey(folder));
     if (at == protected_.end()) return false;
     if (noted_.insert(at->first).second)
-      selection_.notes.push_back(Format(texts::FolderLeftOut, folder, at->second.reason));
+      selection_.notes.push_back(Filled(texts::FolderLeftOut, {folder, at->second.reason}));
     return true;
   }
 
@@ -117,7 +118,7 @@ class Selector {
       try {
         entries = fs_.List(folder.path);
       } catch (const FileError& error) {
-        selection_.warnings.push_back(Format(texts::FolderUnreadable, folder.path, error.what()));
+        selection_.warnings.push_back(Filled(texts::FolderUnreadable, {folder.path, error.what()}));
         continue;
       }
       std::sort(entries.begin(), entries.end(),
@@ -133,7 +134,7 @@ class Selector {
           // A link is never followed, so no loop and no doubles; a profile holds such
           // junctions by design, so it is a note, not a warning.
           if (entry.info.IsLinkedFolder())
-            selection_.notes.push_back(Format(texts::LinkNotFollowed, path));
+            selection_.notes.push_back(Filled(texts::LinkNotFollowed, {path}));
           else
             subfolders.push_back({path, folder.name + entry.name + "/", entry.info});
         }
@@ -155,7 +156,7 @@ class Selector {
   bool Add(Item item) {
     // Names differing only in case would overwrite each other when extracted on Windows.
     if (!storedNames_.insert(AsciiLower(item.storedName)).second) {
-      selection_.warnings.push_back(Format(texts::DuplicateName, item.path));
+      selection_.warnings.push_back(Filled(texts::DuplicateName, {item.path}));
       return false;
     }
     selection_.items.push_back(std::move(item));

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/filled.h"
 #include "dszip/command_line.h"
 #include "dszip/temporary_file.h"
 #include "dszip/text.h"
@@ -47,7 +48,7 @@ std::string RootOf(const std::string& path) {
 void CheckReachable(FileSystem& fs, const std::string& folder) {
   const std::string root = RootOf(folder);
   if (root.empty() || fs.Stat(root)) return;
-  throw RunError(kExitArchiveExists, Format(texts::TargetUnreachable, RootName(root)));
+  throw RunError(kExitArchiveExists, Filled(texts::TargetUnreachable, {RootName(root)}));
 }
 
 namespace {
@@ -69,7 +70,7 @@ std::string MakeFolder(FileSystem& fs, const std::string& folder) {
   const std::string path = Trimmed(folder);
   if (const auto info = fs.Stat(path)) {
     if (info->IsFolder()) return {};
-    throw RunError(kExitArchiveExists, Format(texts::TargetFolderNotCreated, path, texts::FileInTheWay));
+    throw RunError(kExitArchiveExists, Filled(texts::TargetFolderNotCreated, {path, texts::FileInTheWay}));
   }
   const size_t slash = path.find_last_of('\\');
   const std::string parent = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -78,7 +79,7 @@ std::string MakeFolder(FileSystem& fs, const std::string& folder) {
     fs.CreateFolder(path);
   } catch (const FileError& error) {
     if (!error.Is(FileError::Exists))  // another run made it meanwhile
-      throw RunError(kExitArchiveExists, Format(texts::TargetFolderNotCreated, path, error.what()));
+      throw RunError(kExitArchiveExists, Filled(texts::TargetFolderNotCreated, {path, error.what()}));
   }
   return outermost.empty() ? path : outermost;
 }

@@ -10,25 +10,6 @@ std::string AsciiLower(std::string text) {
   return text;
 }
 
-std::string Format(const std::string& pattern, const std::string& a, const std::string& b) {
-  return FormatAll(pattern, {a, b});
-}
-
-std::string FormatAll(const std::string& pattern, const std::vector<std::string>& values) {
-  std::string out;
-  size_t used = 0;
-  for (size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's') {
-      if (used < values.size()) out += values[used];
-      ++used;
-      ++i;
-    } else {
-      out += pattern[i];
-    }
-  }
-  return out;
-}
-
 std::string GroupedNumber(uint64_t value) {
   std::string digits = std::to_string(value);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)

@@ -6,10 +6,6 @@
 namespace dszip {
 
 std::string AsciiLower(std::string text);
-// Each "%s" of the pattern replaced by the next value.
-std::string Format(const std::string& pattern, const std::string& a, const std::string& b = {});
-// The same for any number of values; a "%s" without one stays empty.
-std::string FormatAll(const std::string& pattern, const std::vector<std::string>& values);
 // 1234567 as "1.234.567", German style.
 std::string GroupedNumber(uint64_t value);
 // A byte count for people: "512 Bytes", "3,4 MB", "1,2 GB".

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "core/filled.h"
 #include "dszip/aes_zip.h"
 #include "dszip/archive_writer.h"
 #include "dszip/command_line.h"
@@ -21,7 +22,7 @@ namespace {
 constexpr uint64_t kRunBytes = uint64_t{8} << 20;
 
 [[noreturn]] void Fail(const std::string& name, const std::string& what) {
-  throw RunError(kExitFatal, Format(texts::VerifyFailed, name, what));
+  throw RunError(kExitFatal, Filled(texts::VerifyFailed, {name, what}));
 }
 
 // The data checked by the same reader that restores it, with the keys made when writing: the

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/error.h"
+#include "core/filled.h"
 #include "win32/window_classes.h"
 #include "win32/wide_text.h"
 #include "win32/win32_platform.h"

@@ -12,6 +12,7 @@
 
 #include "core/cp1252.h"
 #include "core/error.h"
+#include "core/filled.h"
 #include "core/intsyntax.h"
 #include "core/password_rule.h"
 #include "core/textformat.h"

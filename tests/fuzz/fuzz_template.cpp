@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/filled.h"
 #include "core/textformat.h"
 #include "core/texts.h"
 #include "fuzz_support.h"

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 
+#include "core/filled.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
 
@@ -13,7 +14,7 @@ namespace dszip {
 namespace {
 
 void Check(NTSTATUS status, const char* what) {
-  if (status < 0) throw std::runtime_error(Format(texts::CryptoFailed, what));
+  if (status < 0) throw std::runtime_error(Filled(texts::CryptoFailed, {what}));
 }
 
 class CngCipher : public BlockCipher {
