@@ -179,7 +179,7 @@ inline constexpr const char* CryptoFailed = "Kryptografie (%s) fehlgeschlagen";
 inline constexpr const char* CryptoKey = "AES-Schl\u00fcssel";
 inline constexpr const char* CryptoRandom = "Zufall";
 
-// Why an archive or an entry cannot be read, and why a file operation failed.
+// Why an archive or an entry cannot be read (why a system call failed: win32_common).
 inline constexpr const char* PartZip64End = "ZIP64-Endsatz";
 inline constexpr const char* PartZip64Field = "ZIP64-Feld";
 inline constexpr const char* MultiPart = "mehrteiliges Archiv";
@@ -196,13 +196,6 @@ inline constexpr const char* MoreDataThanSaid = "mehr Daten als angegeben";
 inline constexpr const char* PartDeflateData = "Deflate-Daten";
 inline constexpr const char* PartMac = "MAC";
 inline constexpr const char* PartCrc = "CRC";
-inline constexpr const char* AlreadyExists = "existiert bereits";
-inline constexpr const char* AccessDenied = "Zugriff verweigert";
-inline constexpr const char* Locked = "von einem anderen Programm gesperrt";
-inline constexpr const char* PartlyLocked = "Teile der Datei sind gesperrt";
-inline constexpr const char* DiskFull = "Datentr\u00e4ger voll";
-inline constexpr const char* WriteProtected = "Datentr\u00e4ger schreibgesch\u00fctzt";
-inline constexpr const char* WindowsError = "Windows-Fehler ";  // and the code
 
 // Restoring: an old file a failed replace could not leave as it was.
 inline constexpr const char* AttributesNotPutBack = "Schreibschutz von %s nicht wiederhergestellt: %s";

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "win32_common/handle.h"
+#include "win32_common/system_error.h"
 #include "win32_common/utf16.h"
 
 namespace runlog {
@@ -15,17 +16,7 @@ namespace {
 constexpr int kOpenAttempts = 500;  // 20 ms apart: another run's record is written long before
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
-std::runtime_error Failure(DWORD code) {
-  switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return std::runtime_error("nicht gefunden");
-    case ERROR_ACCESS_DENIED: return std::runtime_error("Zugriff verweigert");
-    case ERROR_SHARING_VIOLATION: return std::runtime_error("von einem anderen Programm gesperrt");
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return std::runtime_error("Datentr\xC3\xA4ger voll");
-    default: return std::runtime_error("Windows-Fehler " + std::to_string(code));
-  }
-}
+std::runtime_error Failure(DWORD code) { return std::runtime_error(SystemErrorText(code)); }
 
 // Readers may look on; no other writer gets in until the handle is closed.
 HANDLE OpenExclusive(const std::wstring& path) {

@@ -9,26 +9,23 @@
 #include "runlog/run_log_win32.h"
 #include "win32_common/handle.h"
 #include "win32_common/process.h"
+#include "win32_common/system_error.h"
 #include "win32_common/utf16.h"
 
 namespace dszip {
 namespace {
 
-// The platform's reason in the tool's own words.
+// The platform's reason, and the kinds of failure the logic acts on.
 FileError LastError() {
   const DWORD code = GetLastError();
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return FileError(texts::NotFound, FileError::NotFound);
+    case ERROR_PATH_NOT_FOUND: return FileError(SystemErrorText(code), FileError::NotFound);
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return FileError(texts::AlreadyExists, FileError::Exists);
-    case ERROR_ACCESS_DENIED: return FileError(texts::AccessDenied);
-    case ERROR_SHARING_VIOLATION: return FileError(texts::Locked);
-    case ERROR_LOCK_VIOLATION: return FileError(texts::PartlyLocked);
+    case ERROR_ALREADY_EXISTS: return FileError(SystemErrorText(code), FileError::Exists);
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return FileError(texts::DiskFull, FileError::DiskFull);
-    case ERROR_WRITE_PROTECT: return FileError(texts::WriteProtected);
-    default: return FileError(texts::WindowsError + std::to_string(code));
+    case ERROR_HANDLE_DISK_FULL: return FileError(SystemErrorText(code), FileError::DiskFull);
+    default: return FileError(SystemErrorText(code));
   }
 }
 
@@ -129,7 +126,7 @@ class Win32Output : public OutputFile {
     pointer_ = kUnknown;
     DWORD written = 0;
     if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, nullptr)) throw LastError();
-    if (written != size) throw FileError(texts::DiskFull, FileError::DiskFull);
+    if (written != size) throw FileError(SystemErrorText(ERROR_DISK_FULL), FileError::DiskFull);
     pointer_ = end_ += size;
   }
   void WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
@@ -139,7 +136,7 @@ class Win32Output : public OutputFile {
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD written = 0;
     if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, &at)) throw LastError();
-    if (written != size) throw FileError(texts::DiskFull, FileError::DiskFull);
+    if (written != size) throw FileError(SystemErrorText(ERROR_DISK_FULL), FileError::DiskFull);
     end_ = std::max(end_, offset + size);
   }
   void Truncate(uint64_t size) override {
