@@ -162,8 +162,7 @@ bool IsValidDate(int year, int month, int day) {
 
 DateTime EncodeDate(int year, int month, int day) {
   return static_cast<DateTime>(
-      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
-      kEpochOffset);
+      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpochOffset);
 }
 
 DateTime EncodeTime(int hour, int minute, int second, int millisecond) {

@@ -20,7 +20,9 @@ inline constexpr const char* ZielCaption = "Sichern von";
 inline constexpr const char* Zeitbox = "Start-Zeit";
 inline constexpr const char* Sofort = "Sofort";
 inline constexpr const char* Spaeter = "Sp\xE4ter";
-inline constexpr const char* StopProg = "Programm schlie\xDF" "en";
+inline constexpr const char* StopProg =
+    "Programm schlie\xDF"
+    "en";
 inline constexpr const char* StatusPanel0 = "Zielverzeichnis:";
 // The name screen readers announce for the picture button, and its tooltip.
 inline constexpr const char* PwSave = "Kennwort speichern";
@@ -46,10 +48,12 @@ inline constexpr const char* SettingsHeld =
 inline constexpr const char* SettingsLocked =
     "%s ist durch einen anderen Lauf der Datensicherung belegt. Bitte sp\xE4ter erneut versuchen";
 inline constexpr const char* PasswordNotAnsi =
-    "Das Kennwort enth\xE4lt Zeichen au\xDF" "erhalb des Windows-Zeichensatzes (Windows-1252). "
+    "Das Kennwort enth\xE4lt Zeichen au\xDF"
+    "erhalb des Windows-Zeichensatzes (Windows-1252). "
     "Bitte ein anderes Kennwort w\xE4hlen";
 inline constexpr const char* CommandLineTooLong =
-    "Die Befehlszeile f\xFCr das Archivprogramm ist zu lang (h\xF6" "chstens 32766 Zeichen); es wird nicht "
+    "Die Befehlszeile f\xFCr das Archivprogramm ist zu lang (h\xF6"
+    "chstens 32766 Zeichen); es wird nicht "
     "gestartet";
 inline constexpr const char* InvalidDate = "'%s' ist kein g\xFCltiges Datum";
 inline constexpr const char* InvalidTime = "'%s' ist keine g\xFCltige Uhrzeit";
@@ -59,11 +63,15 @@ inline constexpr const char* FormatInvalid =
 inline constexpr const char* FormatNoArgument = "Kein Argument f\xFCr Format '%s'";
 
 inline constexpr const char* PasswordTooLong =
-    "Das Kennwort ist zu lang: h\xF6" "chstens 99 Zeichen, sonst \xF6" "ffnen die \xFC" "blichen ZIP-Programme das Archiv nicht";
+    "Das Kennwort ist zu lang: h\xF6"
+    "chstens 99 Zeichen, sonst \xF6"
+    "ffnen die \xFC"
+    "blichen ZIP-Programme das Archiv nicht";
 
 // The central run log.
 inline constexpr const char* Handover = "Auftrag %s \x84%s\x93, Archiv %s: \"%s\" %s";
-inline constexpr const char* NoArchiver = "Kein Archivprogramm eingetragen ([Programm] Zip); nichts gestartet";
+inline constexpr const char* NoArchiver =
+    "Kein Archivprogramm eingetragen ([Programm] Zip); nichts gestartet";
 inline constexpr const char* ArchiverNotStarted = "Das Archivprogramm %s wurde nicht gestartet: ";
 
 }  // namespace texts

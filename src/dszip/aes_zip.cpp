@@ -15,14 +15,14 @@ AesKeys NewAesKeys(Crypto& crypto, const std::string& password) {
   AesKeys keys;
   keys.salt.resize(kAesSaltSize);
   crypto.Random(keys.salt.data(), kAesSaltSize);
-  keys.material = crypto.Pbkdf2Sha1(password, keys.salt.data(), kAesSaltSize, kIterations, 2 * kKeySize + 2);
+  keys.material =
+      crypto.Pbkdf2Sha1(password, keys.salt.data(), kAesSaltSize, kIterations, 2 * kKeySize + 2);
   return keys;
 }
 
 AesStream::AesStream(Crypto& crypto, const AesKeys& keys)
     : cipher_(crypto.Aes256(keys.material.data())),
-      mac_(crypto.HmacSha1(keys.material.data() + kKeySize, kKeySize)),
-      header_(keys.salt) {
+      mac_(crypto.HmacSha1(keys.material.data() + kKeySize, kKeySize)), header_(keys.salt) {
   header_.insert(header_.end(), keys.material.begin() + 2 * kKeySize, keys.material.end());
 }
 
@@ -37,7 +37,8 @@ void AesStream::Crypt(uint8_t* data, size_t size) {
       for (size_t block = 0; block < blocks; ++block) {
         const uint64_t counter = ++counter_;
         for (int byte = 0; byte < 8; ++byte)
-          keystream_[block * 16 + static_cast<size_t>(byte)] = static_cast<uint8_t>(counter >> (8 * byte));
+          keystream_[block * 16 + static_cast<size_t>(byte)] =
+              static_cast<uint8_t>(counter >> (8 * byte));
       }
       cipher_->EncryptBlocks(keystream_.data(), blocks);
       keystreamUsed_ = 0;

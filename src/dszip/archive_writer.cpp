@@ -45,7 +45,8 @@ class BufferedOutput {
       Drain();
       Guarded([&] { file_.WriteAt(offset, bytes.data(), bytes.size()); });
     } else {
-      std::memcpy(buffer_.data() + static_cast<size_t>(offset - flushed_), bytes.data(), bytes.size());
+      std::memcpy(buffer_.data() + static_cast<size_t>(offset - flushed_), bytes.data(),
+                  bytes.size());
     }
   }
 
@@ -91,7 +92,7 @@ struct Step {
   std::string failure = {};                // End: the entry is dropped with this warning
   bool unchanged = false;                  // End
   FileInfo read = {};                      // End: the source at the end of its read
-  bool again = false;            // End: the file changed while read; dropped, read again
+  bool again = false;                      // End: the file changed while read; dropped, read again
 };
 
 // Small files go to the workers in batches of about a piece.
@@ -277,7 +278,10 @@ class Writer {
           }
           BeginEntry(piece.item, &piece);
           WriteData(piece);
-          EndEntry({.kind = Step::End, .item = piece.item, .failure = piece.failure, .unchanged = piece.unchanged,
+          EndEntry({.kind = Step::End,
+                    .item = piece.item,
+                    .failure = piece.failure,
+                    .unchanged = piece.unchanged,
                     .read = piece.read});
         }
         break;
@@ -313,10 +317,12 @@ class Writer {
 
   void WriteData(Piece& piece) {
     if (piece.store) current_.method = kMethodStore;  // the first piece did not shrink
-    if (current_.method == kMethodStore && !piece.store) piece.output = std::move(piece.input);  // a spare
+    if (current_.method == kMethodStore && !piece.store)
+      piece.output = std::move(piece.input);  // a spare
     if (aes_) aes_->Encrypt(piece.output.data(), piece.output.size());
     out_.Append(piece.output.data(), piece.output.size());
-    crc_ = static_cast<uint32_t>(crc32_combine(crc_, piece.crc, static_cast<z_off_t>(piece.inputSize)));
+    crc_ = static_cast<uint32_t>(
+        crc32_combine(crc_, piece.crc, static_cast<z_off_t>(piece.inputSize)));
     current_.size += piece.inputSize;
     bytesDone_ += piece.inputSize;
     if (progress_) progress_(bytesDone_, filesDone_);
@@ -345,8 +351,11 @@ class Writer {
     if (current_.aesVersion != 0) current_.aesVersion = current_.size >= kAe1MinimumSize ? 1 : 2;
     if (!item.IsFolder()) SetReadTime(current_, end.read.modified);
     out_.Patch(current_.offset, LocalHeader(current_));
-    result_.entries.push_back(
-        {.record = current_, .item = end.item, .unchanged = end.unchanged, .aes = currentAes_, .read = end.read});
+    result_.entries.push_back({.record = current_,
+                               .item = end.item,
+                               .unchanged = end.unchanged,
+                               .aes = currentAes_,
+                               .read = end.read});
     if (!item.IsFolder()) ++filesDone_;
     if (progress_) progress_(bytesDone_, filesDone_);
   }
@@ -366,7 +375,8 @@ class Writer {
   void SetReadTime(EntryRecord& e, uint64_t modified) {
     EntryRecord timed = e;
     SetTimes(timed, modified);
-    if (modified != 0 && timed.hasUnixTime == e.hasUnixTime && (timed.ntfsTime != 0) == (e.ntfsTime != 0))
+    if (modified != 0 && timed.hasUnixTime == e.hasUnixTime &&
+        (timed.ntfsTime != 0) == (e.ntfsTime != 0))
       e = std::move(timed);
   }
 

@@ -17,9 +17,11 @@ namespace {
 
 void ParseLevel(const std::string& code, Options& options) {
   // Letters from fastest to best; digits 0 to 5 from store to best.
-  static constexpr struct { char code; int level; } kLevels[] = {
-      {'0', 0}, {'s', 1}, {'f', 3}, {'n', 6}, {'x', 9},
-      {'1', 1}, {'2', 3}, {'3', 6}, {'4', 8}, {'5', 9}};
+  static constexpr struct {
+    char code;
+    int level;
+  } kLevels[] = {{'0', 0}, {'s', 1}, {'f', 3}, {'n', 6}, {'x', 9},
+                 {'1', 1}, {'2', 3}, {'3', 6}, {'4', 8}, {'5', 9}};
   if (code.size() == 1)
     for (const auto& entry : kLevels)
       if (entry.code == AsciiLower(code)[0]) {
@@ -101,8 +103,8 @@ Options ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 uint16_t DeflateEffortBits(int level) {
-  if (level >= 9) return 0x2;  // maximum
-  if (level == 1) return 0x6;  // super fast
+  if (level >= 9) return 0x2;                // maximum
+  if (level == 1) return 0x6;                // super fast
   if (level >= 1 && level <= 3) return 0x4;  // fast
   return 0;
 }
@@ -178,7 +180,8 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
   }
   if (names.empty()) RefuseRestore(texts::NoArchive);
   options.archive = names[0];
-  if (HasWildcard(options.archive)) RefuseRestore(Filled(texts::WildcardInArchive, {options.archive}));
+  if (HasWildcard(options.archive))
+    RefuseRestore(Filled(texts::WildcardInArchive, {options.archive}));
   if (!EndsWithZip(options.archive)) RefuseRestore(Filled(texts::NotZip, {options.archive}));
   std::vector<std::string> masks(names.begin() + 1, names.end());
   if ((options.command == 'x' || options.command == 'e') && !masks.empty()) {

@@ -30,7 +30,8 @@ class Deflater {
     // A reset restores the level's own search limits, so this follows every reset.
     if (level_ == 6) deflateTune(&stream_, 4, 16, 128, 96);
     if (!piece.dictionary.empty())
-      deflateSetDictionary(&stream_, piece.dictionary.data(), static_cast<uInt>(piece.dictionary.size()));
+      deflateSetDictionary(&stream_, piece.dictionary.data(),
+                           static_cast<uInt>(piece.dictionary.size()));
     piece.output.resize(deflateBound(&stream_, static_cast<uLong>(piece.input.size())) + 64);
     stream_.next_in = piece.input.data();
     stream_.avail_in = static_cast<uInt>(piece.input.size());
@@ -53,7 +54,9 @@ class Deflater {
 };
 
 // By at least one percent: less is not worth the inflating when reading back.
-bool Shrunk(const Piece& piece) { return piece.output.size() < piece.inputSize - piece.inputSize / 100; }
+bool Shrunk(const Piece& piece) {
+  return piece.output.size() < piece.inputSize - piece.inputSize / 100;
+}
 
 // Reads the whole file from one handle, up to one byte more than a piece, which tells a file
 // that grew past it. The buffer grows from the size seen at the scan.
@@ -81,7 +84,8 @@ void ReadSmallFile(Piece& piece) {
         piece.grown = true;
         break;
       }
-      piece.unchanged = SameContentState(before, piece.read) && piece.read.size == piece.input.size();
+      piece.unchanged =
+          SameContentState(before, piece.read) && piece.read.size == piece.input.size();
     }
   } catch (const FileError& error) {
     piece.failure = Filled(texts::FileUnreadable, {piece.path, error.what()});
@@ -105,7 +109,8 @@ void ProcessBatch(Batch& batch, int level, std::unique_ptr<Deflater>& deflater) 
   if (level > 0 && !deflater) deflater = std::make_unique<Deflater>(level);
   for (Piece& piece : batch.pieces) {
     if (piece.fs) ReadSmallFile(piece);
-    piece.crc = static_cast<uint32_t>(crc32(0, piece.input.data(), static_cast<uInt>(piece.input.size())));
+    piece.crc =
+        static_cast<uint32_t>(crc32(0, piece.input.data(), static_cast<uInt>(piece.input.size())));
     piece.inputSize = piece.input.size();
     if (deflater && !piece.store) deflater->Compress(piece);
     if (!deflater || piece.store || (piece.mayStore && !Shrunk(piece))) {

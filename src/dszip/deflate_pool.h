@@ -1,7 +1,7 @@
 #pragma once
-// Reading and Deflate on worker threads. A file is cut into pieces that are compressed independently
-// (each primed with the 32 KiB before it, so the ratio hardly suffers) and joined into one
-// Deflate stream: every piece but the last ends on a byte boundary without a final block.
+// Reading and Deflate on worker threads. A file is cut into pieces that are compressed
+// independently (each primed with the 32 KiB before it, so the ratio hardly suffers) and joined
+// into one Deflate stream: every piece but the last ends on a byte boundary without a final block.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>

@@ -115,7 +115,8 @@ inline bool SameContentState(const FileInfo& a, const FileInfo& b) {
 // Fills `size` bytes; fewer only at the end of the file.
 inline size_t ReadFull(InputFile& file, uint8_t* data, size_t size) {
   size_t filled = 0;
-  for (size_t got = 1; got > 0 && filled < size; filled += got) got = file.Read(data + filled, size - filled);
+  for (size_t got = 1; got > 0 && filled < size; filled += got)
+    got = file.Read(data + filled, size - filled);
   return filled;
 }
 

@@ -13,11 +13,16 @@ std::vector<char32_t> CodePoints(std::string_view text) {
   points.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const auto lead = static_cast<uint8_t>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3
-                          : (lead >> 3) == 30 ? 4 : 0;
+    const size_t length = lead < 0x80         ? 1
+                          : (lead >> 5) == 6  ? 2
+                          : (lead >> 4) == 14 ? 3
+                          : (lead >> 3) == 30 ? 4
+                                              : 0;
     bool valid = length > 0 && i + length <= text.size();
-    char32_t point = length == 1 ? lead : length == 2 ? (lead & 0x1Fu) : length == 3 ? (lead & 0x0Fu)
-                                                                                      : (lead & 0x07u);
+    char32_t point = length == 1   ? lead
+                     : length == 2 ? (lead & 0x1Fu)
+                     : length == 3 ? (lead & 0x0Fu)
+                                   : (lead & 0x07u);
     for (size_t k = 1; valid && k < length; ++k) {
       const auto next = static_cast<uint8_t>(text[i + k]);
       valid = (next & 0xC0) == 0x80;
@@ -64,7 +69,9 @@ bool Glob(const std::vector<char32_t>& name, const std::vector<char32_t>& mask) 
 
 }  // namespace
 
-bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
+bool HasWildcard(std::string_view text) {
+  return text.find_first_of("*?") != std::string_view::npos;
+}
 
 bool MatchesMask(std::string_view name, std::string_view mask) {
   if (mask == "*.*") mask = "*";
@@ -104,7 +111,8 @@ bool SelectsStoredPath(std::string_view path, bool isFolder, std::string_view ma
   if (HasWildcard(last))  // empty folders come with a mask that takes every name, as for a
     return isFolder && recurse && (last == "*" || last == "*.*");
   // A named folder: everything in it, or with -r- the folder and the files directly in it.
-  if (!recurse) return MatchesMask(names[folders.size()], last) && (isFolder ? depth == 1 : depth == 2);
+  if (!recurse)
+    return MatchesMask(names[folders.size()], last) && (isFolder ? depth == 1 : depth == 2);
   for (size_t i = folders.size(); i < names.size(); ++i)
     if (MatchesMask(names[i], last) && (i + 1 < names.size() || isFolder)) return true;
   return false;

@@ -32,7 +32,8 @@ constexpr size_t kPasswordSamples = 8;
 
 std::string MethodName(const ArchiveEntry& e) {
   if (e.encryption == Encryption::Other) return texts::MethodOtherEncryption;
-  if (e.encryption == Encryption::Aes && e.aesStrength != 3) return "AES-" + std::to_string(64 + 64 * e.aesStrength);
+  if (e.encryption == Encryption::Aes && e.aesStrength != 3)
+    return "AES-" + std::to_string(64 + 64 * e.aesStrength);
   switch (e.record.method) {
     case 9: return "Deflate64";
     case 12: return "bzip2";
@@ -178,7 +179,8 @@ class Restore {
       }
       if (safe.path.empty()) continue;  // "./": the target itself
       const bool withPath = options_.command == 'x';
-      const std::string relative = withPath ? safe.path : safe.path.substr(safe.path.find_last_of('\\') + 1);
+      const std::string relative =
+          withPath ? safe.path : safe.path.substr(safe.path.find_last_of('\\') + 1);
       if (e.IsFolder()) {
         if (withPath) folders_.push_back({i, Join(relative)});
         continue;
@@ -205,14 +207,16 @@ class Restore {
   std::set<size_t> SharingData() const {
     std::vector<size_t> order(entries_.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(),
-              [this](size_t a, size_t b) { return entries_[a].record.offset < entries_[b].record.offset; });
+    std::sort(order.begin(), order.end(), [this](size_t a, size_t b) {
+      return entries_[a].record.offset < entries_[b].record.offset;
+    });
     std::set<size_t> sharing;
     constexpr uint64_t kLocalHeaderSize = 30;
     for (size_t k = 1; k < order.size(); ++k) {
       const EntryRecord& before = entries_[order[k - 1]].record;
       const uint64_t gap = entries_[order[k]].record.offset - before.offset;
-      if (gap < kLocalHeaderSize || gap - kLocalHeaderSize < before.compressedSize) sharing.insert(order[k]);
+      if (gap < kLocalHeaderSize || gap - kLocalHeaderSize < before.compressedSize)
+        sharing.insert(order[k]);
     }
     return sharing;
   }
@@ -247,14 +251,17 @@ class Restore {
       const ArchiveEntry& entry = entries_[selected[k]];
       if (entry.encryption == Encryption::None || !entry.Readable() || entry.IsFolder()) continue;
       Bytes header = PasswordHeader(entry);
-      if (header.size() == PasswordHeaderSize(entry)) samples.emplace_back(&entry, std::move(header));
+      if (header.size() == PasswordHeaderSize(entry))
+        samples.emplace_back(&entry, std::move(header));
     }
     const auto fits = [&](const std::string& password) {
-      return std::all_of(samples.begin(), samples.end(),
-                         [&](const auto& sample) { return PasswordFits(crypto_, password, *sample.first, sample.second); });
+      return std::all_of(samples.begin(), samples.end(), [&](const auto& sample) {
+        return PasswordFits(crypto_, password, *sample.first, sample.second);
+      });
     };
     if (samples.empty() || options_.password) {
-      if (options_.password && !fits(*options_.password)) throw RunError(kExitBadPassword, texts::PasswordWrong);
+      if (options_.password && !fits(*options_.password))
+        throw RunError(kExitBadPassword, texts::PasswordWrong);
       return options_.password;
     }
     for (int attempt = 0; attempt < kPasswordTries; ++attempt) {
@@ -277,7 +284,8 @@ class Restore {
       const auto file = fs_.OpenRead(archive_);
       SequentialReader in(*file, entry.record.offset);
       SkipLocalHeader(in);
-      return in.Read(static_cast<size_t>(std::min<uint64_t>(PasswordHeaderSize(entry), entry.record.compressedSize)));
+      return in.Read(static_cast<size_t>(
+          std::min<uint64_t>(PasswordHeaderSize(entry), entry.record.compressedSize)));
     } catch (const RunError&) {
       return {};
     }
@@ -330,7 +338,8 @@ class Restore {
       if (at == listed.end()) {
         at = listed.emplace(folder, std::map<std::string, FileInfo>()).first;
         try {
-          for (const FolderEntry& entry : fs_.List(folder)) at->second.emplace(FoldCase(entry.name), entry.info);
+          for (const FolderEntry& entry : fs_.List(folder))
+            at->second.emplace(FoldCase(entry.name), entry.info);
         } catch (const FileError&) {  // not created: its files are named when written
         }
       }
@@ -376,12 +385,14 @@ class Restore {
       order.push_back(runs[low++]);
       if (low < high) order.push_back(runs[--high]);
     }
-    OnAllCores(order.size(), [&](size_t run) { ProcessRun(files, order[run].first, order[run].second); });
+    OnAllCores(order.size(),
+               [&](size_t run) { ProcessRun(files, order[run].first, order[run].second); });
   }
 
   uint64_t RunSize(const std::vector<Planned>& files, const std::pair<size_t, size_t>& run) const {
     uint64_t bytes = 0;
-    for (size_t k = run.first; k < run.second; ++k) bytes += entries_[files[k].entry].record.compressedSize;
+    for (size_t k = run.first; k < run.second; ++k)
+      bytes += entries_[files[k].entry].record.compressedSize;
     return bytes;
   }
 
@@ -399,15 +410,17 @@ class Restore {
         uint64_t counted = in.Position();
         const auto progress = [this, &counted](uint64_t position) { Advance(position, counted); };
         if (options_.command == 't')
-          ReadEntryData(in, inflater, crypto_, entry, Secret{.password = password_ ? &*password_ : nullptr}, nullptr,
-                        progress);
+          ReadEntryData(in, inflater, crypto_, entry,
+                        Secret{.password = password_ ? &*password_ : nullptr}, nullptr, progress);
         else
           Extract(in, inflater, files[k], buffer, progress);
         Count(entry);
       } catch (const RunError& error) {
         // The reader's complaints are about one entry; anything else ends the run.
         if (error.ExitCode() != kExitWarning && error.ExitCode() != kExitBadPassword) throw;
-        Warn(files[k].entry, Filled(options_.command == 't' ? texts::EntryFailsTest : texts::EntryDamaged, {entry.record.name, error.what()}));
+        Warn(files[k].entry,
+             Filled(options_.command == 't' ? texts::EntryFailsTest : texts::EntryDamaged,
+                    {entry.record.name, error.what()}));
       }
     }
   }
@@ -431,8 +444,9 @@ class Restore {
     if (!lock.owns_lock() || Clock::now() - shown_ < std::chrono::milliseconds(250)) return;
     shown_ = Clock::now();
     const uint64_t percent = total_ == 0 ? 100 : std::min<uint64_t>(100, done_ * 100 / total_);
-    console_.Progress(Filled(texts::PercentDone, {options_.command == 't' ? texts::Testing : texts::Extracting,
-                             std::to_string(percent)}));
+    console_.Progress(Filled(
+        texts::PercentDone,
+        {options_.command == 't' ? texts::Testing : texts::Extracting, std::to_string(percent)}));
   }
 
   void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
@@ -464,10 +478,11 @@ class Restore {
   int exitCode_ = kExitOk;
 };
 
-void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
-                      const std::function<void(uint64_t)>& progress) {
+void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
+                      Bytes& buffer, const std::function<void(uint64_t)>& progress) {
   const ArchiveEntry& entry = entries_[planned.entry];
-  const std::string temporary = planned.path + "." + std::to_string(planned.entry) + kTemporarySuffix;
+  const std::string temporary =
+      planned.path + "." + std::to_string(planned.entry) + kTemporarySuffix;
   try {
     TemporaryFile output(fs_, temporary);
     buffer.clear();
@@ -476,20 +491,23 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
       output.out->Write(buffer.data(), buffer.size());
       buffer.clear();
     };
-    ReadEntryData(in, inflater, crypto_, entry, Secret{.password = password_ ? &*password_ : nullptr},
-                  [&](const uint8_t* data, size_t size) {
-                    buffer.insert(buffer.end(), data, data + size);
-                    if (buffer.size() >= kWriteBuffer) flush();
-                  },
-                  progress);
+    ReadEntryData(
+        in, inflater, crypto_, entry, Secret{.password = password_ ? &*password_ : nullptr},
+        [&](const uint8_t* data, size_t size) {
+          buffer.insert(buffer.end(), data, data + size);
+          if (buffer.size() >= kWriteBuffer) flush();
+        },
+        progress);
     if (!buffer.empty()) flush();
     output.out->SetModifiedAndAttributes(ModifiedTicks(entry), entry.DosAttributes());
     Place(output, planned);
   } catch (const FileError& error) {
-    if (error.Is(FileError::DiskFull)) throw RunError(kExitFatal, Filled(texts::RestoreFailed, {error.what()}));
+    if (error.Is(FileError::DiskFull))
+      throw RunError(kExitFatal, Filled(texts::RestoreFailed, {error.what()}));
     if (error.Is(FileError::Exists) && options_.overwrite == Overwrite::Skip) return;
-    Warn(planned.entry, error.Is(FileError::Exists) ? Filled(texts::EntryExists, {planned.path})
-                                                         : Filled(texts::EntryNotWritten, {planned.path, error.what()}));
+    Warn(planned.entry, error.Is(FileError::Exists)
+                            ? Filled(texts::EntryExists, {planned.path})
+                            : Filled(texts::EntryNotWritten, {planned.path, error.what()}));
   }
 }
 
@@ -539,12 +557,14 @@ uint64_t Restore::ModifiedTicks(const ArchiveEntry& entry) {
 
 // Folder times last, deepest first: writing into a folder changes its time.
 void Restore::FinishFolders() {
-  std::sort(folders_.begin(), folders_.end(), [](const Planned& a, const Planned& b) { return a.path > b.path; });
+  std::sort(folders_.begin(), folders_.end(),
+            [](const Planned& a, const Planned& b) { return a.path > b.path; });
   for (const Planned& folder : folders_) {
     const ArchiveEntry& entry = entries_[folder.entry];
     try {
       fs_.SetModified(folder.path, ModifiedTicks(entry));
-      if (entry.DosAttributes() != 0) fs_.SetAttributes(folder.path, entry.DosAttributes() | kAttrFolder);
+      if (entry.DosAttributes() != 0)
+        fs_.SetAttributes(folder.path, entry.DosAttributes() | kAttrFolder);
     } catch (const FileError& error) {
       Warn(folder.entry, Filled(texts::EntryNotWritten, {folder.path, error.what()}));
     }
@@ -558,13 +578,18 @@ void Restore::List(const std::vector<size_t>& selected) {
     const ArchiveEntry& e = entries_[i];
     const CivilTime t = fs_.ToLocalTime(ModifiedTicks(e));
     const uint32_t a = e.DosAttributes();
-    std::string line = std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + " " +
-                       TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second) + " ";
-    line += std::string(e.IsFolder() ? "D" : ".") + (a & 1 ? "R" : ".") + (a & 2 ? "H" : ".") + (a & 4 ? "S" : ".");
-    const std::string sizes = std::to_string(e.record.size), packs = std::to_string(e.record.compressedSize);
+    std::string line = std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) +
+                       " " + TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" +
+                       TwoDigits(t.second) + " ";
+    line += std::string(e.IsFolder() ? "D" : ".") + (a & 1 ? "R" : ".") + (a & 2 ? "H" : ".") +
+            (a & 4 ? "S" : ".");
+    const std::string sizes = std::to_string(e.record.size),
+                      packs = std::to_string(e.record.compressedSize);
     line += std::string(14 - std::min<size_t>(14, sizes.size()), ' ') + sizes;
     line += std::string(13 - std::min<size_t>(13, packs.size()), ' ') + packs + " ";
-    std::string method = e.record.method == kMethodStore ? "Store" : e.record.method == kMethodDeflate ? "Deflate" : "?";
+    std::string method = e.record.method == kMethodStore     ? "Store"
+                         : e.record.method == kMethodDeflate ? "Deflate"
+                                                             : "?";
     method += e.encryption != Encryption::None ? "*" : "";
     line += method + std::string(10 - std::min<size_t>(9, method.size()), ' ') + e.record.name;
     for (char& c : line)
@@ -574,7 +599,8 @@ void Restore::List(const std::vector<size_t>& selected) {
     packed += e.record.compressedSize;
     ++(e.IsFolder() ? folders : files);
   }
-  console_.Line(Filled(texts::ListingTotal, {GroupedNumber(files), GroupedNumber(folders), ByteSize(size), ByteSize(packed)}));
+  console_.Line(Filled(texts::ListingTotal, {GroupedNumber(files), GroupedNumber(folders),
+                                             ByteSize(size), ByteSize(packed)}));
 }
 
 void Restore::Finish() {
@@ -584,12 +610,13 @@ void Restore::Finish() {
   if (options_.command != 'l' && exitCode_ <= kExitWarning) {
     const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
     console_.Line(Filled(options_.command == 't' ? texts::Tested : texts::Extracted,
-                            {GroupedNumber(files_), ByteSize(bytes_), Decimal1(seconds)}));
+                         {GroupedNumber(files_), ByteSize(bytes_), Decimal1(seconds)}));
   }
   std::stable_sort(warnings_.begin(), warnings_.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   if (!warnings_.empty())
-    console_.Line(Filled(texts::SectionHeading, {texts::WarningsHeading, std::to_string(warnings_.size())}));
+    console_.Line(
+        Filled(texts::SectionHeading, {texts::WarningsHeading, std::to_string(warnings_.size())}));
   for (const auto& warning : warnings_) console_.Line(Filled(texts::ListedItem, {warning.second}));
   if (!message_.empty()) console_.Line(message_);
   console_.Line(ResultLine(exitCode_));
@@ -611,7 +638,8 @@ std::string CreateDroppedTarget(FileSystem& fs, const std::string& archive) {
       fs.CreateFolder(folder);
       return folder + "\\";
     } catch (const FileError& error) {
-      if (!error.Is(FileError::Exists)) throw RunError(kExitFatal, Filled(texts::TargetNotCreated, {folder, error.what()}));
+      if (!error.Is(FileError::Exists))
+        throw RunError(kExitFatal, Filled(texts::TargetNotCreated, {folder, error.what()}));
     }
   }
   throw RunError(kExitFatal, Filled(texts::TargetNotCreated, {base, texts::AllNamesTaken}));

@@ -129,7 +129,8 @@ class Run {
     if (options.password) console_.Line(texts::EncryptionNote);
     if (options.password && NeedsCodePageNote(*options.password)) Note(texts::CodePageNote);
     CheckReachable(fs_, FolderOf(archive));
-    if (fs_.Stat(archive)) throw RunError(kExitArchiveExists, Filled(texts::ArchiveExists, {archive}));
+    if (fs_.Stat(archive))
+      throw RunError(kExitArchiveExists, Filled(texts::ArchiveExists, {archive}));
 
     const std::vector<ProtectedFolder> protectedFolders{
         {FolderOf(archive), texts::ArchiveFolderReason},
@@ -147,29 +148,35 @@ class Run {
     PrepareFolder(FolderOf(archive));
     std::optional<TemporaryFile> created;
     try {
-      created.emplace(fs_, TemporaryName(archive, TemporaryTag(fs_.ProcessId(), RandomTag(crypto_))));
+      created.emplace(fs_,
+                      TemporaryName(archive, TemporaryTag(fs_.ProcessId(), RandomTag(crypto_))));
     } catch (const FileError& error) {
       throw RunError(kExitArchiveExists, Filled(texts::ArchiveNotCreated, {archive, error.what()}));
     }
     TemporaryFile& temporary = *created;
-    const WriteSettings settings{.level = options.level, .password = options.password, .threads = WorkerCount()};
-    WriteResult written = WriteArchive(fs_, crypto_, selection, settings, *temporary.out,
-                                       [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });
-    report_.warnings.insert(report_.warnings.end(), written.warnings.begin(), written.warnings.end());
+    const WriteSettings settings{
+        .level = options.level, .password = options.password, .threads = WorkerCount()};
+    WriteResult written =
+        WriteArchive(fs_, crypto_, selection, settings, *temporary.out,
+                     [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });
+    report_.warnings.insert(report_.warnings.end(), written.warnings.begin(),
+                            written.warnings.end());
     temporary.out->Flush();
     temporary.out->Close();
     temporary.out.reset();
 
     console_.Progress(texts::Verifying);
-    VerifyArchive(fs_, crypto_, temporary.Path(), written.entries, settings.threads,
-                  [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); });
+    VerifyArchive(
+        fs_, crypto_, temporary.Path(), written.entries, settings.threads,
+        [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); });
     CheckCancelled();
     try {
       fs_.MoveNoReplace(temporary.Path(), archive);
     } catch (const FileError& error) {
-      throw RunError(kExitArchiveExists, error.Is(FileError::Exists)
-                                             ? Filled(texts::ArchiveExists, {archive})
-                                             : Filled(texts::ArchiveNotCreated, {archive, error.what()}));
+      throw RunError(kExitArchiveExists,
+                     error.Is(FileError::Exists)
+                         ? Filled(texts::ArchiveExists, {archive})
+                         : Filled(texts::ArchiveNotCreated, {archive, error.what()}));
     }
     temporary.Keep();
     Count(written);
@@ -180,7 +187,8 @@ class Run {
   void PrepareFolder(const std::string& folder) {
     const std::string created = MakeFolder(fs_, folder);
     if (!created.empty()) Note(Filled(texts::TargetFolderCreated, {created}));
-    for (const std::string& path : RemoveLeftovers(fs_, folder)) Note(Filled(texts::LeftoverRemoved, {path}));
+    for (const std::string& path : RemoveLeftovers(fs_, folder))
+      Note(Filled(texts::LeftoverRemoved, {path}));
   }
 
   // Said once, in the summary on the console and in the logs.
@@ -191,7 +199,8 @@ class Run {
     std::set<std::string> folders;
     for (const WrittenEntry& entry : written.entries) {
       const std::string& name = entry.record.name;
-      for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
+      for (size_t slash = name.find('/'); slash != std::string::npos;
+           slash = name.find('/', slash + 1))
         folders.insert(name.substr(0, slash));
       if (name.back() != '/') ++report_.files;
       report_.bytes += entry.record.size;
@@ -208,12 +217,12 @@ class Run {
     for (const WrittenEntry& entry : entries) {
       const Item& item = selection.items[entry.item];
       if (item.IsFolder()) continue;
-      if (options.clearArchive) Apply(entry.unchanged, texts::NotCleared, item.path, [&] {
-          fs_.ClearArchiveIfUnchanged(item.path, entry.read);
-        });
-      if (options.move) Apply(entry.unchanged, texts::NotDeleted, item.path, [&] {
-          fs_.DeleteIfUnchanged(item.path, entry.read);
-        });
+      if (options.clearArchive)
+        Apply(entry.unchanged, texts::NotCleared, item.path,
+              [&] { fs_.ClearArchiveIfUnchanged(item.path, entry.read); });
+      if (options.move)
+        Apply(entry.unchanged, texts::NotDeleted, item.path,
+              [&] { fs_.DeleteIfUnchanged(item.path, entry.read); });
     }
   }
 
@@ -246,17 +255,22 @@ class Run {
   void ShowProgress(uint64_t files, uint64_t bytes) {
     CheckCancelled();
     if (!TimeForProgress()) return;
-    const int percent = totalBytes_ == 0 ? 100 : static_cast<int>(std::min<uint64_t>(100, bytes * 100 / totalBytes_));
+    const int percent = totalBytes_ == 0
+                            ? 100
+                            : static_cast<int>(std::min<uint64_t>(100, bytes * 100 / totalBytes_));
     const double rate = static_cast<double>(bytes) / std::max(Seconds(), 0.001);
-    console_.Progress(Filled(texts::BackupProgress,
-                                {GroupedNumber(files), GroupedNumber(totalFiles_), ByteSize(bytes), ByteSize(totalBytes_),
-                                 std::to_string(percent), ByteSize(static_cast<uint64_t>(rate))}));
+    console_.Progress(Filled(
+        texts::BackupProgress,
+        {GroupedNumber(files), GroupedNumber(totalFiles_), ByteSize(bytes), ByteSize(totalBytes_),
+         std::to_string(percent), ByteSize(static_cast<uint64_t>(rate))}));
   }
 
   void ShowVerifyProgress(uint64_t done, uint64_t total) {
     CheckCancelled();
     if (!TimeForProgress()) return;
-    console_.Progress(Filled(texts::PercentDone, {texts::Verifying, std::to_string(total == 0 ? 100 : done * 100 / total)}));
+    console_.Progress(
+        Filled(texts::PercentDone,
+               {texts::Verifying, std::to_string(total == 0 ? 100 : done * 100 / total)}));
   }
 
   std::string ResultLine() const { return dszip::ResultLine(report_.exitCode); }
@@ -267,17 +281,21 @@ class Run {
     lines.push_back({Filled(texts::SummaryArchive, {report_.archive})});
     if (!report_.sources.empty()) {
       lines.push_back({Filled(texts::SummarySources, {Joined(report_.sources)})});
-      lines.push_back({Filled(texts::SummaryEncrypted, {report_.encrypted ? texts::EncryptedYes : texts::EncryptedNo})});
+      lines.push_back({Filled(texts::SummaryEncrypted,
+                              {report_.encrypted ? texts::EncryptedYes : texts::EncryptedNo})});
     }
     if (report_.exitCode <= kExitWarning) {
       const uint64_t percent = report_.bytes == 0 ? 100 : report_.archiveSize * 100 / report_.bytes;
-      lines.push_back({Filled(texts::SummaryCounts,
-                                 {GroupedNumber(report_.files), GroupedNumber(report_.folders), ByteSize(report_.bytes),
-                                  ByteSize(report_.archiveSize), std::to_string(percent)})});
+      lines.push_back(
+          {Filled(texts::SummaryCounts, {GroupedNumber(report_.files),
+                                         GroupedNumber(report_.folders), ByteSize(report_.bytes),
+                                         ByteSize(report_.archiveSize), std::to_string(percent)})});
       // Below a tenth of a second a rate says nothing.
       std::string duration = Filled(texts::SummaryDuration, {Decimal1(seconds)});
       if (seconds >= 0.1)
-        duration += Filled(texts::SummaryRate, {ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds))});
+        duration +=
+            Filled(texts::SummaryRate,
+                   {ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds))});
       lines.push_back({duration});
     }
     AddSection(lines, texts::NotesHeading, report_.notes);
@@ -287,7 +305,8 @@ class Run {
     return lines;
   }
 
-  static void AddSection(std::vector<SummaryLine>& lines, const char* heading, const std::vector<std::string>& items) {
+  static void AddSection(std::vector<SummaryLine>& lines, const char* heading,
+                         const std::vector<std::string>& items) {
     if (items.empty()) return;
     lines.push_back({Filled(texts::SectionHeading, {heading, std::to_string(items.size())})});
     for (const std::string& item : items) lines.push_back({item, SummaryLine::Listed});
@@ -307,7 +326,9 @@ class Run {
       } else if (listed == kWarningsOnScreen + 1) {
         size_t rest = 0;
         while (i + rest < summary.size() && summary[i + rest].kind == SummaryLine::Listed) ++rest;
-        shown.push_back(SummaryLine{Filled(texts::MoreWarnings, {std::to_string(rest)}), SummaryLine::Listed}.Text());
+        shown.push_back(
+            SummaryLine{Filled(texts::MoreWarnings, {std::to_string(rest)}), SummaryLine::Listed}
+                .Text());
       }
     }
     for (const std::string& line : shown) console_.Line(line);
@@ -319,7 +340,7 @@ class Run {
   // makes the exit code at least 1, and the console and the event log say so.
   void Record(const std::vector<std::string>& lines, std::vector<std::string> shown) {
     const std::string when = Filled(texts::TimeSpan, {DateTimeText(fs_.ToLocalTime(startTime_)),
-                                    DateTimeText(fs_.ToLocalTime(fs_.Now()))});
+                                                      DateTimeText(fs_.ToLocalTime(fs_.Now()))});
     std::vector<std::string> failures;
     const std::string folder = FolderOf(report_.archive);
     if (!folder.empty() && FolderExists(fs_, folder)) try {
@@ -332,7 +353,8 @@ class Run {
     try {
       verdicts_.Append(runlog::Record("dszip", when, central));
     } catch (const std::exception& error) {
-      failures.push_back(Filled(texts::CentralLogFailed, {verdicts_.Folder() + runlog::kFileName, error.what()}));
+      failures.push_back(
+          Filled(texts::CentralLogFailed, {verdicts_.Folder() + runlog::kFileName, error.what()}));
     }
     if (!failures.empty()) {
       report_.exitCode = std::max<int>(report_.exitCode, kExitWarning);
@@ -370,7 +392,9 @@ class RecordingConsole : public Console {
     console_.Line(text);
     lines.push_back(text);
   }
-  std::optional<std::string> AskPassword(const std::string& prompt) override { return console_.AskPassword(prompt); }
+  std::optional<std::string> AskPassword(const std::string& prompt) override {
+    return console_.AskPassword(prompt);
+  }
   std::vector<std::string> lines;
 
  private:
@@ -380,7 +404,8 @@ class RecordingConsole : public Console {
 // x, e, t, l and a dropped archive go to the restore module; what it says goes to the central
 // log and the event log as a backup's summary does.
 int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
-                      Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
+                      Console& console, const std::atomic<bool>& cancelled,
+                      runlog::Sink& verdicts) {
   const uint64_t start = fs.Now();
   RecordingConsole recording(console);
   int exitCode = kExitFatal;
@@ -391,15 +416,19 @@ int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs,
     exitCode = error.ExitCode();
   }
   std::vector<std::string> lines = recording.lines;
-  lines.insert(lines.begin(), Filled(texts::CommandLine, {runlog::MaskPasswords(JoinedArguments(arguments))}));
+  lines.insert(lines.begin(),
+               Filled(texts::CommandLine, {runlog::MaskPasswords(JoinedArguments(arguments))}));
   std::string text;
   for (const std::string& line : recording.lines) text += line + "\r\n";
   try {
     verdicts.Append(runlog::Record(
-        "dszip", Filled(texts::TimeSpan, {DateTimeText(fs.ToLocalTime(start)), DateTimeText(fs.ToLocalTime(fs.Now()))}),
+        "dszip",
+        Filled(texts::TimeSpan,
+               {DateTimeText(fs.ToLocalTime(start)), DateTimeText(fs.ToLocalTime(fs.Now()))}),
         lines));
   } catch (const std::exception& error) {
-    const std::string failure = Filled(texts::CentralLogFailed, {verdicts.Folder() + runlog::kFileName, error.what()});
+    const std::string failure =
+        Filled(texts::CentralLogFailed, {verdicts.Folder() + runlog::kFileName, error.what()});
     console.Line(failure);
     text += failure + "\r\n";
     exitCode = std::max<int>(exitCode, kExitWarning);
@@ -430,7 +459,8 @@ std::string ResultLine(int exitCode) {
 
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
              Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
-  if (IsRestoreCommand(arguments)) return RunRestoreCommand(arguments, fs, crypto, console, cancelled, verdicts);
+  if (IsRestoreCommand(arguments))
+    return RunRestoreCommand(arguments, fs, crypto, console, cancelled, verdicts);
   return Run(fs, crypto, console, cancelled, verdicts).Execute(arguments);
 }
 

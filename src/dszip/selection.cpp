@@ -44,7 +44,8 @@ class Selector {
   Selector(FileSystem& fs, const Options& options, const std::string& archive,
            const std::vector<ProtectedFolder>& protectedFolders)
       : fs_(fs), options_(options), archive_(AsciiLower(archive)) {
-    for (const ProtectedFolder& folder : protectedFolders) protected_[FolderKey(folder.path)] = folder;
+    for (const ProtectedFolder& folder : protectedFolders)
+      protected_[FolderKey(folder.path)] = folder;
   }
 
   Selection Run() {
@@ -146,7 +147,8 @@ class Selector {
   void AddFile(const std::string& path, const std::string& name, const FileInfo& info) {
     if (options_.onlyArchived && (info.attributes & kAttrArchive) == 0) return;
     const std::string lower = AsciiLower(path);
-    if (lower == archive_ || (lower.rfind(archive_ + ".", 0) == 0 && EndsWith(lower, kTemporarySuffix)))
+    if (lower == archive_ ||
+        (lower.rfind(archive_ + ".", 0) == 0 && EndsWith(lower, kTemporarySuffix)))
       return;
     if (!Add({path, name, info})) return;
     selection_.files++;

@@ -16,10 +16,11 @@ bool ReservedDevice(const std::string& part) {
   static const char* const kNames[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
   for (const char* name : kNames)
     if (base == name) return true;
-  if (base.size() == 4 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0)) return base[3] >= '1' && base[3] <= '9';
+  if (base.size() == 4 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0))
+    return base[3] >= '1' && base[3] <= '9';
   // COM and LPT with a superscript 1, 2 or 3 (U+00B9, U+00B2, U+00B3) are devices as well.
-  return base.size() == 5 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0) && base[3] == '\xC2' &&
-         (base[4] == '\xB9' || base[4] == '\xB2' || base[4] == '\xB3');
+  return base.size() == 5 && (base.rfind("com", 0) == 0 || base.rfind("lpt", 0) == 0) &&
+         base[3] == '\xC2' && (base[4] == '\xB9' || base[4] == '\xB2' || base[4] == '\xB3');
 }
 
 const char* CheckPart(const std::string& part) {
@@ -28,7 +29,8 @@ const char* CheckPart(const std::string& part) {
   for (const char c : part) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return texts::NameControl;
     if (c == ':') return texts::NameStream;
-    if (c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') return texts::NameCharacter;
+    if (c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*')
+      return texts::NameCharacter;
   }
   if (ReservedDevice(part)) return texts::NameDevice;
   return nullptr;
@@ -62,8 +64,8 @@ std::string FoldCase(const std::string& path) {
   if (!DecodeUtf8(path, points)) return AsciiLower(path);
   std::string out;
   for (uint32_t c : points) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB) ||
-        (c >= 0x410 && c <= 0x42F))
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) ||
+        (c >= 0x391 && c <= 0x3AB) || (c >= 0x410 && c <= 0x42F))
       c += 0x20;
     else if (c >= 0x400 && c <= 0x40F)
       c += 0x50;

@@ -7,7 +7,8 @@
 namespace dszip {
 
 struct SafeName {
-  std::string path = {};  // relative, "\" separated, no trailing separator; empty for "./" or if refused
+  std::string path =
+      {};  // relative, "\" separated, no trailing separator; empty for "./" or if refused
   const char* refused = nullptr;  // the reason, from the texts header
 };
 

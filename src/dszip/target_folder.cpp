@@ -18,7 +18,8 @@ std::string RootName(const std::string& root) { return root.substr(0, root.size(
 std::optional<unsigned long> WriterOf(const std::string& name) {
   const std::string lower = AsciiLower(name);
   const std::string ending = kTemporarySuffix;
-  if (lower.size() <= ending.size() || lower.substr(lower.size() - ending.size()) != ending) return std::nullopt;
+  if (lower.size() <= ending.size() || lower.substr(lower.size() - ending.size()) != ending)
+    return std::nullopt;
   const size_t suffix = lower.size() - ending.size();
   const size_t dot = lower.rfind('.', suffix == 0 ? 0 : suffix - 1);
   const size_t dash = lower.find('-', dot == std::string::npos ? 0 : dot);
@@ -70,16 +71,19 @@ std::string MakeFolder(FileSystem& fs, const std::string& folder) {
   const std::string path = Trimmed(folder);
   if (const auto info = fs.Stat(path)) {
     if (info->IsFolder()) return {};
-    throw RunError(kExitArchiveExists, Filled(texts::TargetFolderNotCreated, {path, texts::FileInTheWay}));
+    throw RunError(kExitArchiveExists,
+                   Filled(texts::TargetFolderNotCreated, {path, texts::FileInTheWay}));
   }
   const size_t slash = path.find_last_of('\\');
   const std::string parent = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  const std::string outermost = parent.empty() || parent == RootOf(path) ? std::string() : MakeFolder(fs, parent);
+  const std::string outermost =
+      parent.empty() || parent == RootOf(path) ? std::string() : MakeFolder(fs, parent);
   try {
     fs.CreateFolder(path);
   } catch (const FileError& error) {
     if (!error.Is(FileError::Exists))  // another run made it meanwhile
-      throw RunError(kExitArchiveExists, Filled(texts::TargetFolderNotCreated, {path, error.what()}));
+      throw RunError(kExitArchiveExists,
+                     Filled(texts::TargetFolderNotCreated, {path, error.what()}));
   }
   return outermost.empty() ? path : outermost;
 }

@@ -17,8 +17,7 @@ inline constexpr const char* kTemporarySuffix = ".dszip-tmp";
 // half-written file stays behind.
 class TemporaryFile {
  public:
-  TemporaryFile(FileSystem& fs, std::string path)
-      : fs_(fs), path_(std::move(path)) {
+  TemporaryFile(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {
     out = fs_.CreateNew(path_);
   }
   ~TemporaryFile() {

@@ -25,15 +25,19 @@ std::string Decimal1(double value) {
 std::string ByteSize(uint64_t bytes) {
   if (bytes < 1024) return GroupedNumber(bytes) + " Bytes";
   if (bytes < 1024ull * 1024) return Decimal1(static_cast<double>(bytes) / 1024) + " KB";
-  if (bytes < 1024ull * 1024 * 1024) return Decimal1(static_cast<double>(bytes) / (1024 * 1024)) + " MB";
+  if (bytes < 1024ull * 1024 * 1024)
+    return Decimal1(static_cast<double>(bytes) / (1024 * 1024)) + " MB";
   return Decimal1(static_cast<double>(bytes) / (1024.0 * 1024 * 1024)) + " GB";
 }
 
 bool DecodeUtf8(const std::string& text, std::vector<uint32_t>& points) {
   for (size_t i = 0; i < text.size();) {
     const auto lead = static_cast<uint8_t>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                        : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+    const size_t length = lead < 0x80                   ? 1
+                          : lead >= 0xC2 && lead < 0xE0 ? 2
+                          : lead >= 0xE0 && lead < 0xF0 ? 3
+                          : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                        : 0;
     if (length == 0 || i + length > text.size()) return false;
     uint32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
     for (size_t k = 1; k < length; ++k) {

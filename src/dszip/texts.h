@@ -198,6 +198,7 @@ inline constexpr const char* PartMac = "MAC";
 inline constexpr const char* PartCrc = "CRC";
 
 // Restoring: an old file a failed replace could not leave as it was.
-inline constexpr const char* AttributesNotPutBack = "Schreibschutz von %s nicht wiederhergestellt: %s";
+inline constexpr const char* AttributesNotPutBack =
+    "Schreibschutz von %s nicht wiederhergestellt: %s";
 
 }  // namespace dszip::texts

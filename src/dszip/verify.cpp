@@ -27,8 +27,8 @@ constexpr uint64_t kRunBytes = uint64_t{8} << 20;
 
 // The data checked by the same reader that restores it, with the keys made when writing: the
 // same salt with the same password gives the same keys.
-void VerifyData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const WrittenEntry& written,
-                const std::function<void(uint64_t)>& progress) {
+void VerifyData(SequentialReader& in, Inflater& inflater, Crypto& crypto,
+                const WrittenEntry& written, const std::function<void(uint64_t)>& progress) {
   ArchiveEntry entry;
   entry.record = written.record;
   entry.encryption = written.record.aesVersion != 0 ? Encryption::Aes : Encryption::None;
@@ -67,17 +67,20 @@ void VerifyRun(FileSystem& fs, Crypto& crypto, const std::string& path, const Wr
 // Threads that check runs of entries; the first failure stops the others.
 class RunChecks {
  public:
-  RunChecks(FileSystem& fs, Crypto& crypto, const std::string& path, const std::vector<WrittenEntry>& entries,
-            uint64_t centralStart, unsigned threads)
+  RunChecks(FileSystem& fs, Crypto& crypto, const std::string& path,
+            const std::vector<WrittenEntry>& entries, uint64_t centralStart, unsigned threads)
       : fs_(fs), crypto_(crypto), path_(path), entries_(entries), centralStart_(centralStart) {
     for (size_t first = 0; first < entries.size();) {
       size_t last = first + 1;
-      while (last < entries.size() && entries[last].record.offset - entries[first].record.offset < kRunBytes) ++last;
+      while (last < entries.size() &&
+             entries[last].record.offset - entries[first].record.offset < kRunBytes)
+        ++last;
       runs_.push_back({.first = first, .last = last});
       first = last;
     }
     // The largest first, so that a huge file does not start last and keep the others waiting.
-    std::stable_sort(runs_.begin(), runs_.end(), [this](const Span& a, const Span& b) { return Size(a) > Size(b); });
+    std::stable_sort(runs_.begin(), runs_.end(),
+                     [this](const Span& a, const Span& b) { return Size(a) > Size(b); });
     const size_t count = std::min<size_t>(std::max(threads, 1u), runs_.size());
     running_ = count;
     for (size_t i = 0; i < count; ++i) threads_.emplace_back([this] { Work(); });
@@ -92,7 +95,8 @@ class RunChecks {
   // Waits for the threads, reporting the bytes checked now and then; rethrows a failure.
   void Wait(const std::function<void(uint64_t)>& progress) {
     std::unique_lock<std::mutex> lock(mutex_);
-    while (!finished_.wait_for(lock, std::chrono::milliseconds(100), [this] { return running_ == 0; })) {
+    while (!finished_.wait_for(lock, std::chrono::milliseconds(100),
+                               [this] { return running_ == 0; })) {
       lock.unlock();
       if (progress) progress(done_);
       lock.lock();
@@ -107,7 +111,9 @@ class RunChecks {
   uint64_t End(const Span& span) const {
     return span.last < entries_.size() ? entries_[span.last].record.offset : centralStart_;
   }
-  uint64_t Start(const Span& span) const { return span.first == 0 ? 0 : entries_[span.first].record.offset; }
+  uint64_t Start(const Span& span) const {
+    return span.first == 0 ? 0 : entries_[span.first].record.offset;
+  }
   uint64_t Size(const Span& span) const { return End(span) - Start(span); }
 
   void Work() {
@@ -115,8 +121,9 @@ class RunChecks {
       for (size_t i = next_++; i < runs_.size() && !stop_; i = next_++) {
         const Span& span = runs_[i];
         uint64_t counted = Start(span);
-        VerifyRun(fs_, crypto_, path_, &entries_[span.first], &entries_[span.first] + (span.last - span.first),
-                  counted, End(span), [this, &counted](uint64_t position) {
+        VerifyRun(fs_, crypto_, path_, &entries_[span.first],
+                  &entries_[span.first] + (span.last - span.first), counted, End(span),
+                  [this, &counted](uint64_t position) {
                     done_ += position - counted;
                     counted = position;
                     if (stop_) throw Stopped();
@@ -156,10 +163,10 @@ class RunChecks {
 void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
                    const std::vector<WrittenEntry>& entries, unsigned threads,
                    const std::function<void(uint64_t)>& progress) {
-  const uint64_t centralStart =
-      entries.empty() ? 0
-                      : entries.back().record.offset + LocalHeader(entries.back().record).size() +
-                            entries.back().record.compressedSize;
+  const uint64_t centralStart = entries.empty() ? 0
+                                                : entries.back().record.offset +
+                                                      LocalHeader(entries.back().record).size() +
+                                                      entries.back().record.compressedSize;
   RunChecks checks(fs, crypto, path, entries, centralStart, threads);
   const auto file = OpenArchive(fs, path);
   SequentialReader in(*file, centralStart);

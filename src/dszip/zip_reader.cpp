@@ -48,13 +48,16 @@ void ReadZip64End(InputFile& file, uint64_t endAt, Counts& counts) {
   if (locator.size() != 20 || Get32(locator.data()) != 0x07064b50) return;
   const Bytes end = ReadAt(file, Get64(locator.data() + 8), 56);
   if (end.size() != 56 || Get32(end.data()) != 0x06064b50) Damaged(texts::PartZip64End);
-  counts = {.entries = Get64(end.data() + 32), .size = Get64(end.data() + 40), .offset = Get64(end.data() + 48)};
+  counts = {.entries = Get64(end.data() + 32),
+            .size = Get64(end.data() + 40),
+            .offset = Get64(end.data() + 48)};
 }
 
 Counts ReadEndRecords(InputFile& file, uint64_t fileSize) {
   const size_t tail = static_cast<size_t>(std::min<uint64_t>(fileSize, kEndRecordSize + 0xFFFF));
   const Bytes data = ReadAt(file, fileSize - tail, tail);
-  for (size_t at = data.size() >= kEndRecordSize ? data.size() - kEndRecordSize + 1 : 0; at-- > 0;) {
+  for (size_t at = data.size() >= kEndRecordSize ? data.size() - kEndRecordSize + 1 : 0;
+       at-- > 0;) {
     const uint8_t* p = data.data() + at;
     if (Get32(p) != 0x06054b50 || at + kEndRecordSize + Get16(p + 20) > data.size()) continue;
     if (Get16(p + 4) != 0 || Get16(p + 6) != 0) Damaged(texts::MultiPart);
@@ -65,7 +68,8 @@ Counts ReadEndRecords(InputFile& file, uint64_t fileSize) {
   Damaged(texts::NoEndRecord);
 }
 
-void ReadZip64Extra(const uint8_t* p, size_t size, EntryRecord& e, bool sizeMax, bool packedMax, bool offsetMax) {
+void ReadZip64Extra(const uint8_t* p, size_t size, EntryRecord& e, bool sizeMax, bool packedMax,
+                    bool offsetMax) {
   size_t at = 0;
   const auto take = [&](bool wanted, uint64_t& field) {
     if (!wanted) return;
@@ -79,9 +83,11 @@ void ReadZip64Extra(const uint8_t* p, size_t size, EntryRecord& e, bool sizeMax,
 }
 
 // The extra fields this reader uses; all others are skipped.
-void ReadExtras(const uint8_t* p, size_t size, const std::string& rawName, ArchiveEntry& entry, std::string& unicodeName) {
+void ReadExtras(const uint8_t* p, size_t size, const std::string& rawName, ArchiveEntry& entry,
+                std::string& unicodeName) {
   EntryRecord& e = entry.record;
-  const bool sizeMax = e.size == kMax32, packedMax = e.compressedSize == kMax32, offsetMax = e.offset == kMax32;
+  const bool sizeMax = e.size == kMax32, packedMax = e.compressedSize == kMax32,
+             offsetMax = e.offset == kMax32;
   for (size_t at = 0; at + 4 <= size;) {
     const uint16_t id = Get16(p + at);
     const size_t length = Get16(p + at + 2);
@@ -100,7 +106,8 @@ void ReadExtras(const uint8_t* p, size_t size, const std::string& rawName, Archi
       entry.aesStrength = data[4];
       e.method = Get16(data + 5);
     } else if (id == 0x7075 && length >= 5 && data[0] == 1 &&
-               Get32(data + 1) == crc32(0, reinterpret_cast<const Bytef*>(rawName.data()), static_cast<uInt>(rawName.size()))) {
+               Get32(data + 1) == crc32(0, reinterpret_cast<const Bytef*>(rawName.data()),
+                                        static_cast<uInt>(rawName.size()))) {
       unicodeName.assign(reinterpret_cast<const char*>(data + 5), length - 5);
     }
   }
@@ -148,7 +155,9 @@ size_t ReadCentralHeader(const uint8_t* p, size_t size, ArchiveEntry& entry) {
   const std::string rawName(reinterpret_cast<const char*>(p + kCentralHeaderSize), nameSize);
   std::string unicodeName;
   ReadExtras(p + kCentralHeaderSize + nameSize, extraSize, rawName, entry, unicodeName);
-  e.name = (flags & kFlagUtf8) ? rawName : !unicodeName.empty() ? unicodeName : LegacyName(rawName, entry.host);
+  e.name = (flags & kFlagUtf8)    ? rawName
+           : !unicodeName.empty() ? unicodeName
+                                  : LegacyName(rawName, entry.host);
   e.attributes = entry.DosAttributes();
   SetEncryption(flags, method, entry);
   return length;
@@ -161,7 +170,9 @@ bool ArchiveEntry::IsFolder() const {
          ((externalAttributes & kAttrFolder) && record.size == 0 && host != 3);
 }
 
-bool ArchiveEntry::IsLink() const { return host == 3 && (externalAttributes >> 16 & 0170000) == 0120000; }
+bool ArchiveEntry::IsLink() const {
+  return host == 3 && (externalAttributes >> 16 & 0170000) == 0120000;
+}
 
 uint32_t ArchiveEntry::DosAttributes() const { return externalAttributes & 0x07; }
 
@@ -173,7 +184,8 @@ bool ArchiveEntry::Readable() const {
 
 std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {
   const Counts counts = ReadEndRecords(file, fileSize);
-  if (counts.offset > fileSize || counts.size > fileSize - counts.offset || counts.size > kMaxCentralSize)
+  if (counts.offset > fileSize || counts.size > fileSize - counts.offset ||
+      counts.size > kMaxCentralSize)
     Damaged(texts::PartCentralDirectory);
   const Bytes central = ReadAt(file, counts.offset, static_cast<size_t>(counts.size));
   if (central.size() != counts.size) Damaged(texts::TooShort);
@@ -188,7 +200,9 @@ std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {
   return entries;
 }
 
-SequentialReader::SequentialReader(InputFile& file, uint64_t start) : file_(file), done_(start) { file.Seek(start); }
+SequentialReader::SequentialReader(InputFile& file, uint64_t start) : file_(file), done_(start) {
+  file.Seek(start);
+}
 
 Bytes SequentialReader::Read(size_t size) {
   Bytes data;
@@ -254,7 +268,8 @@ bool Inflater::Feed(Bytes& data, const Sink& sink) {
 
 void SkipLocalHeader(SequentialReader& in) {
   const Bytes header = in.Read(kLocalHeaderSize);
-  if (header.size() != kLocalHeaderSize || Get32(header.data()) != 0x04034b50) Damaged(texts::PartLocalHeader);
+  if (header.size() != kLocalHeaderSize || Get32(header.data()) != 0x04034b50)
+    Damaged(texts::PartLocalHeader);
   in.SkipTo(in.Position() + Get16(header.data() + 26) + Get16(header.data() + 28));
 }
 
@@ -278,7 +293,9 @@ class TraditionalCipher {
 
  private:
   // One step of the CRC-32 register, without the usual inversions.
-  static uint32_t Crc(uint32_t crc, uint8_t byte) { return ~static_cast<uint32_t>(crc32(~crc, &byte, 1)); }
+  static uint32_t Crc(uint32_t crc, uint8_t byte) {
+    return ~static_cast<uint32_t>(crc32(~crc, &byte, 1));
+  }
   void Update(uint8_t byte) {
     keys_[0] = Crc(keys_[0], byte);
     keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * 134775813u + 1;
@@ -291,14 +308,17 @@ class TraditionalCipher {
 bool TraditionalHeaderFits(TraditionalCipher& cipher, Bytes header, const ArchiveEntry& entry) {
   if (header.size() != kTraditionalHeaderSize) return false;
   cipher.Decrypt(header.data(), header.size());
-  const uint32_t check = (entry.flags & 0x0008) ? entry.record.dosTime >> 8 : entry.record.crc >> 24;
+  const uint32_t check =
+      (entry.flags & 0x0008) ? entry.record.dosTime >> 8 : entry.record.crc >> 24;
   return header.back() == static_cast<uint8_t>(check);
 }
 
-std::unique_ptr<TraditionalCipher> OpenTraditional(SequentialReader& in, const ArchiveEntry& entry, const Secret& secret) {
+std::unique_ptr<TraditionalCipher> OpenTraditional(SequentialReader& in, const ArchiveEntry& entry,
+                                                   const Secret& secret) {
   if (!secret.password) throw RunError(kExitBadPassword, texts::PasswordMissing);
   auto cipher = std::make_unique<TraditionalCipher>(*secret.password);
-  if (!TraditionalHeaderFits(*cipher, in.Read(kTraditionalHeaderSize), entry)) throw RunError(kExitBadPassword, texts::PasswordMismatch);
+  if (!TraditionalHeaderFits(*cipher, in.Read(kTraditionalHeaderSize), entry))
+    throw RunError(kExitBadPassword, texts::PasswordMismatch);
   return cipher;
 }
 
@@ -324,7 +344,8 @@ size_t PasswordHeaderSize(const ArchiveEntry& entry) {
   return entry.encryption == Encryption::Traditional ? kTraditionalHeaderSize : kAesHeaderSize;
 }
 
-bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntry& entry, const Bytes& header) {
+bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntry& entry,
+                  const Bytes& header) {
   if (entry.encryption == Encryption::Traditional) {
     TraditionalCipher cipher(password);
     return TraditionalHeaderFits(cipher, header, entry);
@@ -335,8 +356,9 @@ bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntr
   return AesStream(crypto, keys).Header() == header;
 }
 
-void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const ArchiveEntry& entry,
-                   const Secret& secret, const Sink& sink, const std::function<void(uint64_t)>& progress) {
+void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto,
+                   const ArchiveEntry& entry, const Secret& secret, const Sink& sink,
+                   const std::function<void(uint64_t)>& progress) {
   const EntryRecord& e = entry.record;
   if (!entry.Readable()) Damaged(texts::MethodUnknown);
   uint64_t remaining = e.compressedSize;
@@ -381,14 +403,18 @@ void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, con
 
 std::string Cp437ToUtf8(const std::string& name) {
   static constexpr uint16_t kHigh[128] = {
-      0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
-      0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192,
-      0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
-      0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,
-      0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,
-      0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
-      0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229,
-      0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+      0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8,
+      0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2,
+      0x00FB, 0x00F9, 0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1,
+      0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD,
+      0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562,
+      0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534,
+      0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560,
+      0x2550, 0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,
+      0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393,
+      0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6,
+      0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248, 0x00B0,
+      0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
   };
   std::string out;
   for (const char c : name) {

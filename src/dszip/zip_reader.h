@@ -22,11 +22,11 @@ enum class Encryption { None, Aes, Traditional, Other };
 struct ArchiveEntry {
   EntryRecord record;  // name in UTF-8 with "/"; method the real one under the AES wrapper
   Encryption encryption = Encryption::None;
-  uint8_t aesStrength = 3;    // 1..3: AES-128, -192, -256
-  bool crcKnown = true;       // AE-2 leaves the CRC to the MAC
+  uint8_t aesStrength = 3;                // 1..3: AES-128, -192, -256
+  bool crcKnown = true;                   // AE-2 leaves the CRC to the MAC
   std::optional<uint64_t> exactModified;  // 100-ns ticks since 1601, from the NTFS or Unix field
   uint32_t externalAttributes = 0;
-  uint8_t host = 0;  // the system that wrote it, from "version made by"
+  uint8_t host = 0;    // the system that wrote it, from "version made by"
   uint16_t flags = 0;  // general purpose
   bool IsFolder() const;
   bool IsLink() const;             // a symbolic link recorded by a Unix writer
@@ -87,13 +87,15 @@ void SkipLocalHeader(SequentialReader& in);
 // Reads the entry's data, decrypts and inflates it, and hands it to `sink` (may be empty).
 // Stops at the recorded size. Throws RunError with the reason: kExitBadPassword for a wrong
 // password, else kExitWarning.
-void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto, const ArchiveEntry& entry,
-                   const Secret& secret, const Sink& sink, const std::function<void(uint64_t)>& progress);
+void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto,
+                   const ArchiveEntry& entry, const Secret& secret, const Sink& sink,
+                   const std::function<void(uint64_t)>& progress);
 
 // The bytes at the start of an encrypted entry's data that tell whether a password fits, and
 // whether it does.
 size_t PasswordHeaderSize(const ArchiveEntry& entry);
-bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntry& entry, const Bytes& header);
+bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntry& entry,
+                  const Bytes& header);
 
 // Code page 437, the names' encoding when the UTF-8 flag is not set, to UTF-8.
 std::string Cp437ToUtf8(const std::string& name);

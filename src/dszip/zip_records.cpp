@@ -86,7 +86,7 @@ void Put64(Bytes& out, uint64_t value) {
 }
 
 uint32_t DosDateTime(const CivilTime& t) {
-  if (t.year < 1980) return (1u << 5 | 1u) << 16;  // 1 January 1980
+  if (t.year < 1980) return (1u << 5 | 1u) << 16;                     // 1 January 1980
   if (t.year > 2107) return DosDateTime({2107, 12, 31, 23, 59, 58});  // the latest there is
   const auto date = static_cast<uint32_t>((t.year - 1980) << 9 | t.month << 5 | t.day);
   const auto time = static_cast<uint32_t>(t.hour << 11 | t.minute << 5 | t.second / 2);

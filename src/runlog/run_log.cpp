@@ -26,7 +26,9 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 // The length of a password switch that starts at `at`: -hp when backing up, -p when restoring,
 // in any letter case; 0 for anything else.
 size_t PasswordSwitch(const std::string& text, size_t at) {
-  const auto is = [&](size_t i, char lower) { return i < text.size() && (text[i] | 0x20) == lower; };
+  const auto is = [&](size_t i, char lower) {
+    return i < text.size() && (text[i] | 0x20) == lower;
+  };
   if (at >= text.size() || text[at] != '-') return 0;
   if (is(at + 1, 'h') && is(at + 2, 'p')) return 3;
   return is(at + 1, 'p') ? 2 : 0;

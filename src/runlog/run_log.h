@@ -12,7 +12,7 @@ namespace runlog {
 inline constexpr const char* kFolderName = "Datensicherung";
 inline constexpr const char* kFileName = "dszip.log";
 inline constexpr const char* kPreviousFileName = "dszip.alt.log";  // one file kept on rotation
-inline constexpr uint64_t kRotateAt = uint64_t{1} << 20;  // 1 MiB
+inline constexpr uint64_t kRotateAt = uint64_t{1} << 20;           // 1 MiB
 
 // One record: a head line naming the program and the time, then its lines, each ended by
 // CR LF. The record is written whole, so no other run's lines come between.

@@ -21,9 +21,9 @@ std::runtime_error Failure(DWORD code) { return std::runtime_error(SystemErrorTe
 // Readers may look on; no other writer gets in until the handle is closed.
 HANDLE OpenExclusive(const std::wstring& path) {
   for (int attempt = 1;; ++attempt) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) return file;
     const DWORD code = GetLastError();
     if (code != ERROR_SHARING_VIOLATION || attempt == kOpenAttempts) throw Failure(code);
@@ -47,9 +47,10 @@ void WriteAtEnd(HANDLE file, uint64_t end, const std::string& bytes) {
   LARGE_INTEGER at{};
   at.QuadPart = static_cast<LONGLONG>(end);
   DWORD written = 0;
-  const bool ok = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-                  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                  written == bytes.size() && FlushFileBuffers(file);
+  const bool ok =
+      SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size() && FlushFileBuffers(file);
   if (ok) return;
   const DWORD error = GetLastError();
   const DWORD code = error != ERROR_SUCCESS ? error : ERROR_DISK_FULL;

@@ -10,7 +10,8 @@ namespace runlog {
 // take turns through an exclusive open. When `previous` is given and the data would take the
 // file past the bound, the file is first renamed to that name beside it. A write that fails
 // leaves the file as it was and raises std::runtime_error with the reason (German, UTF-8).
-void AppendWhole(const std::wstring& path, const std::string& data, const std::wstring& previous = {});
+void AppendWhole(const std::wstring& path, const std::string& data,
+                 const std::wstring& previous = {});
 
 // The central log under %LOCALAPPDATA%, and the Application event log under source "dszip".
 class Win32Sink : public Sink {

@@ -51,7 +51,8 @@ int CreateTempBeside(const std::string& path, mode_t mode, std::string& tempPath
 }
 
 // Not crash-safe, but what the platform itself does where no new file may be created.
-void WriteInPlace(const std::string& target, const std::string& shownPath, const std::string& bytes) {
+void WriteInPlace(const std::string& target, const std::string& shownPath,
+                  const std::string& bytes) {
   const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) CannotWrite(shownPath);
   bool ok =

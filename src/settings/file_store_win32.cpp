@@ -24,7 +24,6 @@ std::wstring NameOf(const std::wstring& path) {
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-
 bool WriteAll(HANDLE file, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -97,7 +96,8 @@ Target Resolve(const std::wstring& path) {
   target.attributes = info.dwFileAttributes;
   target.links = info.nNumberOfLinks;
   std::wstring resolved(32768, L'\0');
-  const DWORD length = GetFinalPathNameByHandleW(file.Get(), resolved.data(), 32768, VOLUME_NAME_DOS);
+  const DWORD length =
+      GetFinalPathNameByHandleW(file.Get(), resolved.data(), 32768, VOLUME_NAME_DOS);
   if (length > 0 && length < 32768) {
     resolved.resize(length);
     // "\\?\C:\..." for a drive, "\\?\UNC\server\..." for a share.
@@ -152,8 +152,8 @@ HANDLE OpenShared(const std::wstring& path, DWORD creation, DWORD attributes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, creation,
                             attributes, nullptr);
   if (file == INVALID_HANDLE_VALUE)
-    file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, attributes,
-                       nullptr);
+    file =
+        CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, attributes, nullptr);
   return file;
 }
 
@@ -252,7 +252,8 @@ void ReplaceFileContents(const std::string& path, const std::string& bytes) {
   // The new file takes the old one's hidden and system marks; its permissions are the
   // folder's, as for any new file. A rename keeps the settings file in place at every moment
   // (ReplaceFileW, which would keep the old permissions, leaves a gap under Wine).
-  const DWORD marks = exists ? target.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) : 0;
+  const DWORD marks =
+      exists ? target.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) : 0;
   if (ok && marks) SetFileAttributesW(tempPath.c_str(), marks);
   ok = ok && WithRetries([&] {
          return MoveFileExW(tempPath.c_str(), target.path.c_str(),

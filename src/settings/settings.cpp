@@ -123,7 +123,8 @@ void TSettingsFile::PutTexts(const std::vector<Entry>& entries) {
 
   IniDocument changed(text.ansi, path_);
   bool any = false;
-  for (const Entry& entry : entries) any = changed.Put(entry.section, entry.key, entry.value) || any;
+  for (const Entry& entry : entries)
+    any = changed.Put(entry.section, entry.key, entry.value) || any;
   if (any) ReplaceFileContents(path_, Encode(changed.Bytes(), text.mark));
   document_ = std::make_unique<IniDocument>(std::move(changed));
   readFile_ = true;

@@ -36,8 +36,7 @@ class TSettingsFile {
   std::int32_t GetInteger(const std::string& section, const std::string& key,
                           std::int32_t defaultValue);
   bool GetFlag(const std::string& section, const std::string& key, bool defaultValue);
-  DateTime GetDateTime(const std::string& section, const std::string& key,
-                       DateTime defaultValue);
+  DateTime GetDateTime(const std::string& section, const std::string& key, DateTime defaultValue);
 
   // Raise "In <path> kann nicht geschrieben werden" when the system refuses the write.
   void PutText(const std::string& section, const std::string& key, const std::string& value);

@@ -319,22 +319,12 @@ LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Close box, system menu and Alt+F4 end the tool like "Abbruch"; the loop ends it.
       Run(&TFMain::EndeClick);
       return 0;
-    case WM_SIZE:
-      Layout();
-      return 0;
-    case WM_ACTIVATE:
-      OnActivate(LOWORD(wParam) != WA_INACTIVE);
-      return 0;
-    case DM_GETDEFID:
-      return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
-    case WM_NEXTDLGCTL:
-      MoveFocus(wParam, lParam != 0);
-      return 0;
-    case WM_DESTROY:
-      SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-      return 0;
-    default:
-      return DefWindowProcW(window_, message, wParam, lParam);
+    case WM_SIZE: Layout(); return 0;
+    case WM_ACTIVATE: OnActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
+    case DM_GETDEFID: return MAKELRESULT(DefaultButtonId(), DC_HASDEFID);
+    case WM_NEXTDLGCTL: MoveFocus(wParam, lParam != 0); return 0;
+    case WM_DESTROY: SetWindowLongPtrW(window_, GWLP_USERDATA, 0); return 0;
+    default: return DefWindowProcW(window_, message, wParam, lParam);
   }
 }
 

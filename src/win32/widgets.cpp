@@ -25,10 +25,8 @@ bool IsForwarded(UINT message) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORSCROLLBAR:
-      return true;
-    default:
-      return false;
+    case WM_CTLCOLORSCROLLBAR: return true;
+    default: return false;
   }
 }
 
@@ -43,10 +41,8 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_SETFONT:
       SetWindowLongPtrW(window, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
       return 0;
-    case WM_GETFONT:
-      return GetWindowLongPtrW(window, GWLP_USERDATA);
-    default:
-      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_GETFONT: return GetWindowLongPtrW(window, GWLP_USERDATA);
+    default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
@@ -70,8 +66,7 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
       return 1;
     }
-    default:
-      return DefSubclassProc(window, message, wParam, lParam);
+    default: return DefSubclassProc(window, message, wParam, lParam);
   }
 }
 
@@ -151,29 +146,19 @@ void RegisterPanelClass() {
 
 std::unique_ptr<Widget> MakeWidget(ControlKind kind) {
   switch (kind) {
-    case ControlKind::PushButton:
-      return std::make_unique<PushButton>();
-    case ControlKind::GlyphButton:
-      return std::make_unique<GlyphButton>();
-    case ControlKind::StatusBar:
-      return std::make_unique<StatusBar>();
-    case ControlKind::Panel:
-      return std::make_unique<Panel>();
-    case ControlKind::GroupBox:
-      return std::make_unique<GroupBox>();
+    case ControlKind::PushButton: return std::make_unique<PushButton>();
+    case ControlKind::GlyphButton: return std::make_unique<GlyphButton>();
+    case ControlKind::StatusBar: return std::make_unique<StatusBar>();
+    case ControlKind::Panel: return std::make_unique<Panel>();
+    case ControlKind::GroupBox: return std::make_unique<GroupBox>();
     case ControlKind::DatePicker:
     case ControlKind::TimePicker:
       return std::make_unique<DateTimePicker>(kind == ControlKind::TimePicker);
-    case ControlKind::DropDownList:
-      return std::make_unique<DropDownList>();
-    case ControlKind::PasswordEdit:
-      return std::make_unique<PasswordEdit>();
-    case ControlKind::RadioGroup:
-      return std::make_unique<RadioGroup>();
-    case ControlKind::RadioSet:
-      return std::make_unique<RadioSet>();
-    case ControlKind::CheckBox:
-      return std::make_unique<CheckBox>();
+    case ControlKind::DropDownList: return std::make_unique<DropDownList>();
+    case ControlKind::PasswordEdit: return std::make_unique<PasswordEdit>();
+    case ControlKind::RadioGroup: return std::make_unique<RadioGroup>();
+    case ControlKind::RadioSet: return std::make_unique<RadioSet>();
+    case ControlKind::CheckBox: return std::make_unique<CheckBox>();
   }
   return nullptr;
 }
@@ -261,10 +246,9 @@ void RadioSet::Create(const ControlRow& row, HWND parent, bool startsGroup, cons
     const ControlBounds b = look.scale(button.bounds);
     buttons_.push_back(Checked(
         CreateWindowExW(0, WindowClass(), Widen(button.caption).c_str(),
-                        WS_CHILD | Style(startsGroup && buttons_.empty()), b.left, b.top,
-                        b.width, b.height, parent,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), Instance(),
-                        nullptr),
+                        WS_CHILD | Style(startsGroup && buttons_.empty()), b.left, b.top, b.width,
+                        b.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)),
+                        Instance(), nullptr),
         row.name));
   }
   ApplyLook(look);

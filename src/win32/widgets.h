@@ -131,7 +131,9 @@ class RadioSet : public Mirror<TRadioSet> {
 
  protected:
   // A ticked radio button is the group's tab stop; BM_SETCHECK moves WS_TABSTOP along.
-  DWORD Style(bool startsGroup) const override { return BS_RADIOBUTTON | (startsGroup ? WS_GROUP : 0); }
+  DWORD Style(bool startsGroup) const override {
+    return BS_RADIOBUTTON | (startsGroup ? WS_GROUP : 0);
+  }
 
  private:
   int IndexOf(int id) const;

@@ -76,9 +76,10 @@ IPlatform::LaunchResult TWin32Platform::ShellOpen(const std::string& program,
   info.nShow = SW_SHOW;
   if (!ShellExecuteExW(&info)) {
     const DWORD code = GetLastError();
-    return {false, 0, code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
-                          ? "nicht gefunden"
-                          : "Windows-Fehler " + std::to_string(code)};
+    return {false, 0,
+            code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
+                ? "nicht gefunden"
+                : "Windows-Fehler " + std::to_string(code)};
   }
   if (!info.hProcess) return {true, 0, {}};  // handed to a running program: nothing to wait for
   Handle process(info.hProcess);

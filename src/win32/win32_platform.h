@@ -16,7 +16,8 @@ class TWin32Platform : public IPlatform {
 
   DateTime Now() override;
   bool FileExists(const std::string& path) override;
-  LaunchResult ShellOpen(const std::string& program, const std::string& parameters, bool wait) override;
+  LaunchResult ShellOpen(const std::string& program, const std::string& parameters,
+                         bool wait) override;
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
   bool BrowseForFolder(const std::string& title, std::string& path) override;
@@ -32,7 +33,9 @@ class TWin32Platform : public IPlatform {
   void SetExitCode(int code) override { exitCode_ = code; }
   int ExitCode() const { return exitCode_; }
   // How the window's messages are handled while the platform waits for the archiver.
-  void SetMessageHandler(std::function<void(MSG&)> handler) { messageHandler_ = std::move(handler); }
+  void SetMessageHandler(std::function<void(MSG&)> handler) {
+    messageHandler_ = std::move(handler);
+  }
 
  private:
   void WaitResponsive(HANDLE process);

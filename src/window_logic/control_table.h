@@ -74,11 +74,11 @@ struct ControlRow {
   const char* name;
   ControlKind kind;
   int id;
-  int parent = 0;                          // id of the parent; 0: the window
-  int firstItemId = 0;                     // radio groups: item i has the id firstItemId + i
-  ControlBounds bounds = {};               // at 96 DPI, in the parent's client area
-  const char* caption = nullptr;           // Windows-1252
-  std::span<const char* const> items = {};  // initial items of lists and radio groups
+  int parent = 0;                                // id of the parent; 0: the window
+  int firstItemId = 0;                           // radio groups: item i has the id firstItemId + i
+  ControlBounds bounds = {};                     // at 96 DPI, in the parent's client area
+  const char* caption = nullptr;                 // Windows-1252
+  std::span<const char* const> items = {};       // initial items of lists and radio groups
   std::span<const RadioButtonRow> buttons = {};  // radio sets, in tab order
   ControlState state = {};
   TFMain::Handler event = nullptr;  // runs after the user changed the control
@@ -96,6 +96,7 @@ inline constexpr RadioButtonRow kZeitpunktButtons[] = {
 };
 
 // Creation order, which is also the tab order within each parent.
+// clang-format off
 inline constexpr ControlRow kControls[] = {
     {.name = "Start", .kind = ControlKind::PushButton, .id = ID_Start,
      .bounds = {330, 10, 75, 25}, .caption = texts::Start, .state = &TFMain::Start,
@@ -153,6 +154,7 @@ inline constexpr ControlRow kControls[] = {
     {.name = "StopProg", .kind = ControlKind::CheckBox, .id = ID_StopProg, .parent = ID_Panel1,
      .bounds = {125, 177, 161, 24}, .caption = texts::StopProg, .state = &TFMain::StopProg},
 };
+// clang-format on
 
 // The row of a control by its id, or by the id of one of its radio buttons; null when there
 // is none.

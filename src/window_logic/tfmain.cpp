@@ -42,9 +42,7 @@ bool Contains(const std::string& text, const char* part) {
 }
 
 // The text after the first ":", at most 255 characters.
-std::string AfterColon(const std::string& text) {
-  return text.substr(text.find(':') + 1, 255);
-}
+std::string AfterColon(const std::string& text) { return text.substr(text.find(':') + 1, 255); }
 
 void AppendBackslash(std::string& directory) {
   if (!directory.empty() && directory.back() != '\\') directory += '\\';
@@ -276,8 +274,8 @@ void TFMain::DoBackup() {
                            .password = Passwort.Text,
                            .command = Befehl,
                            .extension = Endung};
-  const BackupPlan plan =
-      PlanBackup(choices, read, [this](const std::string& name) { return platform_.FileExists(name); });
+  const BackupPlan plan = PlanBackup(
+      choices, read, [this](const std::string& name) { return platform_.FileExists(name); });
   settings->PutTexts({{"Last", "Datum", DateTimeText(plan.lastDate)},
                       {"Last", "Nr", std::to_string(plan.lastNumber)}});
   settings.reset();
@@ -290,8 +288,10 @@ void TFMain::DoBackup() {
 void TFMain::RunArchiver(const std::string& program, const std::string& parameters,
                          const std::string& archive) {
   const int job = Ziel.ItemIndex;
-  const std::string caption = job >= 0 && job < static_cast<int>(Ziel.Items.size()) ? Ziel.Items[job] : "";
-  LogRun(Filled(texts::Handover, {std::to_string(job), caption, archive, program, runlog::MaskPasswords(parameters)}));
+  const std::string caption =
+      job >= 0 && job < static_cast<int>(Ziel.Items.size()) ? Ziel.Items[job] : "";
+  LogRun(Filled(texts::Handover, {std::to_string(job), caption, archive, program,
+                                  runlog::MaskPasswords(parameters)}));
   if (program.empty()) return LogRun(texts::NoArchiver);
   // The system would cut a longer line, and the archiver would get another archive name.
   if (program.size() + parameters.size() + 4 > kCommandLineLimit)
@@ -308,7 +308,8 @@ void TFMain::RunArchiver(const std::string& program, const std::string& paramete
 // One record of the central log; the logic's texts are Windows-1252, the log's UTF-8.
 void TFMain::LogRun(const std::string& line) {
   const DateTime now = platform_.Now();
-  platform_.AppendRunLog(runlog::Record(texts::AppTitle, DateText(now) + " " + TimeText(now), {Utf8FromCp1252(line)}));
+  platform_.AppendRunLog(
+      runlog::Record(texts::AppTitle, DateText(now) + " " + TimeText(now), {Utf8FromCp1252(line)}));
 }
 
 // ---------------------------------------------------------------- deferred start

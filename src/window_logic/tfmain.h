@@ -81,7 +81,8 @@ class TFMain {
   void RestorePassword(TSettingsFile& settings);
   void DoBackup();
   void ArmDeferredStart();
-  void RunArchiver(const std::string& program, const std::string& parameters, const std::string& archive);
+  void RunArchiver(const std::string& program, const std::string& parameters,
+                   const std::string& archive);
   void LogRun(const std::string& line);
   int CurrentYear();
 

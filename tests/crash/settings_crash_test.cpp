@@ -36,18 +36,20 @@ constexpr const char* kFileName = "Datensicherung.ini";
 struct Record {
   std::string datum, nr;
 };
-const std::vector<Record> kValues = {{"05.03.2024", "7"}, {"06.03.2024", "0"}, {"07.03.2024", "12"}};
+const std::vector<Record> kValues = {
+    {"05.03.2024", "7"}, {"06.03.2024", "0"}, {"07.03.2024", "12"}};
 
 // 4 MB, so that a write takes a while, with comments the writer must keep.
 std::string Contents(const Record& last) {
   static const std::string filler = [] {
     std::string lines;
     for (int i = 0; lines.size() < (4u << 20); ++i)
-      lines += "; filler line " + std::to_string(i) + " ........................................\r\n";
+      lines +=
+          "; filler line " + std::to_string(i) + " ........................................\r\n";
     return lines;
   }();
-  return "; written by hand\r\n[Programm]\r\nVersion=3\r\n" + filler + "[Last]\r\nDatum=" +
-         last.datum + "\r\nNr=" + last.nr + "\r\n[Ziel]\r\n0=E:\\Archiv\\\r\n";
+  return "; written by hand\r\n[Programm]\r\nVersion=3\r\n" + filler +
+         "[Last]\r\nDatum=" + last.datum + "\r\nNr=" + last.nr + "\r\n[Ziel]\r\n0=E:\\Archiv\\\r\n";
 }
 
 void WriteRecord(TSettingsFile& settings, const Record& last) {
@@ -212,7 +214,8 @@ std::string KillOnce(const TempFolder& folder, int& current, std::set<std::strin
     if (name.rfind(ours, 0) != 0 || name.size() < 4 || name.substr(name.size() - 4) != ".tmp")
       problem += " stray file " + name + ";";
     else if (writing.compare(0, bytes.size(), bytes) != 0 || bytes.size() > writing.size())
-      problem += " temporary file " + name + " holds something else than the version being written;";
+      problem +=
+          " temporary file " + name + " holds something else than the version being written;";
     else if (current != before)
       problem += " temporary file " + name + " left although its version is in place;";
   }
@@ -225,8 +228,8 @@ std::string KillOnce(const TempFolder& folder, int& current, std::set<std::strin
 
 int main(int argc, char** argv) {
   const int kills = argc > 1 ? std::atoi(argv[1]) : 200;
-  const unsigned seed = argc > 2 ? static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10))
-                                 : std::random_device{}();
+  const unsigned seed =
+      argc > 2 ? static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)) : std::random_device{}();
   std::mt19937 random(seed);
   TempFolder folder;
   folder.Write(kFileName, Contents(kValues[0]));
@@ -271,6 +274,7 @@ int main(int argc, char** argv) {
       "%d remained after the last write; a write took about %lld us\n",
       kills, seed, tally.passed, tally.failed, tally.writes, tally.newVersionUnreported,
       tally.leftTemp, tally.remaining,
-      static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(period).count()));
+      static_cast<long long>(
+          std::chrono::duration_cast<std::chrono::microseconds>(period).count()));
   return tally.failed == 0 ? 0 : 1;
 }

@@ -31,7 +31,8 @@ class FakeCrypto : public Crypto {
     struct Cipher : BlockCipher {
       std::vector<uint8_t> key;
       void EncryptBlocks(uint8_t* data, size_t blocks) override {
-        for (size_t i = 0; i < blocks * 16; ++i) data[i] = static_cast<uint8_t>((data[i] ^ key[i % 32]) * 7 + 3);
+        for (size_t i = 0; i < blocks * 16; ++i)
+          data[i] = static_cast<uint8_t>((data[i] ^ key[i % 32]) * 7 + 3);
       }
     };
     auto cipher = std::make_unique<Cipher>();

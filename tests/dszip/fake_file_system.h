@@ -23,25 +23,29 @@ class FakeFileSystem : public FileSystem {
     uint64_t zeros = 0;  // instead of data: this many zero bytes, for huge files
   };
 
-  std::map<std::string, Node> nodes;  // by lower-case path
-  std::set<std::string> unreadable;   // OpenRead fails
-  std::set<std::string> locked;       // Delete and SetAttributes fail
-  std::function<void(const std::string&)> afterRead;  // runs when a file was read to its end
+  std::map<std::string, Node> nodes;                       // by lower-case path
+  std::set<std::string> unreadable;                        // OpenRead fails
+  std::set<std::string> locked;                            // Delete and SetAttributes fail
+  std::function<void(const std::string&)> afterRead;       // runs when a file was read to its end
   std::function<void(std::vector<uint8_t>&)> beforeClose;  // may damage a written file
-  uint64_t writeLimit = UINT64_MAX;                   // the disk is full beyond this
+  uint64_t writeLimit = UINT64_MAX;                        // the disk is full beyond this
   bool moveFails = false;
   uint64_t clock = 133000000000000000ull;
   // Restoring writes many files at once; shared so that the fake stays copyable.
   std::shared_ptr<std::recursive_mutex> guard = std::make_shared<std::recursive_mutex>();
-  std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock<std::recursive_mutex>(*guard); }
+  std::unique_lock<std::recursive_mutex> Lock() {
+    return std::unique_lock<std::recursive_mutex>(*guard);
+  }
 
   void AddFolder(const std::string& path, uint32_t attributes = kAttrFolder) {
     const auto lock = Lock();
     nodes[AsciiLower(path)] = {path, {}, {attributes | kAttrFolder, 0, clock, clock}};
   }
-  void AddFile(const std::string& path, const std::string& content, uint32_t attributes = kAttrArchive) {
+  void AddFile(const std::string& path, const std::string& content,
+               uint32_t attributes = kAttrArchive) {
     const auto lock = Lock();
-    nodes[AsciiLower(path)] = {path, {content.begin(), content.end()}, {attributes, content.size(), clock, clock}};
+    nodes[AsciiLower(path)] = {
+        path, {content.begin(), content.end()}, {attributes, content.size(), clock, clock}};
   }
   void AddZeros(const std::string& path, uint64_t size) {
     nodes[AsciiLower(path)] = {path, {}, {kAttrArchive, size, clock, clock}, size};
@@ -77,7 +81,8 @@ class FakeFileSystem : public FileSystem {
     const std::string prefix = AsciiLower(folder.back() == '\\' ? folder : folder + "\\");
     std::vector<FolderEntry> entries;
     for (const auto& [key, node] : nodes)
-      if (key.rfind(prefix, 0) == 0 && key.size() > prefix.size() && key.find('\\', prefix.size()) == std::string::npos)
+      if (key.rfind(prefix, 0) == 0 && key.size() > prefix.size() &&
+          key.find('\\', prefix.size()) == std::string::npos)
         entries.push_back({node.path.substr(prefix.size()), node.info});
     return entries;
   }
@@ -95,7 +100,8 @@ class FakeFileSystem : public FileSystem {
   void Delete(const std::string& path) override {
     const auto lock = Lock();
     if (locked.count(path)) throw FileError("Zugriff verweigert");
-    if (const Node* node = Find(path); node && (node->info.attributes & kAttrReadOnly))  // as on Windows
+    if (const Node* node = Find(path);
+        node && (node->info.attributes & kAttrReadOnly))  // as on Windows
       throw FileError("Zugriff verweigert");
     if (!nodes.erase(AsciiLower(path))) throw FileError("nicht gefunden", FileError::NotFound);
   }
@@ -122,8 +128,12 @@ class FakeFileSystem : public FileSystem {
     const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
     const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     const int year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
-    return {year, month, static_cast<int>(doy - (153 * mp + 2) / 5 + 1), static_cast<int>(rest / 3600),
-            static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60)};
+    return {year,
+            month,
+            static_cast<int>(doy - (153 * mp + 2) / 5 + 1),
+            static_cast<int>(rest / 3600),
+            static_cast<int>(rest / 60 % 60),
+            static_cast<int>(rest % 60)};
   }
   uint64_t Now() override { return clock; }
 
@@ -179,7 +189,9 @@ class FakeFileSystem : public FileSystem {
     const int y = t.year - (t.month <= 2 ? 1 : 0), era = y / 400, yoe = y - era * 400;
     const int doy = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
     const int64_t days = int64_t{era} * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
-    return static_cast<uint64_t>(days * 86400 + t.hour * 3600 + t.minute * 60 + t.second + 11644473600LL) * 10000000;
+    return static_cast<uint64_t>(days * 86400 + t.hour * 3600 + t.minute * 60 + t.second +
+                                 11644473600LL) *
+           10000000;
   }
 };
 
@@ -190,7 +202,8 @@ class FakeInput : public InputFile {
     const auto lock = fs_.Lock();
     const auto* node = fs_.Find(path_);
     const uint64_t length = node->zeros ? node->zeros : node->data.size();
-    const auto take = static_cast<size_t>(std::min<uint64_t>(size, length - std::min<uint64_t>(length, at_)));
+    const auto take =
+        static_cast<size_t>(std::min<uint64_t>(size, length - std::min<uint64_t>(length, at_)));
     if (take && node->zeros) std::memset(buffer, 0, take);
     if (take && !node->zeros) std::memcpy(buffer, node->data.data() + at_, take);
     at_ += take;

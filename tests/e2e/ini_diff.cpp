@@ -300,8 +300,11 @@ void CheckFileStore(Run& run) {
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     error = ErrorOf([&] { settings.GetText("S", "K", "<default>"); });
     CloseHandle(locked);
-    run.Check("file held at the read", error == path + " wird von einem anderen Programm benutzt "
-                                                       "und kann nicht gelesen werden", error);
+    run.Check("file held at the read",
+              error == path +
+                           " wird von einem anderen Programm benutzt "
+                           "und kann nicht gelesen werden",
+              error);
     settings.PutText("S", "L", "z");
     run.Check("file free again is written whole", ReadBytes(path) == "[S]\r\nK=w\r\nL=z\r\n",
               ReadBytes(path));
@@ -357,8 +360,9 @@ void CheckNoMomentWithoutTheFile(Run& run, int replacements) {
   const ULONGLONG took = GetTickCount64() - start;
   stop = true;
   watcher.join();
-  std::printf("%d replacements in %llu ms; the file was looked for %ld times and missed %ld times\n",
-              replacements, took, looks, missed);
+  std::printf(
+      "%d replacements in %llu ms; the file was looked for %ld times and missed %ld times\n",
+      replacements, took, looks, missed);
   run.Check("the file exists at every moment of a replacement", missed == 0,
             std::to_string(missed) + " misses");
   DeleteFileA(path.c_str());
@@ -369,7 +373,7 @@ void CheckUtf16(Run& run) {
   const std::string path = run.Folder() + "\\utf16.ini";
   const std::wstring text = L"; \u00c4nderung\r\n[Last]\r\nDatum=05.03.2024\r\nNr=\u20ac7\r\n";
   WriteBytes(path, "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()),
-                                             text.size() * sizeof(wchar_t)));
+                                            text.size() * sizeof(wchar_t)));
   for (const char* key : {"Datum", "Nr", "Fehlt"}) {
     run.Compare("UTF-16 file", ReadBytes(path), {"Last", key},
                 TSettingsFile(path).GetText("Last", key, kDefault));
@@ -408,6 +412,7 @@ void CheckExactConversion(Run& run) {
     const wchar_t* text;
     const char* exact;  // nullptr: no exact form
   };
+  // clang-format off
   const Conversion cases[] = {
       {L"C:\\Backup_\u03a9\\Datensicherung.exe", nullptr},
       {L"C:\\\uff24aten\\Datensicherung.exe", nullptr},  // full-width D, not D
@@ -419,6 +424,7 @@ void CheckExactConversion(Run& run) {
       {L"\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df \u20ac 5", "\xC4\xD6\xDC\xE4\xF6\xFC\xDF \x80 5"},
       {L"C:\\Sp\u00e4ter\\x.exe", "C:\\Sp\xE4ter\\x.exe"},
   };
+  // clang-format on
   for (const Conversion& c : cases) {
     const auto exact = NarrowExactly(c.text);
     const std::string shown = Utf8FromWide(c.text);

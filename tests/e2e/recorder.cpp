@@ -1,7 +1,7 @@
 // Stand-in archiver for the end-to-end tests: appends the parameter text it was started with
 // to recorder.log beside itself and exits. When recorder.hold lies beside it, it first waits
-// until that file is gone (30 s at most) and exits with the number the file held. A GUI program, so that no console window appears
-// when the shell starts it.
+// until that file is gone (30 s at most) and exits with the number the file held. A GUI program, so
+// that no console window appears when the shell starts it.
 #include <windows.h>
 
 #include <cstdlib>
@@ -35,13 +35,14 @@ std::string LogPath() { return PathBeside("recorder.log"); }
 int Hold() {
   const std::string hold = PathBeside("recorder.hold");
   char code[16] = {};
-  HANDLE file = CreateFileA(hold.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(hold.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
   DWORD read = 0;
   ReadFile(file, code, sizeof code - 1, &read, nullptr);
   CloseHandle(file);
-  for (int waited = 0; waited < 30000 && GetFileAttributesA(hold.c_str()) != INVALID_FILE_ATTRIBUTES; waited += 20)
+  for (int waited = 0;
+       waited < 30000 && GetFileAttributesA(hold.c_str()) != INVALID_FILE_ATTRIBUTES; waited += 20)
     Sleep(20);
   return atoi(code);
 }

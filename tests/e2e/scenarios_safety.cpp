@@ -127,12 +127,13 @@ void ConcurrentStarts(const std::string& name) {
   int launches = 0, distinctRounds = 0, lastRounds = 0, keptRounds = 0;
   for (int round = 1; round <= rounds; ++round) {
     const long first = round * 100;
-    WriteBytes(c.IniPath(), kept + "[Last]\r\nDatum=" + DateText(Today()) + "\r\nNr=" +
-                                std::to_string(first - 1) + "\r\n");
+    WriteBytes(c.IniPath(), kept + "[Last]\r\nDatum=" + DateText(Today()) +
+                                "\r\nNr=" + std::to_string(first - 1) + "\r\n");
     DeleteFileA(c.Path("recorder.log").c_str());
     std::vector<std::unique_ptr<WideProcess>> copies;
     for (int i = 0; i < kCopies; ++i)
-      copies.push_back(std::make_unique<WideProcess>(Wide(c.Path("Datensicherung.exe")), L"/GO", true));
+      copies.push_back(
+          std::make_unique<WideProcess>(Wide(c.Path("Datensicherung.exe")), L"/GO", true));
     for (const auto& copy : copies) copy->Resume();
     for (const auto& copy : copies) Check(copy->WaitForExit(60000), "a copy ends");
     WaitForRecorders(c.Folder());
@@ -147,16 +148,17 @@ void ConcurrentStarts(const std::string& name) {
     distinctRounds += Check(numbers.size() == kCopies && distinct.size() == kCopies,
                             "round " + std::to_string(round) + ": " + std::to_string(kCopies) +
                                 " launches with distinct names:\n" + c.RecorderLog());
-    lastRounds += Check(nr == std::to_string(highest),
-                        "round " + std::to_string(round) + ": [Last] Nr " + nr + ", highest " +
-                            std::to_string(highest));
-    keptRounds += Check(ini.compare(0, kept.size(), kept) == 0 &&
-                            ini.find("[Last]\r\nDatum=") == kept.size(),
-                        "round " + std::to_string(round) + ": the rest of the file is unchanged");
+    lastRounds +=
+        Check(nr == std::to_string(highest), "round " + std::to_string(round) + ": [Last] Nr " +
+                                                 nr + ", highest " + std::to_string(highest));
+    keptRounds +=
+        Check(ini.compare(0, kept.size(), kept) == 0 && ini.find("[Last]\r\nDatum=") == kept.size(),
+              "round " + std::to_string(round) + ": the rest of the file is unchanged");
   }
-  std::printf("%d rounds of %d copies at once: %d launches; distinct names in %d rounds, "
-              "[Last] at the highest number in %d, the rest unchanged in %d\n",
-              rounds, kCopies, launches, distinctRounds, lastRounds, keptRounds);
+  std::printf(
+      "%d rounds of %d copies at once: %d launches; distinct names in %d rounds, "
+      "[Last] at the highest number in %d, the rest unchanged in %d\n",
+      rounds, kCopies, launches, distinctRounds, lastRounds, keptRounds);
 }
 
 // ---------------------------------------------------------------- any character
@@ -172,8 +174,8 @@ void OddFolderNames(const std::string& name) {
     const std::wstring folder = Wide(c.Folder()) + L"\\" + folderName;
     const std::string what = Utf8(folderName);
     CreateDirectoryW(folder.c_str(), nullptr);
-    CopyFileW(Wide(c.Path("Datensicherung.exe")).c_str(), (folder + L"\\Datensicherung.exe").c_str(),
-              FALSE);
+    CopyFileW(Wide(c.Path("Datensicherung.exe")).c_str(),
+              (folder + L"\\Datensicherung.exe").c_str(), FALSE);
     WriteWide(folder + L"\\Datensicherung.ini", settings);
     DeleteFileA(c.Path("recorder.log").c_str());
     WideProcess program(folder + L"\\Datensicherung.exe", L"/GO");
@@ -208,10 +210,8 @@ void PasswordCharacters(const std::string& name) {
     const char* sent;  // nullptr: refused
   };
   const Typed rows[] = {
-      {L"\u03a9mega-\u03c0", nullptr},
-      {L"\u043f\u0430\u0440\u043e\u043b\u044c", nullptr},
-      {L"geheim\U0001F511", nullptr},
-      {L"\u00c4\u00f6\u00fc\u00df-42", "\xC4\xF6\xFC\xDF-42"},
+      {L"\u03a9mega-\u03c0", nullptr}, {L"\u043f\u0430\u0440\u043e\u043b\u044c", nullptr},
+      {L"geheim\U0001F511", nullptr},  {L"\u00c4\u00f6\u00fc\u00df-42", "\xC4\xF6\xFC\xDF-42"},
       {L"\u20acuro", "\x80uro"},
   };
   Case c(name);
@@ -265,8 +265,9 @@ void HeldSettingsFile(const std::string& name) {
   Check(held != INVALID_HANDLE_VALUE, "the settings file is held");
   auto program = c.Start("/GO");
   AnswerMessageBox(program->Id(),
-                   c.IniPath() + " wird von einem anderen Programm benutzt und kann nicht "
-                                 "gelesen werden.",
+                   c.IniPath() +
+                       " wird von einem anderen Programm benutzt und kann nicht "
+                       "gelesen werden.",
                    true, "held settings file");
   ExpectExit(*program, "after the message");
   CloseHandle(held);
@@ -309,12 +310,9 @@ void CommandLineLimit(const std::string& name) {
 }  // namespace
 
 const std::vector<Scenario> kSafetyScenarios = {
-    {"concurrent_starts", ConcurrentStarts},
-    {"odd_folder_names", OddFolderNames},
-    {"password_characters", PasswordCharacters},
-    {"look_alike_switch", LookAlikeSwitch},
-    {"held_settings_file", HeldSettingsFile},
-    {"command_line_limit", CommandLineLimit},
+    {"concurrent_starts", ConcurrentStarts},     {"odd_folder_names", OddFolderNames},
+    {"password_characters", PasswordCharacters}, {"look_alike_switch", LookAlikeSwitch},
+    {"held_settings_file", HeldSettingsFile},    {"command_line_limit", CommandLineLimit},
 };
 
 }  // namespace e2e

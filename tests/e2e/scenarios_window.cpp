@@ -82,15 +82,11 @@ std::vector<Placed> PlacedControls() {
 int CaptionAllowance(ControlKind kind) {
   switch (kind) {
     case ControlKind::CheckBox:
-    case ControlKind::RadioSet:
-      return 17;
+    case ControlKind::RadioSet: return 17;
     case ControlKind::GroupBox:
-    case ControlKind::RadioGroup:
-      return 12;
-    case ControlKind::PushButton:
-      return 4;
-    default:
-      return 0;
+    case ControlKind::RadioGroup: return 12;
+    case ControlKind::PushButton: return 4;
+    default: return 0;
   }
 }
 

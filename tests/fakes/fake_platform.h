@@ -20,7 +20,7 @@ class FakePlatform : public IPlatform {
   std::set<std::string> existingFiles;
   std::string exePath;
   std::vector<std::string> arguments;
-  std::string folderChoice;  // empty: the dialog is cancelled
+  std::string folderChoice;        // empty: the dialog is cancelled
   std::vector<int> randomNumbers;  // answered in turn, then 0
 
   std::vector<Launch> launches;
@@ -38,7 +38,8 @@ class FakePlatform : public IPlatform {
     ++fileChecks;
     return existingFiles.count(path) != 0;
   }
-  LaunchResult ShellOpen(const std::string& program, const std::string& parameters, bool wait) override {
+  LaunchResult ShellOpen(const std::string& program, const std::string& parameters,
+                         bool wait) override {
     launches.push_back({program, parameters, wait});
     if (onLaunch) onLaunch();
     return launchResult;
@@ -68,7 +69,7 @@ class FakePlatform : public IPlatform {
 
   // --- the run's verdict
   LaunchResult launchResult{true, 0, {}};
-  std::function<void()> onLaunch;  // runs while the archiver would run
+  std::function<void()> onLaunch;   // runs while the archiver would run
   std::vector<std::string> runLog;  // the records, in Windows-1252 where they can be
   int exitCode = 0;
   void AppendRunLog(const std::string& record) override { runLog.push_back(Recorded(record)); }

@@ -135,6 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckOtherLinesKept(bytes, changed.Bytes());
   for (const auto& s : names.sections)
     for (const auto& k : names.keys)
-      if (!(SameName(s, section) && SameName(k, key))) FUZZ_CHECK(reread.Get(s, k) == doc.Get(s, k));
+      if (!(SameName(s, section) && SameName(k, key)))
+        FUZZ_CHECK(reread.Get(s, k) == doc.Get(s, k));
   return 0;
 }

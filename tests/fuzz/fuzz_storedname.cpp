@@ -38,7 +38,8 @@ bool Device(std::string part) {
 bool PartRefused(const std::string& part) {
   if (part.empty() || part == ".." || part.back() == '.' || part.back() == ' ') return true;
   for (const char c : part)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::string(":<>\"|?*").find(c) != std::string::npos)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F ||
+        std::string(":<>\"|?*").find(c) != std::string::npos)
       return true;
   return Device(part);
 }

@@ -9,18 +9,18 @@
 // under NDEBUG), and inputs made of fields separated by 0x01, so that seed files can be
 // written by hand with printf.
 
-#define FUZZ_CHECK(condition)                                                     \
-  do {                                                                            \
-    if (!(condition)) {                                                           \
+#define FUZZ_CHECK(condition)                                                            \
+  do {                                                                                   \
+    if (!(condition)) {                                                                  \
       std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                               \
-    }                                                                             \
+      std::abort();                                                                      \
+    }                                                                                    \
   } while (false)
 
-#define FUZZ_FAIL(message)                                                        \
-  do {                                                                            \
-    std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, message);            \
-    std::abort();                                                                 \
+#define FUZZ_FAIL(message)                                            \
+  do {                                                                \
+    std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, message); \
+    std::abort();                                                     \
   } while (false)
 
 class Fields {
@@ -32,7 +32,8 @@ class Fields {
   std::string Next() {
     if (pos_ >= text_.size()) return {};
     const std::size_t end = text_.find(kSeparator, pos_);
-    std::string field = text_.substr(pos_, end == std::string::npos ? std::string::npos : end - pos_);
+    std::string field =
+        text_.substr(pos_, end == std::string::npos ? std::string::npos : end - pos_);
     pos_ = end == std::string::npos ? text_.size() : end + 1;
     return field;
   }

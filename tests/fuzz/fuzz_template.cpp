@@ -71,7 +71,8 @@ Outcome Model(const std::string& pattern, const std::vector<std::string>& args) 
 
     if (hasIndex) next = static_cast<std::size_t>(index);
     const int needed = 1 + (starWidth ? 1 : 0) + (starPrecision ? 1 : 0);
-    if (next + static_cast<std::size_t>(needed) > args.size()) return {Outcome::NoArgument, directive};
+    if (next + static_cast<std::size_t>(needed) > args.size())
+      return {Outcome::NoArgument, directive};
     next += static_cast<std::size_t>(needed);
     if (starWidth) width = 0;
     if (starPrecision) precision = 0;
@@ -80,8 +81,9 @@ Outcome Model(const std::string& pattern, const std::vector<std::string>& args) 
     std::string text = args[next - 1];
     if (precision && static_cast<std::size_t>(*precision) < text.size())
       text.resize(static_cast<std::size_t>(*precision));
-    const std::size_t fill =
-        static_cast<std::size_t>(width) > text.size() ? static_cast<std::size_t>(width) - text.size() : 0;
+    const std::size_t fill = static_cast<std::size_t>(width) > text.size()
+                                 ? static_cast<std::size_t>(width) - text.size()
+                                 : 0;
     if (out.text.size() + fill + text.size() > kOutputBudget) return {Outcome::TooBig, {}};
     out.text += left ? text + std::string(fill, ' ') : std::string(fill, ' ') + text;
   }

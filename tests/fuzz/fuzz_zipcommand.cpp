@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!options.sources.empty());
     const int level = options.level;
     FUZZ_CHECK(level == 0 || level == 1 || level == 3 || level == 6 || level == 8 || level == 9);
-    for (const std::string& source : options.sources) FUZZ_CHECK(source.find('"') == std::string::npos);
+    for (const std::string& source : options.sources)
+      FUZZ_CHECK(source.find('"') == std::string::npos);
     if (options.password) {
       FUZZ_CHECK(!options.password->empty() && options.password->size() <= kLongestPassword);
       FUZZ_CHECK(options.password->find('\0') == std::string::npos);

@@ -20,7 +20,8 @@ class MemoryFile : public dszip::InputFile {
  public:
   MemoryFile(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
   std::size_t Read(std::uint8_t* buffer, std::size_t size) override {
-    const std::size_t take = at_ >= size_ ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - at_));
+    const std::size_t take =
+        at_ >= size_ ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - at_));
     if (take > 0) std::memcpy(buffer, data_ + at_, take);
     at_ += take;
     return take;
@@ -54,13 +55,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (size_t i = 0; i < entries.size() && i < 64; ++i) {
     const dszip::ArchiveEntry& entry = entries[i];
     const dszip::SafeName safe = dszip::CheckStoredName(entry.record.name);
-    if (!safe.refused) FUZZ_CHECK(safe.path.find(':') == std::string::npos && safe.path.rfind('\\', 0) != 0);
+    if (!safe.refused)
+      FUZZ_CHECK(safe.path.find(':') == std::string::npos && safe.path.rfind('\\', 0) != 0);
     std::uint64_t written = 0;
     try {
       dszip::SequentialReader in(file, entry.record.offset);
       dszip::SkipLocalHeader(in);
-      dszip::ReadEntryData(in, inflater, crypto, entry, dszip::Secret{nullptr, &password},
-                           [&](const std::uint8_t*, std::size_t length) { written += length; }, nullptr);
+      dszip::ReadEntryData(
+          in, inflater, crypto, entry, dszip::Secret{nullptr, &password},
+          [&](const std::uint8_t*, std::size_t length) { written += length; }, nullptr);
       FUZZ_CHECK(written == entry.record.size);
     } catch (const dszip::RunError&) {
     }

@@ -25,14 +25,22 @@ struct Row {
 };
 
 RunChoices Zip(int compression = 1, int archiveBit = 0, std::string password = "") {
-  return {.datum = Day(), .compression = compression, .archiveBit = archiveBit, .password = std::move(password),
-          .command = "a", .extension = "zip"};
+  return {.datum = Day(),
+          .compression = compression,
+          .archiveBit = archiveBit,
+          .password = std::move(password),
+          .command = "a",
+          .extension = "zip"};
 }
 
 RunSettings Read(std::string pattern, std::string source = "-", std::string target = "E:\\A\\",
                  std::string form = "jmt", DateTime last = 0, std::int32_t number = 0) {
-  return {.pattern = std::move(pattern), .dateForm = std::move(form), .source = std::move(source),
-          .target = std::move(target), .lastDate = last, .lastNumber = number};
+  return {.pattern = std::move(pattern),
+          .dateForm = std::move(form),
+          .source = std::move(source),
+          .target = std::move(target),
+          .lastDate = last,
+          .lastNumber = number};
 }
 
 // clang-format off
@@ -102,8 +110,12 @@ TEST(BackupPlanTest, CompressionCodesAndAttributeSwitches) {
   for (const char* extension : {"zip", "rar"})
     for (const Level& c : levels)
       for (int archiv = -1; archiv <= 1; ++archiv) {
-        const RunChoices choices{.datum = Day(), .compression = c.level, .archiveBit = archiv, .password = "",
-                                 .command = "a", .extension = extension};
+        const RunChoices choices{.datum = Day(),
+                                 .compression = c.level,
+                                 .archiveBit = archiv,
+                                 .password = "",
+                                 .command = "a",
+                                 .extension = extension};
         const BackupPlan plan =
             PlanBackup(choices, Read("%1:s|%s|"), [](const std::string&) { return false; });
         EXPECT_EQ(plan.parameters, std::string(extension == std::string("zip") ? c.zip : c.other) +

@@ -114,7 +114,8 @@ TEST_F(BackupTest, LongProgramAndParameterTextsArePassedWholeOrNotAtAll) {
   std::string param = "%s ";
   for (int i = 0; i < 16; ++i) param += "%4:s";
   const std::string source(2000, 'q');
-  for (const std::size_t programLength : {kCommandLineLimit - 32002 - 4, kCommandLineLimit - 32002 - 3}) {
+  for (const std::size_t programLength :
+       {kCommandLineLimit - 32002 - 4, kCommandLineLimit - 32002 - 3}) {
     const std::string program = "C:\\" + std::string(programLength - 9, 'p') + "\\a.exe";
     FreshStart run("[Programm]\r\nVersion=3\r\nZip=" + program + "\r\nParam=" + param +
                    "\r\n[Backup]\r\n0b=Job\r\n0=" + source + "\r\n");
@@ -126,7 +127,8 @@ TEST_F(BackupTest, LongProgramAndParameterTextsArePassedWholeOrNotAtAll) {
       EXPECT_EQ(fake.launches[0].parameters.size(), 32002u);
     } else {
       EXPECT_TRUE(fake.launches.empty());
-      EXPECT_EQ(fake.errors, std::vector<std::string>{std::string(texts::CommandLineTooLong) + "."});
+      EXPECT_EQ(fake.errors,
+                std::vector<std::string>{std::string(texts::CommandLineTooLong) + "."});
     }
   }
 }
@@ -155,6 +157,7 @@ TEST_F(BackupTest, WaitingRunsEndWithTheArchiversCode) {
     IPlatform::LaunchResult launch;
     int exitCode;
     const char* logged;
+    // clang-format off
   } rows[] = {
       {"waits", {"/GO", "/WARTEN"}, "C:\\Tools\\archiver.exe", {true, 9, {}}, 9,
        "Auftrag 0 \x84" "Anwendungen\x93, Archiv E:\\Archiv\\20240305-0.zip: \"C:\\Tools\\archiver.exe\" a -hp*** -ms"},
@@ -165,6 +168,7 @@ TEST_F(BackupTest, WaitingRunsEndWithTheArchiversCode) {
        "Das Archivprogramm C:\\Fehlt.exe wurde nicht gestartet: nicht gefunden"},
       {"none named", {"/GO", "/WARTEN"}, "", {true, 0, {}}, kArchiverNotStarted, "Kein Archivprogramm"},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     std::string ini = kBasic;

@@ -25,14 +25,16 @@ TEST_F(DeferredTest, ArmingFreezesTheChoicesAndShowsTheMoment) {
   EXPECT_EQ(form.Caption, "Backup wird um 22:30:00 an 05.03.2024 gestartet...");
   EXPECT_TRUE(form.Timer1.Enabled);
   EXPECT_EQ(form.Timer1.Interval, 1000u);
-  for (const TControl* frozen : {static_cast<const TControl*>(&form.Start), static_cast<const TControl*>(&form.Datum),
-                                 static_cast<const TControl*>(&form.Komprimierung), static_cast<const TControl*>(&form.Uhrzeit),
-                                 static_cast<const TControl*>(&form.Tag), static_cast<const TControl*>(&form.Ziel),
-                                 static_cast<const TControl*>(&form.Zeitbox)})
+  for (const TControl* frozen :
+       {static_cast<const TControl*>(&form.Start), static_cast<const TControl*>(&form.Datum),
+        static_cast<const TControl*>(&form.Komprimierung),
+        static_cast<const TControl*>(&form.Uhrzeit), static_cast<const TControl*>(&form.Tag),
+        static_cast<const TControl*>(&form.Ziel), static_cast<const TControl*>(&form.Zeitbox)})
     EXPECT_FALSE(frozen->Enabled);
-  for (const TControl* usable : {static_cast<const TControl*>(&form.Ende), static_cast<const TControl*>(&form.Archiv),
-                                 static_cast<const TControl*>(&form.Passwort), static_cast<const TControl*>(&form.Passwort2),
-                                 static_cast<const TControl*>(&form.StopProg)})
+  for (const TControl* usable :
+       {static_cast<const TControl*>(&form.Ende), static_cast<const TControl*>(&form.Archiv),
+        static_cast<const TControl*>(&form.Passwort), static_cast<const TControl*>(&form.Passwort2),
+        static_cast<const TControl*>(&form.StopProg)})
     EXPECT_TRUE(usable->Enabled);
   EXPECT_FALSE(form.changepath.Visible);
   EXPECT_TRUE(platform.launches.empty());

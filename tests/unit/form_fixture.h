@@ -10,10 +10,11 @@
 #include "fakes/temp_folder.h"
 #include "window_logic/tfmain.h"
 
-// A window started over a settings file of its own (no file when `ini` is nullopt), for tables whose
-// rows each need a fresh start.
+// A window started over a settings file of its own (no file when `ini` is nullopt), for tables
+// whose rows each need a fresh start.
 struct FreshStart {
-  explicit FreshStart(const std::optional<std::string>& ini, std::vector<std::string> arguments = {}) {
+  explicit FreshStart(const std::optional<std::string>& ini,
+                      std::vector<std::string> arguments = {}) {
     platform.exePath = folder.File("Datensicherung.exe");
     platform.arguments = std::move(arguments);
     if (ini) folder.Write("Datensicherung.ini", *ini);

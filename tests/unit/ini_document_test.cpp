@@ -105,8 +105,7 @@ const WriteCase kWriteCases[] = {
     {"line break added before a new section", "junk \x01 bytes", "S", "K", "v",
      "junk \x01 bytes\r\n[S]\r\nK=v\r\n"},
     {"LF-only file keeps its LF", "[A]\nX=1\n", "S", "K", "v", "[A]\nX=1\n[S]\r\nK=v\r\n"},
-    {"file's spelling kept", "[Sec]\r\nKey = old\r\n", "SEC", "KEY", "new",
-     "[Sec]\r\nKey=new\r\n"},
+    {"file's spelling kept", "[Sec]\r\nKey = old\r\n", "SEC", "KEY", "new", "[Sec]\r\nKey=new\r\n"},
     {"line's own line break kept", "[S]\nK=old\nL=1\n", "S", "K", "new", "[S]\nK=new\nL=1\n"},
     {"last line without break", "[S]\r\nK=old", "S", "K", "new", "[S]\r\nK=new"},
     {"new key after the section's last filled line",
@@ -126,8 +125,7 @@ const WriteCase kWriteCases[] = {
      "A=0\r\n[S]\r\nB=1\r\nA=1\r\n"},
     {"a line without = gets the value", "[S]\r\n K \r\nK=1\r\n", "S", "k", "v",
      "[S]\r\nK=v\r\nK=1\r\n"},
-    {"UTF-8 mark kept", "\xEF\xBB\xBF[S]\r\nA=1\r\n", "S", "A", "2",
-     "\xEF\xBB\xBF[S]\r\nA=2\r\n"},
+    {"UTF-8 mark kept", "\xEF\xBB\xBF[S]\r\nA=1\r\n", "S", "A", "2", "\xEF\xBB\xBF[S]\r\nA=2\r\n"},
     {"outer blanks quoted", "", "S", "K", " v ", "[S]\r\nK=\" v \"\r\n"},
     {"outer quotes quoted", "", "S", "K", "'v'", "[S]\r\nK=\"'v'\"\r\n"},
 };
@@ -155,10 +153,25 @@ TEST(IniWriteValues, SameValueWritesNothing) {
 }
 
 TEST(IniWriteValues, AwkwardValuesReadBackUnchanged) {
-  const std::string values[] = {"",      " ",        "\t",     "\"",          "'",    "\"\"",
-                                "\"x\"", "'x'",      "\"x'",   " \"x\" ",     "a=b",  "; c",
-                                "#",     "[S]",      "\xA0",   "Sp\xE4ter\xFF", "x\x1A",
-                                std::string(2047, 'z'), std::string(" ").append(2045, 'q')};
+  const std::string values[] = {"",
+                                " ",
+                                "\t",
+                                "\"",
+                                "'",
+                                "\"\"",
+                                "\"x\"",
+                                "'x'",
+                                "\"x'",
+                                " \"x\" ",
+                                "a=b",
+                                "; c",
+                                "#",
+                                "[S]",
+                                "\xA0",
+                                "Sp\xE4ter\xFF",
+                                "x\x1A",
+                                std::string(2047, 'z'),
+                                std::string(" ").append(2045, 'q')};
   IniDocument document("[S]\r\nOther=1\r\n");
   for (const std::string& value : values) {
     document.Put("S", "K", value);
@@ -173,11 +186,18 @@ TEST(IniWriteValues, RefusesWhatCannotReadBack) {
     const char* key;
     std::string value;
   } refused[] = {
-      {"S", "K", "a\r\nb"},          {"S", "K", "a\nb"}, {"S", "K", "a\rb"},
-      {"S", "K", "a\0b"s},           {"S", "K", std::string(2048, 'x')},
+      {"S", "K", "a\r\nb"},
+      {"S", "K", "a\nb"},
+      {"S", "K", "a\rb"},
+      {"S", "K", "a\0b"s},
+      {"S", "K", std::string(2048, 'x')},
       {"S", "K", std::string(" ").append(2046, 'x')},
-      {"S", "K=", "v"},              {"S", " K", "v"},   {"S", "[K]", "v"},
-      {"", "K", "v"},                {"S", "", "v"},     {"S\r\n", "K", "v"},
+      {"S", "K=", "v"},
+      {"S", " K", "v"},
+      {"S", "[K]", "v"},
+      {"", "K", "v"},
+      {"S", "", "v"},
+      {"S\r\n", "K", "v"},
   };
   for (const auto& r : refused) {
     IniDocument document("[S]\r\nK=old\r\n", "C:\\x.ini");

@@ -12,7 +12,8 @@ TEST(XorScramble, IsItsOwnInverseAndKeepsPrintableTextPrintable) {
   EXPECT_EQ(XorScramble(XorScramble(all)), all);
   EXPECT_EQ(XorScramble("A"), "X");
   for (int c = 0x20; c < 0x7F; ++c) {
-    const auto scrambled = static_cast<unsigned char>(XorScramble(std::string(1, static_cast<char>(c)))[0]);
+    const auto scrambled =
+        static_cast<unsigned char>(XorScramble(std::string(1, static_cast<char>(c)))[0]);
     EXPECT_GE(scrambled, 0x20);  // never a line break or a zero
   }
 }
@@ -56,7 +57,8 @@ TEST(StoredPassword, FillersHoldingAMarkerAreDrawnAgain) {
   std::vector<int> numbers(86, 1);
   numbers[0] = 17, numbers[2] = 11, numbers[4] = 22, numbers[6] = 15;
   size_t next = 0;
-  const auto value = ComposeStoredPassword("pw", [&](int) { return next < 86 ? numbers[next++] : (++next, 1); });
+  const auto value =
+      ComposeStoredPassword("pw", [&](int) { return next < 86 ? numbers[next++] : (++next, 1); });
   ASSERT_TRUE(value.has_value());
   EXPECT_EQ(next, 172u);
   EXPECT_EQ(RestoredPassword(*value), "pw");
@@ -65,8 +67,12 @@ TEST(StoredPassword, FillersHoldingAMarkerAreDrawnAgain) {
 TEST(StoredPassword, PasswordsThatCannotBeStoredAreRefused) {
   const auto random = [](int) { return 1; };
   EXPECT_FALSE(ComposeStoredPassword("vorher", random).has_value());  // scrambles to the end marker
-  EXPECT_FALSE(ComposeStoredPassword(std::string("a\x13" "b"), random).has_value());  // a line feed
-  EXPECT_FALSE(ComposeStoredPassword(std::string(2000, 'a'), random).has_value());    // too long to read back
+  EXPECT_FALSE(ComposeStoredPassword(std::string("a\x13"
+                                                 "b"),
+                                     random)
+                   .has_value());  // a line feed
+  EXPECT_FALSE(
+      ComposeStoredPassword(std::string(2000, 'a'), random).has_value());  // too long to read back
   EXPECT_TRUE(ComposeStoredPassword(std::string(1953, 'a'), random).has_value());
 }
 
@@ -85,8 +91,9 @@ TEST_F(PasswordFormTest, SaveAndRestoreThroughTheSettingsFile) {
   const std::string ini = Ini();
   const size_t at = ini.find("[Security]\r\n1=");
   ASSERT_NE(at, std::string::npos) << ini;
-  EXPECT_EQ(ini.substr(at + 14, 43 + 4 + 8 + 4 + 43 + 2),
-            std::string(43, 'g') + "qkvo" + XorScramble("Geheim 1") + "ovkq" + std::string(43, 'g') + "\r\n");
+  EXPECT_EQ(ini.substr(at + 14, 43 + 4 + 8 + 4 + 43 + 2), std::string(43, 'g') + "qkvo" +
+                                                              XorScramble("Geheim 1") + "ovkq" +
+                                                              std::string(43, 'g') + "\r\n");
 
   FakePlatform next;
   next.exePath = platform.exePath;
@@ -112,7 +119,8 @@ TEST_F(PasswordFormTest, TwoSavesStoreDifferentLinesThatRestoreAlike) {
   form.Dispatch(&TFMain::pwsaveClick);
   const std::string second = Ini();
   EXPECT_NE(first, second);
-  EXPECT_EQ(second.find("[Security]", second.find("[Security]") + 1), std::string::npos);  // replaced, not added
+  EXPECT_EQ(second.find("[Security]", second.find("[Security]") + 1),
+            std::string::npos);  // replaced, not added
   FakePlatform again;
   again.exePath = platform.exePath;
   TFMain restarted(again);

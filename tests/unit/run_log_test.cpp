@@ -9,6 +9,7 @@ TEST(RunLog, MasksEveryPassword) {
   const struct {
     const char* line;
     const char* masked;
+    // clang-format off
   } rows[] = {
       {"a -hpGeheim -ms -ai E:\\x.zip C:\\D", "a -hp*** -ms -ai E:\\x.zip C:\\D"},
       {"a -hp\"zwei Worte\" -mx E:\\x.zip", "a -hp*** -mx E:\\x.zip"},
@@ -19,6 +20,7 @@ TEST(RunLog, MasksEveryPassword) {
       {"a -h -hp", "a -h -hp***"},
       {"x -pGeheim -o+ E:\\x.zip C:\\Ziel\\", "x -p*** -o+ E:\\x.zip C:\\Ziel\\"},
   };
+  // clang-format on
   for (const auto& row : rows) EXPECT_EQ(runlog::MaskPasswords(row.line), row.masked) << row.line;
 }
 
@@ -34,7 +36,8 @@ TEST(RunLog, RecordsAndRotation) {
       {runlog::kRotateAt - 100, 101, true},
       {runlog::kRotateAt + 5, 1, true},
   };
-  for (const auto& row : rows) EXPECT_EQ(runlog::RotateBefore(row.size, row.record), row.rotate) << row.size;
+  for (const auto& row : rows)
+    EXPECT_EQ(runlog::RotateBefore(row.size, row.record), row.rotate) << row.size;
 }
 
 }  // namespace

@@ -98,7 +98,9 @@ TEST_F(Settings, FileThatVanishedSinceTheReadIsNotWrittenAnew) {
   TSettingsFile ini(Path());
   EXPECT_EQ(ini.GetText("security", "1", ""), "AB12");
   fs::remove(Path());
-  EXPECT_EQ(ErrorOf([&] { ini.PutTexts({{"Last", "Datum", "05.03.2024"}, {"Last", "Nr", "1"}}); }),
+  EXPECT_EQ(ErrorOf([&] {
+              ini.PutTexts({{"Last", "Datum", "05.03.2024"}, {"Last", "Nr", "1"}});
+            }),
             "In " + Path() + " kann nicht geschrieben werden");
   EXPECT_FALSE(fs::exists(Path()));
 }
@@ -204,11 +206,13 @@ TEST_F(Settings, Utf16FilesKeepTheirEncoding) {
     std::u16string before, after;  // after: empty when the write is refused
     const char* read;
   };
+  // clang-format off
   const Case cases[] = {
       {"\xFF\xFE", false, u"; Sp\u00e4ter\r\n[Last]\r\nNr=3\r\n", u"; Sp\u00e4ter\r\n[Last]\r\nNr=4\r\n", "3"},
       {"\xFE\xFF", true, u"[Last]\r\nNr=\u20ac3\r\n", u"[Last]\r\nNr=4\r\n", "\x80" "3"},
       {"\xFF\xFE", false, u"; \u03a9\r\n[Last]\r\nNr=\u043f\r\n", u"", "?"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const std::string before = utf16(c.bom, c.before, c.big);
     folder.Write("ds.ini", before);
@@ -216,16 +220,17 @@ TEST_F(Settings, Utf16FilesKeepTheirEncoding) {
     EXPECT_EQ(ini.GetText("Last", "Nr", ""), c.read);
     const std::string error = ErrorOf([&] { ini.PutText("Last", "Nr", "4"); });
     EXPECT_EQ(folder.Read("ds.ini"), c.after.empty() ? before : utf16(c.bom, c.after, c.big));
-    EXPECT_EQ(error, c.after.empty() ? "In " + Path() + " kann nicht geschrieben werden"
-                                     : "(no error)");
+    EXPECT_EQ(error,
+              c.after.empty() ? "In " + Path() + " kann nicht geschrieben werden" : "(no error)");
   }
 }
 
 TEST_F(Settings, InterlockKeepsOtherRunsOutForABoundedWait) {
   auto held = LockSettingsFile(Path());
   EXPECT_EQ(ErrorOf([&] { LockSettingsFile(Path(), std::chrono::milliseconds(50)); }),
-            Path() + " ist durch einen anderen Lauf der Datensicherung belegt. Bitte sp\xE4ter "
-                     "erneut versuchen");
+            Path() +
+                " ist durch einen anderen Lauf der Datensicherung belegt. Bitte sp\xE4ter "
+                "erneut versuchen");
   held.reset();
   EXPECT_NE(LockSettingsFile(Path(), std::chrono::milliseconds(50)), nullptr);
 }

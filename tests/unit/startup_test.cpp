@@ -32,8 +32,9 @@ TEST_F(StartupTest, VersionGateEndsTheToolWithoutTouchingTheFile) {
 }
 
 TEST_F(StartupTest, SettingsIntoControlsAndFields) {
-  Settings(std::string(kBasic) +
-           "[Programm]\r\n" /* a second section of that name is never read */ "Komprimierung=5\r\n");
+  Settings(
+      std::string(kBasic) +
+      "[Programm]\r\n" /* a second section of that name is never read */ "Komprimierung=5\r\n");
   Create();
   EXPECT_TRUE(platform.errors.empty());
   EXPECT_FALSE(form.changepath.Visible);
@@ -72,7 +73,8 @@ TEST_F(StartupTest, JobListHeightAndWindowHeight) {
   };
   for (const Case c : {Case{0, 35, 245}, Case{1, 35, 245}, Case{3, 66, 245}, Case{8, 176, 336}}) {
     std::string ini = "[Programm]\r\nVersion=3\r\n[Backup]\r\n";
-    for (int n = 0; n < c.jobs; ++n) ini += std::to_string(n) + "b=Job " + std::to_string(n) + "\r\n";
+    for (int n = 0; n < c.jobs; ++n)
+      ini += std::to_string(n) + "b=Job " + std::to_string(n) + "\r\n";
     ini += std::to_string(c.jobs + 1) + "b=after a gap\r\n";  // the list ends at the first gap
     FreshStart run(ini);
     const TFMain& window = run.form;
@@ -89,6 +91,7 @@ TEST_F(StartupTest, CommandLineSwitches) {
     std::function<void(const TFMain&)> check;
   };
   const DateTime march5 = today;
+  // clang-format off
   const Case cases[] = {
       {{"/dir:1"}, [](const TFMain& f) { EXPECT_EQ(f.Ziel.ItemIndex, 1); }},
       {{"/DIR:9"}, [](const TFMain& f) { EXPECT_EQ(f.Ziel.ItemIndex, 1); }},
@@ -120,6 +123,7 @@ TEST_F(StartupTest, CommandLineSwitches) {
          EXPECT_EQ(f.ZielNr, 1);
        }},
   };
+  // clang-format on
   for (const auto& c : cases) {
     FreshStart run(kBasic, c.arguments);
     const FakePlatform& fake = run.platform;

@@ -6,7 +6,8 @@
 
 namespace {
 
-const std::vector<std::string> kArgs = {"a", "x", " -ai ", "E:\\Archiv\\20240305-0.zip", "C:\\Daten\\*.*"};
+const std::vector<std::string> kArgs = {"a", "x", " -ai ", "E:\\Archiv\\20240305-0.zip",
+                                        "C:\\Daten\\*.*"};
 
 struct ExpandCase {
   const char* pattern;
@@ -28,12 +29,12 @@ TEST(TemplateExpansion, DirectiveForms) {
       {"[%3:10.2s]", "[        E:]"},
       {"[%.0s]", "[]"},
       {"[%.s]", "[]"},
-      {"[%*s]", "[x]"},         // the width comes from "a": a text counts as 0
-      {"[%.*s]", "[]"},         // precision 0 from "a", then "x" is used up as well
+      {"[%*s]", "[x]"},  // the width comes from "a": a text counts as 0
+      {"[%.*s]", "[]"},  // precision 0 from "a", then "x" is used up as well
       {"[%-*.*s]", "[]"},
       {"", ""},
-      {"abc%", "abc"},          // a lone "%" at the end
-      {"abc%0:-5", "abc"},      // the template stops inside a directive
+      {"abc%", "abc"},      // a lone "%" at the end
+      {"abc%0:-5", "abc"},  // the template stops inside a directive
       {"abc%.", "abc"},
       {"%s%", "a"},
   };
@@ -72,8 +73,8 @@ TEST(TemplateExpansion, MessageCutsTheDirectiveTo31Characters) {
     ExpandTemplate(directive, kArgs);
     FAIL();
   } catch (const EError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "Format '" + directive.substr(0, 31) + "' ung\xFCltig oder nicht kompatibel mit Argument");
+    EXPECT_EQ(std::string(e.what()), "Format '" + directive.substr(0, 31) +
+                                         "' ung\xFCltig oder nicht kompatibel mit Argument");
   }
 }
 

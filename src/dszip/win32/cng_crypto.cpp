@@ -20,7 +20,8 @@ void Check(NTSTATUS status, const char* what) {
 class CngCipher : public BlockCipher {
  public:
   CngCipher(BCRYPT_ALG_HANDLE algorithm, const uint8_t* key) {
-    Check(BCryptGenerateSymmetricKey(algorithm, &key_, nullptr, 0, const_cast<PUCHAR>(key), 32, 0), texts::CryptoKey);
+    Check(BCryptGenerateSymmetricKey(algorithm, &key_, nullptr, 0, const_cast<PUCHAR>(key), 32, 0),
+          texts::CryptoKey);
   }
   ~CngCipher() override { BCryptDestroyKey(key_); }
   CngCipher(const CngCipher&) = delete;
@@ -38,7 +39,9 @@ class CngCipher : public BlockCipher {
 class CngMac : public Mac {
  public:
   CngMac(BCRYPT_ALG_HANDLE algorithm, const uint8_t* key, size_t size) {
-    Check(BCryptCreateHash(algorithm, &hash_, nullptr, 0, const_cast<PUCHAR>(key), static_cast<ULONG>(size), 0), "HMAC");
+    Check(BCryptCreateHash(algorithm, &hash_, nullptr, 0, const_cast<PUCHAR>(key),
+                           static_cast<ULONG>(size), 0),
+          "HMAC");
   }
   ~CngMac() override { BCryptDestroyHash(hash_); }
   CngMac(const CngMac&) = delete;
@@ -62,9 +65,13 @@ CngCrypto::CngCrypto() {
   BCRYPT_ALG_HANDLE aes = nullptr, hmac = nullptr;
   Check(BCryptOpenAlgorithmProvider(&aes, BCRYPT_AES_ALGORITHM, nullptr, 0), "AES");
   aes_ = aes;
-  Check(BCryptSetProperty(aes, BCRYPT_CHAINING_MODE, reinterpret_cast<PUCHAR>(const_cast<wchar_t*>(BCRYPT_CHAIN_MODE_ECB)),
-                          sizeof(BCRYPT_CHAIN_MODE_ECB), 0), "AES-ECB");
-  Check(BCryptOpenAlgorithmProvider(&hmac, BCRYPT_SHA1_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG), "SHA-1");
+  Check(BCryptSetProperty(aes, BCRYPT_CHAINING_MODE,
+                          reinterpret_cast<PUCHAR>(const_cast<wchar_t*>(BCRYPT_CHAIN_MODE_ECB)),
+                          sizeof(BCRYPT_CHAIN_MODE_ECB), 0),
+        "AES-ECB");
+  Check(BCryptOpenAlgorithmProvider(&hmac, BCRYPT_SHA1_ALGORITHM, nullptr,
+                                    BCRYPT_ALG_HANDLE_HMAC_FLAG),
+        "SHA-1");
   hmac_ = hmac;
 }
 
@@ -74,20 +81,24 @@ CngCrypto::~CngCrypto() {
 }
 
 void CngCrypto::Random(uint8_t* out, size_t size) {
-  Check(BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG), texts::CryptoRandom);
+  Check(BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG),
+        texts::CryptoRandom);
 }
 
-std::vector<uint8_t> CngCrypto::Pbkdf2Sha1(const std::string& password, const uint8_t* salt, size_t saltSize,
-                                           unsigned iterations, size_t size) {
+std::vector<uint8_t> CngCrypto::Pbkdf2Sha1(const std::string& password, const uint8_t* salt,
+                                           size_t saltSize, unsigned iterations, size_t size) {
   std::vector<uint8_t> key(size);
   Check(BCryptDeriveKeyPBKDF2(hmac_, reinterpret_cast<PUCHAR>(const_cast<char*>(password.data())),
                               static_cast<ULONG>(password.size()), const_cast<PUCHAR>(salt),
-                              static_cast<ULONG>(saltSize), iterations, key.data(), static_cast<ULONG>(size), 0),
+                              static_cast<ULONG>(saltSize), iterations, key.data(),
+                              static_cast<ULONG>(size), 0),
         "PBKDF2");
   return key;
 }
 
-std::unique_ptr<BlockCipher> CngCrypto::Aes256(const uint8_t* key) { return std::make_unique<CngCipher>(aes_, key); }
+std::unique_ptr<BlockCipher> CngCrypto::Aes256(const uint8_t* key) {
+  return std::make_unique<CngCipher>(aes_, key);
+}
 
 std::unique_ptr<Mac> CngCrypto::HmacSha1(const uint8_t* key, size_t size) {
   return std::make_unique<CngMac>(hmac_, key, size);

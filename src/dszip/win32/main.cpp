@@ -130,6 +130,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   SetEvent(g_finished);
   const bool dropped = dszip::IsDroppedArchive(arguments);
-  if (dropped || (exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted)) console.WaitForKey(dropped);
+  if (dropped || (exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted))
+    console.WaitForKey(dropped);
   return exitCode;
 }

@@ -42,8 +42,9 @@ uint64_t Ticks(const FILETIME& time) {
 }
 
 DWORD SettableAttributes(uint32_t attributes) {
-  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
                               FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
   const DWORD settable = attributes & kSettable;
   return settable == 0 ? FILE_ATTRIBUTE_NORMAL : settable;
@@ -55,9 +56,9 @@ FileInfo Info(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& m
           .modified = Ticks(modified)};
 }
 
-
 HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
-  const HANDLE handle = CreateFileW(LongPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+  const HANDLE handle =
+      CreateFileW(LongPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) throw LastError();
   return handle;
 }
@@ -82,8 +83,8 @@ FileInfo HandleInfo(HANDLE handle) {
 // comparison and what is done through the handle. A link is opened itself, never its target:
 // its own times differ from what was read through it, so it is left alone.
 HANDLE OpenNoWriters(const std::string& path, DWORD access) {
-  return Open(path, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING,
-              FILE_FLAG_OPEN_REPARSE_POINT);
+  return Open(path, access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_DELETE,
+              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
 FILE_BASIC_INFO BasicIfUnchanged(HANDLE file, const FileInfo& read) {
@@ -98,7 +99,8 @@ class Win32Input : public InputFile {
   explicit Win32Input(HANDLE handle) : handle_(handle) {}
   size_t Read(uint8_t* buffer, size_t size) override {
     DWORD got = 0;
-    if (!ReadFile(handle_.Get(), buffer, static_cast<DWORD>(size), &got, nullptr)) throw LastError();
+    if (!ReadFile(handle_.Get(), buffer, static_cast<DWORD>(size), &got, nullptr))
+      throw LastError();
     return got;
   }
   void Seek(uint64_t offset) override {
@@ -125,7 +127,8 @@ class Win32Output : public OutputFile {
     }
     pointer_ = kUnknown;
     DWORD written = 0;
-    if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, nullptr)) throw LastError();
+    if (!WriteFile(handle_.Get(), data, static_cast<DWORD>(size), &written, nullptr))
+      throw LastError();
     if (written != size) throw FileError(SystemErrorText(ERROR_DISK_FULL), FileError::DiskFull);
     pointer_ = end_ += size;
   }
@@ -143,7 +146,8 @@ class Win32Output : public OutputFile {
     pointer_ = kUnknown;
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(size);
-    if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.Get()))
+    if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(handle_.Get()))
       throw LastError();
     pointer_ = end_ = size;
   }
@@ -164,7 +168,8 @@ class Win32Output : public OutputFile {
     FILE_BASIC_INFO basic{};  // 0: left as it is
     basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(ticks);
     if (attributes != 0) basic.FileAttributes = SettableAttributes(attributes);
-    if (!SetFileInformationByHandle(handle_.Get(), FileBasicInfo, &basic, sizeof basic)) throw LastError();
+    if (!SetFileInformationByHandle(handle_.Get(), FileBasicInfo, &basic, sizeof basic))
+      throw LastError();
   }
   void Rename(const std::string& path, bool replace) override {
     const std::wstring target = LongPath(path);
@@ -173,7 +178,8 @@ class Win32Output : public OutputFile {
     rename->ReplaceIfExists = replace ? TRUE : FALSE;
     rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
     std::memcpy(rename->FileName, target.c_str(), (target.size() + 1) * sizeof(wchar_t));
-    if (!SetFileInformationByHandle(handle_.Get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
+    if (!SetFileInformationByHandle(handle_.Get(), FileRenameInfo, rename,
+                                    static_cast<DWORD>(buffer.size())))
       throw LastError();
   }
 
@@ -198,7 +204,8 @@ std::string Win32FileSystem::FullPath(const std::string& path) {
 
 std::optional<FileInfo> Win32FileSystem::Stat(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data))
+    return std::nullopt;
   return Info(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
 }
 
@@ -207,8 +214,8 @@ std::vector<FolderEntry> Win32FileSystem::List(const std::string& folder) {
   if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
   pattern += L'*';
   WIN32_FIND_DATAW data;
-  const HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                       nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  const HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) {
     if (GetLastError() == ERROR_FILE_NOT_FOUND) return {};
     throw LastError();
@@ -217,7 +224,8 @@ std::vector<FolderEntry> Win32FileSystem::List(const std::string& folder) {
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
-    entries.push_back({Utf8FromWide(name), Info(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime)});
+    entries.push_back({Utf8FromWide(name), Info(data.dwFileAttributes, data.nFileSizeHigh,
+                                                data.nFileSizeLow, data.ftLastWriteTime)});
   } while (FindNextFileW(find, &data));
   FindClose(find);
   return entries;
@@ -225,18 +233,20 @@ std::vector<FolderEntry> Win32FileSystem::List(const std::string& folder) {
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path) {
   // Others may go on reading, writing and even deleting while we read.
-  return std::make_unique<Win32Input>(Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  return std::make_unique<Win32Input>(Open(path, GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::string& path) {
   // DELETE: a restored file takes its final name through this handle.
-  return std::make_unique<Win32Output>(Open(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL));
+  return std::make_unique<Win32Output>(Open(path, GENERIC_READ | GENERIC_WRITE | DELETE,
+                                            FILE_SHARE_READ, CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
 }
 
 void Win32FileSystem::MoveNoReplace(const std::string& from, const std::string& to) {
-  if (!MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_WRITE_THROUGH)) throw LastError();
+  if (!MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_WRITE_THROUGH))
+    throw LastError();
 }
 
 void Win32FileSystem::Delete(const std::string& path) {
@@ -244,7 +254,8 @@ void Win32FileSystem::Delete(const std::string& path) {
 }
 
 void Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-  if (!SetFileAttributesW(LongPath(path).c_str(), SettableAttributes(attributes))) throw LastError();
+  if (!SetFileAttributesW(LongPath(path).c_str(), SettableAttributes(attributes)))
+    throw LastError();
 }
 
 void Win32FileSystem::AppendText(const std::string& path, const std::string& text) {
@@ -270,7 +281,8 @@ CivilTime Win32FileSystem::ToLocalTime(uint64_t ticks) {
   const TIME_ZONE_INFORMATION& zone = Zone();
   FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   SYSTEMTIME universal, local;
-  if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(&zone, &universal, &local))
+  if (!FileTimeToSystemTime(&utc, &universal) ||
+      !SystemTimeToTzSpecificLocalTime(&zone, &universal, &local))
     return {};
   return {.year = local.wYear,
           .month = local.wMonth,
@@ -290,7 +302,8 @@ void Win32FileSystem::DeleteIfUnchanged(const std::string& path, const FileInfo&
   const Handle file(OpenNoWriters(path, DELETE));
   BasicIfUnchanged(file.Get(), read);
   FILE_DISPOSITION_INFO disposition{TRUE};
-  if (!SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition))
+  if (!SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition,
+                                  sizeof disposition))
     throw LastError();
 }
 
@@ -301,7 +314,8 @@ void Win32FileSystem::ClearArchiveIfUnchanged(const std::string& path, const Fil
   basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
   basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE);
   if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  if (!SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic)) throw LastError();
+  if (!SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic))
+    throw LastError();
 }
 
 void Win32FileSystem::CreateFolder(const std::string& path) {
@@ -315,23 +329,32 @@ bool Win32FileSystem::ProcessEnded(unsigned long id) { return ::ProcessEnded(id)
 
 void Win32FileSystem::SetModified(const std::string& path, uint64_t ticks) {
   // Backup semantics: folders open too.
-  Handle file(Open(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+  Handle file(Open(path, FILE_WRITE_ATTRIBUTES,
+                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                    FILE_FLAG_BACKUP_SEMANTICS));
   const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   if (!SetFileTime(file.Get(), nullptr, nullptr, &time)) throw LastError();
 }
 
 void Win32FileSystem::MoveReplace(const std::string& from, const std::string& to) {
-  if (!MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (!MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     throw LastError();
 }
 
 uint64_t Win32FileSystem::FromLocalTime(const CivilTime& time) {
-  SYSTEMTIME local{static_cast<WORD>(time.year), static_cast<WORD>(time.month), 0, static_cast<WORD>(time.day),
-                   static_cast<WORD>(time.hour), static_cast<WORD>(time.minute), static_cast<WORD>(time.second), 0};
+  SYSTEMTIME local{static_cast<WORD>(time.year),
+                   static_cast<WORD>(time.month),
+                   0,
+                   static_cast<WORD>(time.day),
+                   static_cast<WORD>(time.hour),
+                   static_cast<WORD>(time.minute),
+                   static_cast<WORD>(time.second),
+                   0};
   SYSTEMTIME universal;
   FILETIME ticks;
-  if (!TzSpecificLocalTimeToSystemTime(&Zone(), &local, &universal) || !SystemTimeToFileTime(&universal, &ticks))
+  if (!TzSpecificLocalTimeToSystemTime(&Zone(), &local, &universal) ||
+      !SystemTimeToFileTime(&universal, &ticks))
     return 0;
   return Ticks(ticks);
 }

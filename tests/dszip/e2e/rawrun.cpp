@@ -19,7 +19,8 @@ int main() {
   const std::wstring program = Variable(L"RAWRUN_PROGRAM");
   std::wstring line = L"\"" + program + L"\" " + Variable(L"RAWRUN_LINE");
   const std::wstring seconds = Variable(L"RAWRUN_SECONDS");
-  const DWORD limit = seconds.empty() ? 120 : static_cast<DWORD>(std::wcstoul(seconds.c_str(), nullptr, 10));
+  const DWORD limit =
+      seconds.empty() ? 120 : static_cast<DWORD>(std::wcstoul(seconds.c_str(), nullptr, 10));
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

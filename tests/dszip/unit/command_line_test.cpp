@@ -19,6 +19,7 @@ struct Accepted {
 };
 
 TEST(CommandLine, Accepted) {
+  // clang-format off
   const Accepted rows[] = {
       {{"a", "-hpGeheim", "-ms", "-ai", "E:\\Archiv\\20240305-0.zip", "C:\\Daten\\*.*"},
        false, 1, false, false, true, "Geheim", {"C:\\Daten\\*.*"}},
@@ -38,6 +39,7 @@ TEST(CommandLine, Accepted) {
       {{"a", "-hp" + std::string(99, 'x'), "E:\\A.zip", "C:\\D"}, false, 6, false, false, true,
        std::string(99, 'x'), {"C:\\D"}},
   };
+  // clang-format on
   for (const Accepted& row : rows) {
     SCOPED_TRACE(row.arguments[1]);
     const Options options = ParseCommandLine(row.arguments);
@@ -88,14 +90,24 @@ TEST(Mask, Matches) {
     const char* mask;
     bool matches;
   } rows[] = {
-      {"a.txt", "*.*", true},         {"README", "*.*", true},       {"a.txt", "*.TXT", true},
-      {"a.txt.bak", "*.txt", false},  {"Größe.txt", "gröSSe.txt", false},
-      {"Größe.txt", "GRÖSSE.TXT", false}, {"Größe.txt", "GRÖßE.TXT", true},
-      {"Bericht", "Bericht.*", true}, {"Bericht.doc", "Bericht.*", true},
-      {"ab", "a?", true},             {"aä", "a?", true},            {"a", "a?", false},
-      {"abcabd", "*abd", true},       {"x", "", false},              {"", "*", true},
+      {"a.txt", "*.*", true},
+      {"README", "*.*", true},
+      {"a.txt", "*.TXT", true},
+      {"a.txt.bak", "*.txt", false},
+      {"Größe.txt", "gröSSe.txt", false},
+      {"Größe.txt", "GRÖSSE.TXT", false},
+      {"Größe.txt", "GRÖßE.TXT", true},
+      {"Bericht", "Bericht.*", true},
+      {"Bericht.doc", "Bericht.*", true},
+      {"ab", "a?", true},
+      {"aä", "a?", true},
+      {"a", "a?", false},
+      {"abcabd", "*abd", true},
+      {"x", "", false},
+      {"", "*", true},
   };
-  for (const auto& row : rows) EXPECT_EQ(MatchesMask(row.name, row.mask), row.matches) << row.name << " " << row.mask;
+  for (const auto& row : rows)
+    EXPECT_EQ(MatchesMask(row.name, row.mask), row.matches) << row.name << " " << row.mask;
 }
 
 // Masks after the target of x, e, t, l: as sources of a, -r the default.
@@ -104,6 +116,7 @@ TEST(Mask, SelectsStoredPaths) {
     const char* path;
     const char* mask;
     bool recurse, selected;
+    // clang-format off
   } rows[] = {
       {"Daten/x.doc", "Daten\\*.doc", false, true},      {"Daten/Sub/x.doc", "Daten\\*.doc", true, true},
       {"Daten/Sub/x.doc", "Daten\\*.doc", false, false}, {"Datenbank/x.doc", "Daten\\*.doc", true, false},
@@ -118,8 +131,11 @@ TEST(Mask, SelectsStoredPaths) {
       {"Daten/Leer/", "*", false, false},                  {"Daten.doc/a.txt", "*.doc", true, false},
       {"./Daten/x.doc", ".\\Daten\\*.doc", false, true},
   };
+  // clang-format on
   for (const auto& row : rows)
-    EXPECT_EQ(SelectsStoredPath(row.path, row.path[strlen(row.path) - 1] == '/', row.mask, row.recurse), row.selected)
+    EXPECT_EQ(
+        SelectsStoredPath(row.path, row.path[strlen(row.path) - 1] == '/', row.mask, row.recurse),
+        row.selected)
         << row.path << " " << row.mask << " " << row.recurse;
 }
 

@@ -36,15 +36,16 @@ struct AnsweringConsole : Console {
 
 // Stored entries with names and sizes as given, as a hostile writer would make them.
 // With `oneData`, every entry points at the first one's data.
-std::string HandMadeZip(const std::vector<std::pair<std::string, std::string>>& files, uint64_t sizeCut = 0,
-                        bool oneData = false) {
+std::string HandMadeZip(const std::vector<std::pair<std::string, std::string>>& files,
+                        uint64_t sizeCut = 0, bool oneData = false) {
   Bytes zip, central;
   for (const auto& [name, data] : files) {
     EntryRecord e;
     e.name = name;
     e.method = kMethodStore;
     e.dosTime = 0x58650000;
-    e.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+    e.crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
     e.compressedSize = data.size();
     e.size = data.size() - std::min<uint64_t>(sizeCut, data.size());
     e.offset = oneData ? 0 : zip.size();
@@ -74,7 +75,10 @@ struct RestoreFixture : ::testing::Test {
     fs.AddFolder("E:\\Archiv");
     fs.AddFile("C:\\Daten\\19.txt", std::string(19, 'x'));
     fs.AddFile("C:\\Daten\\20.txt", std::string(20, 'y'), kAttrReadOnly);
-    fs.AddFile("C:\\Daten\\Gr\xC3\xB6\xC3\x9F" "e \xD0\x96.txt", "Umlaute");
+    fs.AddFile(
+        "C:\\Daten\\Gr\xC3\xB6\xC3\x9F"
+        "e \xD0\x96.txt",
+        "Umlaute");
     std::mt19937 random(11);
     std::string noise(3 << 20, '\0');
     for (char& c : noise) c = static_cast<char>(random());
@@ -97,8 +101,8 @@ struct RestoreFixture : ::testing::Test {
   std::vector<std::string> Outside() {
     std::vector<std::string> paths;
     for (const std::string& path : fs.Paths())
-      if (path.rfind("C:\\Daten", 0) != 0 && path.rfind("E:\\Archiv", 0) != 0 && path.rfind("F:\\Ziel\\", 0) != 0 &&
-          path != "F:\\Ziel")
+      if (path.rfind("C:\\Daten", 0) != 0 && path.rfind("E:\\Archiv", 0) != 0 &&
+          path.rfind("F:\\Ziel\\", 0) != 0 && path != "F:\\Ziel")
         paths.push_back(path);
     return paths;
   }
@@ -122,7 +126,8 @@ TEST_F(RestoreFixture, RoundTripKeepsDataTimesAttributesAndEmptyFolders) {
       const auto* restored = fs.Find("F:\\Ziel\\" + node.path.substr(9));
       ASSERT_NE(restored, nullptr) << node.path;
       EXPECT_EQ(restored->data, node.data) << node.path;
-      EXPECT_EQ(restored->info.attributes & (kAttrReadOnly | kAttrFolder), node.info.attributes & (kAttrReadOnly | kAttrFolder));
+      EXPECT_EQ(restored->info.attributes & (kAttrReadOnly | kAttrFolder),
+                node.info.attributes & (kAttrReadOnly | kAttrFolder));
       if (!node.info.IsFolder()) {
         EXPECT_EQ(restored->info.modified / 10000000, node.info.modified / 10000000) << node.path;
       }
@@ -139,6 +144,7 @@ TEST_F(RestoreFixture, HostileArchivesWriteNothingOutsideTheTarget) {
     std::vector<std::string> switches;
     int exitCode;
     std::vector<std::string> restored;
+    // clang-format off
   } rows[] = {
       {"refused names",
        HandMadeZip({{"../boese.txt", "x"}, {"a/../../boese.txt", "x"}, {"/abs.txt", "x"}, {"C:/boot.ini", "x"},
@@ -157,6 +163,7 @@ TEST_F(RestoreFixture, HostileArchivesWriteNothingOutsideTheTarget) {
       {"flipped byte", [] { std::string z = HandMadeZip({{"a.txt", "abc"}, {"b.txt", "def"}}); z[z.find("abc")] ^= 1; return z; }(),
        {}, kExitWarning, {"F:\\Ziel\\b.txt"}},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     fs = FakeFileSystem();
@@ -184,6 +191,7 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
     int exitCode;
     std::string content;  // of 19.txt afterwards
     bool renameFails;
+    // clang-format off
   } rows[] = {
       {"kept and named", {"e", "-pGeheim", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitWarning, "alt", false},
       {"kept quietly", {"e", "-pGeheim", "-o-", kArchive, "F:\\Ziel\\", "*.txt"}, {}, kExitOk, "alt", false},
@@ -199,6 +207,7 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
       {"a typed password outside Windows-1252 costs one try", {"x", kArchive, "F:\\Ziel\\"},
        {"\xD0\x96", "Geheim"}, kExitWarning, "alt", false},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     for (const std::string& path : fs.Paths())
@@ -212,7 +221,8 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
     if (row.content == "alt") {
       EXPECT_EQ(fs.Find("F:\\Ziel\\19.txt")->info.attributes, kAttrReadOnly | kAttrArchive);
     }
-    for (const std::string& path : fs.Paths()) EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
+    for (const std::string& path : fs.Paths())
+      EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
   }
   // Every restore leaves its record, the password masked.
   EXPECT_NE(verdicts.log.find("Aufruf: dszip x -p*** "), std::string::npos) << verdicts.log;
@@ -227,11 +237,13 @@ TEST_F(RestoreFixture, FailuresLeaveNoHalfWrittenFile) {
     std::function<void(FakeFileSystem&)> arrange;
     const char* file;  // not there afterwards
     int exitCode;
+    // clang-format off
   } rows[] = {
       {"disk full", [](FakeFileSystem& f) { f.writeLimit = 1 << 20; }, "rauschen.bin", kExitFatal},
       {"rename refused, the file read-only already", [](FakeFileSystem& f) { f.moveFails = true; }, "20.txt",
        kExitWarning},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     for (const std::string& path : fs.Paths())
@@ -241,7 +253,8 @@ TEST_F(RestoreFixture, FailuresLeaveNoHalfWrittenFile) {
     row.arrange(fs);
     EXPECT_EQ(Dszip({"x", kArchive, "F:\\Ziel\\"}), row.exitCode) << console.lines;
     EXPECT_EQ(fs.Find(std::string("F:\\Ziel\\") + row.file), nullptr);
-    for (const std::string& path : fs.Paths()) EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
+    for (const std::string& path : fs.Paths())
+      EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
   }
 }
 
@@ -257,6 +270,7 @@ TEST(StoredName, Check) {
   const struct {
     const char* name;
     const char* path;  // empty: refused
+    // clang-format off
   } rows[] = {
       {"a/b.txt", "a\\b.txt"},   {"a\\b.txt", "a\\b.txt"}, {"./a/", "a"},        {"a..b", "a..b"},
       {"..", ""},                {"a/../b", ""},           {"/a", ""},           {"a//b", ""},
@@ -265,10 +279,12 @@ TEST(StoredName, Check) {
       {"a./b", ""},              {"a /b", ""},             {"a\x7F", ""},        {"a?", ""},
       {"\xC3\x28", ""},          {"\xC3\xA4", "\xC3\xA4"}, {"", ""},             {"./.", ""},
   };
+  // clang-format on
   for (const auto& row : rows) {
     const SafeName safe = CheckStoredName(row.name);
     EXPECT_EQ(safe.path, row.path) << row.name;
-    EXPECT_EQ(safe.refused != nullptr, *row.path == '\0' && std::string(row.name) != "./.") << row.name;
+    EXPECT_EQ(safe.refused != nullptr, *row.path == '\0' && std::string(row.name) != "./.")
+        << row.name;
   }
   EXPECT_EQ(FoldCase("\xC3\x84Z\xD0\x96"), "\xC3\xA4z\xD0\xB6");
   EXPECT_EQ(Cp437ToUtf8("\x84\x94\x81\xE1 \xC9"), "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F \xE2\x95\x94");

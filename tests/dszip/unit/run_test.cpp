@@ -57,6 +57,7 @@ TEST_F(RunFixture, FailuresLeaveNoArchiveAndTouchNothing) {
     const char* name;
     std::function<void(RunFixture&)> arrange;
     int exitCode;
+    // clang-format off
   } rows[] = {
       {"archive exists", [](RunFixture& f) { f.fs.AddFile(kArchive, "alt"); }, kExitArchiveExists},
       {"target folder missing", [](RunFixture& f) { f.fs.nodes.erase("e:\\archiv"); }, kExitArchiveExists},
@@ -91,6 +92,7 @@ TEST_F(RunFixture, FailuresLeaveNoArchiveAndTouchNothing) {
        },
        kExitFatal},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     fs = FakeFileSystem();
@@ -155,8 +157,14 @@ TEST_F(RunFixture, EncryptedEntriesVerify) {
   const std::string zip = fs.Content(kArchive);
   // The AES extra field: version, "AE", strength 3; AE-2 below 20 bytes, AE-1 from there.
   EXPECT_NE(zip.find("19.txt"), std::string::npos);
-  const size_t at19 = zip.find(std::string("\x01\x99\x07\x00\x02\x00" "AE\x03", 9), zip.find("19.txt"));
-  const size_t at20 = zip.find(std::string("\x01\x99\x07\x00\x01\x00" "AE\x03", 9), zip.find("20.txt"));
+  const size_t at19 = zip.find(std::string("\x01\x99\x07\x00\x02\x00"
+                                           "AE\x03",
+                                           9),
+                               zip.find("19.txt"));
+  const size_t at20 = zip.find(std::string("\x01\x99\x07\x00\x01\x00"
+                                           "AE\x03",
+                                           9),
+                               zip.find("20.txt"));
   EXPECT_LT(at19, zip.find("20.txt"));
   EXPECT_NE(at20, std::string::npos);
 }
@@ -191,10 +199,11 @@ TEST_F(RunFixture, WholeCopies) {
   const struct {
     const char* name;
     std::function<void(RunFixture&)> arrange;
-    bool move;            // m; a otherwise, both with -ac
+    bool move;  // m; a otherwise, both with -ac
     int exitCode;
     std::string stored;  // found whole in the archive, stored with -m0
     bool kept;           // still on disk with its archive attribute
+    // clang-format off
   } rows[] = {
       {"replaced between scan and read", [&](RunFixture& f) { replacedOnOpen(f, small); }, true, kExitOk, small, false},
       {"grew past a piece before it was read", [&](RunFixture& f) { replacedOnOpen(f, large); }, true, kExitOk, large, false},
@@ -214,13 +223,15 @@ TEST_F(RunFixture, WholeCopies) {
        [](RunFixture& f) { f.fs.beforeClose = [&f](std::vector<uint8_t>&) { f.fs.Find(kFile)->info.changed++; }; },
        false, kExitWarning, "geändert seit", true},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     fs = FakeFileSystem();
     console.lines.clear();
     SetUp();
     row.arrange(*this);
-    EXPECT_EQ(row.move ? Run({"m", "-m0", "-ac"}) : Run({"-m0", "-ac"}), row.exitCode) << console.lines;
+    EXPECT_EQ(row.move ? Run({"m", "-m0", "-ac"}) : Run({"-m0", "-ac"}), row.exitCode)
+        << console.lines;
     EXPECT_NE(fs.Content(kArchive).find(row.stored), std::string::npos);
     EXPECT_EQ(fs.Find(kFile) && (Attributes(kFile) & kAttrArchive), row.kept);
     if (row.exitCode == kExitWarning) {
@@ -250,6 +261,7 @@ TEST_F(RunFixture, Sources) {
     int exitCode;
     std::string said;       // in the summary
     std::string inArchive;  // a stored name; "" when no archive is written
+    // clang-format off
   } rows[] = {
       {"archive folder inside the source, m", archiveInSource, {"m", "C:\\Daten\\bk\\n3.zip", "C:\\Daten\\*.*"},
        kExitOk, "Ordner ausgelassen: C:\\Daten\\bk", "neu.txt"},
@@ -268,6 +280,7 @@ TEST_F(RunFixture, Sources) {
       {"more warnings than a screen", nullptr, manyMissing, kExitWarning,
        "\n  Quelle nicht gefunden: C:\\Fehlt15\n  ... und 2 weitere, alle in dszip.log\nErgebnis", "neu.txt"},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     fs = FakeFileSystem();
@@ -275,7 +288,8 @@ TEST_F(RunFixture, Sources) {
     SetUp();
     if (row.arrange) row.arrange(*this);
     const auto before = fs.Paths();
-    EXPECT_EQ(RunDszip(row.arguments, fs, crypto, console, cancelled, verdicts), row.exitCode) << console.lines;
+    EXPECT_EQ(RunDszip(row.arguments, fs, crypto, console, cancelled, verdicts), row.exitCode)
+        << console.lines;
     EXPECT_NE(console.lines.find(row.said), std::string::npos) << console.lines;
     const std::string zip = fs.Content(row.arguments[1]);
     EXPECT_EQ(zip.empty(), row.inArchive.empty());
@@ -285,7 +299,8 @@ TEST_F(RunFixture, Sources) {
     EXPECT_EQ(zip.find("n1.zip"), std::string::npos);
     EXPECT_EQ(zip.find("drin.txt") != std::string::npos, row.inArchive == "Link/drin.txt");
     for (const char* kept : {"C:\\Daten\\bk\\n1.zip", "C:\\Daten\\bk\\dszip.log"})
-      EXPECT_EQ(fs.Find(kept) != nullptr, std::find(before.begin(), before.end(), kept) != before.end());
+      EXPECT_EQ(fs.Find(kept) != nullptr,
+                std::find(before.begin(), before.end(), kept) != before.end());
   }
 }
 
@@ -303,6 +318,7 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
     std::function<void(RunFixture&)> arrange;
     int exitCode;
     std::vector<const char*> logged;  // in the central log
+    // clang-format off
   } rows[] = {
       {"missing folders made", {"a", "E:\\Neu\\Tiefer\\x.zip", "C:\\Daten"}, {}, kExitOk,
        {"Zielordner angelegt: E:\\Neu", "Exit-Code 0"}},
@@ -327,6 +343,7 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
       {"central log not writable", {"a", kArchive, "C:\\Daten"},
        [](RunFixture& f) { f.verdicts.fails = true; }, kExitWarning, {}},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     fs = FakeFileSystem();
@@ -334,8 +351,10 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
     console.lines.clear();
     SetUp();
     if (row.arrange) row.arrange(*this);
-    EXPECT_EQ(RunDszip(row.arguments, fs, crypto, console, cancelled, verdicts), row.exitCode) << console.lines;
-    for (const char* text : row.logged) EXPECT_NE(verdicts.log.find(text), std::string::npos) << text << "\n" << verdicts.log;
+    EXPECT_EQ(RunDszip(row.arguments, fs, crypto, console, cancelled, verdicts), row.exitCode)
+        << console.lines;
+    for (const char* text : row.logged)
+      EXPECT_NE(verdicts.log.find(text), std::string::npos) << text << "\n" << verdicts.log;
     EXPECT_EQ(verdicts.events.rfind(std::to_string(row.exitCode) + ": ", 0), 0u) << verdicts.events;
     EXPECT_TRUE(NoTemporaryFile() || fs.Find("E:\\Archiv\\z.zip.18-0a0b0c0d.dszip-tmp"));
   }

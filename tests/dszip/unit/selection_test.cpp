@@ -26,6 +26,7 @@ TEST(Selection, StoredNames) {
     std::vector<std::string> sources;
     bool recurse, onlyArchived;
     std::vector<std::string> names;
+    // clang-format off
   } rows[] = {
       {{"C:\\Daten\\*.*"}, true, false, {"a.txt", "b.doc", "Leer/", "Sub/c.txt"}},
       {{"C:\\Daten\\*.txt"}, true, false, {"a.txt", "Sub/c.txt"}},
@@ -38,6 +39,7 @@ TEST(Selection, StoredNames) {
       {{"C:\\*.txt"}, false, false, {"root.txt"}},
       {{"C:\\Fehlt\\*.*", "C:\\fehlt.txt"}, true, false, {}},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.sources[0]);
     Options options;
