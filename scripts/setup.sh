@@ -1,7 +1,7 @@
 # Shared by ./test and ./run (sourced): installs what is missing on a Debian 12 machine, and
 # starts and stops Wine and a virtual display. Expects $root, the repository's folder.
 
-ds_packages=(cmake g++ make libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-tidy
+ds_packages=(cmake g++ make libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-tidy clang-format
              g++-mingw-w64-i686-posix wine wine32:i386 xvfb imagemagick
              zlib1g-dev libz-mingw-w64-dev 7zip libarchive-tools unzip zip)
 # The drivers of dszip's checks and benchmark.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs clang-tidy with the repository's .clang-tidy over the portable code (everything that
-# builds natively: src/core, src/settings without the Win32 file store, src/window_logic,
-# src/dszip without its Win32 layer, src/runlog without its Win32 part),
-# or over the files given. Exits non-zero on any finding.
+# Checks that the sources are ASCII and formatted as .clang-format says, then runs clang-tidy
+# with the repository's .clang-tidy over the portable code (everything that builds natively:
+# src/core, src/settings without the Win32 file store, src/window_logic, src/dszip without its
+# Win32 layer, src/runlog without its Win32 part), or over the files given. Exits non-zero on
+# any finding.
 #
 #   scripts/tidy.sh [--build-dir DIR] [FILE...]
 #
@@ -24,6 +25,17 @@ cd "$root"
 # written with escapes (Windows-1252 bytes) or universal character names (UTF-8).
 if LC_ALL=C grep -rnP '[\x80-\xFF]' src; then
   echo "Bytes beyond ASCII in src (above): write them as escapes or universal character names."
+  exit 1
+fi
+
+# One formatting, the one .clang-format describes.
+format=$(command -v clang-format-14 || command -v clang-format) || {
+  echo "clang-format is not installed (Debian: apt-get install clang-format)."
+  exit 2
+}
+if ! git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' |
+    xargs "$format" --dry-run -Werror; then
+  echo "Not formatted as .clang-format says (above): run clang-format -i on those files."
   exit 1
 fi
 
