@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(options.target.empty() || options.target.back() == '\\');
       FUZZ_CHECK(options.target.find('"') == std::string::npos);
     } catch (const dszip::RunError& error) {
-      FUZZ_CHECK(error.exitCode() == dszip::kExitUsage);
+      FUZZ_CHECK(error.ExitCode() == dszip::kExitUsage);
     }
     return 0;
   }
