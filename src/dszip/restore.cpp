@@ -13,7 +13,9 @@
 #include "core/two_digits.h"
 #include "dszip/deflate_pool.h"
 #include "dszip/mask.h"
+#include "dszip/selection.h"
 #include "dszip/stored_name.h"
+#include "dszip/target_folder.h"
 #include "dszip/temporary_file.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
@@ -338,6 +340,8 @@ class Restore {
       if (at == listed.end()) {
         at = listed.emplace(folder, std::map<std::string, FileInfo>()).first;
         try {
+          for (const std::string& leftover : RemoveLeftovers(fs_, folder))
+            notes_.push_back(Filled(texts::LeftoverRemoved, {leftover}));
           for (const FolderEntry& entry : fs_.List(folder))
             at->second.emplace(FoldCase(entry.name), entry.info);
         } catch (const FileError&) {  // not created: its files are named when written
@@ -473,6 +477,7 @@ class Restore {
   std::atomic<uint64_t> done_{0};  // archive bytes read
   uint64_t total_ = 0;
   Clock::time_point shown_;
+  std::vector<std::string> notes_;
   std::vector<std::pair<size_t, std::string>> warnings_;  // by entry, sorted at the end
   uint64_t files_ = 0, bytes_ = 0;
   int exitCode_ = kExitOk;
@@ -481,8 +486,9 @@ class Restore {
 void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
                       Bytes& buffer, const std::function<void(uint64_t)>& progress) {
   const ArchiveEntry& entry = entries_[planned.entry];
+  // Named like the archive's, so that a later run here removes it if this one is killed.
   const std::string temporary =
-      planned.path + "." + std::to_string(planned.entry) + kTemporarySuffix;
+      TemporaryName(planned.path, TemporaryTag(fs_.ProcessId(), std::to_string(planned.entry)));
   try {
     TemporaryFile output(fs_, temporary);
     buffer.clear();
@@ -612,6 +618,10 @@ void Restore::Finish() {
     console_.Line(Filled(options_.command == 't' ? texts::Tested : texts::Extracted,
                          {GroupedNumber(files_), ByteSize(bytes_), Decimal1(seconds)}));
   }
+  if (!notes_.empty())
+    console_.Line(
+        Filled(texts::SectionHeading, {texts::NotesHeading, std::to_string(notes_.size())}));
+  for (const std::string& note : notes_) console_.Line(Filled(texts::ListedItem, {note}));
   std::stable_sort(warnings_.begin(), warnings_.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   if (!warnings_.empty())

@@ -242,6 +242,8 @@ TEST_F(RestoreFixture, FailuresLeaveNoHalfWrittenFile) {
       {"disk full", [](FakeFileSystem& f) { f.writeLimit = 1 << 20; }, "rauschen.bin", kExitFatal},
       {"rename refused, the file read-only already", [](FakeFileSystem& f) { f.moveFails = true; }, "20.txt",
        kExitWarning},
+      {"a killed run's temporary file removed", [](FakeFileSystem& f) { f.AddFile("F:\\Ziel\\20.txt.17-7.dszip-tmp", "halb"); },
+       "20.txt.17-7.dszip-tmp", kExitOk},
   };
   // clang-format on
   for (const auto& row : rows) {
