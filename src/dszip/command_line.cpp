@@ -188,6 +188,7 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
     std::vector<std::string> glued;
     const std::string target = TargetAsTyped(masks.front(), glued);
     if (!target.empty() && target.back() == '\\') {
+      if (target.find('"') != std::string::npos) RefuseRestore(Filled(texts::BadTarget, {target}));
       options.target = target;
       masks.erase(masks.begin());
       masks.insert(masks.begin(), glued.begin(), glued.end());

@@ -104,6 +104,8 @@ inline constexpr const char* CommandLine = "Aufruf: dszip %s";
 inline constexpr const char* RestoreUsage =
     "Aufruf: dszip x|e|t|l [-p<Kennwort>] [-o+|-o-] [-r-] <Archiv.zip> "
     "[<Zielordner>\\] [<Name oder Maske> ...]";
+inline constexpr const char* BadTarget =
+    "Zielordner \u201e%s\u201c: Anf\u00fchrungszeichen sind im Namen nicht erlaubt.";
 inline constexpr const char* ArchiveUnreadable = "Das Archiv %s kann nicht gelesen werden: %s";
 inline constexpr const char* PasswordPrompt = "Kennwort f\u00fcr %s: ";
 inline constexpr const char* PasswordNeeded =

@@ -204,6 +204,7 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
       {"wrong password", {"x", "-pfalsch", kArchive, "F:\\Ziel\\"}, {}, kExitBadPassword, "alt", false},
       {"three wrong tries", {"x", kArchive, "F:\\Ziel\\"}, {"a", "b", "c", "Geheim"}, kExitBadPassword, "alt", false},
       {"no console to ask", {"x", kArchive, "F:\\Ziel\\"}, {}, kExitUsage, "alt", false},
+      {"a quote left in the target", {"x", "-pGeheim", kArchive, "\"F:\\Ziel\\"}, {}, kExitUsage, "alt", false},
       {"a typed password outside Windows-1252 costs one try", {"x", kArchive, "F:\\Ziel\\"},
        {"\xD0\x96", "Geheim"}, kExitWarning, "alt", false},
   };
