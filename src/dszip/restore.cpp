@@ -339,13 +339,14 @@ class Restore {
       auto at = listed.find(folder);
       if (at == listed.end()) {
         at = listed.emplace(folder, std::map<std::string, FileInfo>()).first;
+        std::vector<std::string> removed;
         try {
-          for (const std::string& leftover : RemoveLeftovers(fs_, folder))
-            notes_.push_back(Filled(texts::LeftoverRemoved, {leftover}));
-          for (const FolderEntry& entry : fs_.List(folder))
+          for (const FolderEntry& entry : RemoveLeftovers(fs_, folder, removed))
             at->second.emplace(FoldCase(entry.name), entry.info);
         } catch (const FileError&) {  // not created: its files are named when written
         }
+        for (const std::string& leftover : removed)
+          notes_.push_back(Filled(texts::LeftoverRemoved, {leftover}));
       }
       const auto found = at->second.find(FoldCase(path.substr(slash + 1)));
       return found == at->second.end() ? std::nullopt : std::optional<FileInfo>(found->second);

@@ -187,8 +187,9 @@ class Run {
   void PrepareFolder(const std::string& folder) {
     const std::string created = MakeFolder(fs_, folder);
     if (!created.empty()) Note(Filled(texts::TargetFolderCreated, {created}));
-    for (const std::string& path : RemoveLeftovers(fs_, folder))
-      Note(Filled(texts::LeftoverRemoved, {path}));
+    std::vector<std::string> removed;
+    RemoveLeftovers(fs_, folder, removed);
+    for (const std::string& path : removed) Note(Filled(texts::LeftoverRemoved, {path}));
   }
 
   // Said once, in the summary on the console and in the logs.

@@ -92,20 +92,24 @@ std::string TemporaryTag(unsigned long processId, const std::string& random) {
   return std::to_string(processId) + "-" + random;
 }
 
-std::vector<std::string> RemoveLeftovers(FileSystem& fs, const std::string& folder) {
-  std::vector<std::string> removed;
+std::vector<FolderEntry> RemoveLeftovers(FileSystem& fs, const std::string& folder,
+                                         std::vector<std::string>& removed) {
+  std::vector<FolderEntry> left;
   const unsigned long self = fs.ProcessId();
-  for (const FolderEntry& entry : fs.List(folder)) {
+  for (FolderEntry& entry : fs.List(folder)) {
     const auto writer = WriterOf(entry.name);
-    if (entry.info.IsFolder() || !writer || *writer == self || !fs.ProcessEnded(*writer)) continue;
-    const std::string path = (folder.back() == '\\' ? folder : folder + "\\") + entry.name;
-    try {
-      fs.Delete(path);
-      removed.push_back(path);
-    } catch (const FileError&) {
+    if (!entry.info.IsFolder() && writer && *writer != self && fs.ProcessEnded(*writer)) {
+      const std::string path = (folder.back() == '\\' ? folder : folder + "\\") + entry.name;
+      try {
+        fs.Delete(path);
+        removed.push_back(path);
+        continue;
+      } catch (const FileError&) {
+      }
     }
+    left.push_back(std::move(entry));
   }
-  return removed;
+  return left;
 }
 
 }  // namespace dszip

@@ -24,8 +24,10 @@ std::string MakeFolder(FileSystem& fs, const std::string& folder);
 // can tell a killed run's file from a live one's.
 std::string TemporaryTag(unsigned long processId, const std::string& random);
 
-// Removes the temporary files in the folder whose writing process has ended and returns
-// their full paths. A file that cannot be removed is left for the next run.
-std::vector<std::string> RemoveLeftovers(FileSystem& fs, const std::string& folder);
+// Lists the folder and removes from it the temporary files whose writing process has ended,
+// adding their full paths to `removed`; returns what is left, from that one listing. A file
+// that cannot be removed is left for the next run.
+std::vector<FolderEntry> RemoveLeftovers(FileSystem& fs, const std::string& folder,
+                                         std::vector<std::string>& removed);
 
 }  // namespace dszip
