@@ -74,7 +74,9 @@ class FakeFileSystem : public FileSystem {
          .zeros = size});
   }
   void AddAlias(const std::string& alias, const std::string& folder) {
-    aliases[Key(alias)] = folder;
+    std::string key = Key(alias);
+    while (key.size() > 2 && key.back() == '\\') key.pop_back();
+    aliases[key] = folder;
   }
   void AddFileLink(const std::string& path, const std::string& target) {
     Put(path, {.target = target});
@@ -88,8 +90,8 @@ class FakeFileSystem : public FileSystem {
   }
   // The path with every alias replaced by its folder, without closing backslashes.
   std::string Real(std::string path) const {
-    while (path.size() > 3 && path.back() == '\\') path.pop_back();
     for (int depth = 0; depth < 8; ++depth) {
+      while (path.size() > 3 && path.back() == '\\') path.pop_back();
       const std::string key = Key(path);
       const auto at = std::find_if(aliases.begin(), aliases.end(), [&](const auto& alias) {
         return key.rfind(alias.first, 0) == 0 &&
