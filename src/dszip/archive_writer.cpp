@@ -157,6 +157,7 @@ class Writer {
       try {
         const uint64_t size = ReadPieces(*file, before.size, Stored(item));
         end.read = file->Info();
+        if (settings_.identify) end.read.id = file->Identity();
         end.unchanged = SameContentState(before, end.read) && end.read.size == size;
       } catch (const FileError& error) {
         end.failure = Filled(texts::FileUnreadable, {item.path, error.what()});
@@ -174,6 +175,7 @@ class Writer {
     Piece& piece = smallFiles_->pieces.emplace_back();
     piece.fs = &fs_;
     piece.path = item.path;
+    piece.identify = settings_.identify;
     piece.last = true;
     piece.store = Stored(item);
     piece.mayStore = true;

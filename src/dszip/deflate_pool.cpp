@@ -79,6 +79,7 @@ void ReadSmallFile(Piece& piece) {
       const auto size = static_cast<size_t>(before.size);
       ReadWhole(*file, size, piece);
       piece.read = file->Info();
+      if (piece.identify) piece.read.id = file->Identity();
       piece.unchanged = SameContentState(before, piece.read) && piece.input.size() == size;
       piece.input.resize(std::min(piece.input.size(), size));
     }

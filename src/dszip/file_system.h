@@ -29,8 +29,8 @@ struct FileInfo {
   uint64_t size = 0;
   uint64_t modified = 0;  // 100-ns ticks since 1601, UTC
   uint64_t changed = 0;   // last change of content or metadata, same ticks; 0 when not known
-  // Only from an open file (InputFile::Info): which file was read, and whether its handle
-  // reached it through a link to a file, whose target may lie outside every source.
+  // Only from an open file: which file was read (InputFile::Identity), and whether its handle
+  // reached it through a link to a file, whose target may lie outside every source (Info).
   FileId id = {};
   bool linked = false;
   bool IsFolder() const { return (attributes & kAttrFolder) != 0; }
@@ -68,6 +68,9 @@ class InputFile {
 
   // Faithful copies: size and times of the open file, change time included.
   virtual FileInfo Info() = 0;
+  // Asked only where a deletion or clearing follows: under Wine it costs a round trip to the
+  // mount manager per file.
+  virtual FileId Identity() = 0;
 };
 
 class OutputFile {

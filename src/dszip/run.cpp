@@ -154,8 +154,10 @@ class Run {
       throw RunError(kExitArchiveExists, Filled(texts::ArchiveNotCreated, {archive, error.what()}));
     }
     TemporaryFile& temporary = *created;
-    const WriteSettings settings{
-        .level = options.level, .password = options.password, .threads = WorkerCount()};
+    const WriteSettings settings{.level = options.level,
+                                 .password = options.password,
+                                 .threads = WorkerCount(),
+                                 .identify = options.move || options.clearArchive};
     WriteResult written =
         WriteArchive(fs_, crypto_, selection, settings, *temporary.out,
                      [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });

@@ -293,7 +293,12 @@ class FakeInput : public InputFile {
     return take;
   }
   void Seek(uint64_t offset) override { at_ = offset; }
-  FileInfo Info() override { return fs_.Opened(path_); }
+  FileInfo Info() override {
+    FileInfo info = fs_.Opened(path_);
+    info.id = {};
+    return info;
+  }
+  FileId Identity() override { return fs_.Opened(path_).id; }
 
  private:
   FakeFileSystem& fs_;

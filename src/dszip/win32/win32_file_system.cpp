@@ -101,8 +101,7 @@ class Win32Input : public InputFile {
  public:
   explicit Win32Input(HANDLE handle) : handle_(handle) {}
   // Asked once: a handle keeps the file it reached.
-  void Identify(LinkFinder& links, const std::wstring& path) {
-    id_ = HandleIdentity(handle_.Get());
+  void FindLink(LinkFinder& links, const std::wstring& path) {
     linked_ = links.ThroughLink(handle_.Get(), path);
   }
   size_t Read(uint8_t* buffer, size_t size) override {
@@ -118,14 +117,13 @@ class Win32Input : public InputFile {
   }
   FileInfo Info() override {
     FileInfo info = HandleInfo(handle_.Get());
-    info.id = id_;
     info.linked = linked_;
     return info;
   }
+  FileId Identity() override { return HandleIdentity(handle_.Get()); }
 
  private:
   Handle handle_;
-  FileId id_;
   bool linked_ = false;
 };
 
@@ -251,7 +249,7 @@ std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path) {
   auto file = std::make_unique<Win32Input>(
       Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
-  file->Identify(links_, LongPath(path));
+  file->FindLink(links_, LongPath(path));
   return file;
 }
 
