@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace dszip {
@@ -21,7 +22,10 @@ struct FileId {
   uint64_t volume = 0;
   uint64_t high = 0, low = 0;
   bool Known() const { return high != 0 || low != 0; }
-  auto operator<=>(const FileId&) const = default;
+  bool operator==(const FileId&) const = default;
+  bool operator<(const FileId& other) const {  // for maps
+    return std::tie(volume, high, low) < std::tie(other.volume, other.high, other.low);
+  }
 };
 
 struct FileInfo {
