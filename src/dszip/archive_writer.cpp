@@ -155,8 +155,9 @@ class Writer {
       Push({.kind = Step::Begin, .item = index});
       Step end{.kind = Step::End, .item = index};
       try {
-        const uint64_t size = ReadPieces(*file, Stored(item));
+        const uint64_t size = ReadPieces(*file, before.size, Stored(item));
         end.read = file->Info();
+        if (settings_.identify) end.read.id = file->Identity();
         end.unchanged = SameContentState(before, end.read) && end.read.size == size;
       } catch (const FileError& error) {
         end.failure = Filled(texts::FileUnreadable, {item.path, error.what()});
@@ -174,7 +175,7 @@ class Writer {
     Piece& piece = smallFiles_->pieces.emplace_back();
     piece.fs = &fs_;
     piece.path = item.path;
-    piece.expected = item.info;
+    piece.identify = settings_.identify;
     piece.last = true;
     piece.store = Stored(item);
     piece.mayStore = true;
@@ -197,17 +198,18 @@ class Writer {
   }
 
   // One piece ahead, so that the last piece is known to be the last. The first piece decides
-  // whether the entry is stored: the rest wait for its verdict.
-  uint64_t ReadPieces(InputFile& file, bool store) {
+  // whether the entry is stored: the rest wait for its verdict. Read up to the size at open:
+  // what is appended meanwhile makes a change, not an endless read.
+  uint64_t ReadPieces(InputFile& file, uint64_t left, bool store) {
     Piece current;
-    current.input = ReadPiece(file);
+    current.input = ReadPiece(file, left);
     uint64_t size = current.input.size();
     current.mayStore = true;
     std::shared_ptr<Batch> first;
     std::vector<uint8_t> previousTail;
     for (;;) {
       Piece next;
-      if (current.input.size() == kPieceSize) next.input = ReadPiece(file);
+      if (current.input.size() == kPieceSize) next.input = ReadPiece(file, left);
       size += next.input.size();
       current.last = next.input.empty();
       // The verdict is not waited for: until it comes, pieces are compressed and keep their input.
@@ -236,9 +238,10 @@ class Writer {
     }
   }
 
-  static std::vector<uint8_t> ReadPiece(InputFile& file) {
-    std::vector<uint8_t> data(kPieceSize);
+  static std::vector<uint8_t> ReadPiece(InputFile& file, uint64_t& left) {
+    std::vector<uint8_t> data(static_cast<size_t>(std::min<uint64_t>(kPieceSize, left)));
     data.resize(ReadFull(file, data.data(), data.size()));
+    left -= data.size();
     return data;
   }
 

@@ -27,6 +27,7 @@ struct WriteSettings {
   int level = 6;
   std::optional<std::string> password;
   unsigned threads = 1;
+  bool identify = false;  // each file's identity recorded as read: a deletion or clearing follows
 };
 
 struct WriteResult {

@@ -58,34 +58,30 @@ bool Shrunk(const Piece& piece) {
   return piece.output.size() < piece.inputSize - piece.inputSize / 100;
 }
 
-// Reads the whole file from one handle, up to one byte more than a piece, which tells a file
-// that grew past it. The buffer grows from the size seen at the scan.
-void ReadWhole(InputFile& file, Piece& piece) {
-  constexpr size_t kLimit = kPieceSize + 1;
-  piece.input.resize(static_cast<size_t>(std::min<uint64_t>(piece.expected.size + 1, kLimit)));
-  size_t filled = ReadFull(file, piece.input.data(), piece.input.size());
-  while (filled == piece.input.size() && filled < kLimit) {
-    piece.input.resize(std::min(kLimit, filled * 2));
-    filled += ReadFull(file, piece.input.data() + filled, piece.input.size() - filled);
-  }
-  piece.input.resize(filled);
+// Reads the file from one handle up to its size at open, and one byte more: a byte there
+// tells a file that grew meanwhile, even where the size the file system reports lags behind.
+void ReadWhole(InputFile& file, size_t size, Piece& piece) {
+  piece.input.resize(size + 1);
+  piece.input.resize(ReadFull(file, piece.input.data(), piece.input.size()));
 }
 
-// A file written to while it is read is read again; if it keeps changing, the last whole read
-// is kept and the entry marked.
+// A file written to while it is read is read again; if it keeps changing, the last read is
+// kept, as far as the file reached at open, and the entry marked.
 void ReadSmallFile(Piece& piece) {
   try {
     for (int attempt = 0; attempt < kReadAttempts && !piece.unchanged; ++attempt) {
       auto file = piece.fs->OpenRead(piece.path);
       const FileInfo before = file->Info();
-      ReadWhole(*file, piece);
-      piece.read = file->Info();
-      if (piece.input.size() > kPieceSize) {
+      if (before.size > kPieceSize) {
         piece.grown = true;
         break;
       }
-      piece.unchanged =
-          SameContentState(before, piece.read) && piece.read.size == piece.input.size();
+      const auto size = static_cast<size_t>(before.size);
+      ReadWhole(*file, size, piece);
+      piece.read = file->Info();
+      if (piece.identify) piece.read.id = file->Identity();
+      piece.unchanged = SameContentState(before, piece.read) && piece.input.size() == size;
+      piece.input.resize(std::min(piece.input.size(), size));
     }
   } catch (const FileError& error) {
     piece.failure = Filled(texts::FileUnreadable, {piece.path, error.what()});

@@ -39,7 +39,7 @@ struct Piece {
   // reading of many small files overlaps.
   FileSystem* fs = nullptr;
   std::string path;
-  FileInfo expected;
+  bool identify = false;  // its identity recorded as read
   // With a password such a file is also encrypted there, its keys derived in parallel.
   Crypto* crypto = nullptr;
   const std::string* password = nullptr;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace dszip {
@@ -15,11 +16,27 @@ constexpr uint32_t kAttrFolder = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
 constexpr uint32_t kAttrReparsePoint = 0x400;
 
+// Which file or folder a path reaches, however it is spelled (8.3 name, link, mapped drive):
+// the volume's serial number and the file ID. All zero where the file system gives none.
+struct FileId {
+  uint64_t volume = 0;
+  uint64_t high = 0, low = 0;
+  bool Known() const { return high != 0 || low != 0; }
+  bool operator==(const FileId&) const = default;
+  bool operator<(const FileId& other) const {  // for maps
+    return std::tie(volume, high, low) < std::tie(other.volume, other.high, other.low);
+  }
+};
+
 struct FileInfo {
   uint32_t attributes = 0;
   uint64_t size = 0;
   uint64_t modified = 0;  // 100-ns ticks since 1601, UTC
   uint64_t changed = 0;   // last change of content or metadata, same ticks; 0 when not known
+  // Only from an open file: which file was read (InputFile::Identity), and whether its handle
+  // reached it through a link to a file, whose target may lie outside every source (Info).
+  FileId id = {};
+  bool linked = false;
   bool IsFolder() const { return (attributes & kAttrFolder) != 0; }
   // A junction or a symbolic link to a folder: followed only when named as a source.
   bool IsLinkedFolder() const { return IsFolder() && (attributes & kAttrReparsePoint) != 0; }
@@ -55,6 +72,9 @@ class InputFile {
 
   // Faithful copies: size and times of the open file, change time included.
   virtual FileInfo Info() = 0;
+  // Asked only where a deletion or clearing follows: under Wine it costs a round trip to the
+  // mount manager per file.
+  virtual FileId Identity() = 0;
 };
 
 class OutputFile {
@@ -91,9 +111,15 @@ class FileSystem {
   virtual CivilTime ToLocalTime(uint64_t ticks) = 0;
   virtual uint64_t Now() = 0;
 
+  // Folders compare by identity, through a handle (links followed); unknown when the folder
+  // cannot be opened or its file system gives no IDs. Then paths compare as text, by the file
+  // system's own rules of case for every letter.
+  virtual FileId FolderIdentity(const std::string& path) = 0;
+  virtual bool SamePathText(const std::string& a, const std::string& b) = 0;
+
   // Acting on sources only as they were read: the file is opened without write sharing, its
-  // size, last write and change time compared with `read`, and acted on through that handle.
-  // Throws FileError with texts::ChangedSince when it differs.
+  // identity, size, last write and change time compared with `read`, and acted on through that
+  // handle. Throws FileError with texts::ChangedSince when it differs.
   virtual void DeleteIfUnchanged(const std::string& path, const FileInfo& read) = 0;
   virtual void ClearArchiveIfUnchanged(const std::string& path, const FileInfo& read) = 0;
 
@@ -110,6 +136,11 @@ class FileSystem {
 
 inline bool SameContentState(const FileInfo& a, const FileInfo& b) {
   return a.size == b.size && a.modified == b.modified && a.changed == b.changed;
+}
+
+// The same file as read, as it was read. An ID known on one side only is another file system.
+inline bool SameFileUnchanged(const FileInfo& now, const FileInfo& read) {
+  return now.id == read.id && SameContentState(now, read);
 }
 
 // Fills `size` bytes; fewer only at the end of the file.

@@ -154,8 +154,10 @@ class Run {
       throw RunError(kExitArchiveExists, Filled(texts::ArchiveNotCreated, {archive, error.what()}));
     }
     TemporaryFile& temporary = *created;
-    const WriteSettings settings{
-        .level = options.level, .password = options.password, .threads = WorkerCount()};
+    const WriteSettings settings{.level = options.level,
+                                 .password = options.password,
+                                 .threads = WorkerCount(),
+                                 .identify = options.move || options.clearArchive};
     WriteResult written =
         WriteArchive(fs_, crypto_, selection, settings, *temporary.out,
                      [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });
@@ -180,6 +182,9 @@ class Run {
     }
     temporary.Keep();
     Count(written);
+    for (const WrittenEntry& entry : written.entries)
+      if (ThroughLink(selection.items[entry.item], entry))
+        Note(Filled(texts::FileThroughLink, {selection.items[entry.item].path}));
     AfterArchiving(options, selection, written.entries);
   }
 
@@ -210,14 +215,20 @@ class Run {
     report_.archiveSize = written.archiveSize;
   }
 
+  // A file link's target may lie outside every source, and where the link cannot be told apart
+  // from it (under Wine a handle never can), acting on the link acts on the target.
+  static bool ThroughLink(const Item& item, const WrittenEntry& entry) {
+    return !item.IsFolder() && (entry.read.linked || (item.info.attributes & kAttrReparsePoint));
+  }
+
   // Only files that went in verified, read whole without a change, and still as they were read:
-  // the check and the act go through one handle that admits no writer.
+  // the check and the act go through one handle that admits no writer and reaches the same file.
   void AfterArchiving(const Options& options, const Selection& selection,
                       const std::vector<WrittenEntry>& entries) {
     if (!options.clearArchive && !options.move) return;
     for (const WrittenEntry& entry : entries) {
       const Item& item = selection.items[entry.item];
-      if (item.IsFolder()) continue;
+      if (item.IsFolder() || ThroughLink(item, entry)) continue;
       if (options.clearArchive)
         Apply(entry.unchanged, texts::NotCleared, item.path,
               [&] { fs_.ClearArchiveIfUnchanged(item.path, entry.read); });

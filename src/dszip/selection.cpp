@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "core/filled.h"
 #include "dszip/mask.h"
@@ -32,12 +33,13 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// Lower case without closing backslashes (a drive root keeps its own): how folders compare.
-std::string FolderKey(const std::string& path) {
-  std::string key = AsciiLower(path);
-  while (key.size() > 3 && key.back() == '\\') key.pop_back();
-  return key;
+// Without closing backslashes (a drive root keeps its own): how folders compare as text.
+std::string Trimmed(std::string path) {
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
 }
+
+bool MaskTakesAll(const std::string& mask) { return mask == "*" || mask == "*.*"; }
 
 class Selector {
  public:
@@ -45,7 +47,7 @@ class Selector {
            const std::vector<ProtectedFolder>& protectedFolders)
       : fs_(fs), options_(options), archive_(AsciiLower(archive)) {
     for (const ProtectedFolder& folder : protectedFolders)
-      protected_[FolderKey(folder.path)] = folder;
+      protected_.push_back({folder, fs_.FolderIdentity(folder.path)});
   }
 
   Selection Run() {
@@ -64,7 +66,7 @@ class Selector {
         return;
       }
       Refuse(given, Parent(path));
-      Walk(Parent(path), "", FileInfo{}, mask, MaskTakesAll(mask));
+      Walk(Parent(path), "", FileInfo{}, mask);
       return;
     }
     while (path.size() > 3 && path.back() == '\\') path.pop_back();  // "C:\" stays the root
@@ -76,7 +78,7 @@ class Selector {
       // linked folder named as a source is followed: the user chose it.
       Refuse(given, path);
       const std::string name = path.back() == '\\' ? "" : LastPart(path) + "/";
-      Walk(path, name, *info, "*", true);
+      Walk(path, name, *info, "*");
     } else {
       AddFile(path, LastPart(path), *info);
     }
@@ -88,25 +90,45 @@ class Selector {
   }
 
   void Refuse(const std::string& given, const std::string& folder) {
-    const auto at = protected_.find(FolderKey(folder));
-    if (at != protected_.end())
-      throw RunError(kExitUsage, Filled(texts::SourceProtected, {given, at->second.reason}));
+    if (const Guard* guard = ProtectedAs(folder, fs_.FolderIdentity(folder)))
+      throw RunError(kExitUsage, Filled(texts::SourceProtected, {given, guard->folder.reason}));
   }
 
-  // Inside a source: left out, said once.
-  bool LeftOut(const std::string& folder) {
-    const auto at = protected_.find(FolderKey(folder));
-    if (at == protected_.end()) return false;
-    if (noted_.insert(at->first).second)
-      selection_.notes.push_back(Filled(texts::FolderLeftOut, {folder, at->second.reason}));
-    return true;
+  // A protected folder however it is spelled; as text only where an identity is missing.
+  struct Guard {
+    ProtectedFolder folder;
+    FileId id;
+    bool noted = false;
+  };
+  Guard* ProtectedAs(const std::string& folder, const FileId& id) {
+    for (Guard& guard : protected_)
+      if (id.Known() && guard.id.Known()
+              ? id == guard.id
+              : fs_.SamePathText(Trimmed(folder), Trimmed(guard.folder.path)))
+        return &guard;
+    return nullptr;
   }
 
-  static bool MaskTakesAll(const std::string& mask) { return mask == "*" || mask == "*.*"; }
+  // Inside a source: a protected folder is left out, said once; a folder already taken under
+  // another name (two sources naming one folder, a linked source) is taken once.
+  bool LeftOut(const std::string& folder, const std::string& mask) {
+    const FileId id = fs_.FolderIdentity(folder);
+    if (Guard* guard = ProtectedAs(folder, id)) {
+      if (!std::exchange(guard->noted, true))
+        selection_.notes.push_back(Filled(texts::FolderLeftOut, {folder, guard->folder.reason}));
+      return true;
+    }
+    if (!id.Known()) return false;
+    const auto [at, added] =
+        walked_.try_emplace({id, MaskTakesAll(mask) ? "*" : AsciiLower(mask)}, folder);
+    if (!added) selection_.notes.push_back(Filled(texts::FolderTakenOnce, {folder, at->second}));
+    return !added;
+  }
 
   // Folders iteratively, depth first and sorted, so that the order is the same every run.
   void Walk(const std::string& root, const std::string& rootName, const FileInfo& rootInfo,
-            const std::string& mask, bool keepEmptyFolders) {
+            const std::string& mask) {
+    const bool keepEmptyFolders = MaskTakesAll(mask);
     struct Pending {
       std::string path, name;
       FileInfo info;
@@ -115,6 +137,7 @@ class Selector {
     while (!stack.empty()) {
       const Pending folder = std::move(stack.back());
       stack.pop_back();
+      if (LeftOut(folder.path, mask)) continue;
       std::vector<FolderEntry> entries;
       try {
         entries = fs_.List(folder.path);
@@ -131,7 +154,7 @@ class Selector {
         const std::string path = Join(folder.path, entry.name);
         if (!entry.info.IsFolder()) {
           if (MatchesMask(entry.name, mask)) AddFile(path, folder.name + entry.name, entry.info);
-        } else if (options_.recurse && !LeftOut(path)) {
+        } else if (options_.recurse) {
           // A link is never followed, so no loop and no doubles; a profile holds such
           // junctions by design, so it is a note, not a warning.
           if (entry.info.IsLinkedFolder())
@@ -170,8 +193,9 @@ class Selector {
   std::string archive_;
   Selection selection_;
   std::set<std::string> storedNames_;
-  std::map<std::string, ProtectedFolder> protected_;  // by FolderKey
-  std::set<std::string> noted_;
+  std::vector<Guard> protected_;
+  // Folders walked, by identity and the mask they were walked with: the first path.
+  std::map<std::pair<FileId, std::string>, std::string> walked_;
 };
 
 }  // namespace

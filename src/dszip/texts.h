@@ -57,6 +57,10 @@ inline constexpr const char* ArchiveFolderReason =
 inline constexpr const char* CentralLogFolderReason =
     "Ordner des zentralen Protokolls; es wird nicht mitgesichert";
 inline constexpr const char* LinkNotFollowed = "Verkn\u00fcpfter Ordner nicht verfolgt: %s";
+inline constexpr const char* FolderTakenOnce =
+    "Ordner nur einmal gesichert: %s ist derselbe Ordner wie %s";
+inline constexpr const char* FileThroughLink =
+    "\u00dcber eine Verkn\u00fcpfung gesichert, ihr Ziel bleibt unber\u00fchrt: %s";
 inline constexpr const char* FolderUnreadable = "Ordner nicht lesbar: %s (%s)";
 inline constexpr const char* FileUnreadable = "Nicht gesichert, nicht lesbar: %s (%s)";
 inline constexpr const char* FileChangedWhileRead =

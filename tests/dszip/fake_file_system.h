@@ -1,6 +1,8 @@
 #pragma once
-// An in-memory file system behind dszip's interface: files, folders, attributes and times,
-// with faults on request. Paths compare without regard to ASCII case, as on Windows.
+// An in-memory file system behind dszip's interface: files, folders, attributes, times and
+// identities, with faults on request. Paths compare without regard to case (ASCII and Latin-1
+// letters), as on Windows. A folder may have further names (aliases: an 8.3 name, a mapped
+// drive, a linked parent), and a file link leads to a file elsewhere, as Wine shows both.
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -17,11 +19,24 @@ namespace dszip {
 class FakeFileSystem : public FileSystem {
  public:
   struct Node {
-    std::string path;  // as created, for listing
-    std::vector<uint8_t> data;
-    FileInfo info;
-    uint64_t zeros = 0;  // instead of data: this many zero bytes, for huge files
+    std::string path = {};  // as created, for listing
+    std::vector<uint8_t> data = {};
+    FileInfo info = {};
+    uint64_t zeros = 0;       // instead of data: this many zero bytes, for huge files
+    std::string target = {};  // a link to a file: where it leads
   };
+
+  // The key of a path: lower case for ASCII and Latin-1 letters (UTF-8 keeps its length).
+  static std::string Key(const std::string& path) {
+    std::string key = AsciiLower(path);
+    for (size_t i = 0; i + 1 < key.size(); ++i) {
+      const auto next = static_cast<unsigned char>(key[i + 1]);
+      if (static_cast<unsigned char>(key[i]) == 0xC3 && next >= 0x80 && next <= 0x9E &&
+          next != 0x97)
+        key[i + 1] = static_cast<char>(next + 0x20);
+    }
+    return key;
+  }
 
   std::map<std::string, Node> nodes;                       // by lower-case path
   std::set<std::string> unreadable;                        // OpenRead fails
@@ -31,6 +46,10 @@ class FakeFileSystem : public FileSystem {
   uint64_t writeLimit = UINT64_MAX;                        // the disk is full beyond this
   bool moveFails = false;
   uint64_t clock = 133000000000000000ull;
+  std::map<std::string, std::string> aliases;  // by key: another name of a folder -> the folder
+  bool noIdentity = false;                     // as some network file systems: no file IDs
+  uint64_t nextId = 1;
+  std::function<void(const std::string&)> whileRead;  // runs at every read call, before it
   // Restoring writes many files at once; shared so that the fake stays copyable.
   std::shared_ptr<std::recursive_mutex> guard = std::make_shared<std::recursive_mutex>();
   std::unique_lock<std::recursive_mutex> Lock() {
@@ -38,22 +57,62 @@ class FakeFileSystem : public FileSystem {
   }
 
   void AddFolder(const std::string& path, uint32_t attributes = kAttrFolder) {
-    const auto lock = Lock();
-    nodes[AsciiLower(path)] = {path, {}, {attributes | kAttrFolder, 0, clock, clock}};
+    Put(path,
+        {.info = {.attributes = attributes | kAttrFolder, .modified = clock, .changed = clock}});
   }
   void AddFile(const std::string& path, const std::string& content,
                uint32_t attributes = kAttrArchive) {
-    const auto lock = Lock();
-    nodes[AsciiLower(path)] = {
-        path, {content.begin(), content.end()}, {attributes, content.size(), clock, clock}};
+    Put(path, {.data = {content.begin(), content.end()},
+               .info = {.attributes = attributes,
+                        .size = content.size(),
+                        .modified = clock,
+                        .changed = clock}});
   }
   void AddZeros(const std::string& path, uint64_t size) {
-    nodes[AsciiLower(path)] = {path, {}, {kAttrArchive, size, clock, clock}, size};
+    Put(path,
+        {.info = {.attributes = kAttrArchive, .size = size, .modified = clock, .changed = clock},
+         .zeros = size});
   }
+  void AddAlias(const std::string& alias, const std::string& folder) {
+    std::string key = Key(alias);
+    while (key.size() > 2 && key.back() == '\\') key.pop_back();
+    aliases[key] = folder;
+  }
+  void AddFileLink(const std::string& path, const std::string& target) {
+    Put(path, {.target = target});
+  }
+  // A new node is a new file: it gets an identity of its own.
+  void Put(const std::string& path, Node node) {
+    const auto lock = Lock();
+    node.path = Real(path);
+    node.info.id = {1, 0, nextId++};
+    nodes[Key(node.path)] = std::move(node);
+  }
+  // The path with every alias replaced by its folder, without closing backslashes.
+  std::string Real(std::string path) const {
+    for (int depth = 0; depth < 8; ++depth) {
+      while (path.size() > 3 && path.back() == '\\') path.pop_back();
+      const std::string key = Key(path);
+      const auto at = std::find_if(aliases.begin(), aliases.end(), [&](const auto& alias) {
+        return key.rfind(alias.first, 0) == 0 &&
+               (key.size() == alias.first.size() || key[alias.first.size()] == '\\');
+      });
+      if (at == aliases.end()) break;
+      path = at->second + path.substr(at->first.size());
+    }
+    return path;
+  }
+  // What the path reaches: a link to a file is followed, as a handle follows it under Wine.
   Node* Find(const std::string& path) {
     const auto lock = Lock();
-    const auto at = nodes.find(AsciiLower(path));
+    auto at = nodes.find(Key(Real(path)));
+    if (at != nodes.end() && !at->second.target.empty()) at = nodes.find(Key(at->second.target));
     return at == nodes.end() ? nullptr : &at->second;
+  }
+  bool IsFileLink(const std::string& path) {
+    const auto lock = Lock();
+    const auto at = nodes.find(Key(Real(path)));
+    return at != nodes.end() && !at->second.target.empty();
   }
   std::string Content(const std::string& path) {
     const Node* node = Find(path);
@@ -68,22 +127,27 @@ class FakeFileSystem : public FileSystem {
   std::string FullPath(const std::string& path) override { return path; }
   std::optional<FileInfo> Stat(const std::string& path) override {
     const auto lock = Lock();
+    if (const Node* node = Find(path)) return Listed(node->info);
     // A drive is there when anything lies on it.
     if (path.size() == 3 && path.substr(1) == ":\\")
       for (const auto& [key, node] : nodes)
-        if (key.rfind(AsciiLower(path), 0) == 0) return FileInfo{kAttrFolder, 0, 0};
-    const Node* node = Find(path);
-    if (!node) return std::nullopt;
-    return node->info;
+        if (key.rfind(Key(path), 0) == 0) return FileInfo{.attributes = kAttrFolder};
+    return std::nullopt;
+  }
+  // Listing and Stat give no identity, as on Windows: that takes a handle.
+  static FileInfo Listed(FileInfo info) {
+    info.id = {};
+    return info;
   }
   std::vector<FolderEntry> List(const std::string& folder) override {
     const auto lock = Lock();
-    const std::string prefix = AsciiLower(folder.back() == '\\' ? folder : folder + "\\");
+    const std::string real = Real(folder);
+    const std::string prefix = Key(real.back() == '\\' ? real : real + "\\");
     std::vector<FolderEntry> entries;
     for (const auto& [key, node] : nodes)
       if (key.rfind(prefix, 0) == 0 && key.size() > prefix.size() &&
           key.find('\\', prefix.size()) == std::string::npos)
-        entries.push_back({node.path.substr(prefix.size()), node.info});
+        entries.push_back({node.path.substr(prefix.size()), Listed(Find(node.path)->info)});
     return entries;
   }
   std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
@@ -93,9 +157,9 @@ class FakeFileSystem : public FileSystem {
     if (Find(to)) throw FileError("existiert bereits", FileError::Exists);
     if (moveFails) throw FileError("Zugriff verweigert");
     Node node = *Find(from);
-    nodes.erase(AsciiLower(from));
-    node.path = to;
-    nodes[AsciiLower(to)] = node;
+    nodes.erase(Key(Real(from)));
+    node.path = Real(to);
+    nodes[Key(node.path)] = node;
   }
   void Delete(const std::string& path) override {
     const auto lock = Lock();
@@ -103,7 +167,7 @@ class FakeFileSystem : public FileSystem {
     if (const Node* node = Find(path);
         node && (node->info.attributes & kAttrReadOnly))  // as on Windows
       throw FileError("Zugriff verweigert");
-    if (!nodes.erase(AsciiLower(path))) throw FileError("nicht gefunden", FileError::NotFound);
+    if (!nodes.erase(Key(Real(path)))) throw FileError("nicht gefunden", FileError::NotFound);
   }
   void SetAttributes(const std::string& path, uint32_t attributes) override {
     const auto lock = Lock();
@@ -142,7 +206,7 @@ class FakeFileSystem : public FileSystem {
   void DeleteIfUnchanged(const std::string& path, const FileInfo& read) override {
     const auto lock = Lock();
     CheckUnchanged(path, read);
-    nodes.erase(AsciiLower(path));
+    nodes.erase(Key(Find(path)->path));  // through a link, its target: as a handle under Wine
   }
   void ClearArchiveIfUnchanged(const std::string& path, const FileInfo& read) override {
     const auto lock = Lock();
@@ -153,7 +217,21 @@ class FakeFileSystem : public FileSystem {
     if (locked.count(path)) throw FileError("Zugriff verweigert");
     const Node* node = Find(path);
     if (!node) throw FileError("nicht gefunden", FileError::NotFound);
-    if (!SameContentState(node->info, read)) throw FileError("seit dem Lesen verändert");
+    if (!SameFileUnchanged(Opened(path), read)) throw FileError("seit dem Lesen verändert");
+  }
+  // What a handle tells of the file it reached.
+  FileInfo Opened(const std::string& path) {
+    FileInfo info = Find(path)->info;
+    if (noIdentity) info.id = {};
+    info.linked = IsFileLink(path);
+    return info;
+  }
+  FileId FolderIdentity(const std::string& path) override {
+    const Node* node = Find(path);
+    return node && node->info.IsFolder() && !noIdentity ? node->info.id : FileId{};
+  }
+  bool SamePathText(const std::string& a, const std::string& b) override {
+    return Key(a) == Key(b);
   }
 
   // --- the run's frame: the target folder and what killed runs left in it
@@ -181,9 +259,9 @@ class FakeFileSystem : public FileSystem {
     if (const Node* old = Find(to); old && (old->info.attributes & kAttrReadOnly))  // as on Windows
       throw FileError("Zugriff verweigert");
     Node node = *Find(from);
-    nodes.erase(AsciiLower(from));
-    node.path = to;
-    nodes[AsciiLower(to)] = node;
+    nodes.erase(Key(Real(from)));
+    node.path = Real(to);
+    nodes[Key(node.path)] = node;
   }
   uint64_t FromLocalTime(const CivilTime& t) override {
     const int y = t.year - (t.month <= 2 ? 1 : 0), era = y / 400, yoe = y - era * 400;
@@ -199,6 +277,7 @@ class FakeInput : public InputFile {
  public:
   FakeInput(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   size_t Read(uint8_t* buffer, size_t size) override {
+    if (fs_.whileRead) fs_.whileRead(path_);
     const auto lock = fs_.Lock();
     const auto* node = fs_.Find(path_);
     const uint64_t length = node->zeros ? node->zeros : node->data.size();
@@ -207,14 +286,19 @@ class FakeInput : public InputFile {
     if (take && node->zeros) std::memset(buffer, 0, take);
     if (take && !node->zeros) std::memcpy(buffer, node->data.data() + at_, take);
     at_ += take;
-    if (take == 0 && !ended_ && fs_.afterRead) {
+    if (at_ >= length && !ended_ && fs_.afterRead) {
       ended_ = true;
       fs_.afterRead(path_);
     }
     return take;
   }
   void Seek(uint64_t offset) override { at_ = offset; }
-  FileInfo Info() override { return fs_.Find(path_)->info; }
+  FileInfo Info() override {
+    FileInfo info = fs_.Opened(path_);
+    info.id = {};
+    return info;
+  }
+  FileId Identity() override { return fs_.Opened(path_).id; }
 
  private:
   FakeFileSystem& fs_;

@@ -87,8 +87,11 @@ HANDLE OpenNoWriters(const std::string& path, DWORD access) {
               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
+// The same file as read, as it was read: identity, size and times.
 FILE_BASIC_INFO BasicIfUnchanged(HANDLE file, const FileInfo& read) {
-  if (!SameContentState(HandleInfo(file), read)) throw FileError(texts::ChangedSince);
+  FileInfo now = HandleInfo(file);
+  now.id = HandleIdentity(file);
+  if (!SameFileUnchanged(now, read)) throw FileError(texts::ChangedSince);
   FILE_BASIC_INFO basic{};
   if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) throw LastError();
   return basic;
@@ -97,6 +100,10 @@ FILE_BASIC_INFO BasicIfUnchanged(HANDLE file, const FileInfo& read) {
 class Win32Input : public InputFile {
  public:
   explicit Win32Input(HANDLE handle) : handle_(handle) {}
+  // Asked once: a handle keeps the file it reached.
+  void FindLink(LinkFinder& links, const std::wstring& path) {
+    linked_ = links.ThroughLink(handle_.Get(), path);
+  }
   size_t Read(uint8_t* buffer, size_t size) override {
     DWORD got = 0;
     if (!ReadFile(handle_.Get(), buffer, static_cast<DWORD>(size), &got, nullptr))
@@ -108,10 +115,16 @@ class Win32Input : public InputFile {
     position.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(handle_.Get(), position, nullptr, FILE_BEGIN)) throw LastError();
   }
-  FileInfo Info() override { return HandleInfo(handle_.Get()); }
+  FileInfo Info() override {
+    FileInfo info = HandleInfo(handle_.Get());
+    info.linked = linked_;
+    return info;
+  }
+  FileId Identity() override { return HandleIdentity(handle_.Get()); }
 
  private:
   Handle handle_;
+  bool linked_ = false;
 };
 
 class Win32Output : public OutputFile {
@@ -233,9 +246,11 @@ std::vector<FolderEntry> Win32FileSystem::List(const std::string& folder) {
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path) {
   // Others may go on reading, writing and even deleting while we read.
-  return std::make_unique<Win32Input>(Open(path, GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+  auto file = std::make_unique<Win32Input>(
+      Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+  file->FindLink(links_, LongPath(path));
+  return file;
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::string& path) {
@@ -290,6 +305,14 @@ CivilTime Win32FileSystem::ToLocalTime(uint64_t ticks) {
           .hour = local.wHour,
           .minute = local.wMinute,
           .second = local.wSecond};
+}
+
+FileId Win32FileSystem::FolderIdentity(const std::string& path) {
+  return dszip::FolderIdentity(LongPath(path));
+}
+
+bool Win32FileSystem::SamePathText(const std::string& a, const std::string& b) {
+  return SameText(WideFromUtf8(a), WideFromUtf8(b));
 }
 
 uint64_t Win32FileSystem::Now() {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "dszip/file_system.h"
+#include "dszip/win32/file_identity.h"
 
 namespace dszip {
 
@@ -19,6 +20,8 @@ class Win32FileSystem : public FileSystem {
   void AppendText(const std::string& path, const std::string& text) override;
   CivilTime ToLocalTime(uint64_t ticks) override;
   uint64_t Now() override;
+  FileId FolderIdentity(const std::string& path) override;
+  bool SamePathText(const std::string& a, const std::string& b) override;
 
   // Acting on sources only as they were read.
   void DeleteIfUnchanged(const std::string& path, const FileInfo& read) override;
@@ -33,6 +36,9 @@ class Win32FileSystem : public FileSystem {
   void SetModified(const std::string& path, uint64_t ticks) override;
   void MoveReplace(const std::string& from, const std::string& to) override;
   uint64_t FromLocalTime(const CivilTime& time) override;
+
+ private:
+  LinkFinder links_;
 };
 
 }  // namespace dszip

@@ -449,6 +449,91 @@ def group_copies(work):
     check(archive.exists() and stored_files(archive) == {'Link/fremd.txt'}, 'link as the source: not followed')
 
 
+def short_name(folder):
+    """The 8.3 name Wine gives a folder, as `dir /x` lists it."""
+    code, output = run(['wine', 'cmd', '/c', 'dir', '/x', win(folder.parent)])
+    for line in output.splitlines():
+        parts = line.split()
+        if '<DIR>' in parts and line.rstrip().endswith(' ' + folder.name):
+            return folder.parent / parts[parts.index('<DIR>') + 1]
+    return None
+
+
+def free_drive():
+    """A drive letter that the prefix does not map yet."""
+    devices = Path(os.environ['WINEPREFIX'], 'dosdevices')
+    return next(letter for letter in 'rstuvwxy' if not os.path.lexists(devices / f'{letter}:'))
+
+
+def group_identity(work):
+    """The archive's folder under another spelling is still the archive's folder; a file link
+    is not followed to its target by a move; a growing file is read to its size at open."""
+    source = work / 'Daten'
+    backups = source / 'Sicherungen'
+    backups.mkdir(parents=True)
+    (work / 'Verweis').symlink_to(source.absolute(), target_is_directory=True)
+    letter = free_drive()
+    device = Path(os.environ['WINEPREFIX'], 'dosdevices', f'{letter}:')
+    device.symlink_to(backups.absolute(), target_is_directory=True)
+    short = short_name(backups)
+    check(short is not None and short.name != backups.name, f'no 8.3 name of {backups}')
+    spellings = [('8.3 name', win(short or backups)), ('linked parent', win(work / 'Verweis' / backups.name)),
+                 ('mapped drive', f'{letter.upper()}:')]
+    try:
+        for name, folder in spellings:
+            for night, command in enumerate(('a', 'm', 'm'), 1):
+                (source / f'{name} {night}.txt').write_bytes(f'Nacht {night}'.encode())
+                archive = f'{name} {night}.zip'
+                earlier = set(os.listdir(backups))
+                exit_code, output = dszip(f'{command} -mn -ai "{folder}\\{archive}" "{win(source)}"')
+                check(exit_code == 0 and 'Ordner ausgelassen' in output, f'{name}, night {night}: exit code {exit_code}\n{output}')
+                check(earlier <= set(os.listdir(backups)), f'{name}, night {night}: deleted {earlier - set(os.listdir(backups))}')
+                if check((backups / archive).exists(), f'{name}, night {night}: no archive'):
+                    stored = stored_files(backups / archive)
+                    check(not any('Sicherungen/' in entry for entry in stored), f'{name}, night {night}: holds {sorted(stored)}')
+            exit_code, _ = dszip(f'a -mn -ai "{win(backups)}\\als-quelle.zip" "{folder}"')
+            check(exit_code == 7, f'{name} as the source: exit code {exit_code}')
+    finally:
+        device.unlink()
+
+    # A link to a file outside the source: stored, and a move leaves the file it leads to.
+    linked = fresh(work / 'Mit Dateilink')
+    (linked / 'eigen.txt').write_bytes(b'eigen')
+    outside = fresh(work / 'Draussen') / 'ziel.txt'
+    outside.write_bytes(b'bleibt')
+    (linked / 'verweis.txt').symlink_to(outside.absolute())
+    archive = work / 'dateilink.zip'
+    exit_code, output = dszip(f'm -mn -ai "{win(archive)}" "{win(linked)}\\*.*"')
+    check(exit_code == 0 and 'Verknüpfung gesichert' in output, f'file link: exit code {exit_code}\n{output}')
+    check(outside.exists() and outside.read_bytes() == b'bleibt', 'file link: its target was deleted')
+    check(archive.exists() and stored_files(archive) == {'eigen.txt', 'verweis.txt'}, 'file link: not stored')
+
+    # Appended to faster than it is read: the run ends, and the copy is the file as it was opened.
+    growing = fresh(work / 'Wachsend') / 'protokoll.log'
+    growing.write_bytes(b''.join(b'Zeile %08d\n' % n for n in range(1 << 20)))
+    archive = work / 'wachsend.zip'
+    command = ['wine', args.dszip, 'm', '-ms', '-ai', win(archive), win(growing)]
+    with tempfile.TemporaryFile() as output:
+        process = subprocess.Popen([str(part) for part in command], stdin=subprocess.DEVNULL,
+                                   stdout=output, stderr=subprocess.STDOUT)
+        line, deadline = 1 << 20, time.monotonic() + RUN_SECONDS
+        with open(growing, 'ab') as log:
+            while process.poll() is None and time.monotonic() < deadline and line < 16 << 20:
+                log.write(b''.join(b'Zeile %08d\n' % n for n in range(line, line + 4096)))
+                log.flush()
+                line += 4096
+        exit_code = process.wait(timeout=RUN_SECONDS)
+        output.seek(0)
+        said = output.read().decode('utf-8', 'replace')
+    check(exit_code == 1 and 'Während des Lesens' in said, f'growing file: exit code {exit_code}\n{said}')
+    if check(growing.exists() and archive.exists(), 'growing file: deleted, or no archive'):
+        with zipfile.ZipFile(archive) as zip_file:
+            copy = zip_file.read(growing.name)
+        whole = growing.read_bytes()
+        check(0 < len(copy) < len(whole) and whole.startswith(copy) and copy.endswith(b'\n'),
+              f'growing file: a copy of {len(copy)} bytes of {len(whole)}')
+
+
 # Failures injected into a move, the case where sources are at stake. Each row: name, how the
 # failure is brought about, the exit codes that report it (None: killed, there is none).
 FAILURES = [

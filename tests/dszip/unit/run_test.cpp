@@ -219,6 +219,22 @@ TEST_F(RunFixture, WholeCopies) {
       {"changed after the read, times put back (m)",
        [](RunFixture& f) { f.fs.beforeClose = [&f](std::vector<uint8_t>&) { f.fs.Find(kFile)->info.changed++; }; },
        true, kExitWarning, "geändert seit", true},
+      {"another file after the read, size and times alike (m)",
+       [](RunFixture& f) { f.fs.beforeClose = [&f](std::vector<uint8_t>&) { f.fs.Find(kFile)->info.id.low += 1000; }; },
+       true, kExitWarning, "geändert seit", true},
+      // A byte more at every read call: the third open finds 2 MiB and 5 bytes, and only those go in.
+      {"growing through the read",
+       [&](RunFixture& f) {
+         f.fs.AddFile(kFile, large);
+         f.fs.whileRead = [&, grown = 0](const std::string& path) mutable {
+           if (path != kFile || ++grown > 64) return;
+           FakeFileSystem::Node* node = f.fs.Find(path);
+           node->data.push_back('G');
+           node->info.size++;
+           node->info.changed++;
+         };
+       },
+       true, kExitWarning, "lGGGGGPK", true},
       {"changed after the read, times put back (-ac)",
        [](RunFixture& f) { f.fs.beforeClose = [&f](std::vector<uint8_t>&) { f.fs.Find(kFile)->info.changed++; }; },
        false, kExitWarning, "geändert seit", true},
@@ -247,6 +263,25 @@ TEST_F(RunFixture, Sources) {
     f.fs.AddFile("C:\\Daten\\bk\\n1.zip", "frühere Sicherung");
     f.fs.AddFile("C:\\Daten\\bk\\dszip.log", "Protokoll");
   };
+  // The archive's folder under its 8.3 name and as a mapped drive.
+  const auto archiveAliased = [&](RunFixture& f) {
+    archiveInSource(f);
+    f.fs.AddAlias("C:\\Daten\\BK~1", "C:\\Daten\\bk");
+    f.fs.AddAlias("S:", "C:\\Daten\\bk");
+  };
+  const auto centralLogInSource = [](RunFixture& f) {
+    f.fs.AddFolder("C:\\Daten\\Protokolle");
+    f.fs.AddFile("C:\\Daten\\Protokolle\\dszip.log", "Protokoll");
+    f.fs.AddFile("C:\\Daten\\Protokolle\\dszip.alt.log", "älteres Protokoll");
+    f.fs.AddAlias(f.verdicts.Folder(), "C:\\Daten\\Protokolle");
+  };
+  const auto fileLink = [](RunFixture& f) {
+    f.fs.AddFolder("D:\\Anders");
+    f.fs.AddFile("D:\\Anders\\ziel.txt", "außerhalb der Quelle");
+    f.fs.AddFileLink("C:\\Daten\\verweis.txt", "D:\\Anders\\ziel.txt");
+  };
+  const std::string throughLink =
+      "Über eine Verknüpfung gesichert, ihr Ziel bleibt unberührt: C:\\Daten\\verweis.txt";
   const auto links = [](RunFixture& f) {
     f.fs.AddFolder("C:\\Daten\\Link", kAttrFolder | kAttrReparsePoint);
     f.fs.AddFile("C:\\Daten\\Link\\drin.txt", "über die Verknüpfung");
@@ -269,6 +304,23 @@ TEST_F(RunFixture, Sources) {
        kExitOk, "Ordner ausgelassen: C:\\Daten\\bk", "Daten/neu.txt"},
       {"archive folder as the source", archiveInSource, {"m", "C:\\Daten\\bk\\n3.zip", "C:\\Daten\\bk\\"},
        kExitUsage, "Quelle „C:\\Daten\\bk\\“ wird nicht gesichert", ""},
+      {"archive folder inside the source under its 8.3 name, a", archiveAliased, {"a", "C:\\Daten\\BK~1\\n3.zip", "C:\\Daten"},
+       kExitOk, "Ordner ausgelassen: C:\\Daten\\bk", "Daten/neu.txt"},
+      {"archive folder inside the source on a mapped drive, m", archiveAliased, {"m", "S:\\n3.zip", "C:\\Daten\\*.*"},
+       kExitOk, "Ordner ausgelassen: C:\\Daten\\bk", "neu.txt"},
+      {"archive folder as the source on a mapped drive", archiveAliased, {"m", "C:\\Daten\\bk\\n3.zip", "S:\\"},
+       kExitUsage, "Quelle „S:\\“ wird nicht gesichert", ""},
+      {"archive folder in other case, no identities",
+       [](RunFixture& f) {
+         f.fs.noIdentity = true;
+         f.fs.AddFolder("C:\\Daten\\Bäck");
+         f.fs.AddFile("C:\\Daten\\Bäck\\n1.zip", "frühere Sicherung");
+       },
+       {"m", "C:\\Daten\\BÄCK\\n3.zip", "C:\\Daten"}, kExitOk, "Ordner ausgelassen: C:\\Daten\\Bäck", "Daten/neu.txt"},
+      {"central log folder under another name, m", centralLogInSource, {"m", kArchive, "C:\\Daten"},
+       kExitOk, "Ordner ausgelassen: C:\\Daten\\Protokolle", "Daten/neu.txt"},
+      {"file link inside the source, a", fileLink, {"a", kArchive, "C:\\Daten"}, kExitOk, throughLink, "Daten/verweis.txt"},
+      {"file link inside the source, m", fileLink, {"m", kArchive, "C:\\Daten"}, kExitOk, throughLink, "Daten/verweis.txt"},
       {"link inside the source", links, {"a", kArchive, "C:\\Daten"}, kExitOk,
        "Verknüpfter Ordner nicht verfolgt: C:\\Daten\\Link", "Daten/neu.txt"},
       {"link as the source", links, {"a", kArchive, "C:\\Daten\\Link"}, kExitOk,
@@ -297,8 +349,11 @@ TEST_F(RunFixture, Sources) {
       EXPECT_NE(zip.find(row.inArchive), std::string::npos);
     }
     EXPECT_EQ(zip.find("n1.zip"), std::string::npos);
+    EXPECT_EQ(zip.find("alt.log"), std::string::npos);
     EXPECT_EQ(zip.find("drin.txt") != std::string::npos, row.inArchive == "Link/drin.txt");
-    for (const char* kept : {"C:\\Daten\\bk\\n1.zip", "C:\\Daten\\bk\\dszip.log"})
+    for (const char* kept : {"C:\\Daten\\bk\\n1.zip", "C:\\Daten\\bk\\dszip.log",
+                             "C:\\Daten\\Bäck\\n1.zip", "C:\\Daten\\Protokolle\\dszip.log",
+                             "C:\\Daten\\Protokolle\\dszip.alt.log", "D:\\Anders\\ziel.txt"})
       EXPECT_EQ(fs.Find(kept) != nullptr,
                 std::find(before.begin(), before.end(), kept) != before.end());
   }

@@ -21,6 +21,7 @@ TEST(Selection, StoredNames) {
   fs.AddFile("C:\\Daten\\out.zip.1a2b.dszip-tmp", "a killed run's");
   fs.AddFolder("C:\\");
   fs.AddFile("C:\\root.txt", "r");
+  fs.AddAlias("C:\\Verweis", "C:\\Daten\\Sub");  // a linked folder: one folder, two names
 
   const struct {
     std::vector<std::string> sources;
@@ -38,6 +39,8 @@ TEST(Selection, StoredNames) {
       {{"C:\\Daten\\Sub\\c.txt", "C:\\Daten\\Sub\\C.TXT"}, true, false, {"c.txt"}},
       {{"C:\\*.txt"}, false, false, {"root.txt"}},
       {{"C:\\Fehlt\\*.*", "C:\\fehlt.txt"}, true, false, {}},
+      {{"C:\\Daten", "C:\\Verweis"}, true, false, {"Daten/a.txt", "Daten/b.doc", "Daten/Leer/", "Daten/Sub/c.txt"}},
+      {{"C:\\Verweis\\*.*", "C:\\Daten\\Sub\\*.*"}, true, false, {"c.txt"}},
   };
   // clang-format on
   for (const auto& row : rows) {
