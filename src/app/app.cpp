@@ -23,7 +23,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     window.Create();
   } catch (const EError& error) {
-    platform.ShowError(ErrorBoxText(error.what()));
+    platform.ShowError(ErrorBoxText(error.Shown()));  // UTF-8, as the box expects
     return 0;
   }
   window.Run(&TFMain::FormCreate);

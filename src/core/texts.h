@@ -73,5 +73,6 @@ inline constexpr const char* Handover = "Auftrag %s \x84%s\x93, Archiv %s: \"%s\
 inline constexpr const char* NoArchiver =
     "Kein Archivprogramm eingetragen ([Programm] Zip); nichts gestartet";
 inline constexpr const char* ArchiverNotStarted = "Das Archivprogramm %s wurde nicht gestartet: ";
+inline constexpr const char* NoAppDataFolder = "kein Ordner f\xFCr Anwendungsdaten";
 
 }  // namespace texts

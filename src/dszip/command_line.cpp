@@ -11,6 +11,11 @@
 namespace dszip {
 namespace {
 
+// The question mark of the long-path prefix "\\?\" is no wildcard.
+bool ArchiveHasWildcard(const std::string& archive) {
+  return HasWildcard(archive.rfind("\\\\?\\", 0) == 0 ? archive.substr(4) : archive);
+}
+
 [[noreturn]] void Refuse(const std::string& message) {
   throw RunError(kExitUsage, message + "\n" + texts::Usage);
 }
@@ -93,7 +98,8 @@ Options ParseCommandLine(const std::vector<std::string>& arguments) {
   options.clearArchive = attributes.ac;
   if (names.empty()) Refuse(texts::NoArchive);
   options.archive = names[0];
-  if (HasWildcard(options.archive)) Refuse(Filled(texts::WildcardInArchive, {options.archive}));
+  if (ArchiveHasWildcard(options.archive))
+    Refuse(Filled(texts::WildcardInArchive, {options.archive}));
   const std::string lowerArchive = AsciiLower(options.archive);
   if (lowerArchive.size() < 5 || lowerArchive.substr(lowerArchive.size() - 4) != ".zip")
     Refuse(Filled(texts::NotZip, {options.archive}));
@@ -120,11 +126,18 @@ bool EndsWithZip(const std::string& name) {
   return lower.size() >= 5 && lower.compare(lower.size() - 4, 4, ".zip") == 0;
 }
 
-// -p and -hp both give the password, under the same rule as for a.
+// -p and -hp both give the password; refused in the restore's own words.
 void ParseRestoreSwitch(const std::string& argument, RestoreOptions& options) {
   const std::string lower = AsciiLower(argument);
   if (lower.rfind("-p", 0) == 0 || lower.rfind("-hp", 0) == 0) {
-    options.password = TypedPassword(argument.substr(lower[1] == 'p' ? 2 : 3));
+    const size_t length = lower[1] == 'p' ? 2 : 3;
+    if (argument.size() == length)
+      RefuseRestore(Filled(texts::RestoreEmptyPassword, {argument, argument}));
+    try {
+      options.password = TypedPassword(argument.substr(length));
+    } catch (const RunError& error) {
+      RefuseRestore(error.what());
+    }
   } else if (lower == "-o+") {
     options.overwrite = Overwrite::Replace;
   } else if (lower == "-o-") {
@@ -153,7 +166,7 @@ std::string TargetAsTyped(const std::string& argument, std::vector<std::string>&
 }  // namespace
 
 bool IsDroppedArchive(const std::vector<std::string>& arguments) {
-  return arguments.size() == 1 && EndsWithZip(arguments[0]);
+  return !arguments.empty() && std::all_of(arguments.begin(), arguments.end(), EndsWithZip);
 }
 
 bool IsRestoreCommand(const std::vector<std::string>& arguments) {
@@ -180,7 +193,7 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
   }
   if (names.empty()) RefuseRestore(texts::NoArchive);
   options.archive = names[0];
-  if (HasWildcard(options.archive))
+  if (ArchiveHasWildcard(options.archive))
     RefuseRestore(Filled(texts::WildcardInArchive, {options.archive}));
   if (!EndsWithZip(options.archive)) RefuseRestore(Filled(texts::NotZip, {options.archive}));
   std::vector<std::string> masks(names.begin() + 1, names.end());
@@ -199,10 +212,10 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
 }
 
 std::string TypedPassword(const std::string& typed) {
-  Options checked;
-  AttributeSwitches ignored;
-  ParseSwitch("-hp" + typed, checked, ignored);
-  return *checked.password;
+  if (typed.empty()) throw RunError(kExitUsage, texts::NoPasswordTyped);
+  const auto bytes = Cp1252Password(typed);
+  if (!bytes) throw RunError(kExitUsage, texts::RestorePasswordNotCp1252);
+  return *bytes;
 }
 
 }  // namespace dszip

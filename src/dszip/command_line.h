@@ -63,11 +63,13 @@ struct RestoreOptions {
   bool recurse = true;  // -r (default), -r-
 };
 
-// An archive alone on the command line: what Windows passes for one dropped on the program.
+// Archives alone on the command line: what Windows passes for those dropped on the program.
+// ParseRestoreCommandLine takes the first; RunDszip runs each in turn.
 bool IsDroppedArchive(const std::vector<std::string>& arguments);
 bool IsRestoreCommand(const std::vector<std::string>& arguments);
 RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments);
-// A password typed at the prompt, under the rule for -hp; RunError when it breaks it.
+// The password of -p, -hp or the prompt when restoring, as Windows-1252 bytes of any length;
+// RunError with kExitUsage and the reason alone, without a usage line, when it cannot be one.
 std::string TypedPassword(const std::string& typed);
 
 }  // namespace dszip

@@ -42,7 +42,7 @@ class Deflater {
       stream_.next_out = piece.output.data() + produced;
       stream_.avail_out = static_cast<uInt>(piece.output.size() - produced);
       status = deflate(&stream_, piece.last ? Z_FINISH : Z_SYNC_FLUSH);
-      if (status == Z_STREAM_ERROR) throw std::logic_error("deflate");
+      if (status == Z_STREAM_ERROR) throw std::logic_error(texts::DeflateFailed);
       produced = piece.output.size() - stream_.avail_out;
     } while (piece.last ? status != Z_STREAM_END : stream_.avail_out == 0);
     piece.output.resize(produced);

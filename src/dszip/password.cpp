@@ -11,12 +11,17 @@ namespace dszip {
 
 std::string PasswordBytes(const std::string& utf8) {
   if (utf8.empty()) throw RunError(kExitUsage, texts::EmptyPassword);
-  const auto bytes = Cp1252FromUtf8(utf8);
-  if (!bytes || bytes->find('\0') != std::string::npos)
-    throw RunError(kExitUsage, texts::PasswordNotCp1252);
+  const auto bytes = Cp1252Password(utf8);
+  if (!bytes) throw RunError(kExitUsage, texts::PasswordNotCp1252);
   if (bytes->size() > kLongestPassword)
     throw RunError(kExitUsage, Filled(texts::PasswordTooLong, {std::to_string(kLongestPassword)}));
   return *bytes;
+}
+
+std::optional<std::string> Cp1252Password(const std::string& utf8) {
+  auto bytes = Cp1252FromUtf8(utf8);
+  if (bytes && bytes->find('\0') != std::string::npos) bytes.reset();
+  return bytes;
 }
 
 bool NeedsCodePageNote(const std::string& bytes) {

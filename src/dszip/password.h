@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 namespace dszip {
@@ -8,6 +9,10 @@ namespace dszip {
 // kExitUsage for a character outside that code page, a NUL or more than kLongestPassword
 // characters. `utf8` is the password as the command line gave it.
 std::string PasswordBytes(const std::string& utf8);
+
+// The password's Windows-1252 bytes, of any length; nothing for a character outside that code
+// page or a NUL. Reading takes longer passwords than writing: other writers make such archives.
+std::optional<std::string> Cp1252Password(const std::string& utf8);
 
 // True when other programs open the archive only if they too take Windows-1252 bytes.
 bool NeedsCodePageNote(const std::string& bytes);

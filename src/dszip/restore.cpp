@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -45,6 +46,10 @@ std::string MethodName(const ArchiveEntry& e) {
     case 98: return "PPMd";
     default: return Filled(texts::MethodNumber, {std::to_string(e.record.method)});
   }
+}
+
+std::string FileCount(uint64_t files) {
+  return files == 1 ? texts::OneFile : Filled(texts::Files, {GroupedNumber(files)});
 }
 
 // Masks select as sources do for a; no mask is "*".
@@ -103,6 +108,9 @@ class Restore {
     } catch (const std::bad_alloc&) {
       exitCode_ = kExitFatal;
       message_ = Filled(texts::RestoreFailed, {texts::NoMemory});
+    } catch (const std::exception& error) {
+      exitCode_ = kExitFatal;
+      message_ = Filled(texts::RestoreFailed, {error.what()});
     }
     Finish();
     return exitCode_;
@@ -119,10 +127,7 @@ class Restore {
     if (options_.command == 'l') return List(selected);
     password_ = Password(selected);
     std::vector<Planned> files = options_.command == 't' ? Readable(selected) : Plan(selected);
-    if (options_.command != 't') {
-      CreateFolders(files);
-      files = WithoutExisting(files);
-    }
+    if (options_.command != 't') files = WithoutExisting(CreateFolders(files));
     console_.Progress(options_.command == 't' ? texts::Testing : texts::Extracting);
     Process(files);
     if (options_.command != 't') FinishFolders();
@@ -169,7 +174,7 @@ class Restore {
               : options_.target.empty() ? fs_.FullPath(".")
                                         : fs_.FullPath(options_.target);
     while (target_.size() > 3 && target_.back() == '\\') target_.pop_back();
-    std::map<std::string, size_t> seen;  // folded path, first entry
+    std::map<std::string, std::string> seen;  // folded path, the first one's path
     const std::set<size_t> sharing = SharingData();
     std::vector<Planned> files;
     for (const size_t i : selected) {
@@ -187,9 +192,14 @@ class Restore {
         if (withPath) folders_.push_back({i, Join(relative)});
         continue;
       }
-      if (withPath && !seen.emplace(FoldCase(relative), i).second) {
-        Warn(i, Filled(texts::RefusedName, {texts::NameDuplicate, e.record.name}));
-        continue;
+      if (withPath) {
+        const auto [first, isNew] = seen.emplace(FoldCase(relative), relative);
+        if (!isNew) {
+          const char* reason =
+              first->second == relative ? texts::NameRepeated : texts::NameDuplicate;
+          Warn(i, Filled(texts::RefusedName, {reason, e.record.name}));
+          continue;
+        }
       }
       if (!e.Readable()) {
         Warn(i, Filled(texts::UnknownMethod, {MethodName(e), e.record.name}));
@@ -261,23 +271,25 @@ class Restore {
         return PasswordFits(crypto_, password, *sample.first, sample.second);
       });
     };
+    const char* wrong = options_.command == 't' ? texts::PasswordWrongTry : texts::PasswordWrong;
     if (samples.empty() || options_.password) {
-      if (options_.password && !fits(*options_.password))
-        throw RunError(kExitBadPassword, texts::PasswordWrong);
+      if (options_.password && !fits(*options_.password)) throw RunError(kExitBadPassword, wrong);
       return options_.password;
     }
     for (int attempt = 0; attempt < kPasswordTries; ++attempt) {
+      const auto asked = Clock::now();
       const auto typed = console_.AskPassword(Filled(texts::PasswordPrompt, {archive_}));
+      typing_ += Clock::now() - asked;  // the summary's time is dszip's, not the typist's
       if (!typed) throw RunError(kExitUsage, texts::PasswordNeeded);
       try {
         const std::string password = TypedPassword(*typed);
         if (fits(password)) return password;
-        console_.Line(texts::PasswordWrong);
+        console_.Line(texts::PasswordWrongTry);
       } catch (const RunError& error) {
         console_.Line(error.what());
       }
     }
-    throw RunError(kExitBadPassword, texts::PasswordWrong);
+    throw RunError(kExitBadPassword, wrong);
   }
 
   // The first bytes of an entry's data; fewer when the entry is damaged.
@@ -305,8 +317,9 @@ class Restore {
     }
   }
 
-  // The target, every folder a file needs and every (empty) folder entry, parents first.
-  void CreateFolders(const std::vector<Planned>& files) {
+  // The target, every folder a file needs and every (empty) folder entry, parents first. A folder
+  // that cannot be made is named once; what lies below it is left out without a word of its own.
+  std::vector<Planned> CreateFolders(const std::vector<Planned>& files) {
     try {
       CreateFolderChain(target_);
     } catch (const FileError& error) {
@@ -318,14 +331,26 @@ class Restore {
            slash = file.path.find('\\', slash + 1))
         needed.emplace(FoldCase(file.path.substr(0, slash)), file.path.substr(0, slash));
     for (const Planned& folder : folders_) needed.emplace(FoldCase(folder.path), folder.path);
+    std::vector<std::string> failed;  // folded, ending in "\"
+    const auto below = [&failed](const std::string& key) {
+      return std::any_of(failed.begin(), failed.end(),
+                         [&key](const std::string& top) { return key.rfind(top, 0) == 0; });
+    };
     for (const auto& [key, path] : needed) {
+      if (below(key + "\\")) continue;
       try {
         CreateFolderChain(path);
       } catch (const FileError& error) {
         if (error.Is(FileError::DiskFull)) throw;
         Warn(entries_.size(), Filled(texts::EntryNotWritten, {path, error.what()}));
+        failed.push_back(key + "\\");
       }
     }
+    const auto lost = [&](const Planned& planned) { return below(FoldCase(planned.path) + "\\"); };
+    folders_.erase(std::remove_if(folders_.begin(), folders_.end(), lost), folders_.end());
+    std::vector<Planned> kept;
+    std::remove_copy_if(files.begin(), files.end(), std::back_inserter(kept), lost);
+    return kept;
   }
 
   // Existing files are kept unless -o+ is given; a folder is never replaced by a file.
@@ -417,8 +442,8 @@ class Restore {
         if (options_.command == 't')
           ReadEntryData(in, inflater, crypto_, entry,
                         Secret{.password = password_ ? &*password_ : nullptr}, nullptr, progress);
-        else
-          Extract(in, inflater, files[k], buffer, progress);
+        else if (!Extract(in, inflater, files[k], buffer, progress))
+          continue;
         Count(entry);
       } catch (const RunError& error) {
         // The reader's complaints are about one entry; anything else ends the run.
@@ -454,7 +479,8 @@ class Restore {
         {options_.command == 't' ? texts::Testing : texts::Extracting, std::to_string(percent)}));
   }
 
-  void Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
+  // False when the file was not written; the reason is named unless -o- asked for silence.
+  bool Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
                const std::function<void(uint64_t)>& progress);
   void Place(TemporaryFile& output, const Planned& planned);
   void PutBackAttributes(const Planned& planned, uint32_t attributes);
@@ -469,6 +495,7 @@ class Restore {
   Console& console_;
   const std::atomic<bool>& cancelled_;
   Clock::time_point started_ = Clock::now();
+  Clock::duration typing_{};  // spent at the password prompt
   std::string archive_, target_, message_;
   uint64_t archiveSize_ = 0;
   std::vector<ArchiveEntry> entries_;
@@ -484,7 +511,7 @@ class Restore {
   int exitCode_ = kExitOk;
 };
 
-void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
+bool Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& planned,
                       Bytes& buffer, const std::function<void(uint64_t)>& progress) {
   const ArchiveEntry& entry = entries_[planned.entry];
   // Named like the archive's, so that a later run here removes it if this one is killed.
@@ -508,13 +535,15 @@ void Restore::Extract(SequentialReader& in, Inflater& inflater, const Planned& p
     if (!buffer.empty()) flush();
     output.out->SetModifiedAndAttributes(ModifiedTicks(entry), entry.DosAttributes());
     Place(output, planned);
+    return true;
   } catch (const FileError& error) {
     if (error.Is(FileError::DiskFull))
       throw RunError(kExitFatal, Filled(texts::RestoreFailed, {error.what()}));
-    if (error.Is(FileError::Exists) && options_.overwrite == Overwrite::Skip) return;
+    if (error.Is(FileError::Exists) && options_.overwrite == Overwrite::Skip) return false;
     Warn(planned.entry, error.Is(FileError::Exists)
                             ? Filled(texts::EntryExists, {planned.path})
                             : Filled(texts::EntryNotWritten, {planned.path, error.what()}));
+    return false;
   }
 }
 
@@ -606,7 +635,7 @@ void Restore::List(const std::vector<size_t>& selected) {
     packed += e.record.compressedSize;
     ++(e.IsFolder() ? folders : files);
   }
-  console_.Line(Filled(texts::ListingTotal, {GroupedNumber(files), GroupedNumber(folders),
+  console_.Line(Filled(texts::ListingTotal, {FileCount(files), GroupedNumber(folders),
                                              ByteSize(size), ByteSize(packed)}));
 }
 
@@ -615,9 +644,9 @@ void Restore::Finish() {
   console_.Line(Filled(texts::SummaryArchive, {archive_}));
   if (!target_.empty()) console_.Line(Filled(texts::SummaryTarget, {target_}));
   if (options_.command != 'l' && exitCode_ <= kExitWarning) {
-    const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
+    const double seconds = std::chrono::duration<double>(Clock::now() - started_ - typing_).count();
     console_.Line(Filled(options_.command == 't' ? texts::Tested : texts::Extracted,
-                         {GroupedNumber(files_), ByteSize(bytes_), Decimal1(seconds)}));
+                         {FileCount(files_), ByteSize(bytes_), Decimal1(seconds)}));
   }
   if (!notes_.empty())
     console_.Line(

@@ -41,14 +41,27 @@ std::string Joined(const std::vector<std::string>& parts) {
   return text;
 }
 
-// The arguments as one line, those with blanks in quotes.
-std::string JoinedArguments(const std::vector<std::string>& arguments) {
+// The arguments as one line for the logs, each password masked whole before the line is
+// joined, those with blanks in quotes.
+std::string LoggedArguments(const std::vector<std::string>& arguments) {
   std::string line;
   for (const std::string& argument : arguments) {
+    const std::string shown = runlog::MaskedArgument(argument);
     if (!line.empty()) line += ' ';
-    line += argument.find_first_of(" \t") == std::string::npos ? argument : "\"" + argument + "\"";
+    line += argument.find_first_of(" \t") == std::string::npos ? shown : "\"" + shown + "\"";
   }
   return line;
+}
+
+// A refusal's message and the usage below it, each a line of its own.
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0; start <= text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
 }
 
 std::string RandomTag(Crypto& crypto) {
@@ -87,7 +100,7 @@ class Run {
         started_(Clock::now()), startTime_(fs.Now()) {}
 
   int Execute(const std::vector<std::string>& arguments) {
-    commandLine_ = runlog::MaskPasswords(JoinedArguments(arguments));
+    commandLine_ = LoggedArguments(arguments);
     Options options;
     try {
       options = ParseCommandLine(arguments);
@@ -421,17 +434,21 @@ int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs,
   const uint64_t start = fs.Now();
   RecordingConsole recording(console);
   int exitCode = kExitFatal;
+  bool refused = false;
   try {
     exitCode = RunRestore(ParseRestoreCommandLine(arguments), fs, crypto, recording, cancelled);
   } catch (const RunError& error) {
-    recording.Line(error.what());
+    for (const std::string& line : LinesOf(error.what())) recording.Line(line);
     exitCode = error.ExitCode();
+    refused = true;
   }
-  std::vector<std::string> lines = recording.lines;
-  lines.insert(lines.begin(),
-               Filled(texts::CommandLine, {runlog::MaskPasswords(JoinedArguments(arguments))}));
+  // A refused command line's record ends with its result as every other record does.
+  std::vector<std::string> said = recording.lines;
+  if (refused) said.push_back(ResultLine(exitCode));
+  std::vector<std::string> lines = said;
+  lines.insert(lines.begin(), Filled(texts::CommandLine, {LoggedArguments(arguments)}));
   std::string text;
-  for (const std::string& line : recording.lines) text += line + "\r\n";
+  for (const std::string& line : said) text += line + "\r\n";
   try {
     verdicts.Append(runlog::Record(
         "dszip",
@@ -471,6 +488,14 @@ std::string ResultLine(int exitCode) {
 
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
              Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
+  // Archives dropped together are extracted one after the other, each as if dropped alone.
+  if (IsDroppedArchive(arguments) && arguments.size() > 1) {
+    int worst = kExitOk;
+    for (size_t i = 0; i < arguments.size() && !cancelled.load(); ++i)
+      worst = std::max(worst,
+                       RunRestoreCommand({arguments[i]}, fs, crypto, console, cancelled, verdicts));
+    return worst;
+  }
   if (IsRestoreCommand(arguments))
     return RunRestoreCommand(arguments, fs, crypto, console, cancelled, verdicts);
   return Run(fs, crypto, console, cancelled, verdicts).Execute(arguments);

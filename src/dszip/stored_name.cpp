@@ -25,13 +25,14 @@ bool ReservedDevice(const std::string& part) {
 
 const char* CheckPart(const std::string& part) {
   if (part == "..") return texts::NameParent;
-  if (part.back() == '.' || part.back() == ' ') return texts::NameTrailing;
+  // Characters first: a NUL ends the name for Windows, and what stands before it is no reason.
   for (const char c : part) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return texts::NameControl;
     if (c == ':') return texts::NameStream;
     if (c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*')
       return texts::NameCharacter;
   }
+  if (part.back() == '.' || part.back() == ' ') return texts::NameTrailing;
   if (ReservedDevice(part)) return texts::NameDevice;
   return nullptr;
 }

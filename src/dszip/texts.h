@@ -90,8 +90,9 @@ inline constexpr const char* PasswordNotCp1252 =
 inline constexpr const char* PasswordTooLong =
     "Das Kennwort ist zu lang: h\u00f6chstens %s Zeichen, "
     "sonst \u00f6ffnen die \u00fcblichen ZIP-Programme das Archiv nicht.";
+// A note under "Hinweise", so without a "Hinweis:" of its own.
 inline constexpr const char* CodePageNote =
-    "Hinweis: Das Kennwort enth\u00e4lt Zeichen au\u00dferhalb von ASCII. "
+    "Das Kennwort enth\u00e4lt Zeichen au\u00dferhalb von ASCII. "
     "Andere Programme \u00f6ffnen das Archiv nur, "
     "wenn sie das Kennwort im Windows-Zeichensatz (Windows-1252) nehmen.";
 inline constexpr const char* TargetUnreachable = "Ziellaufwerk %s ist nicht erreichbar.";
@@ -116,6 +117,14 @@ inline constexpr const char* PasswordNeeded =
     "Das Archiv enth\u00e4lt verschl\u00fcsselte Dateien. "
     "Bitte das Kennwort mit -p<Kennwort> angeben; ohne Konsole kann dszip nicht danach fragen.";
 inline constexpr const char* PasswordWrong = "Das Kennwort ist falsch. Es wurde nichts entpackt.";
+// A try at the prompt, and t, which unpacks nothing in any case.
+inline constexpr const char* PasswordWrongTry = "Das Kennwort ist falsch.";
+inline constexpr const char* RestoreEmptyPassword =
+    "Der Schalter %s braucht ein Kennwort direkt dahinter, etwa %sGeheim.";
+inline constexpr const char* NoPasswordTyped = "Kein Kennwort eingegeben.";
+inline constexpr const char* RestorePasswordNotCp1252 =
+    "Das Kennwort enth\u00e4lt Zeichen au\u00dferhalb des Windows-Zeichensatzes (Windows-1252); "
+    "mit ihm kann dszip nicht entpacken.";
 inline constexpr const char* NothingSelected =
     "Kein Eintrag im Archiv passt zu den angegebenen Namen.";
 inline constexpr const char* RefusedName = "Nicht entpackt, unsicherer Name (%s): %s";
@@ -129,6 +138,7 @@ inline constexpr const char* NameCharacter = "unter Windows unzul\u00e4ssiges Ze
 inline constexpr const char* NameEncoding = "kein g\u00fcltiges UTF-8";
 inline constexpr const char* NameDuplicate =
     "gleicht einem fr\u00fcheren Namen bis auf Gro\u00df- und Kleinschreibung";
+inline constexpr const char* NameRepeated = "steht schon fr\u00fcher im Archiv";
 inline constexpr const char* UnknownMethod = "Nicht entpackt, %s wird nicht unterst\u00fctzt: %s";
 inline constexpr const char* EntryDamaged = "Fehlerhaft, nicht entpackt: %s (%s)";
 inline constexpr const char* EntryFailsTest = "Fehlerhaft: %s (%s)";
@@ -166,12 +176,14 @@ inline constexpr const char* SectionHeading = "%s (%s):";  // heading, number of
 inline constexpr const char* ListedItem = "  %s";          // an item below its heading
 inline constexpr const char* ResultLine = "Ergebnis: %s (Exit-Code %s)";
 inline constexpr const char* SummaryTarget = "Ziel: %s";
-inline constexpr const char* Tested = "Gepr\u00fcft: %s Dateien, %s in %s s";
-inline constexpr const char* Extracted = "Entpackt: %s Dateien, %s in %s s";
+inline constexpr const char* Tested = "Gepr\u00fcft: %s, %s in %s s";  // "3 Dateien", ...
+inline constexpr const char* Extracted = "Entpackt: %s, %s in %s s";
+inline constexpr const char* OneFile = "1 Datei";
+inline constexpr const char* Files = "%s Dateien";
 inline constexpr const char* ListingHeading =
     "Datum      Zeit     Attr         Gr\u00f6\u00dfe      Gepackt Methode   Name";
 inline constexpr const char* ListingTotal =
-    "Summe: %s Dateien, %s Ordner, %s, gepackt %s (* verschl\u00fcsselt)";
+    "Summe: %s, %s Ordner, %s, gepackt %s (* verschl\u00fcsselt)";
 inline constexpr const char* MethodOtherEncryption = "diese Verschl\u00fcsselung";
 inline constexpr const char* MethodNumber = "die Methode %s";
 inline constexpr const char* FolderInTheWay = "ein Ordner dieses Namens ist da";
@@ -184,6 +196,7 @@ inline constexpr const char* PartEndRecord = "Endsatz";
 inline constexpr const char* CryptoFailed = "Kryptografie (%s) fehlgeschlagen";
 inline constexpr const char* CryptoKey = "AES-Schl\u00fcssel";
 inline constexpr const char* CryptoRandom = "Zufall";
+inline constexpr const char* DeflateFailed = "Komprimieren fehlgeschlagen (Deflate)";
 
 // Why an archive or an entry cannot be read (why a system call failed: win32_common).
 inline constexpr const char* PartZip64End = "ZIP64-Endsatz";

@@ -69,4 +69,9 @@ std::string MaskPasswords(const std::string& commandLine) {
   return out;
 }
 
+std::string MaskedArgument(const std::string& argument) {
+  const size_t length = PasswordSwitch(argument, 0);
+  return length ? argument.substr(0, length) + "***" : argument;
+}
+
 }  // namespace runlog

@@ -26,6 +26,10 @@ bool RotateBefore(uint64_t logSize, uint64_t recordSize);
 // by "***"; the rest stays as it was.
 std::string MaskPasswords(const std::string& commandLine);
 
+// One argument as the C runtime split it: a -hp or -p switch (any letter case) becomes the
+// switch and "***", whatever quotes or blanks the password holds; anything else stays.
+std::string MaskedArgument(const std::string& argument);
+
 // Where a run's verdict goes besides the console: the central log and the system's event log.
 class Sink {
  public:

@@ -6,6 +6,8 @@
 
 #include <stdexcept>
 
+#include "core/cp1252.h"
+#include "core/texts.h"
 #include "win32_common/handle.h"
 #include "win32_common/system_error.h"
 #include "win32_common/utf16.h"
@@ -47,13 +49,17 @@ void WriteAtEnd(HANDLE file, uint64_t end, const std::string& bytes) {
   LARGE_INTEGER at{};
   at.QuadPart = static_cast<LONGLONG>(end);
   DWORD written = 0;
-  const bool ok =
-      SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-      written == bytes.size() && FlushFileBuffers(file);
-  if (ok) return;
-  const DWORD error = GetLastError();
-  const DWORD code = error != ERROR_SUCCESS ? error : ERROR_DISK_FULL;
+  DWORD code = ERROR_SUCCESS;
+  if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) ||
+      !WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    code = GetLastError();
+  else if (written != bytes.size())
+    code = ERROR_DISK_FULL;  // a short write sets no error; the last one is stale
+  else if (FlushFileBuffers(file))
+    return;
+  else
+    code = GetLastError();
+  if (code == ERROR_SUCCESS) code = ERROR_DISK_FULL;
   SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
   SetEndOfFile(file);
   throw Failure(code);
@@ -91,7 +97,7 @@ std::string Win32Sink::Folder() {
 
 void Win32Sink::Append(const std::string& record) {
   const std::string folder = Folder();
-  if (folder.empty()) throw std::runtime_error("kein Ordner f\xC3\xBCr Anwendungsdaten");
+  if (folder.empty()) throw std::runtime_error(Utf8FromCp1252(texts::NoAppDataFolder));
   const std::wstring wideFolder = WideFromUtf8(folder);
   if (!CreateDirectoryW(wideFolder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
     throw Failure(GetLastError());

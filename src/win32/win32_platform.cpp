@@ -9,6 +9,7 @@
 #include "runlog/run_log_win32.h"
 #include "win32/wide_text.h"
 #include "win32_common/handle.h"
+#include "win32_common/process.h"
 #include "win32_common/utf16.h"
 
 namespace {
@@ -74,6 +75,8 @@ IPlatform::LaunchResult TWin32Platform::ShellOpen(const std::string& program,
   info.lpFile = file.c_str();
   info.lpParameters = arguments.c_str();
   info.nShow = SW_SHOW;
+  // The archiver inherits this process's environment.
+  SetEnvironmentVariableW(kLauncherWaitsVariable, wait ? L"1" : nullptr);
   if (!ShellExecuteExW(&info)) {
     const DWORD code = GetLastError();
     return {false, 0,

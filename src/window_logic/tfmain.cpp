@@ -290,15 +290,21 @@ void TFMain::RunArchiver(const std::string& program, const std::string& paramete
   const int job = Ziel.ItemIndex;
   const std::string caption =
       job >= 0 && job < static_cast<int>(Ziel.Items.size()) ? Ziel.Items[job] : "";
-  LogRun(Filled(texts::Handover, {std::to_string(job), caption, archive, program,
-                                  runlog::MaskPasswords(parameters)}));
+  const std::string handover =
+      Filled(texts::Handover,
+             {std::to_string(job), caption, archive, program, runlog::MaskPasswords(parameters)});
+  const bool launching =
+      !program.empty() && program.size() + parameters.size() + 4 <= kCommandLineLimit;
+  // A run that waits records before the archiver's own record; one that does not, once the
+  // archiver is on its way, so that the record's writing runs beside the archiver's start.
+  if (!launching || Warten) LogRun(handover);
   if (program.empty()) return LogRun(texts::NoArchiver);
   // The system would cut a longer line, and the archiver would get another archive name.
-  if (program.size() + parameters.size() + 4 > kCommandLineLimit)
-    throw EError(texts::CommandLineTooLong);
+  if (!launching) throw EError(texts::CommandLineTooLong);
   waiting_ = Warten;
   const IPlatform::LaunchResult launch = platform_.ShellOpen(program, parameters, Warten);
   waiting_ = false;
+  if (!Warten) LogRun(handover);
   if (!launch.started)
     return LogRun(Filled(texts::ArchiverNotStarted, {program}) +
                   Cp1252FromUtf8(launch.failure).value_or(launch.failure));

@@ -10,6 +10,7 @@
 #include "dszip/win32/cng_crypto.h"
 #include "dszip/win32/win32_file_system.h"
 #include "runlog/run_log_win32.h"
+#include "win32_common/process.h"
 #include "win32_common/utf16.h"
 
 // The sources' wildcards are ours to expand: no globbing by the C runtime.
@@ -44,7 +45,8 @@ class Win32Console : public dszip::Console {
     std::wstring text = WideFromUtf8(line);
     const size_t length = text.size();
     if (length < shown_) text.append(shown_ - length, L' ');
-    Write(L"\r" + text);
+    // An emptied line leaves the cursor at its start, where the next line is to begin.
+    Write(L"\r" + text + (length == 0 ? L"\r" : L""));
     shown_ = length;
   }
 
@@ -129,8 +131,10 @@ int wmain(int argc, wchar_t** argv) {
     console.Line(error.what());
   }
   SetEvent(g_finished);
+  // After a warning only a person who started dszip can answer; a waiting launcher cannot.
   const bool dropped = dszip::IsDroppedArchive(arguments);
-  if (dropped || (exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted))
+  const bool unattended = GetEnvironmentVariableW(kLauncherWaitsVariable, nullptr, 0) > 0;
+  if (dropped || (!unattended && exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted))
     console.WaitForKey(dropped);
   return exitCode;
 }

@@ -775,6 +775,9 @@ FOREIGN = [
     ('bsdtar', lambda src, zip: ['bsdtar', '--format', 'zip', '-cf', zip, '.'], None),
     ('bsdtar AES', lambda src, zip: ['bsdtar', '--format', 'zip', '--options', 'zip:encryption=aes256',
                                      '--passphrase', 'Geheim', '-cf', zip, '.'], 'Geheim'),
+    # Longer than dszip writes: reading takes it all the same.
+    ('bsdtar AES, 120 characters', lambda src, zip: ['bsdtar', '--format', 'zip', '--options', 'zip:encryption=aes256',
+                                                     '--passphrase', 'Lang' * 30, '-cf', zip, '.'], 'Lang' * 30),
     ('zipfile', lambda src, zip: zipfile_archive(src, zip, zipfile.ZIP_DEFLATED), None),
     ('zipfile store', lambda src, zip: zipfile_archive(src, zip, zipfile.ZIP_STORED), None),
 ]

@@ -38,6 +38,7 @@ TEST(CommandLine, Accepted) {
        "Geh\xE4im \x80\t", {"C:\\D"}},
       {{"a", "-hp" + std::string(99, 'x'), "E:\\A.zip", "C:\\D"}, false, 6, false, false, true,
        std::string(99, 'x'), {"C:\\D"}},
+      {{"a", "\\\\?\\E:\\A.zip", "C:\\D"}, false, 6, false, false, true, {}, {"C:\\D"}},  // long-path form
   };
   // clang-format on
   for (const Accepted& row : rows) {

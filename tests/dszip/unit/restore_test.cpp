@@ -179,6 +179,8 @@ TEST_F(RestoreFixture, HostileArchivesWriteNothingOutsideTheTarget) {
       if (path.rfind("F:\\Ziel\\", 0) == 0) restored.push_back(path);
     EXPECT_EQ(restored, row.restored);
   }
+  // An exact repeat is no case difference.
+  EXPECT_NE(verdicts.log.find("(steht schon fr\u00fcher im Archiv): gut.txt"), std::string::npos);
   EXPECT_EQ(fs.Content("F:\\Ziel\\b.txt"), "def");
 }
 
@@ -207,6 +209,10 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
       {"a quote left in the target", {"x", "-pGeheim", kArchive, "\"F:\\Ziel\\"}, {}, kExitUsage, "alt", false},
       {"a typed password outside Windows-1252 costs one try", {"x", kArchive, "F:\\Ziel\\"},
        {"\xD0\x96", "Geheim"}, kExitWarning, "alt", false},
+      {"a typed password longer than dszip writes is tried", {"x", kArchive, "F:\\Ziel\\"},
+       {std::string(100, 'z'), "Geheim"}, kExitWarning, "alt", false},
+      {"so is one on the command line", {"t", "-p" + std::string(120, 'z'), kArchive}, {}, kExitBadPassword,
+       "alt", false},
   };
   // clang-format on
   for (const auto& row : rows) {
@@ -229,6 +235,9 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
   EXPECT_NE(verdicts.log.find("Aufruf: dszip x -p*** "), std::string::npos) << verdicts.log;
   EXPECT_EQ(verdicts.log.find("-pfalsch"), std::string::npos);
   EXPECT_NE(verdicts.events.find(std::to_string(kExitBadPassword) + ": "), std::string::npos);
+  // The restore's own words: no backup usage, no "nothing unpacked" for t.
+  EXPECT_EQ(console.lines.find("dszip a|m"), std::string::npos) << console.lines;
+  EXPECT_NE(console.lines.find("Das Kennwort ist falsch.\nErgebnis"), std::string::npos);
 }
 
 TEST_F(RestoreFixture, FailuresLeaveNoHalfWrittenFile) {
@@ -238,13 +247,17 @@ TEST_F(RestoreFixture, FailuresLeaveNoHalfWrittenFile) {
     std::function<void(FakeFileSystem&)> arrange;
     const char* file;  // not there afterwards
     int exitCode;
+    const char* said;  // in the central log
     // clang-format off
   } rows[] = {
-      {"disk full", [](FakeFileSystem& f) { f.writeLimit = 1 << 20; }, "rauschen.bin", kExitFatal},
+      {"disk full", [](FakeFileSystem& f) { f.writeLimit = 1 << 20; }, "rauschen.bin", kExitFatal,
+       "Entpacken abgebrochen: Datentr\u00e4ger voll"},
       {"rename refused, the file read-only already", [](FakeFileSystem& f) { f.moveFails = true; }, "20.txt",
-       kExitWarning},
+       kExitWarning, "Entpackt: 0 Dateien"},
       {"a killed run's temporary file removed", [](FakeFileSystem& f) { f.AddFile("F:\\Ziel\\20.txt.17-7.dszip-tmp", "halb"); },
-       "20.txt.17-7.dszip-tmp", kExitOk},
+       "20.txt.17-7.dszip-tmp", kExitOk, "Entpackt: 5 Dateien"},
+      {"a failure of another kind", [](FakeFileSystem& f) { f.beforeOpen = [](const std::string&) { throw std::runtime_error("E/A"); }; },
+       "19.txt", kExitFatal, "Entpacken abgebrochen: E/A"},
   };
   // clang-format on
   for (const auto& row : rows) {
@@ -253,8 +266,11 @@ TEST_F(RestoreFixture, FailuresLeaveNoHalfWrittenFile) {
       if (path.rfind("F:", 0) == 0) fs.nodes.erase(AsciiLower(path));
     fs.writeLimit = UINT64_MAX;
     fs.moveFails = false;
+    fs.beforeOpen = nullptr;
+    verdicts = FakeSink();
     row.arrange(fs);
     EXPECT_EQ(Dszip({"x", kArchive, "F:\\Ziel\\"}), row.exitCode) << console.lines;
+    EXPECT_NE(verdicts.log.find(row.said), std::string::npos) << verdicts.log;
     EXPECT_EQ(fs.Find(std::string("F:\\Ziel\\") + row.file), nullptr);
     for (const std::string& path : fs.Paths())
       EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
@@ -267,6 +283,8 @@ TEST_F(RestoreFixture, DroppedArchiveUnpacksIntoANewFolderBesideIt) {
   EXPECT_EQ(Dszip({kArchive}), kExitOk) << console.lines;
   EXPECT_EQ(fs.Content("E:\\Archiv\\x\\19.txt"), std::string(19, 'x'));
   EXPECT_EQ(fs.Content("E:\\Archiv\\x (2)\\19.txt"), std::string(19, 'x'));
+  EXPECT_EQ(Dszip({kArchive, kArchive}), kExitOk) << console.lines;  // two dropped together
+  EXPECT_EQ(fs.Content("E:\\Archiv\\x (4)\\19.txt"), std::string(19, 'x'));
 }
 
 TEST(StoredName, Check) {
@@ -289,6 +307,7 @@ TEST(StoredName, Check) {
     EXPECT_EQ(safe.refused != nullptr, *row.path == '\0' && std::string(row.name) != "./.")
         << row.name;
   }
+  EXPECT_STREQ(CheckStoredName(std::string("a\0.", 3)).refused, texts::NameControl);
   EXPECT_EQ(FoldCase("\xC3\x84Z\xD0\x96"), "\xC3\xA4z\xD0\xB6");
   EXPECT_EQ(Cp437ToUtf8("\x84\x94\x81\xE1 \xC9"), "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F \xE2\x95\x94");
 }

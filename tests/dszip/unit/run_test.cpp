@@ -387,6 +387,13 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
        {"Aufruf: dszip a -hp*** E:", "Windows-1252", "Exit-Code 7"}},
       {"password with umlaut", {"a", "-hpGr\xC3\xBC\xC3\x9F" "e", kArchive, "C:\\Daten"}, {}, kExitOk,
        {"-hp***", "(Windows-1252) nehmen", "Exit-Code 0"}},
+      {"password with a quote and a blank, as Datensicherung quotes it",
+       {"a", "-hpMein\"Pass GEHEIMTEIL", kArchive, "C:\\Daten"}, {}, kExitOk, {"Aufruf: dszip a \"-hp***\" E:"}},
+      {"refused restore command line", {"t", "-q", kArchive}, {}, kExitUsage,
+       {"Aufruf: dszip t -q", "Unbekannter Schalter \u201e-q\u201c.\r\nAufruf: dszip x|e|t|l",
+        "\r\nErgebnis: Fehlgeschlagen (Exit-Code 7)"}},
+      {"restore password outside Windows-1252", {"x", "-p\xD0\x96", kArchive}, {}, kExitUsage,
+       {"Aufruf: dszip x -p*** E:", "nicht entpacken.\r\nAufruf: dszip x|e|t|l", "Exit-Code 7"}},
       {"leftover of an ended run removed",
        {"a", kArchive, "C:\\Daten"},
        [](RunFixture& f) {
@@ -410,6 +417,8 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
         << console.lines;
     for (const char* text : row.logged)
       EXPECT_NE(verdicts.log.find(text), std::string::npos) << text << "\n" << verdicts.log;
+    EXPECT_EQ(verdicts.log.find("GEHEIM"), std::string::npos) << verdicts.log;
+    EXPECT_EQ(verdicts.log.find("dszip a|m"), std::string::npos) << verdicts.log;
     EXPECT_EQ(verdicts.events.rfind(std::to_string(row.exitCode) + ": ", 0), 0u) << verdicts.events;
     EXPECT_TRUE(NoTemporaryFile() || fs.Find("E:\\Archiv\\z.zip.18-0a0b0c0d.dszip-tmp"));
   }
