@@ -4,10 +4,10 @@
 #include <map>
 #include <set>
 
+#include "core/ascii_case.h"
 #include "core/filled.h"
 #include "dszip/mask.h"
 #include "dszip/temporary_file.h"
-#include "dszip/text.h"
 #include "dszip/texts.h"
 
 namespace dszip {
