@@ -9,6 +9,7 @@
 #include "runlog/run_log_win32.h"
 #include "win32/wide_text.h"
 #include "win32_common/handle.h"
+#include "win32_common/system_error.h"
 #include "win32_common/utf16.h"
 
 namespace {
@@ -74,13 +75,7 @@ IPlatform::LaunchResult TWin32Platform::ShellOpen(const std::string& program,
   info.lpFile = file.c_str();
   info.lpParameters = arguments.c_str();
   info.nShow = SW_SHOW;
-  if (!ShellExecuteExW(&info)) {
-    const DWORD code = GetLastError();
-    return {false, 0,
-            code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
-                ? "nicht gefunden"
-                : "Windows-Fehler " + std::to_string(code)};
-  }
+  if (!ShellExecuteExW(&info)) return {false, 0, SystemErrorText(GetLastError())};
   if (!info.hProcess) return {true, 0, {}};  // handed to a running program: nothing to wait for
   Handle process(info.hProcess);
   if (!wait) return {true, 0, {}};
