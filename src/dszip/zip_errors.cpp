@@ -86,7 +86,8 @@ RunError AsRunError(const zip::Error& error) {
 std::string WarningText(const zip::WriteWarning& warning, const std::vector<zip::Item>& items) {
   const std::string& path = items[warning.item].path;
   switch (warning.kind) {
-    case zip::WriteWarning::Unreadable: return Filled(texts::FileUnreadable, {path, warning.reason});
+    case zip::WriteWarning::Unreadable:
+      return Filled(texts::FileUnreadable, {path, warning.reason});
     case zip::WriteWarning::ChangedWhileRead: return Filled(texts::FileChangedWhileRead, {path});
     case zip::WriteWarning::GrewPastHeader: return Filled(texts::GrewPastHeader, {path});
   }

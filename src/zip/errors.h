@@ -26,9 +26,9 @@ enum class Flaw {
   MoreDataThanSaid,
   DeflateData,
   Mac,
-  Crc,               // CRC or size
-  Length,            // the read-back check: entries end elsewhere than the next begins
-  EndRecord,         // the read-back check: the end records
+  Crc,        // CRC or size
+  Length,     // the read-back check: entries end elsewhere than the next begins
+  EndRecord,  // the read-back check: the end records
 };
 
 class Error : public std::exception {
