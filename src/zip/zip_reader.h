@@ -96,7 +96,4 @@ size_t PasswordHeaderSize(const ArchiveEntry& entry);
 bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntry& entry,
                   const Bytes& header);
 
-// Code page 437, the names' encoding when the UTF-8 flag is not set, to UTF-8.
-std::string Cp437ToUtf8(const std::string& name);
-
 }  // namespace zip

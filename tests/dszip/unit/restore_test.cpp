@@ -9,6 +9,7 @@
 #include "dszip/command_line.h"
 #include "dszip/run.h"
 #include "dszip/texts.h"
+#include "zip/cp437.h"
 #include "zip/stored_name.h"
 #include "zip/zip_reader.h"
 #include "zip/zip_records.h"
