@@ -1,6 +1,9 @@
 #include "core/cp1252.h"
 
 #include <cstdint>
+#include <vector>
+
+#include "core/utf8.h"
 
 namespace {
 
@@ -9,38 +12,6 @@ constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 
                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// The next character of UTF-8 text, or nothing for a malformed sequence. Characters beyond
-// the first plane are decoded too, only to be refused by Cp1252Of.
-std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& at) {
-  const auto lead = static_cast<unsigned char>(text[at++]);
-  if (lead < 0x80) return lead;
-  const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
-  if (extra < 0 || lead > 0xF4 || at + static_cast<std::size_t>(extra) > text.size())
-    return std::nullopt;
-  char32_t c = lead & (0x3F >> extra);
-  for (int i = 0; i < extra; ++i) {
-    const auto next = static_cast<unsigned char>(text[at++]);
-    if ((next & 0xC0) != 0x80) return std::nullopt;
-    c = (c << 6) | (next & 0x3F);
-  }
-  constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
-  if (c < kShortest[extra]) return std::nullopt;  // an overlong form
-  return c;
-}
 
 }  // namespace
 
@@ -66,9 +37,10 @@ std::string Utf8FromCp1252(std::string_view text) {
 std::optional<std::string> Cp1252FromUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (std::size_t at = 0; at < text.size();) {
-    const auto c = NextUtf8(text, at);
-    const auto byte = c ? Cp1252Of(*c) : std::nullopt;
+  std::vector<uint32_t> points;
+  if (!DecodeUtf8(text, points)) return std::nullopt;
+  for (const uint32_t c : points) {
+    const auto byte = Cp1252Of(c);
     if (!byte) return std::nullopt;
     out += static_cast<char>(*byte);
   }

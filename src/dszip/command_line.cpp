@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "core/ascii_case.h"
 #include "core/filled.h"
 #include "dszip/mask.h"
 #include "dszip/password.h"
-#include "dszip/text.h"
 #include "dszip/texts.h"
 
 namespace dszip {
@@ -106,13 +106,6 @@ Options ParseCommandLine(const std::vector<std::string>& arguments) {
   if (names.size() < 2) Refuse(texts::NoSource);
   for (size_t i = 1; i < names.size(); ++i) options.sources.push_back(SourceFromArgument(names[i]));
   return options;
-}
-
-uint16_t DeflateEffortBits(int level) {
-  if (level >= 9) return 0x2;                // maximum
-  if (level == 1) return 0x6;                // super fast
-  if (level >= 1 && level <= 3) return 0x4;  // fast
-  return 0;
 }
 
 namespace {

@@ -1,33 +1,12 @@
 #pragma once
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "dszip/outcome.h"
+
 namespace dszip {
-
-enum ExitCode {
-  kExitOk = 0,
-  kExitWarning = 1,
-  kExitFatal = 2,
-  kExitUsage = 7,
-  kExitArchiveExists = 9,
-  kExitNothingToDo = 10,
-  kExitBadPassword = 11,
-  kExitInterrupted = 255,
-};
-
-// A run ends early with this: the exit code and the German message saying why.
-class RunError : public std::runtime_error {
- public:
-  RunError(int exitCode, const std::string& message)
-      : std::runtime_error(message), exitCode_(exitCode) {}
-  int ExitCode() const { return exitCode_; }
-
- private:
-  int exitCode_;
-};
 
 struct Options {
   bool move = false;          // command m: delete the originals once the archive is in place
@@ -43,9 +22,6 @@ struct Options {
 // The arguments after the program name (UTF-8, already split by the C runtime's rules).
 // Anything it does not understand raises RunError with kExitUsage.
 Options ParseCommandLine(const std::vector<std::string>& arguments);
-
-// The ZIP general-purpose bits 1-2 that tell readers how hard Deflate worked.
-uint16_t DeflateEffortBits(int level);
 
 // Restoring: x (with paths), e (without), t (test), l (list), or the archive alone.
 enum class Overwrite { Warn, Skip, Replace };  // default, -o-, -o+

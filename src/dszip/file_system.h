@@ -1,91 +1,28 @@
 #pragma once
-// What dszip needs of the file system, so that its rules run unchanged over the real one and
-// over an in-memory fake in the tests. Paths are UTF-8 with "\" as the separator.
+// What dszip needs of the file system beyond what the ZIP library asks, so that its rules run
+// unchanged over the real one and over an in-memory fake in the tests. Paths are UTF-8 with "\"
+// as the separator.
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
-#include <tuple>
 #include <vector>
+
+#include "zip/files.h"
 
 namespace dszip {
 
-constexpr uint32_t kAttrReadOnly = 0x01;
-constexpr uint32_t kAttrFolder = 0x10;
-constexpr uint32_t kAttrArchive = 0x20;
-constexpr uint32_t kAttrReparsePoint = 0x400;
-
-// Which file or folder a path reaches, however it is spelled (8.3 name, link, mapped drive):
-// the volume's serial number and the file ID. All zero where the file system gives none.
-struct FileId {
-  uint64_t volume = 0;
-  uint64_t high = 0, low = 0;
-  bool Known() const { return high != 0 || low != 0; }
-  bool operator==(const FileId&) const = default;
-  bool operator<(const FileId& other) const {  // for maps
-    return std::tie(volume, high, low) < std::tie(other.volume, other.high, other.low);
-  }
-};
-
-struct FileInfo {
-  uint32_t attributes = 0;
-  uint64_t size = 0;
-  uint64_t modified = 0;  // 100-ns ticks since 1601, UTC
-  uint64_t changed = 0;   // last change of content or metadata, same ticks; 0 when not known
-  // Only from an open file: which file was read (InputFile::Identity), and whether its handle
-  // reached it through a link to a file, whose target may lie outside every source (Info).
-  FileId id = {};
-  bool linked = false;
-  bool IsFolder() const { return (attributes & kAttrFolder) != 0; }
-  // A junction or a symbolic link to a folder: followed only when named as a source.
-  bool IsLinkedFolder() const { return IsFolder() && (attributes & kAttrReparsePoint) != 0; }
-};
+// The program speaks the ZIP library's vocabulary (files, records, entries) unqualified.
+using namespace zip;  // NOLINT(google-build-using-namespace)
 
 struct FolderEntry {
   std::string name;
   FileInfo info;
 };
 
-struct CivilTime {
-  int year = 1980, month = 1, day = 1, hour = 0, minute = 0, second = 0;
-};
-
-// A failed file operation; the message is German and names the reason.
-class FileError : public std::runtime_error {
+// A file written by the program: an archive before its check, or a restored file.
+class OutputFile : public zip::OutputFile {
  public:
-  enum Kind { Other, Exists, NotFound, DiskFull };
-  explicit FileError(const std::string& message, Kind kind = Other)
-      : std::runtime_error(message), kind_(kind) {}
-  bool Is(Kind kind) const { return kind_ == kind; }
-
- private:
-  Kind kind_;
-};
-
-class InputFile {
- public:
-  virtual ~InputFile() = default;
-  // Fills up to `size` bytes; fewer only at the end of the file.
-  virtual size_t Read(uint8_t* buffer, size_t size) = 0;
-  virtual void Seek(uint64_t offset) = 0;  // from the start
-
-  // Faithful copies: size and times of the open file, change time included.
-  virtual FileInfo Info() = 0;
-  // Asked only where a deletion or clearing follows: under Wine it costs a round trip to the
-  // mount manager per file.
-  virtual FileId Identity() = 0;
-};
-
-class OutputFile {
- public:
-  virtual ~OutputFile() = default;
-  virtual void Write(const uint8_t* data, size_t size) = 0;  // at the end
-  virtual void WriteAt(uint64_t offset, const uint8_t* data, size_t size) = 0;
-  virtual void Truncate(uint64_t size) = 0;
-  virtual void Flush() = 0;  // down to the disk
-  virtual void Close() = 0;
-
   // Restoring: the modification time, set through the open file (no second open).
   virtual void SetModified(uint64_t ticks) = 0;
 
@@ -96,19 +33,16 @@ class OutputFile {
   virtual void Rename(const std::string& path, bool replace) = 0;
 };
 
-class FileSystem {
+class FileSystem : public zip::Files {
  public:
-  virtual ~FileSystem() = default;
   virtual std::string FullPath(const std::string& path) = 0;
   virtual std::optional<FileInfo> Stat(const std::string& path) = 0;
   virtual std::vector<FolderEntry> List(const std::string& folder) = 0;
-  virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
   virtual std::unique_ptr<OutputFile> CreateNew(const std::string& path) = 0;  // Exists if there
   virtual void MoveNoReplace(const std::string& from, const std::string& to) = 0;
   virtual void Delete(const std::string& path) = 0;
   virtual void SetAttributes(const std::string& path, uint32_t attributes) = 0;
   virtual void AppendText(const std::string& path, const std::string& text) = 0;
-  virtual CivilTime ToLocalTime(uint64_t ticks) = 0;
   virtual uint64_t Now() = 0;
 
   // Folders compare by identity, through a handle (links followed); unknown when the folder
@@ -134,21 +68,9 @@ class FileSystem {
   virtual uint64_t FromLocalTime(const CivilTime& time) = 0;
 };
 
-inline bool SameContentState(const FileInfo& a, const FileInfo& b) {
-  return a.size == b.size && a.modified == b.modified && a.changed == b.changed;
-}
-
 // The same file as read, as it was read. An ID known on one side only is another file system.
 inline bool SameFileUnchanged(const FileInfo& now, const FileInfo& read) {
   return now.id == read.id && SameContentState(now, read);
-}
-
-// Fills `size` bytes; fewer only at the end of the file.
-inline size_t ReadFull(InputFile& file, uint8_t* data, size_t size) {
-  size_t filled = 0;
-  for (size_t got = 1; got > 0 && filled < size; filled += got)
-    got = file.Read(data + filled, size - filled);
-  return filled;
 }
 
 }  // namespace dszip

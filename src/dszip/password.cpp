@@ -3,8 +3,7 @@
 #include "core/filled.h"
 #include "core/cp1252.h"
 #include "core/password_rule.h"
-#include "dszip/command_line.h"
-#include "dszip/text.h"
+#include "dszip/outcome.h"
 #include "dszip/texts.h"
 
 namespace dszip {

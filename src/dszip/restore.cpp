@@ -8,19 +8,19 @@
 #include <mutex>
 #include <optional>
 #include <set>
-#include <thread>
 
 #include "core/filled.h"
 #include "core/two_digits.h"
-#include "dszip/deflate_pool.h"
 #include "dszip/mask.h"
 #include "dszip/selection.h"
-#include "dszip/stored_name.h"
 #include "dszip/target_folder.h"
 #include "dszip/temporary_file.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
-#include "dszip/zip_reader.h"
+#include "dszip/zip_errors.h"
+#include "zip/parallel.h"
+#include "zip/stored_name.h"
+#include "zip/zip_reader.h"
 
 namespace dszip {
 namespace {
@@ -58,30 +58,6 @@ bool Selected(const ArchiveEntry& entry, const std::vector<std::string>& masks, 
     return SelectsStoredPath(entry.record.name, entry.IsFolder(), mask, recurse);
   };
   return masks.empty() ? selects("*") : std::any_of(masks.begin(), masks.end(), selects);
-}
-
-// Runs jobs on every core, this thread included; the first failure stops the rest and is
-// rethrown here.
-void OnAllCores(size_t jobs, const std::function<void(size_t)>& job) {
-  std::atomic<size_t> next{0};
-  std::atomic<bool> stop{false};
-  std::mutex mutex;
-  std::exception_ptr failure;
-  const auto work = [&] {
-    try {
-      for (size_t i = next++; i < jobs && !stop; i = next++) job(i);
-    } catch (...) {
-      const std::lock_guard<std::mutex> lock(mutex);
-      if (!failure) failure = std::current_exception();
-      stop = true;
-    }
-  };
-  std::vector<std::thread> threads;
-  const size_t count = std::min<size_t>(std::max(WorkerCount(), 1u), jobs);
-  for (size_t i = 1; i < count; ++i) threads.emplace_back(work);
-  work();
-  for (std::thread& thread : threads) thread.join();
-  if (failure) std::rethrow_exception(failure);
 }
 
 struct Planned {
@@ -141,8 +117,8 @@ class Restore {
       entries_ = ReadDirectory(*fs_.OpenRead(archive_), archiveSize_);
     } catch (const FileError& error) {
       throw RunError(kExitFatal, Filled(texts::ArchiveUnreadable, {archive_, error.what()}));
-    } catch (const RunError& error) {
-      throw RunError(kExitFatal, Filled(texts::ArchiveUnreadable, {archive_, error.what()}));
+    } catch (const zip::Error& error) {
+      throw RunError(kExitFatal, Filled(texts::ArchiveUnreadable, {archive_, ReasonText(error)}));
     }
   }
 
@@ -181,7 +157,7 @@ class Restore {
       const ArchiveEntry& e = entries_[i];
       const SafeName safe = CheckStoredName(e.record.name);
       if (safe.refused) {
-        Warn(i, Filled(texts::RefusedName, {safe.refused, e.record.name}));
+        Warn(i, Filled(texts::RefusedName, {NameFlawText(*safe.refused), e.record.name}));
         continue;
       }
       if (safe.path.empty()) continue;  // "./": the target itself
@@ -300,7 +276,7 @@ class Restore {
       SkipLocalHeader(in);
       return in.Read(static_cast<size_t>(
           std::min<uint64_t>(PasswordHeaderSize(entry), entry.record.compressedSize)));
-    } catch (const RunError&) {
+    } catch (const zip::Error&) {
       return {};
     }
   }
@@ -415,8 +391,8 @@ class Restore {
       order.push_back(runs[low++]);
       if (low < high) order.push_back(runs[--high]);
     }
-    OnAllCores(order.size(),
-               [&](size_t run) { ProcessRun(files, order[run].first, order[run].second); });
+    RunJobs(WorkerCount(), order.size(),
+            [&](size_t run) { ProcessRun(files, order[run].first, order[run].second); });
   }
 
   uint64_t RunSize(const std::vector<Planned>& files, const std::pair<size_t, size_t>& run) const {
@@ -445,12 +421,11 @@ class Restore {
         else if (!Extract(in, inflater, files[k], buffer, progress))
           continue;
         Count(entry);
-      } catch (const RunError& error) {
+      } catch (const zip::Error& error) {
         // The reader's complaints are about one entry; anything else ends the run.
-        if (error.ExitCode() != kExitWarning && error.ExitCode() != kExitBadPassword) throw;
         Warn(files[k].entry,
              Filled(options_.command == 't' ? texts::EntryFailsTest : texts::EntryDamaged,
-                    {entry.record.name, error.what()}));
+                    {entry.record.name, ReasonText(error)}));
       }
     }
   }

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "dszip/command_line.h"
-#include "dszip/crypto.h"
+#include "dszip/console.h"
 #include "dszip/file_system.h"
-#include "dszip/run.h"
+#include "zip/crypto.h"
 
 namespace dszip {
 

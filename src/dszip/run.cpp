@@ -8,9 +8,7 @@
 
 #include "core/filled.h"
 #include "core/two_digits.h"
-#include "dszip/archive_writer.h"
 #include "dszip/command_line.h"
-#include "dszip/deflate_pool.h"
 #include "dszip/password.h"
 #include "dszip/restore.h"
 #include "dszip/selection.h"
@@ -18,6 +16,9 @@
 #include "dszip/temporary_file.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
+#include "dszip/zip_errors.h"
+#include "zip/parallel.h"
+#include "zip/zip_writer.h"
 
 namespace dszip {
 namespace {
@@ -125,6 +126,10 @@ class Run {
     } catch (const std::bad_alloc&) {
       report_.exitCode = kExitFatal;
       report_.message = Filled(texts::WriteFailed, {texts::NoMemory});
+    } catch (const zip::Error& error) {
+      const RunError ended = AsRunError(error);
+      report_.exitCode = ended.ExitCode();
+      report_.message = ended.what();
     } catch (const std::exception& error) {
       report_.exitCode = kExitFatal;
       report_.message = error.what();
@@ -172,10 +177,10 @@ class Run {
                                  .threads = WorkerCount(),
                                  .identify = options.move || options.clearArchive};
     WriteResult written =
-        WriteArchive(fs_, crypto_, selection, settings, *temporary.out,
+        WriteArchive(fs_, crypto_, selection.items, settings, *temporary.out,
                      [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });
-    report_.warnings.insert(report_.warnings.end(), written.warnings.begin(),
-                            written.warnings.end());
+    for (const WriteWarning& warning : written.warnings)
+      report_.warnings.push_back(WarningText(warning, selection.items));
     temporary.out->Flush();
     temporary.out->Close();
     temporary.out.reset();
@@ -467,24 +472,6 @@ int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs,
 }
 
 }  // namespace
-
-namespace {
-
-const char* ResultText(int exitCode) {
-  switch (exitCode) {
-    case kExitOk: return texts::ResultOk;
-    case kExitWarning: return texts::ResultWarning;
-    case kExitNothingToDo: return texts::ResultNothing;
-    case kExitInterrupted: return texts::ResultInterrupted;
-    default: return texts::ResultFailed;
-  }
-}
-
-}  // namespace
-
-std::string ResultLine(int exitCode) {
-  return Filled(texts::ResultLine, {ResultText(exitCode), std::to_string(exitCode)});
-}
 
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
              Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {

@@ -5,10 +5,10 @@
 #include <set>
 #include <utility>
 
+#include "core/ascii_case.h"
 #include "core/filled.h"
 #include "dszip/mask.h"
 #include "dszip/temporary_file.h"
-#include "dszip/text.h"
 #include "dszip/texts.h"
 
 namespace dszip {

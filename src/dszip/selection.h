@@ -4,15 +4,9 @@
 
 #include "dszip/command_line.h"
 #include "dszip/file_system.h"
+#include "zip/zip_writer.h"
 
 namespace dszip {
-
-struct Item {
-  std::string path;        // full source path
-  std::string storedName;  // "/" separated; a folder entry ends in "/"
-  FileInfo info;           // as seen when selected
-  bool IsFolder() const { return !storedName.empty() && storedName.back() == '/'; }
-};
 
 // A folder that no source takes in, such as the archive's own: else every backup would carry
 // the earlier ones, and a move would delete them.
@@ -22,7 +16,7 @@ struct ProtectedFolder {
 };
 
 struct Selection {
-  std::vector<Item> items;
+  std::vector<Item> items;  // the writer's items: full source paths
   std::vector<std::string> warnings;
   std::vector<std::string> notes;    // said in the summary, no warning: folders left out by rule
   std::vector<std::string> missing;  // sources that do not exist

@@ -2,10 +2,10 @@
 
 #include <optional>
 
+#include "core/ascii_case.h"
 #include "core/filled.h"
-#include "dszip/command_line.h"
+#include "dszip/outcome.h"
 #include "dszip/temporary_file.h"
-#include "dszip/text.h"
 #include "dszip/texts.h"
 
 namespace dszip {

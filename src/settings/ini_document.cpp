@@ -1,5 +1,6 @@
 #include "settings/ini_document.h"
 
+#include "core/ascii_case.h"
 #include "core/error.h"
 #include "core/texts.h"
 
@@ -26,12 +27,10 @@ std::string_view Trim(std::string_view text) { return TrimEnd(TrimStart(text)); 
 // The platform works with C strings: a NUL ends the text.
 std::string_view CutAtNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include "win32/wide_text.h"
 #include "win32_common/handle.h"
 #include "win32_common/process.h"
+#include "win32_common/system_error.h"
 #include "win32_common/utf16.h"
 
 namespace {
@@ -77,13 +78,7 @@ IPlatform::LaunchResult TWin32Platform::ShellOpen(const std::string& program,
   info.nShow = SW_SHOW;
   // The archiver inherits this process's environment.
   SetEnvironmentVariableW(kLauncherWaitsVariable, wait ? L"1" : nullptr);
-  if (!ShellExecuteExW(&info)) {
-    const DWORD code = GetLastError();
-    return {false, 0,
-            code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
-                ? "nicht gefunden"
-                : "Windows-Fehler " + std::to_string(code)};
-  }
+  if (!ShellExecuteExW(&info)) return {false, 0, SystemErrorText(GetLastError())};
   if (!info.hProcess) return {true, 0, {}};  // handed to a running program: nothing to wait for
   Handle process(info.hProcess);
   if (!wait) return {true, 0, {}};

@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/ascii_case.h"
 #include "core/cp1252.h"
 #include "core/error.h"
 #include "core/filled.h"
@@ -24,18 +25,6 @@
 #include "settings/settings.h"
 
 namespace {
-
-std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-
-std::string LowerCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
 
 bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
@@ -143,7 +132,7 @@ void TFMain::FormCreate() {
   changepath.Visible = settings->GetFlag("Programm", "changedir", false);
   StopProg.Visible = settings->GetFlag("Programm", "Stopprog", false);
   StopProg.Checked = settings->GetFlag("Programm", "Stopprogchecked", true);
-  Endung = LowerCase(settings->GetText("Programm", "ArchivEndung", "zip"));
+  Endung = AsciiLower(settings->GetText("Programm", "ArchivEndung", "zip"));
   RestorePassword(*settings);
   Ziel.Items.clear();
   Ziel.ItemIndex = -1;
@@ -152,7 +141,7 @@ void TFMain::FormCreate() {
   if (!day.empty()) {
     Zeitpunkt.ItemIndex = kSpaeter;
     spaeterClick();
-    const std::string upper = UpperCase(day);
+    const std::string upper = AsciiUpper(day);
     if (upper == "HEUTE")
       Tag.Value = WithDate(Tag.Value, today);
     else if (upper == "MORGEN")
@@ -196,7 +185,7 @@ void TFMain::ApplyCommandLine() {
 }
 
 void TFMain::ApplyArgument(std::string a) {
-  a = UpperCase(a);
+  a = AsciiUpper(a);
   if (Contains(a, "/DIR:")) {
     a = AfterColon(a);
     const int job = ReadInteger(a);
@@ -258,7 +247,7 @@ void TFMain::DoBackup() {
   const std::string program = settings->GetText("Programm", "Zip", "");
   RunSettings read;
   read.pattern = settings->GetText("Programm", "Param", "");
-  read.dateForm = LowerCase(settings->GetText("Programm", "Datumsformat", "JMT"));
+  read.dateForm = AsciiLower(settings->GetText("Programm", "Datumsformat", "JMT"));
   const std::string job = std::to_string(Ziel.ItemIndex);
   read.source = settings->GetText("Backup", job, "-");
   read.target = settings->GetText("Backup", job + "p", Zielpfad);

@@ -1,12 +1,12 @@
 # Every exit code dszip has must have a message in the event log's message table (else Event
 # Viewer cannot show the entry) and a row in the README's table of exit codes.
 #   cmake -DSOURCE_DIR=<repository> -P exit_codes.cmake
-file(READ ${SOURCE_DIR}/src/dszip/command_line.h header)
+file(READ ${SOURCE_DIR}/src/dszip/outcome.h header)
 file(READ ${SOURCE_DIR}/src/dszip/win32/messages.mc table)
 file(READ ${SOURCE_DIR}/README.md readme)
 string(REGEX MATCHALL "kExit[A-Za-z]+ = [0-9]+" codes "${header}")
 if(NOT codes)
-  message(FATAL_ERROR "no exit codes found in src/dszip/command_line.h")
+  message(FATAL_ERROR "no exit codes found in src/dszip/outcome.h")
 endif()
 set(missing "")
 foreach(code IN LISTS codes)

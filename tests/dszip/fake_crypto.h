@@ -4,13 +4,13 @@
 #include <atomic>
 #include <stdexcept>
 
-#include "dszip/crypto.h"
+#include "zip/crypto.h"
 
 namespace dszip {
 
 inline uint32_t Mix(uint32_t hash, uint8_t byte) { return (hash ^ byte) * 16777619u; }
 
-class FakeCrypto : public Crypto {
+class FakeCrypto : public zip::Crypto {
  public:
   std::atomic<uint8_t> nextRandom{1};  // workers ask at the same time
   void Random(uint8_t* out, size_t size) override {
@@ -27,8 +27,8 @@ class FakeCrypto : public Crypto {
     for (auto& byte : out) byte = static_cast<uint8_t>((hash = Mix(hash, 0x5A)) >> 24);
     return out;
   }
-  std::unique_ptr<BlockCipher> Aes256(const uint8_t* key) override {
-    struct Cipher : BlockCipher {
+  std::unique_ptr<zip::BlockCipher> Aes256(const uint8_t* key) override {
+    struct Cipher : zip::BlockCipher {
       std::vector<uint8_t> key;
       void EncryptBlocks(uint8_t* data, size_t blocks) override {
         for (size_t i = 0; i < blocks * 16; ++i)
@@ -39,8 +39,8 @@ class FakeCrypto : public Crypto {
     cipher->key.assign(key, key + 32);
     return cipher;
   }
-  std::unique_ptr<Mac> HmacSha1(const uint8_t* key, size_t size) override {
-    struct Fnv : Mac {
+  std::unique_ptr<zip::Mac> HmacSha1(const uint8_t* key, size_t size) override {
+    struct Fnv : zip::Mac {
       uint32_t hash = 2166136261u;
       void Update(const uint8_t* data, size_t size) override {
         for (size_t i = 0; i < size; ++i) hash = Mix(hash, data[i]);

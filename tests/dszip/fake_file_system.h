@@ -10,9 +10,9 @@
 #include <mutex>
 #include <set>
 
-#include "dszip/crypto.h"
+#include "core/ascii_case.h"
 #include "dszip/file_system.h"
-#include "dszip/text.h"
+#include "zip/crypto.h"
 
 namespace dszip {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dszip/stored_name.h"
+#include "zip/stored_name.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -61,7 +61,7 @@ std::string Model(std::string name) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string name(reinterpret_cast<const char*>(data), size);
-  const dszip::SafeName safe = dszip::CheckStoredName(name);
+  const zip::SafeName safe = zip::CheckStoredName(name);
   if (Ascii(name)) FUZZ_CHECK((safe.refused ? "?" : safe.path) == Model(name));
   if (!safe.refused && !safe.path.empty())
     for (const std::string& part : Split(safe.path)) FUZZ_CHECK(!PartRefused(part));

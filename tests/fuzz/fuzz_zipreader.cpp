@@ -8,15 +8,15 @@
 #include <cstring>
 #include <string>
 
-#include "dszip/command_line.h"
 #include "dszip/fake_crypto.h"
-#include "dszip/stored_name.h"
-#include "dszip/zip_reader.h"
+#include "zip/errors.h"
+#include "zip/stored_name.h"
+#include "zip/zip_reader.h"
 #include "fuzz_support.h"
 
 namespace {
 
-class MemoryFile : public dszip::InputFile {
+class MemoryFile : public zip::InputFile {
  public:
   MemoryFile(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
   std::size_t Read(std::uint8_t* buffer, std::size_t size) override {
@@ -27,8 +27,8 @@ class MemoryFile : public dszip::InputFile {
     return take;
   }
   void Seek(std::uint64_t offset) override { at_ = offset; }
-  dszip::FileInfo Info() override {
-    dszip::FileInfo info;
+  zip::FileInfo Info() override {
+    zip::FileInfo info;
     info.size = size_;
     return info;
   }
@@ -45,27 +45,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryFile file(data, size);
   dszip::FakeCrypto crypto;
   const std::string password = "Geheim";
-  std::vector<dszip::ArchiveEntry> entries;
+  std::vector<zip::ArchiveEntry> entries;
   try {
-    entries = dszip::ReadDirectory(file, size);
-  } catch (const dszip::RunError&) {
+    entries = zip::ReadDirectory(file, size);
+  } catch (const zip::Error&) {
     return 0;
   }
-  dszip::Inflater inflater;
+  zip::Inflater inflater;
   for (size_t i = 0; i < entries.size() && i < 64; ++i) {
-    const dszip::ArchiveEntry& entry = entries[i];
-    const dszip::SafeName safe = dszip::CheckStoredName(entry.record.name);
+    const zip::ArchiveEntry& entry = entries[i];
+    const zip::SafeName safe = zip::CheckStoredName(entry.record.name);
     if (!safe.refused)
       FUZZ_CHECK(safe.path.find(':') == std::string::npos && safe.path.rfind('\\', 0) != 0);
     std::uint64_t written = 0;
     try {
-      dszip::SequentialReader in(file, entry.record.offset);
-      dszip::SkipLocalHeader(in);
-      dszip::ReadEntryData(
-          in, inflater, crypto, entry, dszip::Secret{nullptr, &password},
+      zip::SequentialReader in(file, entry.record.offset);
+      zip::SkipLocalHeader(in);
+      zip::ReadEntryData(
+          in, inflater, crypto, entry, zip::Secret{nullptr, &password},
           [&](const std::uint8_t*, std::size_t length) { written += length; }, nullptr);
       FUZZ_CHECK(written == entry.record.size);
-    } catch (const dszip::RunError&) {
+    } catch (const zip::Error&) {
     }
     FUZZ_CHECK(written <= entry.record.size);
   }

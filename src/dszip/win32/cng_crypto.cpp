@@ -7,10 +7,13 @@
 #include <stdexcept>
 
 #include "core/filled.h"
-#include "dszip/text.h"
 #include "dszip/texts.h"
 
 namespace dszip {
+
+using zip::BlockCipher;
+using zip::Mac;
+
 namespace {
 
 void Check(NTSTATUS status, const char* what) {

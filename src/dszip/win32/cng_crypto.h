@@ -1,10 +1,10 @@
 #pragma once
-#include "dszip/crypto.h"
+#include "zip/crypto.h"
 
 namespace dszip {
 
 // The platform's own cryptography (CNG): no third-party library, and it runs under Wine.
-class CngCrypto : public Crypto {
+class CngCrypto : public zip::Crypto {
  public:
   CngCrypto();
   ~CngCrypto() override;
@@ -14,8 +14,8 @@ class CngCrypto : public Crypto {
   void Random(uint8_t* out, size_t size) override;
   std::vector<uint8_t> Pbkdf2Sha1(const std::string& password, const uint8_t* salt, size_t saltSize,
                                   unsigned iterations, size_t size) override;
-  std::unique_ptr<BlockCipher> Aes256(const uint8_t* key) override;
-  std::unique_ptr<Mac> HmacSha1(const uint8_t* key, size_t size) override;
+  std::unique_ptr<zip::BlockCipher> Aes256(const uint8_t* key) override;
+  std::unique_ptr<zip::Mac> HmacSha1(const uint8_t* key, size_t size) override;
 
  private:
   void* aes_ = nullptr;   // BCRYPT_ALG_HANDLE, ECB

@@ -8,10 +8,11 @@
 
 #include "dszip/command_line.h"
 #include "dszip/run.h"
-#include "dszip/stored_name.h"
 #include "dszip/texts.h"
-#include "dszip/zip_reader.h"
-#include "dszip/zip_records.h"
+#include "zip/cp437.h"
+#include "zip/stored_name.h"
+#include "zip/zip_reader.h"
+#include "zip/zip_records.h"
 #include "fake_crypto.h"
 #include "fake_file_system.h"
 #include "fake_sink.h"
@@ -304,10 +305,10 @@ TEST(StoredName, Check) {
   for (const auto& row : rows) {
     const SafeName safe = CheckStoredName(row.name);
     EXPECT_EQ(safe.path, row.path) << row.name;
-    EXPECT_EQ(safe.refused != nullptr, *row.path == '\0' && std::string(row.name) != "./.")
+    EXPECT_EQ(safe.refused.has_value(), *row.path == '\0' && std::string(row.name) != "./.")
         << row.name;
   }
-  EXPECT_STREQ(CheckStoredName(std::string("a\0.", 3)).refused, texts::NameControl);
+  EXPECT_EQ(CheckStoredName(std::string("a\0.", 3)).refused, zip::NameFlaw::Control);
   EXPECT_EQ(FoldCase("\xC3\x84Z\xD0\x96"), "\xC3\xA4z\xD0\xB6");
   EXPECT_EQ(Cp437ToUtf8("\x84\x94\x81\xE1 \xC9"), "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F \xE2\x95\x94");
 }

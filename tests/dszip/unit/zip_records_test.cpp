@@ -2,9 +2,9 @@
 // covers counts and sizes, this the offsets that only archives over 4 GiB reach.
 #include <gtest/gtest.h>
 
-#include "dszip/zip_records.h"
+#include "zip/zip_records.h"
 
-namespace dszip {
+namespace zip {
 namespace {
 
 uint32_t Read32(const Bytes& bytes, size_t at) {
@@ -61,4 +61,4 @@ TEST(ZipRecords, TimeBeyondTheExtendedTimestamp) {
 }
 
 }  // namespace
-}  // namespace dszip
+}  // namespace zip

@@ -1,12 +1,12 @@
-#include "dszip/stored_name.h"
+#include "zip/stored_name.h"
 
 #include <cstdint>
 #include <vector>
 
-#include "dszip/text.h"
-#include "dszip/texts.h"
+#include "core/ascii_case.h"
+#include "core/utf8.h"
 
-namespace dszip {
+namespace zip {
 namespace {
 
 bool ReservedDevice(const std::string& part) {
@@ -23,38 +23,38 @@ bool ReservedDevice(const std::string& part) {
          base[3] == '\xC2' && (base[4] == '\xB9' || base[4] == '\xB2' || base[4] == '\xB3');
 }
 
-const char* CheckPart(const std::string& part) {
-  if (part == "..") return texts::NameParent;
+std::optional<NameFlaw> CheckPart(const std::string& part) {
+  if (part == "..") return NameFlaw::Parent;
   // Characters first: a NUL ends the name for Windows, and what stands before it is no reason.
   for (const char c : part) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return texts::NameControl;
-    if (c == ':') return texts::NameStream;
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return NameFlaw::Control;
+    if (c == ':') return NameFlaw::Stream;
     if (c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*')
-      return texts::NameCharacter;
+      return NameFlaw::Character;
   }
-  if (part.back() == '.' || part.back() == ' ') return texts::NameTrailing;
-  if (ReservedDevice(part)) return texts::NameDevice;
-  return nullptr;
+  if (part.back() == '.' || part.back() == ' ') return NameFlaw::Trailing;
+  if (ReservedDevice(part)) return NameFlaw::Device;
+  return std::nullopt;
 }
 
 }  // namespace
 
 SafeName CheckStoredName(const std::string& name) {
   std::vector<uint32_t> ignored;
-  if (!DecodeUtf8(name, ignored)) return {.refused = texts::NameEncoding};
+  if (!DecodeUtf8(name, ignored)) return {.refused = NameFlaw::Encoding};
   std::string path;
   std::string rest = name;
   for (char& c : rest)
     if (c == '\\') c = '/';
   if (!rest.empty() && rest.back() == '/') rest.pop_back();  // a folder
-  if (rest.empty() || rest[0] == '/') return {.refused = texts::NameAbsolute};
+  if (rest.empty() || rest[0] == '/') return {.refused = NameFlaw::Absolute};
   for (size_t start = 0; start <= rest.size();) {
     const size_t end = std::min(rest.find('/', start), rest.size());
     const std::string part = rest.substr(start, end - start);
     start = end + 1;
     if (part == ".") continue;  // "./a" is "a"
-    if (part.empty()) return {.refused = texts::NameAbsolute};
-    if (const char* refused = CheckPart(part)) return {.refused = refused};
+    if (part.empty()) return {.refused = NameFlaw::Absolute};
+    if (const auto refused = CheckPart(part)) return {.refused = refused};
     path += (path.empty() ? "" : "\\") + part;
   }
   return {.path = path};  // empty: "./", the target itself
@@ -75,4 +75,4 @@ std::string FoldCase(const std::string& path) {
   return out;
 }
 
-}  // namespace dszip
+}  // namespace zip

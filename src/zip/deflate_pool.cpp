@@ -1,16 +1,13 @@
-#include "dszip/deflate_pool.h"
-
-#include "core/filled.h"
-#include "dszip/text.h"
-#include "dszip/texts.h"
+#include "zip/deflate_pool.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <stdexcept>
 
-namespace dszip {
-namespace {
+#include "zip/errors.h"
+
+namespace zip {
 
 class Deflater {
  public:
@@ -42,7 +39,7 @@ class Deflater {
       stream_.next_out = piece.output.data() + produced;
       stream_.avail_out = static_cast<uInt>(piece.output.size() - produced);
       status = deflate(&stream_, piece.last ? Z_FINISH : Z_SYNC_FLUSH);
-      if (status == Z_STREAM_ERROR) throw std::logic_error(texts::DeflateFailed);
+      if (status == Z_STREAM_ERROR) throw CompressFailed();
       produced = piece.output.size() - stream_.avail_out;
     } while (piece.last ? status != Z_STREAM_END : stream_.avail_out == 0);
     piece.output.resize(produced);
@@ -52,6 +49,8 @@ class Deflater {
   int level_;
   z_stream stream_{};
 };
+
+namespace {
 
 // By at least one percent: less is not worth the inflating when reading back.
 bool Shrunk(const Piece& piece) {
@@ -84,9 +83,10 @@ void ReadSmallFile(Piece& piece) {
       piece.input.resize(std::min(piece.input.size(), size));
     }
   } catch (const FileError& error) {
-    piece.failure = Filled(texts::FileUnreadable, {piece.path, error.what()});
+    piece.failed = true;
+    piece.failure = error.what();
   }
-  if (!piece.failure.empty() || piece.grown) piece.input.clear();
+  if (piece.failed || piece.grown) piece.input.clear();
 }
 
 // The whole entry's data: salt and check, the encrypted data, the MAC.
@@ -115,76 +115,34 @@ void ProcessBatch(Batch& batch, int level, std::unique_ptr<Deflater>& deflater) 
     }
     if (!piece.spare || piece.store) piece.input = {};
     piece.dictionary = {};
-    if (piece.password && piece.failure.empty() && !piece.grown) Encrypt(piece);
+    if (piece.password && !piece.failed && !piece.grown) Encrypt(piece);
   }
 }
 
 }  // namespace
 
-DeflatePool::DeflatePool(int level, unsigned threads) : level_(level) {
-  try {
-    for (unsigned i = 0; i < std::max(threads, 1u); ++i) threads_.emplace_back([this] { Work(); });
-  } catch (...) {  // no thread to be had: the ones started end before the error goes on
-    Stop();
-    throw;
-  }
-}
+DeflatePool::DeflatePool(int level, unsigned threads)
+    : level_(level), deflaters_(std::max(threads, 1u)), workers_(threads) {}
 
-DeflatePool::~DeflatePool() { Stop(); }
+DeflatePool::~DeflatePool() = default;
 
-void DeflatePool::Stop() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-  }
-  work_.notify_all();
-  for (std::thread& thread : threads_) thread.join();
-}
-
+// Whatever stops a batch (no memory, a platform error) goes to the thread that waits for it.
 void DeflatePool::Submit(const std::shared_ptr<Batch>& batch, bool urgent) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (urgent)
-      queue_.push_front(batch);
-    else
-      queue_.push_back(batch);
-  }
-  work_.notify_one();
+  workers_.Submit(
+      [this, batch](unsigned worker) {
+        try {
+          ProcessBatch(*batch, level_, deflaters_[worker]);
+        } catch (...) {
+          batch->error = std::current_exception();
+        }
+        batch->done = true;
+      },
+      urgent);
 }
 
 void DeflatePool::Wait(const Batch& batch) {
-  if (!batch.done) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [&] { return batch.done.load(); });
-  }
+  if (!batch.done) workers_.WaitUntil([&] { return batch.done.load(); });
   if (batch.error) std::rethrow_exception(batch.error);
 }
 
-// Whatever stops a batch (no memory, a platform error) goes to the thread that waits for it.
-void DeflatePool::Work() {
-  std::unique_ptr<Deflater> deflater;
-  for (;;) {
-    std::shared_ptr<Batch> batch;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      work_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-      if (stopping_) return;
-      batch = std::move(queue_.front());
-      queue_.pop_front();
-    }
-    try {
-      ProcessBatch(*batch, level_, deflater);
-    } catch (...) {
-      batch->error = std::current_exception();
-    }
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      batch->done = true;
-    }
-    done_.notify_all();
-  }
-}
-
-unsigned WorkerCount() { return std::clamp(std::thread::hardware_concurrency(), 4u, 12u); }
-
-}  // namespace dszip
+}  // namespace zip

@@ -10,12 +10,12 @@
 
 #include <zlib.h>
 
-#include "dszip/aes_zip.h"
-#include "dszip/crypto.h"
-#include "dszip/file_system.h"
-#include "dszip/zip_records.h"
+#include "zip/aes_zip.h"
+#include "zip/crypto.h"
+#include "zip/files.h"
+#include "zip/zip_records.h"
 
-namespace dszip {
+namespace zip {
 
 enum class Encryption { None, Aes, Traditional, Other };
 
@@ -34,8 +34,7 @@ struct ArchiveEntry {
   bool Readable() const;           // a method and an encryption this reader knows
 };
 
-// The central directory. Throws RunError with the reason when the file is no ZIP archive or
-// damaged.
+// The central directory. Throws Damaged when the file is no ZIP archive or is damaged.
 std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize);
 
 // Reads through a large buffer: few platform calls however small the records are.
@@ -85,8 +84,8 @@ struct Secret {
 void SkipLocalHeader(SequentialReader& in);
 
 // Reads the entry's data, decrypts and inflates it, and hands it to `sink` (may be empty).
-// Stops at the recorded size. Throws RunError with the reason: kExitBadPassword for a wrong
-// password, else kExitWarning.
+// Stops at the recorded size. Throws WrongPassword, UnsupportedMethod or Damaged (errors.h), which
+// spoil this entry only; FileError when the archive cannot be read.
 void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto,
                    const ArchiveEntry& entry, const Secret& secret, const Sink& sink,
                    const std::function<void(uint64_t)>& progress);
@@ -97,7 +96,4 @@ size_t PasswordHeaderSize(const ArchiveEntry& entry);
 bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntry& entry,
                   const Bytes& header);
 
-// Code page 437, the names' encoding when the UTF-8 flag is not set, to UTF-8.
-std::string Cp437ToUtf8(const std::string& name);
-
-}  // namespace dszip
+}  // namespace zip

@@ -1,13 +1,13 @@
-#include "dszip/zip_reader.h"
+#include "zip/zip_reader.h"
 
 #include <algorithm>
 #include <new>
 
-#include "dszip/command_line.h"
-#include "dszip/text.h"
-#include "dszip/texts.h"
+#include "core/utf8.h"
+#include "zip/cp437.h"
+#include "zip/errors.h"
 
-namespace dszip {
+namespace zip {
 namespace {
 
 constexpr size_t kChunk = 1 << 20;
@@ -22,9 +22,6 @@ constexpr uint16_t kFlagEncrypted = 0x0001;
 constexpr uint16_t kFlagStrongEncryption = 0x0040;
 constexpr uint16_t kFlagUtf8 = 0x0800;
 constexpr int64_t kUnixEpochSeconds = 11644473600LL;
-
-// A damaged entry spoils that entry, not the run: the caller decides what it means.
-[[noreturn]] void Damaged(const std::string& reason) { throw RunError(kExitWarning, reason); }
 
 uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t Get32(const uint8_t* p) { return Get16(p) | static_cast<uint32_t>(Get16(p + 2)) << 16; }
@@ -47,7 +44,7 @@ void ReadZip64End(InputFile& file, uint64_t endAt, Counts& counts) {
   const Bytes locator = ReadAt(file, endAt - 20, 20);
   if (locator.size() != 20 || Get32(locator.data()) != 0x07064b50) return;
   const Bytes end = ReadAt(file, Get64(locator.data() + 8), 56);
-  if (end.size() != 56 || Get32(end.data()) != 0x06064b50) Damaged(texts::PartZip64End);
+  if (end.size() != 56 || Get32(end.data()) != 0x06064b50) throw Damaged(Flaw::Zip64End);
   counts = {.entries = Get64(end.data() + 32),
             .size = Get64(end.data() + 40),
             .offset = Get64(end.data() + 48)};
@@ -60,12 +57,12 @@ Counts ReadEndRecords(InputFile& file, uint64_t fileSize) {
        at-- > 0;) {
     const uint8_t* p = data.data() + at;
     if (Get32(p) != 0x06054b50 || at + kEndRecordSize + Get16(p + 20) > data.size()) continue;
-    if (Get16(p + 4) != 0 || Get16(p + 6) != 0) Damaged(texts::MultiPart);
+    if (Get16(p + 4) != 0 || Get16(p + 6) != 0) throw Damaged(Flaw::MultiPart);
     Counts counts{.entries = Get16(p + 10), .size = Get32(p + 12), .offset = Get32(p + 16)};
     ReadZip64End(file, fileSize - tail + at, counts);
     return counts;
   }
-  Damaged(texts::NoEndRecord);
+  throw Damaged(Flaw::NoEndRecord);
 }
 
 void ReadZip64Extra(const uint8_t* p, size_t size, EntryRecord& e, bool sizeMax, bool packedMax,
@@ -73,7 +70,7 @@ void ReadZip64Extra(const uint8_t* p, size_t size, EntryRecord& e, bool sizeMax,
   size_t at = 0;
   const auto take = [&](bool wanted, uint64_t& field) {
     if (!wanted) return;
-    if (at + 8 > size) Damaged(texts::PartZip64Field);
+    if (at + 8 > size) throw Damaged(Flaw::Zip64Field);
     field = Get64(p + at);
     at += 8;
   };
@@ -136,10 +133,10 @@ std::string LegacyName(const std::string& raw, uint8_t host) {
 
 // One central header at `p` (at least kCentralHeaderSize bytes, `size` in all); its length.
 size_t ReadCentralHeader(const uint8_t* p, size_t size, ArchiveEntry& entry) {
-  if (Get32(p) != 0x02014b50) Damaged(texts::PartCentralDirectory);
+  if (Get32(p) != 0x02014b50) throw Damaged(Flaw::CentralDirectory);
   const size_t nameSize = Get16(p + 28), extraSize = Get16(p + 30), commentSize = Get16(p + 32);
   const size_t length = kCentralHeaderSize + nameSize + extraSize + commentSize;
-  if (length > size) Damaged(texts::PartCentralDirectory);
+  if (length > size) throw Damaged(Flaw::CentralDirectory);
   EntryRecord& e = entry.record;
   entry.host = p[5];
   const uint16_t flags = Get16(p + 8);
@@ -186,13 +183,13 @@ std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {
   const Counts counts = ReadEndRecords(file, fileSize);
   if (counts.offset > fileSize || counts.size > fileSize - counts.offset ||
       counts.size > kMaxCentralSize)
-    Damaged(texts::PartCentralDirectory);
+    throw Damaged(Flaw::CentralDirectory);
   const Bytes central = ReadAt(file, counts.offset, static_cast<size_t>(counts.size));
-  if (central.size() != counts.size) Damaged(texts::TooShort);
+  if (central.size() != counts.size) throw Damaged(Flaw::TooShort);
   std::vector<ArchiveEntry> entries;
   size_t at = 0;
   while (entries.size() < counts.entries) {
-    if (central.size() - at < kCentralHeaderSize) Damaged(texts::CentralIncomplete);
+    if (central.size() - at < kCentralHeaderSize) throw Damaged(Flaw::CentralIncomplete);
     ArchiveEntry entry;
     at += ReadCentralHeader(central.data() + at, central.size() - at, entry);
     entries.push_back(std::move(entry));
@@ -269,7 +266,7 @@ bool Inflater::Feed(Bytes& data, const Sink& sink) {
 void SkipLocalHeader(SequentialReader& in) {
   const Bytes header = in.Read(kLocalHeaderSize);
   if (header.size() != kLocalHeaderSize || Get32(header.data()) != 0x04034b50)
-    Damaged(texts::PartLocalHeader);
+    throw Damaged(Flaw::LocalHeader);
   in.SkipTo(in.Position() + Get16(header.data() + 26) + Get16(header.data() + 28));
 }
 
@@ -315,10 +312,10 @@ bool TraditionalHeaderFits(TraditionalCipher& cipher, Bytes header, const Archiv
 
 std::unique_ptr<TraditionalCipher> OpenTraditional(SequentialReader& in, const ArchiveEntry& entry,
                                                    const Secret& secret) {
-  if (!secret.password) throw RunError(kExitBadPassword, texts::PasswordMissing);
+  if (!secret.password) throw WrongPassword(true);
   auto cipher = std::make_unique<TraditionalCipher>(*secret.password);
   if (!TraditionalHeaderFits(*cipher, in.Read(kTraditionalHeaderSize), entry))
-    throw RunError(kExitBadPassword, texts::PasswordMismatch);
+    throw WrongPassword(false);
   return cipher;
 }
 
@@ -326,15 +323,14 @@ std::unique_ptr<AesStream> OpenAes(SequentialReader& in, Crypto& crypto, const S
   const Bytes header = in.Read(kAesHeaderSize);
   if (secret.keys) {
     auto aes = std::make_unique<AesStream>(crypto, *secret.keys);
-    if (header != aes->Header()) Damaged(texts::PartSaltCheck);
+    if (header != aes->Header()) throw Damaged(Flaw::SaltCheck);
     return aes;
   }
-  if (!secret.password) throw RunError(kExitBadPassword, texts::PasswordMissing);
-  if (header.size() != kAesHeaderSize) Damaged(texts::TooShort);
-  AesKeys keys{Bytes(header.begin(), header.begin() + kAesSaltSize),
-               crypto.Pbkdf2Sha1(*secret.password, header.data(), kAesSaltSize, 1000, 66)};
-  auto aes = std::make_unique<AesStream>(crypto, keys);
-  if (header != aes->Header()) throw RunError(kExitBadPassword, texts::PasswordMismatch);
+  if (!secret.password) throw WrongPassword(true);
+  if (header.size() != kAesHeaderSize) throw Damaged(Flaw::TooShort);
+  auto aes =
+      std::make_unique<AesStream>(crypto, DeriveAesKeys(crypto, *secret.password, header.data()));
+  if (header != aes->Header()) throw WrongPassword(false);
   return aes;
 }
 
@@ -351,26 +347,24 @@ bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntr
     return TraditionalHeaderFits(cipher, header, entry);
   }
   if (header.size() != kAesHeaderSize) return false;
-  const AesKeys keys{Bytes(header.begin(), header.begin() + kAesSaltSize),
-                     crypto.Pbkdf2Sha1(password, header.data(), kAesSaltSize, 1000, 66)};
-  return AesStream(crypto, keys).Header() == header;
+  return AesStream(crypto, DeriveAesKeys(crypto, password, header.data())).Header() == header;
 }
 
 void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto,
                    const ArchiveEntry& entry, const Secret& secret, const Sink& sink,
                    const std::function<void(uint64_t)>& progress) {
   const EntryRecord& e = entry.record;
-  if (!entry.Readable()) Damaged(texts::MethodUnknown);
+  if (!entry.Readable()) throw UnsupportedMethod();
   uint64_t remaining = e.compressedSize;
   std::unique_ptr<AesStream> aes;
   if (entry.encryption == Encryption::Aes) {
-    if (remaining < kAesHeaderSize + kAesMacSize) Damaged(texts::PartAesFrame);
+    if (remaining < kAesHeaderSize + kAesMacSize) throw Damaged(Flaw::AesFrame);
     aes = OpenAes(in, crypto, secret);
     remaining -= kAesHeaderSize + kAesMacSize;
   }
   std::unique_ptr<TraditionalCipher> traditional;
   if (entry.encryption == Encryption::Traditional) {
-    if (remaining < kTraditionalHeaderSize) Damaged(texts::PartEncryptionHeader);
+    if (remaining < kTraditionalHeaderSize) throw Damaged(Flaw::EncryptionHeader);
     traditional = OpenTraditional(in, entry, secret);
     remaining -= kTraditionalHeaderSize;
   }
@@ -378,7 +372,7 @@ void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto,
   uint64_t size = 0;
   const Sink out = [&](const uint8_t* data, size_t length) {
     // A bomb stops here: nothing past the recorded size reaches the disk.
-    if (length > e.size - size) Damaged(texts::MoreDataThanSaid);
+    if (length > e.size - size) throw Damaged(Flaw::MoreDataThanSaid);
     size += length;
     crc = static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(length)));
     if (sink && length > 0) sink(data, length);
@@ -386,42 +380,19 @@ void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto,
   inflater.Reset();
   while (remaining > 0) {
     Bytes chunk = in.Read(static_cast<size_t>(std::min<uint64_t>(remaining, kChunk)));
-    if (chunk.empty()) Damaged(texts::TooShort);
+    if (chunk.empty()) throw Damaged(Flaw::TooShort);
     remaining -= chunk.size();
     if (aes) aes->Decrypt(chunk.data(), chunk.size());
     if (traditional) traditional->Decrypt(chunk.data(), chunk.size());
     if (e.method == kMethodStore)
       out(chunk.data(), chunk.size());
     else if (!inflater.Feed(chunk, out))
-      Damaged(texts::PartDeflateData);
+      throw Damaged(Flaw::DeflateData);
     if (progress) progress(in.Position());
   }
-  if (e.method == kMethodDeflate && !inflater.Ended()) Damaged(texts::PartDeflateData);
-  if (aes && in.Read(kAesMacSize) != aes->Tag()) Damaged(texts::PartMac);
-  if ((entry.crcKnown && crc != e.crc) || size != e.size) Damaged(texts::PartCrc);
+  if (e.method == kMethodDeflate && !inflater.Ended()) throw Damaged(Flaw::DeflateData);
+  if (aes && in.Read(kAesMacSize) != aes->Tag()) throw Damaged(Flaw::Mac);
+  if ((entry.crcKnown && crc != e.crc) || size != e.size) throw Damaged(Flaw::Crc);
 }
 
-std::string Cp437ToUtf8(const std::string& name) {
-  static constexpr uint16_t kHigh[128] = {
-      0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8,
-      0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2,
-      0x00FB, 0x00F9, 0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1,
-      0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD,
-      0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562,
-      0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534,
-      0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560,
-      0x2550, 0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,
-      0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393,
-      0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6,
-      0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248, 0x00B0,
-      0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
-  };
-  std::string out;
-  for (const char c : name) {
-    const auto byte = static_cast<uint8_t>(c);
-    AppendUtf8(out, byte < 0x80 ? byte : kHigh[byte - 0x80]);
-  }
-  return out;
-}
-
-}  // namespace dszip
+}  // namespace zip

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "dszip/file_system.h"
+#include "zip/files.h"
 
-namespace dszip {
+namespace zip {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -33,6 +33,9 @@ struct EntryRecord {
   uint64_t offset = 0;
 };
 
+// The general-purpose bits 1-2 that tell readers how hard Deflate worked at `level` (0-9).
+uint16_t DeflateEffortBits(int level);
+
 // DOS date and time (date in the high half) of a local time, clamped to 1980..2107.
 uint32_t DosDateTime(const CivilTime& time);
 // Seconds since 1970 of 100-ns ticks since 1601.
@@ -48,4 +51,4 @@ void Put16(Bytes& out, uint32_t value);
 void Put32(Bytes& out, uint32_t value);
 void Put64(Bytes& out, uint64_t value);
 
-}  // namespace dszip
+}  // namespace zip

@@ -1,29 +1,29 @@
-#include "dszip/aes_zip.h"
+#include "zip/aes_zip.h"
 
 #include <algorithm>
 
-namespace dszip {
+namespace zip {
 namespace {
 
-constexpr unsigned kIterations = 1000;
-constexpr size_t kKeySize = 32;
 constexpr size_t kKeystreamBlocks = 4096;  // 64 KiB per cipher call
 
 }  // namespace
 
 AesKeys NewAesKeys(Crypto& crypto, const std::string& password) {
-  AesKeys keys;
-  keys.salt.resize(kAesSaltSize);
-  crypto.Random(keys.salt.data(), kAesSaltSize);
-  keys.material =
-      crypto.Pbkdf2Sha1(password, keys.salt.data(), kAesSaltSize, kIterations, 2 * kKeySize + 2);
-  return keys;
+  std::vector<uint8_t> salt(kAesSaltSize);
+  crypto.Random(salt.data(), kAesSaltSize);
+  return DeriveAesKeys(crypto, password, salt.data());
+}
+
+AesKeys DeriveAesKeys(Crypto& crypto, const std::string& password, const uint8_t* salt) {
+  return {std::vector<uint8_t>(salt, salt + kAesSaltSize),
+          crypto.Pbkdf2Sha1(password, salt, kAesSaltSize, kAesIterations, kAesKeyMaterialSize)};
 }
 
 AesStream::AesStream(Crypto& crypto, const AesKeys& keys)
     : cipher_(crypto.Aes256(keys.material.data())),
-      mac_(crypto.HmacSha1(keys.material.data() + kKeySize, kKeySize)), header_(keys.salt) {
-  header_.insert(header_.end(), keys.material.begin() + 2 * kKeySize, keys.material.end());
+      mac_(crypto.HmacSha1(keys.material.data() + kAesKeySize, kAesKeySize)), header_(keys.salt) {
+  header_.insert(header_.end(), keys.material.begin() + 2 * kAesKeySize, keys.material.end());
 }
 
 std::vector<uint8_t> AesStream::Header() const { return header_; }
@@ -66,4 +66,4 @@ std::vector<uint8_t> AesStream::Tag() {
   return full;
 }
 
-}  // namespace dszip
+}  // namespace zip

@@ -3,21 +3,18 @@
 // independently (each primed with the 32 KiB before it, so the ratio hardly suffers) and joined
 // into one Deflate stream: every piece but the last ends on a byte boundary without a final block.
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <string>
 #include <vector>
 
-#include "dszip/aes_zip.h"
-#include "dszip/crypto.h"
-#include "dszip/file_system.h"
+#include "zip/aes_zip.h"
+#include "zip/crypto.h"
+#include "zip/files.h"
+#include "zip/parallel.h"
 
-namespace dszip {
+namespace zip {
 
 constexpr size_t kPieceSize = 1 << 20;
 constexpr size_t kDictionarySize = size_t{32} * 1024;
@@ -37,14 +34,15 @@ struct Piece {
   bool spare = false;
   // A file of at most one piece is read by the worker itself, so that the opening and
   // reading of many small files overlaps.
-  FileSystem* fs = nullptr;
+  Files* fs = nullptr;
   std::string path;
   bool identify = false;  // its identity recorded as read
   // With a password such a file is also encrypted there, its keys derived in parallel.
   Crypto* crypto = nullptr;
   const std::string* password = nullptr;
   // Filled by the worker.
-  std::string failure;     // the file could not be read: the entry is dropped
+  bool failed = false;     // the file could not be read: the entry is dropped
+  std::string failure;     // why, in the platform's words
   bool unchanged = false;  // the file looked the same at open and at the end of its read
   FileInfo read;           // as it was at the end of the read
   bool grown = false;      // grew past a piece before it was read: to be read as a large file
@@ -64,6 +62,8 @@ struct Batch {
   std::exception_ptr error;  // what stopped the worker, thrown again to the waiting thread
 };
 
+class Deflater;  // one worker's compressor
+
 class DeflatePool {
  public:
   // level 0 stores: the output is the input.
@@ -77,19 +77,9 @@ class DeflatePool {
   void Wait(const Batch& batch);  // throws what the worker met
 
  private:
-  void Work();
-  void Stop();
-
   int level_;
-  std::mutex mutex_;
-  std::condition_variable work_, done_;
-  std::deque<std::shared_ptr<Batch>> queue_;
-  bool stopping_ = false;
-  std::vector<std::thread> threads_;
+  std::vector<std::unique_ptr<Deflater>> deflaters_;  // one per worker, made when first needed
+  Workers workers_;                                   // last: its threads end first
 };
 
-// Workers for this machine: one per core, but at least four, because small files make them
-// wait for the disk as much as for the processor; at most twelve, so memory stays bounded.
-unsigned WorkerCount();
-
-}  // namespace dszip
+}  // namespace zip

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "dszip/crypto.h"
+#include "zip/crypto.h"
 
-namespace dszip {
+namespace zip {
 
 constexpr size_t kAesSaltSize = 16;
 constexpr size_t kAesHeaderSize = kAesSaltSize + 2;
@@ -25,8 +25,16 @@ struct AesKeys {
   std::vector<uint8_t> material;
 };
 
+// The key derivation: PBKDF2 with HMAC-SHA1, this many iterations, giving AES key, MAC key
+// (kAesKeySize bytes each) and the 2-byte password check.
+constexpr unsigned kAesIterations = 1000;
+constexpr size_t kAesKeySize = 32;
+constexpr size_t kAesKeyMaterialSize = 2 * kAesKeySize + 2;
+
 // Keys for a new entry, from a fresh random salt.
 AesKeys NewAesKeys(Crypto& crypto, const std::string& password);
+// Keys for an entry read back, from the salt at the start of its data (kAesSaltSize bytes).
+AesKeys DeriveAesKeys(Crypto& crypto, const std::string& password, const uint8_t* salt);
 
 class AesStream {
  public:
@@ -40,11 +48,11 @@ class AesStream {
   void Crypt(uint8_t* data, size_t size);
 
   std::unique_ptr<BlockCipher> cipher_;
-  std::unique_ptr<dszip::Mac> mac_;
+  std::unique_ptr<Mac> mac_;
   std::vector<uint8_t> header_;
   uint64_t counter_ = 0;            // blocks used so far
   std::vector<uint8_t> keystream_;  // made many blocks at a time: one platform call each
   size_t keystreamUsed_ = 0;
 };
 
-}  // namespace dszip
+}  // namespace zip

@@ -1,23 +1,29 @@
 #pragma once
 // Writes the selected items into a ZIP file: local headers, data (compressed on the worker
 // pool, encrypted when a password is given), central directory and end records.
-#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "dszip/aes_zip.h"
-#include "dszip/crypto.h"
-#include "dszip/file_system.h"
-#include "dszip/selection.h"
-#include "dszip/zip_records.h"
+#include "zip/aes_zip.h"
+#include "zip/crypto.h"
+#include "zip/files.h"
+#include "zip/zip_records.h"
 
-namespace dszip {
+namespace zip {
+
+// What goes into the archive, in archive order.
+struct Item {
+  std::string path;        // for Files::OpenRead
+  std::string storedName;  // "/" separated; a folder entry ends in "/"
+  FileInfo info;           // as seen when selected
+  bool IsFolder() const { return !storedName.empty() && storedName.back() == '/'; }
+};
 
 struct WrittenEntry {
   EntryRecord record;
-  size_t item = 0;         // index into the selection
+  size_t item = 0;         // index into the items
   bool unchanged = false;  // the source looked the same at open and at the end of its read
   AesKeys aes;             // when encrypted
   FileInfo read;           // the source as read: what a move or -ac compares with
@@ -30,24 +36,38 @@ struct WriteSettings {
   bool identify = false;  // each file's identity recorded as read: a deletion or clearing follows
 };
 
+// An item that went in other than whole and as it was read.
+struct WriteWarning {
+  enum Kind {
+    Unreadable,        // not archived: it could not be read
+    ChangedWhileRead,  // archived, but it kept changing while it was read
+    GrewPastHeader,    // not archived: it grew past 4 GiB while it was read
+  };
+  Kind kind = Unreadable;
+  size_t item = 0;
+  std::string reason;  // Unreadable: the FileError's words
+};
+
 struct WriteResult {
   std::vector<WrittenEntry> entries;
-  std::vector<std::string> warnings;
+  std::vector<WriteWarning> warnings;
   uint64_t archiveSize = 0;
 };
 
 // Called now and then with the bytes read so far; throws to stop.
 using ProgressCallback = std::function<void(uint64_t bytesRead, uint64_t filesDone)>;
 
-WriteResult WriteArchive(FileSystem& fs, Crypto& crypto, const Selection& selection,
+// Throws ArchiveWriteFailed when the archive cannot be written; an item that cannot be read is
+// left out with a warning.
+WriteResult WriteArchive(Files& fs, Crypto& crypto, const std::vector<Item>& items,
                          const WriteSettings& settings, OutputFile& out,
                          const ProgressCallback& progress);
 
 // Reads the written archive back: every header byte for byte, every entry's MAC, inflated
 // data and CRC against what was read from the source, runs of entries on `threads` threads.
-// Throws RunError on any difference.
-void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
+// Throws VerifyFailed on any difference.
+void VerifyArchive(Files& fs, Crypto& crypto, const std::string& path,
                    const std::vector<WrittenEntry>& entries, unsigned threads,
                    const std::function<void(uint64_t bytesDone)>& progress);
 
-}  // namespace dszip
+}  // namespace zip

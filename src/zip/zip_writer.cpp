@@ -1,95 +1,30 @@
-#include "dszip/archive_writer.h"
+#include "zip/zip_writer.h"
 
 #include <zlib.h>
 
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <utility>
 
-#include "core/filled.h"
-#include "dszip/command_line.h"
-#include "dszip/deflate_pool.h"
-#include "dszip/text.h"
-#include "dszip/texts.h"
+#include "zip/buffered_output.h"
+#include "zip/deflate_pool.h"
 
-namespace dszip {
+namespace zip {
 namespace {
 
-constexpr size_t kWriteBuffer = 1 << 20;
 // Sizes near 4 GiB get ZIP64 room in the local header: Deflate may grow incompressible data.
 constexpr uint64_t kZip64LocalThreshold = 0xF0000000u;
 constexpr uint32_t kDosAttributes = 0x37;  // read-only, hidden, system, folder, archive
-
-// The archive file behind a large buffer: few, big writes. Headers are patched in place
-// once an entry's sizes are known.
-class BufferedOutput {
- public:
-  explicit BufferedOutput(OutputFile& file) : file_(file) { buffer_.reserve(kWriteBuffer); }
-
-  uint64_t Position() const { return flushed_ + buffer_.size(); }
-
-  void Append(const uint8_t* data, size_t size) {
-    if (buffer_.size() + size > kWriteBuffer) Drain();
-    if (size >= kWriteBuffer) {
-      Guarded([&] { file_.Write(data, size); });
-      flushed_ += size;
-    } else {
-      buffer_.insert(buffer_.end(), data, data + size);
-    }
-  }
-  void Append(const Bytes& bytes) { Append(bytes.data(), bytes.size()); }
-
-  void Patch(uint64_t offset, const Bytes& bytes) {
-    if (offset < flushed_) {
-      Drain();
-      Guarded([&] { file_.WriteAt(offset, bytes.data(), bytes.size()); });
-    } else {
-      std::memcpy(buffer_.data() + static_cast<size_t>(offset - flushed_), bytes.data(),
-                  bytes.size());
-    }
-  }
-
-  void Truncate(uint64_t size) {
-    if (size >= flushed_) {
-      buffer_.resize(static_cast<size_t>(size - flushed_));
-      return;
-    }
-    buffer_.clear();
-    Guarded([&] { file_.Truncate(size); });
-    flushed_ = size;
-  }
-
-  void Drain() {
-    if (buffer_.empty()) return;
-    Guarded([&] { file_.Write(buffer_.data(), buffer_.size()); });
-    flushed_ += buffer_.size();
-    buffer_.clear();
-  }
-
- private:
-  // Writing happens while sources are read, so a full disk must not pass for a source that
-  // cannot be read: it ends the run.
-  template <typename Action>
-  static void Guarded(Action action) {
-    try {
-      action();
-    } catch (const FileError& error) {
-      throw RunError(kExitFatal, Filled(texts::WriteFailed, {error.what()}));
-    }
-  }
-
-  OutputFile& file_;
-  Bytes buffer_;
-  uint64_t flushed_ = 0;
-};
 
 // What the reader hands to the writer, in archive order.
 struct Step {
   enum Kind { Begin, Data, End, SmallFiles } kind = Begin;
   size_t item = 0;
   std::shared_ptr<Batch> batch = nullptr;  // Data (one piece of the current entry), SmallFiles
-  std::string failure = {};                // End: the entry is dropped with this warning
+  bool failed = false;                     // End: not read; the entry is dropped
+  std::string failure = {};                // End: why, in the platform's words
   bool unchanged = false;                  // End
   FileInfo read = {};                      // End: the source at the end of its read
   bool again = false;                      // End: the file changed while read; dropped, read again
@@ -100,14 +35,14 @@ constexpr size_t kBatchFiles = 64;
 
 class Writer {
  public:
-  Writer(FileSystem& fs, Crypto& crypto, const Selection& selection, const WriteSettings& settings,
+  Writer(Files& fs, Crypto& crypto, const std::vector<Item>& items, const WriteSettings& settings,
          OutputFile& out, const ProgressCallback& progress)
-      : fs_(fs), crypto_(crypto), selection_(selection), settings_(settings), out_(out),
+      : fs_(fs), crypto_(crypto), items_(items), settings_(settings), out_(out),
         progress_(progress), pool_(settings.level, settings.threads),
         maxBatches_(settings.threads + 2) {}
 
   WriteResult Run() {
-    for (size_t i = 0; i < selection_.items.size(); ++i) ReadItem(i);
+    for (size_t i = 0; i < items_.size(); ++i) ReadItem(i);
     SubmitSmallFiles();
     while (!steps_.empty()) ConsumeFront();
     // Small files that grew past a piece before they were read go in whole, as large ones.
@@ -125,7 +60,7 @@ class Writer {
   // Reader side -----------------------------------------------------------------------------
 
   void ReadItem(size_t index) {
-    const Item& item = selection_.items[index];
+    const Item& item = items_[index];
     if (!item.IsFolder() && item.info.size < kPieceSize) {
       AddSmallFile(index);
       return;
@@ -141,7 +76,7 @@ class Writer {
 
   // From one handle to its end, as often as the file changes meanwhile, up to kReadAttempts.
   void ReadLargeFile(size_t index) {
-    const Item& item = selection_.items[index];
+    const Item& item = items_[index];
     for (int attempt = 1;; ++attempt) {
       std::unique_ptr<InputFile> file;
       FileInfo before;
@@ -149,7 +84,7 @@ class Writer {
         file = fs_.OpenRead(item.path);
         before = file->Info();
       } catch (const FileError& error) {
-        result_.warnings.push_back(Filled(texts::FileUnreadable, {item.path, error.what()}));
+        result_.warnings.push_back({WriteWarning::Unreadable, index, error.what()});
         return;
       }
       Push({.kind = Step::Begin, .item = index});
@@ -160,9 +95,10 @@ class Writer {
         if (settings_.identify) end.read.id = file->Identity();
         end.unchanged = SameContentState(before, end.read) && end.read.size == size;
       } catch (const FileError& error) {
-        end.failure = Filled(texts::FileUnreadable, {item.path, error.what()});
+        end.failed = true;
+        end.failure = error.what();
       }
-      end.again = end.failure.empty() && !end.unchanged && attempt < kReadAttempts;
+      end.again = !end.failed && !end.unchanged && attempt < kReadAttempts;
       const bool done = !end.again;
       Push(std::move(end));
       if (done) return;
@@ -170,7 +106,7 @@ class Writer {
   }
 
   void AddSmallFile(size_t index) {
-    const Item& item = selection_.items[index];
+    const Item& item = items_[index];
     if (!smallFiles_) smallFiles_ = std::make_shared<Batch>();
     Piece& piece = smallFiles_->pieces.emplace_back();
     piece.fs = &fs_;
@@ -283,6 +219,7 @@ class Writer {
           WriteData(piece);
           EndEntry({.kind = Step::End,
                     .item = piece.item,
+                    .failed = piece.failed,
                     .failure = piece.failure,
                     .unchanged = piece.unchanged,
                     .read = piece.read});
@@ -293,7 +230,7 @@ class Writer {
 
   // `whole`: a small file's piece, already encrypted by its worker when a password is given.
   void BeginEntry(size_t index, const Piece* whole = nullptr) {
-    const Item& item = selection_.items[index];
+    const Item& item = items_[index];
     EntryRecord& e = current_;
     e = EntryRecord{};
     e.name = item.storedName;
@@ -332,8 +269,9 @@ class Writer {
   }
 
   void EndEntry(const Step& end) {
-    const Item& item = selection_.items[end.item];
-    std::string failure = end.failure;
+    const Item& item = items_[end.item];
+    std::optional<WriteWarning> failure;
+    if (end.failed) failure = {WriteWarning::Unreadable, end.item, end.failure};
     if (aes_) {
       out_.Append(aes_->Tag());
       aes_.reset();
@@ -341,16 +279,16 @@ class Writer {
     current_.crc = crc_;
     current_.compressedSize = out_.Position() - dataStart_;
     const bool needsZip64 = current_.size >= kMax32 || current_.compressedSize >= kMax32;
-    if (failure.empty() && needsZip64 && !current_.zip64Local)
-      failure = Filled(texts::GrewPastHeader, {item.path});
-    if (!failure.empty() || end.again) {
+    if (!failure && needsZip64 && !current_.zip64Local)
+      failure = {WriteWarning::GrewPastHeader, end.item, ""};
+    if (failure || end.again) {
       out_.Truncate(current_.offset);
       bytesDone_ -= current_.size;
-      if (!failure.empty()) result_.warnings.push_back(failure);
+      if (failure) result_.warnings.push_back(std::move(*failure));
       return;
     }
     if (!item.IsFolder() && !end.unchanged)
-      result_.warnings.push_back(Filled(texts::FileChangedWhileRead, {item.path}));
+      result_.warnings.push_back({WriteWarning::ChangedWhileRead, end.item, ""});
     if (current_.aesVersion != 0) current_.aesVersion = current_.size >= kAe1MinimumSize ? 1 : 2;
     if (!item.IsFolder()) SetReadTime(current_, end.read.modified);
     out_.Patch(current_.offset, LocalHeader(current_));
@@ -389,9 +327,9 @@ class Writer {
     out_.Append(EndRecords(result_.entries.size(), start, out_.Position() - start));
   }
 
-  FileSystem& fs_;
+  Files& fs_;
   Crypto& crypto_;
-  const Selection& selection_;
+  const std::vector<Item>& items_;
   const WriteSettings& settings_;
   BufferedOutput out_;
   const ProgressCallback& progress_;
@@ -413,10 +351,10 @@ class Writer {
 
 }  // namespace
 
-WriteResult WriteArchive(FileSystem& fs, Crypto& crypto, const Selection& selection,
+WriteResult WriteArchive(Files& fs, Crypto& crypto, const std::vector<Item>& items,
                          const WriteSettings& settings, OutputFile& out,
                          const ProgressCallback& progress) {
-  return Writer(fs, crypto, selection, settings, out, progress).Run();
+  return Writer(fs, crypto, items, settings, out, progress).Run();
 }
 
-}  // namespace dszip
+}  // namespace zip

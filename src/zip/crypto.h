@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace dszip {
+namespace zip {
 
 class BlockCipher {
  public:
@@ -31,4 +31,4 @@ class Crypto {
   virtual std::unique_ptr<Mac> HmacSha1(const uint8_t* key, size_t size) = 0;
 };
 
-}  // namespace dszip
+}  // namespace zip

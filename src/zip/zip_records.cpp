@@ -1,8 +1,8 @@
-#include "dszip/zip_records.h"
+#include "zip/zip_records.h"
 
 #include <algorithm>
 
-namespace dszip {
+namespace zip {
 namespace {
 
 constexpr uint16_t kMethodAes = 99;
@@ -83,6 +83,13 @@ void Put32(Bytes& out, uint32_t value) {
 void Put64(Bytes& out, uint64_t value) {
   Put32(out, Narrow32(value));
   Put32(out, Narrow32(value >> 32));
+}
+
+uint16_t DeflateEffortBits(int level) {
+  if (level >= 9) return 0x2;                // maximum
+  if (level == 1) return 0x6;                // super fast
+  if (level >= 1 && level <= 3) return 0x4;  // fast
+  return 0;
 }
 
 uint32_t DosDateTime(const CivilTime& t) {
@@ -178,4 +185,4 @@ Bytes EndRecords(uint64_t entries, uint64_t centralOffset, uint64_t centralSize)
   return out;
 }
 
-}  // namespace dszip
+}  // namespace zip

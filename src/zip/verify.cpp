@@ -1,28 +1,22 @@
 // Reading the finished archive back before it may take its final name.
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <exception>
-#include <mutex>
-#include <thread>
 
-#include "core/filled.h"
-#include "dszip/aes_zip.h"
-#include "dszip/archive_writer.h"
-#include "dszip/command_line.h"
-#include "dszip/text.h"
-#include "dszip/texts.h"
-#include "dszip/zip_reader.h"
+#include "zip/aes_zip.h"
+#include "zip/errors.h"
+#include "zip/parallel.h"
+#include "zip/zip_reader.h"
+#include "zip/zip_writer.h"
 
-namespace dszip {
+namespace zip {
 namespace {
 
 // Entries are checked in runs of about this much archive, each run on a thread of its own.
 constexpr uint64_t kRunBytes = uint64_t{8} << 20;
 
-[[noreturn]] void Fail(const std::string& name, const std::string& what) {
-  throw RunError(kExitFatal, Filled(texts::VerifyFailed, {name, what}));
+[[noreturn]] void Fail(const std::string& name, Flaw flaw) {
+  throw VerifyFailed(name, std::make_exception_ptr(Damaged(flaw)));
 }
 
 // The data checked by the same reader that restores it, with the keys made when writing: the
@@ -34,22 +28,26 @@ void VerifyData(SequentialReader& in, Inflater& inflater, Crypto& crypto,
   entry.encryption = written.record.aesVersion != 0 ? Encryption::Aes : Encryption::None;
   try {
     ReadEntryData(in, inflater, crypto, entry, Secret{.keys = &written.aes}, nullptr, progress);
-  } catch (const RunError& error) {
-    Fail(written.record.name, error.what());
+  } catch (const Damaged&) {
+    throw VerifyFailed(written.record.name, std::current_exception());
+  } catch (const WrongPassword&) {
+    throw VerifyFailed(written.record.name, std::current_exception());
+  } catch (const UnsupportedMethod&) {
+    throw VerifyFailed(written.record.name, std::current_exception());
   }
 }
 
-std::unique_ptr<InputFile> OpenArchive(FileSystem& fs, const std::string& path) {
+std::unique_ptr<InputFile> OpenArchive(Files& fs, const std::string& path) {
   try {
     return fs.OpenRead(path);
-  } catch (const FileError& error) {
-    Fail(path, error.what());
+  } catch (const FileError&) {
+    throw VerifyFailed(path, std::current_exception());
   }
 }
 
 // Entries [first, last), read from `start` (0 for the first run), and that they end exactly at
 // `stop`, where the next run or the central directory begins: no byte goes unchecked.
-void VerifyRun(FileSystem& fs, Crypto& crypto, const std::string& path, const WrittenEntry* first,
+void VerifyRun(Files& fs, Crypto& crypto, const std::string& path, const WrittenEntry* first,
                const WrittenEntry* last, uint64_t start, uint64_t stop,
                const std::function<void(uint64_t)>& progress) {
   const auto file = OpenArchive(fs, path);
@@ -58,18 +56,19 @@ void VerifyRun(FileSystem& fs, Crypto& crypto, const std::string& path, const Wr
   for (const WrittenEntry* entry = first; entry != last; ++entry) {
     const Bytes header = LocalHeader(entry->record);
     if (in.Position() != entry->record.offset || in.Read(header.size()) != header)
-      Fail(entry->record.name, texts::PartLocalHeader);
+      Fail(entry->record.name, Flaw::LocalHeader);
     VerifyData(in, inflater, crypto, *entry, progress);
   }
-  if (in.Position() != stop) Fail(last[-1].record.name, texts::PartLength);
+  if (in.Position() != stop) Fail(last[-1].record.name, Flaw::Length);
 }
 
-// Threads that check runs of entries; the first failure stops the others.
+// Jobs that check runs of entries; the first failure stops the others.
 class RunChecks {
  public:
-  RunChecks(FileSystem& fs, Crypto& crypto, const std::string& path,
+  RunChecks(Files& fs, Crypto& crypto, const std::string& path,
             const std::vector<WrittenEntry>& entries, uint64_t centralStart, unsigned threads)
-      : fs_(fs), crypto_(crypto), path_(path), entries_(entries), centralStart_(centralStart) {
+      : fs_(fs), crypto_(crypto), path_(path), entries_(entries), centralStart_(centralStart),
+        jobs_(threads) {
     for (size_t first = 0; first < entries.size();) {
       size_t last = first + 1;
       while (last < entries.size() &&
@@ -81,33 +80,22 @@ class RunChecks {
     // The largest first, so that a huge file does not start last and keep the others waiting.
     std::stable_sort(runs_.begin(), runs_.end(),
                      [this](const Span& a, const Span& b) { return Size(a) > Size(b); });
-    const size_t count = std::min<size_t>(std::max(threads, 1u), runs_.size());
-    running_ = count;
-    for (size_t i = 0; i < count; ++i) threads_.emplace_back([this] { Work(); });
+    jobs_.Start(runs_.size(), [this](size_t run) { Check(runs_[run]); });
   }
-  ~RunChecks() {
-    stop_ = true;
-    for (std::thread& thread : threads_) thread.join();
-  }
-  RunChecks(const RunChecks&) = delete;
-  RunChecks& operator=(const RunChecks&) = delete;
 
-  // Waits for the threads, reporting the bytes checked now and then; rethrows a failure.
+  // Waits for the jobs, reporting the bytes checked now and then; rethrows a failure.
   void Wait(const std::function<void(uint64_t)>& progress) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (!finished_.wait_for(lock, std::chrono::milliseconds(100),
-                               [this] { return running_ == 0; })) {
-      lock.unlock();
+    jobs_.Wait([&] {
       if (progress) progress(done_);
-      lock.lock();
-    }
-    if (failure_) std::rethrow_exception(failure_);
+    });
   }
 
  private:
   struct Span {
     size_t first, last;
   };
+  struct Stopped {};
+
   uint64_t End(const Span& span) const {
     return span.last < entries_.size() ? entries_[span.last].record.offset : centralStart_;
   }
@@ -116,51 +104,30 @@ class RunChecks {
   }
   uint64_t Size(const Span& span) const { return End(span) - Start(span); }
 
-  void Work() {
-    try {
-      for (size_t i = next_++; i < runs_.size() && !stop_; i = next_++) {
-        const Span& span = runs_[i];
-        uint64_t counted = Start(span);
-        VerifyRun(fs_, crypto_, path_, &entries_[span.first],
-                  &entries_[span.first] + (span.last - span.first), counted, End(span),
-                  [this, &counted](uint64_t position) {
-                    done_ += position - counted;
-                    counted = position;
-                    if (stop_) throw Stopped();
-                  });
-      }
-    } catch (const Stopped&) {
-    } catch (...) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (!failure_) failure_ = std::current_exception();
-      stop_ = true;
-    }
-    std::lock_guard<std::mutex> lock(mutex_);
-    --running_;
-    finished_.notify_all();
+  void Check(const Span& span) {
+    uint64_t counted = Start(span);
+    VerifyRun(fs_, crypto_, path_, &entries_[span.first],
+              &entries_[span.first] + (span.last - span.first), counted, End(span),
+              [this, &counted](uint64_t position) {
+                done_ += position - counted;
+                counted = position;
+                if (jobs_.Stopping()) throw Stopped();
+              });
   }
 
-  struct Stopped {};
-
-  FileSystem& fs_;
+  Files& fs_;
   Crypto& crypto_;
   const std::string& path_;
   const std::vector<WrittenEntry>& entries_;
   uint64_t centralStart_;
   std::vector<Span> runs_;
-  std::atomic<size_t> next_{0};
   std::atomic<uint64_t> done_{0};
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::condition_variable finished_;
-  size_t running_ = 0;
-  std::exception_ptr failure_;
-  std::vector<std::thread> threads_;
+  Jobs jobs_;  // last: its threads end before the rest goes
 };
 
 }  // namespace
 
-void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
+void VerifyArchive(Files& fs, Crypto& crypto, const std::string& path,
                    const std::vector<WrittenEntry>& entries, unsigned threads,
                    const std::function<void(uint64_t)>& progress) {
   const uint64_t centralStart = entries.empty() ? 0
@@ -173,12 +140,12 @@ void VerifyArchive(FileSystem& fs, Crypto& crypto, const std::string& path,
   uint64_t centralSize = 0;
   for (const WrittenEntry& entry : entries) {
     const Bytes header = CentralHeader(entry.record);
-    if (in.Read(header.size()) != header) Fail(entry.record.name, texts::PartCentralDirectory);
+    if (in.Read(header.size()) != header) Fail(entry.record.name, Flaw::CentralDirectory);
     centralSize += header.size();
   }
   const Bytes end = EndRecords(entries.size(), centralStart, centralSize);
-  if (in.Read(end.size()) != end || !in.Read(1).empty()) Fail(path, texts::PartEndRecord);
+  if (in.Read(end.size()) != end || !in.Read(1).empty()) Fail(path, Flaw::EndRecord);
   checks.Wait(progress);
 }
 
-}  // namespace dszip
+}  // namespace zip
