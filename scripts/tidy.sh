@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks that the sources are ASCII and formatted as .clang-format says, then runs clang-tidy
 # with the repository's .clang-tidy over the portable code (everything that builds natively:
-# src/core, src/settings without the Win32 file store, src/window_logic, src/dszip without its
-# Win32 layer, src/runlog without its Win32 part), or over the files given. Exits non-zero on
+# src/core, src/settings without the Win32 file store, src/window_logic, src/dszip with its sets
+# but without its Win32 layer, src/runlog without its Win32 part), or over the files given. Exits non-zero on
 # any finding.
 #
 #   scripts/tidy.sh [--build-dir DIR] [FILE...]
@@ -50,7 +50,7 @@ cmake --preset native -B "$build_dir" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/n
 if [ ${#given[@]} -gt 0 ]; then
   files=("${given[@]}")
 else
-  mapfile -t files < <(ls src/core/*.cpp src/settings/*.cpp src/window_logic/*.cpp src/dszip/*.cpp src/runlog/*.cpp |
+  mapfile -t files < <(ls src/core/*.cpp src/settings/*.cpp src/window_logic/*.cpp src/dszip/*.cpp src/dszip/sets/*.cpp src/runlog/*.cpp |
                          grep -v '_win32\.cpp$')
 fi
 

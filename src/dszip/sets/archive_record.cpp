@@ -208,8 +208,8 @@ std::optional<ArchiveRecord> ParseRecord(std::string_view comment) {
 
 int64_t UtcSeconds(const LocalTime& time) {
   const int64_t day = DayNumber({time.year, time.month, time.day});
-  return day * 86400 + time.hour * 3600 + time.minute * 60 + time.second -
-         int64_t{time.offsetMinutes} * 60;
+  const int64_t second = int64_t{time.hour} * 3600 + int64_t{time.minute} * 60 + time.second;
+  return day * 86400 + second - int64_t{time.offsetMinutes} * 60;
 }
 
 std::string SourcesKey(const ArchiveRecord& record) {

@@ -46,7 +46,7 @@ std::optional<Rule> ParseRule(std::string_view text) {
 int64_t PeriodOf(RuleUnit unit, int64_t day) {
   const Date date = DateOfDay(day);
   switch (unit) {
-    case RuleUnit::Newest: return day;
+    case RuleUnit::Newest:
     case RuleUnit::Day: return day;
     case RuleUnit::Week: {
       const IsoWeek week = IsoWeekOf(day);

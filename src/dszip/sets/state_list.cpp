@@ -51,7 +51,9 @@ std::optional<uint64_t> ParseTicks(std::string_view text) {
   const int hour = part(11, 2), minute = part(14, 2), second = part(17, 2);
   if (!IsValidDate(date) || date.year < 1601 || hour > 23 || minute > 59 || second > 59)
     return std::nullopt;
-  const auto seconds = static_cast<uint64_t>(hour * 3600 + minute * 60 + second);
+  const uint64_t seconds = uint64_t{3600} * static_cast<uint64_t>(hour) +
+                           uint64_t{60} * static_cast<uint64_t>(minute) +
+                           static_cast<uint64_t>(second);
   return TicksOfDay(DayNumber(date)) + seconds * kTicksPerSecond + *Number(text.substr(20, 7), 7);
 }
 
