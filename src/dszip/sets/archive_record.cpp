@@ -42,37 +42,24 @@ std::string TimeText(const LocalTime& t) {
          (t.offsetMinutes < 0 ? "-" : "+") + TwoDigits(offset / 60) + ":" + TwoDigits(offset % 60);
 }
 
-// The number in text[at, at + width), all digits; -1 when not.
 int NumberAt(std::string_view text, size_t at, size_t width) {
-  int value = 0;
-  for (size_t i = at; i < at + width; ++i) {
-    if (text[i] < '0' || text[i] > '9') return -1;
-    value = value * 10 + (text[i] - '0');
-  }
-  return value;
+  return static_cast<int>(DigitsValue(text.substr(at, width)));
 }
 
 std::optional<LocalTime> ParseTime(std::string_view text) {
-  static constexpr std::string_view kShape = "0000-00-00 00:00:00 +00:00";
-  if (text.size() != kShape.size()) return std::nullopt;
-  for (size_t i = 0; i < kShape.size(); ++i)
-    if (kShape[i] != '0' && kShape[i] != '+' && text[i] != kShape[i]) return std::nullopt;
-  if (text[20] != '+' && text[20] != '-') return std::nullopt;
+  if (!HasShape(text, "0000-00-00 00:00:00 +00:00")) return std::nullopt;
+  const int offset = NumberAt(text, 21, 2) * 60 + NumberAt(text, 24, 2);
   const LocalTime t{NumberAt(text, 0, 4),
                     NumberAt(text, 5, 2),
                     NumberAt(text, 8, 2),
                     NumberAt(text, 11, 2),
                     NumberAt(text, 14, 2),
                     NumberAt(text, 17, 2),
-                    NumberAt(text, 21, 2) * 60 + NumberAt(text, 24, 2)};
-  const int offsetMinute = NumberAt(text, 24, 2);
-  if (!IsValidDate({t.year, t.month, t.day}) || t.hour < 0 || t.hour > 23 || t.minute < 0 ||
-      t.minute > 59 || t.second < 0 || t.second > 59 || NumberAt(text, 21, 2) < 0 ||
-      offsetMinute < 0 || offsetMinute > 59 || t.offsetMinutes > 14 * 60)
+                    text[20] == '-' ? -offset : offset};
+  if (!IsValidDate({t.year, t.month, t.day}) || t.hour > 23 || t.minute > 59 || t.second > 59 ||
+      NumberAt(text, 24, 2) > 59 || offset > 14 * 60)
     return std::nullopt;
-  LocalTime signedTime = t;
-  if (text[20] == '-') signedTime.offsetMinutes = -t.offsetMinutes;
-  return signedTime;
+  return t;
 }
 
 std::vector<std::string> FoldedSorted(const std::vector<std::string>& sources) {

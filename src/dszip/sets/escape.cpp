@@ -52,4 +52,21 @@ std::optional<std::string> Unescaped(std::string_view text, bool asciiOnly) {
   return out;
 }
 
+bool HasShape(std::string_view text, std::string_view shape) {
+  if (text.size() != shape.size()) return false;
+  for (size_t i = 0; i < shape.size(); ++i) {
+    const bool fits = shape[i] == '0'   ? text[i] >= '0' && text[i] <= '9'
+                      : shape[i] == '+' ? text[i] == '+' || text[i] == '-'
+                                        : text[i] == shape[i];
+    if (!fits) return false;
+  }
+  return true;
+}
+
+uint64_t DigitsValue(std::string_view digits) {
+  uint64_t value = 0;
+  for (const char c : digits) value = value * 10 + static_cast<uint64_t>(c - '0');
+  return value;
+}
+
 }  // namespace dszip::sets

@@ -98,7 +98,8 @@ constexpr size_t kNone = static_cast<size_t>(-1);
 // One set's archives with their links resolved, and why each one stays.
 class Planner {
  public:
-  explicit Planner(const PlanInput& input) : input_(input), reasons_(input.archives.size()) {
+  explicit Planner(const PlanInput& input)
+      : input_(input), reasons_(input.archives.size()), chainHead_(input.archives.size(), kNone) {
     const std::vector<PlanArchive>& archives = input.archives;
     for (size_t i = 0; i < archives.size(); ++i)
       indexOf_.try_emplace(FoldCase(archives[i].name), i);
@@ -126,7 +127,6 @@ class Planner {
 
   // Every archive a kept one rests on stays too, named after the newest kept one above it.
   void KeepChains() {
-    chainHead_.assign(Size(), kNone);
     for (size_t i = Size(); i-- > 0;) {
       if (reasons_[i].empty()) continue;
       for (size_t p = previous_[i]; p != kNone && chainHead_[p] == kNone; p = previous_[p])

@@ -26,35 +26,23 @@ std::string TicksText(uint64_t ticks) {
          TwoDigits(static_cast<int>(second % 60)) + "." + Padded(inDay % kTicksPerSecond, 7);
 }
 
-// Digits only, at most `width` of them (so nothing overflows).
-std::optional<uint64_t> Number(std::string_view text, size_t width) {
-  if (text.empty() || text.size() > width) return std::nullopt;
-  uint64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + static_cast<uint64_t>(c - '0');
-  }
-  return value;
+// Digits only, at most 19 of them (so nothing overflows).
+std::optional<uint64_t> Size(std::string_view text) {
+  if (text.empty() || text.size() > 19) return std::nullopt;
+  if (text.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
+  return DigitsValue(text);
 }
 
 std::optional<uint64_t> ParseTicks(std::string_view text) {
-  static constexpr std::string_view kShape = "0000-00-00 00:00:00.0000000";
-  if (text.size() != kShape.size()) return std::nullopt;
-  for (size_t i = 0; i < kShape.size(); ++i)
-    if ((kShape[i] == '0') != (text[i] >= '0' && text[i] <= '9') ||
-        (kShape[i] != '0' && text[i] != kShape[i]))
-      return std::nullopt;
-  const auto part = [&](size_t at, size_t width) {
-    return static_cast<int>(*Number(text.substr(at, width), width));
-  };
-  const Date date{part(0, 4), part(5, 2), part(8, 2)};
-  const int hour = part(11, 2), minute = part(14, 2), second = part(17, 2);
+  if (!HasShape(text, "0000-00-00 00:00:00.0000000")) return std::nullopt;
+  const auto part = [&](size_t at, size_t width) { return DigitsValue(text.substr(at, width)); };
+  const Date date{static_cast<int>(part(0, 4)), static_cast<int>(part(5, 2)),
+                  static_cast<int>(part(8, 2))};
+  const uint64_t hour = part(11, 2), minute = part(14, 2), second = part(17, 2);
   if (!IsValidDate(date) || date.year < 1601 || hour > 23 || minute > 59 || second > 59)
     return std::nullopt;
-  const uint64_t seconds = uint64_t{3600} * static_cast<uint64_t>(hour) +
-                           uint64_t{60} * static_cast<uint64_t>(minute) +
-                           static_cast<uint64_t>(second);
-  return TicksOfDay(DayNumber(date)) + seconds * kTicksPerSecond + *Number(text.substr(20, 7), 7);
+  return TicksOfDay(DayNumber(date)) + (hour * 3600 + minute * 60 + second) * kTicksPerSecond +
+         part(20, 7);
 }
 
 std::optional<StateEntry> ParseLine(std::string_view line) {
@@ -62,7 +50,7 @@ std::optional<StateEntry> ParseLine(std::string_view line) {
   const size_t secondTab =
       firstTab == std::string_view::npos ? firstTab : line.find('\t', firstTab + 1);
   if (secondTab == std::string_view::npos) return std::nullopt;
-  const std::optional<uint64_t> size = Number(line.substr(0, firstTab), 19);
+  const std::optional<uint64_t> size = Size(line.substr(0, firstTab));
   const std::optional<uint64_t> modified =
       ParseTicks(line.substr(firstTab + 1, secondTab - firstTab - 1));
   std::optional<std::string> name = Unescaped(line.substr(secondTab + 1), false);
