@@ -1,0 +1,51 @@
+#pragma once
+// The fixed texts of backup sets. Those written into an archive (the record's labels, the
+// state list's head) are plain ASCII, so that every ZIP reader shows them alike; the messages
+// are UTF-8 like the rest of dszip's texts (universal character names keep the source ASCII).
+
+namespace dszip::sets::texts {
+
+// The record in the archive comment.
+inline constexpr const char* RecordHead = "dszip-Sicherungssatz, Format 1";
+inline constexpr const char* KindLabel = "Art: ";
+inline constexpr const char* KindFull = "voll";
+inline constexpr const char* KindIncremental = "inkrementell";
+inline constexpr const char* KindMoved = "verschoben";
+inline constexpr const char* MadeLabel = "Erstellt: ";
+inline constexpr const char* FollowsLabel = "Folgt auf: ";
+inline constexpr const char* RecurseLabel = "Unterordner: ";
+inline constexpr const char* SourceLabel = "Quelle: ";
+inline constexpr const char* SourcesDigestLabel = "Quellen-Kennung: ";
+inline constexpr const char* SourcesDigestNote = " (Liste zu lang fuer den Kommentar)";
+
+// The state list entry.
+inline constexpr const char* StateListHead =
+    "dszip-Zustandsliste, Format 1: Groesse, Aenderung (UTC), Name";
+
+// Why an archive stays.
+inline constexpr const char* KeptThisRun = "Dieser Lauf";
+inline constexpr const char* KeptNewest = "Neueste %s";
+inline constexpr const char* KeptDay = "Tag %s";
+inline constexpr const char* KeptWeek = "Woche %s/%s";
+inline constexpr const char* KeptMonth = "Monat %s/%s";
+inline constexpr const char* KeptYear = "Jahr %s";
+inline constexpr const char* KeptChain = "Kette von %s";
+inline constexpr const char* KeptFuture = "Datiert nach diesem Lauf";
+inline constexpr const char* KeptMoved = "Verschoben, einzige Kopie";
+inline constexpr const char* KeptForWarnings =
+    "Letzte ganze Kopie einer Datei, die dieser Lauf nicht ganz sichern konnte";
+inline constexpr const char* KeptLastFull = "Letzte Vollsicherung";
+inline constexpr const char* MovedThinsNothing =
+    "Hinweis: -behalten wirkt nicht bei m; verschobene Archive halten die einzige Kopie und "
+    "werden nie gel\u00f6scht.";
+
+// Command-line errors and restore errors.
+inline constexpr const char* BadRule =
+    "Ung\u00fcltige Regel \u201e%s\u201c in -behalten: erlaubt sind n, nT, nW, nM und nJ mit n "
+    "von 1 bis 9999, durch Kommas getrennt, etwa -behalten:7T,4W,12M.";
+inline constexpr const char* ChainLinkMissing =
+    "Ein Glied der Kette fehlt oder ist nicht lesbar: %s. Es wurde nichts entpackt.";
+inline constexpr const char* StateListMissing =
+    "Das Archiv %s hat keine lesbare Zustandsliste. Es wurde nichts entpackt.";
+
+}  // namespace dszip::sets::texts
