@@ -1,4 +1,6 @@
 #include <windows.h>
+// after windows.h
+#include <aclapi.h>
 
 #include <algorithm>
 #include <string>
@@ -34,6 +36,28 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     done += written;
   }
   return true;
+}
+
+// The new file takes the old one's permissions: an administrator's run must not take away a
+// write right the installer gave standard users. Inherited entries come again from the folder,
+// unless the old file was cut off from it.
+bool CopyPermissions(const std::wstring& from, const std::wstring& to) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  bool ok = GetSecurityDescriptorControl(descriptor, &control, &revision) != 0;
+  const SECURITY_INFORMATION what =
+      DACL_SECURITY_INFORMATION |
+      ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
+  ok = ok && SetNamedSecurityInfoW(const_cast<wchar_t*>(to.c_str()), SE_FILE_OBJECT, what, nullptr,
+                                   nullptr, dacl, nullptr) == ERROR_SUCCESS;
+  LocalFree(descriptor);
+  return ok;
 }
 
 bool Passing(DWORD error) {
@@ -249,9 +273,15 @@ void ReplaceFileContents(const std::string& path, const std::string& bytes) {
   }
   bool ok = WriteAll(temp.Get(), bytes) && FlushFileBuffers(temp.Get());
   ok = temp.Close() && ok;
-  // The new file takes the old one's hidden and system marks; its permissions are the
-  // folder's, as for any new file. A rename keeps the settings file in place at every moment
-  // (ReplaceFileW, which would keep the old permissions, leaves a gap under Wine).
+  // Permissions that cannot be carried over are kept by writing in place instead.
+  if (ok && exists && !CopyPermissions(target.path, tempPath)) {
+    DeleteFileW(tempPath.c_str());
+    if (!WriteInPlace(target.path, bytes)) CannotWrite(path);
+    return;
+  }
+  // The new file takes the old one's hidden and system marks and permissions. A rename keeps
+  // the settings file in place at every moment (ReplaceFileW, which would keep the old
+  // permissions, leaves a gap under Wine).
   const DWORD marks =
       exists ? target.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) : 0;
   if (ok && marks) SetFileAttributesW(tempPath.c_str(), marks);
