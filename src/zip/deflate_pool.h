@@ -32,11 +32,11 @@ struct Piece {
   // A large file's piece compressed before its first piece's verdict came: its input is kept,
   // for the case that the entry is stored after all.
   bool spare = false;
+  bool identify = false;  // a small file's identity recorded as read
   // A file of at most one piece is read by the worker itself, so that the opening and
   // reading of many small files overlaps.
   Files* fs = nullptr;
   std::string path;
-  bool identify = false;  // its identity recorded as read
   // With a password such a file is also encrypted there, its keys derived in parallel.
   Crypto* crypto = nullptr;
   const std::string* password = nullptr;
