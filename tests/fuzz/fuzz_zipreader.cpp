@@ -32,6 +32,7 @@ class MemoryFile : public zip::InputFile {
     info.size = size_;
     return info;
   }
+  zip::FileId Identity() override { return {}; }  // the reader never asks
 
  private:
   const std::uint8_t* data_;
