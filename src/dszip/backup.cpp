@@ -1,4 +1,4 @@
-#include "dszip/run.h"
+#include "dszip/backup.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,10 +7,8 @@
 #include <set>
 
 #include "core/filled.h"
-#include "core/two_digits.h"
 #include "dszip/command_line.h"
 #include "dszip/password.h"
-#include "dszip/restore.h"
 #include "dszip/selection.h"
 #include "dszip/target_folder.h"
 #include "dszip/temporary_file.h"
@@ -26,11 +24,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr size_t kWarningsOnScreen = 15;
 
-std::string DateTimeText(const CivilTime& t) {
-  return TwoDigits(t.day) + "." + TwoDigits(t.month) + "." + std::to_string(t.year) + " " +
-         TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
-}
-
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('\\');
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -42,29 +35,6 @@ std::string Joined(const std::vector<std::string>& parts) {
   return text;
 }
 
-// The arguments as one line for the logs, each password masked whole before the line is
-// joined, those with blanks in quotes.
-std::string LoggedArguments(const std::vector<std::string>& arguments) {
-  std::string line;
-  for (const std::string& argument : arguments) {
-    const std::string shown = runlog::MaskedArgument(argument);
-    if (!line.empty()) line += ' ';
-    line += argument.find_first_of(" \t") == std::string::npos ? shown : "\"" + shown + "\"";
-  }
-  return line;
-}
-
-// A refusal's message and the usage below it, each a line of its own.
-std::vector<std::string> LinesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t start = 0; start <= text.size();) {
-    const size_t end = std::min(text.find('\n', start), text.size());
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 std::string RandomTag(Crypto& crypto) {
   uint8_t bytes[4] = {};
   crypto.Random(bytes, sizeof bytes);
@@ -72,15 +42,6 @@ std::string RandomTag(Crypto& crypto) {
   std::snprintf(text, sizeof text, "%02x%02x%02x%02x", bytes[0], bytes[1], bytes[2], bytes[3]);
   return text;
 }
-
-// A line of the summary. Listed items stand indented below their heading, and on the console
-// only a screenful of them.
-struct SummaryLine {
-  enum Kind { Plain, Listed };
-  std::string text;
-  Kind kind = Plain;
-  std::string Text() const { return kind == Listed ? Filled(texts::ListedItem, {text}) : text; }
-};
 
 struct Report {
   std::string archive;
@@ -93,29 +54,24 @@ struct Report {
   int exitCode = kExitOk;
 };
 
-class Run {
+class Backup {
  public:
-  Run(FileSystem& fs, Crypto& crypto, Console& console, const std::atomic<bool>& cancelled,
-      runlog::Sink& verdicts)
-      : fs_(fs), crypto_(crypto), console_(console), cancelled_(cancelled), verdicts_(verdicts),
-        started_(Clock::now()), startTime_(fs.Now()) {}
+  Backup(FileSystem& fs, Crypto& crypto, Console& console, const std::atomic<bool>& cancelled,
+         Verdict& verdict)
+      : fs_(fs), crypto_(crypto), console_(console), cancelled_(cancelled), verdict_(verdict),
+        started_(Clock::now()) {}
 
   int Execute(const std::vector<std::string>& arguments) {
-    commandLine_ = LoggedArguments(arguments);
     Options options;
     try {
       options = ParseCommandLine(arguments);
     } catch (const RunError& error) {
       // Refused before anything is written beside the archive; the central log still learns.
-      console_.Line(error.what());
-      report_.exitCode = error.ExitCode();
       const std::string message = error.what();
-      report_.message = message.substr(0, message.find('\n'));
-      Record({report_.message, ResultLine()}, {report_.message, ResultLine()});
-      return report_.exitCode;
+      return verdict_.Refuse(error.ExitCode(), {message}, {message.substr(0, message.find('\n'))});
     }
     try {
-      Backup(options);
+      Perform(options);
       report_.exitCode = report_.warnings.empty() ? kExitOk : kExitWarning;
     } catch (const RunError& error) {
       report_.exitCode = error.ExitCode();
@@ -134,12 +90,12 @@ class Run {
       report_.exitCode = kExitFatal;
       report_.message = error.what();
     }
-    Finish();
-    return report_.exitCode;
+    return verdict_.Deliver(SummaryAfter(Seconds()),
+                            {.logBesideArchive = true, .listedOnScreen = kWarningsOnScreen});
   }
 
  private:
-  void Backup(const Options& options) {
+  void Perform(const Options& options) {
     const std::string archive = fs_.FullPath(options.archive);
     report_.archive = archive;
     report_.sources = options.sources;
@@ -152,7 +108,7 @@ class Run {
 
     const std::vector<ProtectedFolder> protectedFolders{
         {FolderOf(archive), texts::ArchiveFolderReason},
-        {verdicts_.Folder(), texts::CentralLogFolderReason},
+        {verdict_.CentralLogFolder(), texts::CentralLogFolderReason},
     };
     const Selection selection = SelectSources(fs_, options, archive, protectedFolders);
     report_.warnings = selection.warnings;
@@ -303,189 +259,51 @@ class Run {
                {texts::Verifying, std::to_string(total == 0 ? 100 : done * 100 / total)}));
   }
 
-  std::string ResultLine() const { return dszip::ResultLine(report_.exitCode); }
-
-  // The result as the console and the log show it.
-  std::vector<SummaryLine> SummaryLines(double seconds) const {
-    std::vector<SummaryLine> lines;
-    lines.push_back({Filled(texts::SummaryArchive, {report_.archive})});
+  // What the verdict says of a backup: the sources, the counts and the time below the archive.
+  Summary SummaryAfter(double seconds) const {
+    Summary summary{.archive = report_.archive,
+                    .lines = {},
+                    .notes = report_.notes,
+                    .warnings = report_.warnings,
+                    .message = report_.message,
+                    .exitCode = report_.exitCode};
     if (!report_.sources.empty()) {
-      lines.push_back({Filled(texts::SummarySources, {Joined(report_.sources)})});
-      lines.push_back({Filled(texts::SummaryEncrypted,
-                              {report_.encrypted ? texts::EncryptedYes : texts::EncryptedNo})});
+      summary.lines.push_back(Filled(texts::SummarySources, {Joined(report_.sources)}));
+      summary.lines.push_back(Filled(
+          texts::SummaryEncrypted, {report_.encrypted ? texts::EncryptedYes : texts::EncryptedNo}));
     }
     if (report_.exitCode <= kExitWarning) {
       const uint64_t percent = report_.bytes == 0 ? 100 : report_.archiveSize * 100 / report_.bytes;
-      lines.push_back(
-          {Filled(texts::SummaryCounts, {GroupedNumber(report_.files),
-                                         GroupedNumber(report_.folders), ByteSize(report_.bytes),
-                                         ByteSize(report_.archiveSize), std::to_string(percent)})});
+      summary.lines.push_back(Filled(
+          texts::SummaryCounts,
+          {GroupedNumber(report_.files), GroupedNumber(report_.folders), ByteSize(report_.bytes),
+           ByteSize(report_.archiveSize), std::to_string(percent)}));
       // Below a tenth of a second a rate says nothing.
       std::string duration = Filled(texts::SummaryDuration, {Decimal1(seconds)});
       if (seconds >= 0.1)
         duration +=
             Filled(texts::SummaryRate,
                    {ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds))});
-      lines.push_back({duration});
+      summary.lines.push_back(duration);
     }
-    AddSection(lines, texts::NotesHeading, report_.notes);
-    AddSection(lines, texts::WarningsHeading, report_.warnings);
-    if (!report_.message.empty()) lines.push_back({report_.message});
-    lines.push_back({ResultLine()});
-    return lines;
-  }
-
-  static void AddSection(std::vector<SummaryLine>& lines, const char* heading,
-                         const std::vector<std::string>& items) {
-    if (items.empty()) return;
-    lines.push_back({Filled(texts::SectionHeading, {heading, std::to_string(items.size())})});
-    for (const std::string& item : items) lines.push_back({item, SummaryLine::Listed});
-  }
-
-  void Finish() {
-    const std::vector<SummaryLine> summary = SummaryLines(Seconds());
-    console_.Progress("");
-    // The console summary fits one screen; the logs name every item.
-    std::vector<std::string> lines, shown;
-    size_t listed = 0;
-    for (size_t i = 0; i < summary.size(); ++i) {
-      lines.push_back(summary[i].Text());
-      listed = summary[i].kind == SummaryLine::Listed ? listed + 1 : 0;
-      if (listed <= kWarningsOnScreen) {
-        shown.push_back(lines.back());
-      } else if (listed == kWarningsOnScreen + 1) {
-        size_t rest = 0;
-        while (i + rest < summary.size() && summary[i + rest].kind == SummaryLine::Listed) ++rest;
-        shown.push_back(
-            SummaryLine{Filled(texts::MoreWarnings, {std::to_string(rest)}), SummaryLine::Listed}
-                .Text());
-      }
-    }
-    for (const std::string& line : shown) console_.Line(line);
-    Record(lines, shown);
-  }
-
-  // The record goes to the log beside the archive when its folder is there, and always to the
-  // central log; then the event log gets what the console showed. A log that cannot be written
-  // makes the exit code at least 1, and the console and the event log say so.
-  void Record(const std::vector<std::string>& lines, std::vector<std::string> shown) {
-    const std::string when = Filled(texts::TimeSpan, {DateTimeText(fs_.ToLocalTime(startTime_)),
-                                                      DateTimeText(fs_.ToLocalTime(fs_.Now()))});
-    std::vector<std::string> failures;
-    const std::string folder = FolderOf(report_.archive);
-    if (!folder.empty() && FolderExists(fs_, folder)) try {
-        fs_.AppendText(folder + "dszip.log", runlog::Record("dszip", when, lines));
-      } catch (const FileError& error) {
-        failures.push_back(Filled(texts::LocalLogFailed, {folder + "dszip.log", error.what()}));
-      }
-    std::vector<std::string> central = lines;
-    central.insert(central.begin(), Filled(texts::CommandLine, {commandLine_}));
-    try {
-      verdicts_.Append(runlog::Record("dszip", when, central));
-    } catch (const std::exception& error) {
-      failures.push_back(
-          Filled(texts::CentralLogFailed, {verdicts_.Folder() + runlog::kFileName, error.what()}));
-    }
-    if (!failures.empty()) {
-      report_.exitCode = std::max<int>(report_.exitCode, kExitWarning);
-      failures.push_back(ResultLine());
-      for (const std::string& line : failures) console_.Line(line);
-      shown.insert(shown.end(), failures.begin(), failures.end());
-    }
-    std::string text;
-    for (const std::string& line : shown) text += line + "\r\n";
-    verdicts_.Report(report_.exitCode, text);
+    return summary;
   }
 
   FileSystem& fs_;
   Crypto& crypto_;
   Console& console_;
   const std::atomic<bool>& cancelled_;
-  runlog::Sink& verdicts_;
-  std::string commandLine_;
+  Verdict& verdict_;
   Clock::time_point started_, lastProgress_;
-  uint64_t startTime_;
   uint64_t totalFiles_ = 0, totalBytes_ = 0;
   Report report_;
 };
 
 }  // namespace
 
-namespace {
-
-// Passes every line on and keeps those that stay, for the restore's records.
-class RecordingConsole : public Console {
- public:
-  explicit RecordingConsole(Console& console) : console_(console) {}
-  void Progress(const std::string& line) override { console_.Progress(line); }
-  void Line(const std::string& text) override {
-    console_.Line(text);
-    lines.push_back(text);
-  }
-  std::optional<std::string> AskPassword(const std::string& prompt) override {
-    return console_.AskPassword(prompt);
-  }
-  std::vector<std::string> lines;
-
- private:
-  Console& console_;
-};
-
-// x, e, t, l and a dropped archive go to the restore module; what it says goes to the central
-// log and the event log as a backup's summary does.
-int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
-                      Console& console, const std::atomic<bool>& cancelled,
-                      runlog::Sink& verdicts) {
-  const uint64_t start = fs.Now();
-  RecordingConsole recording(console);
-  int exitCode = kExitFatal;
-  bool refused = false;
-  try {
-    exitCode = RunRestore(ParseRestoreCommandLine(arguments), fs, crypto, recording, cancelled);
-  } catch (const RunError& error) {
-    for (const std::string& line : LinesOf(error.what())) recording.Line(line);
-    exitCode = error.ExitCode();
-    refused = true;
-  }
-  // A refused command line's record ends with its result as every other record does.
-  std::vector<std::string> said = recording.lines;
-  if (refused) said.push_back(ResultLine(exitCode));
-  std::vector<std::string> lines = said;
-  lines.insert(lines.begin(), Filled(texts::CommandLine, {LoggedArguments(arguments)}));
-  std::string text;
-  for (const std::string& line : said) text += line + "\r\n";
-  try {
-    verdicts.Append(runlog::Record(
-        "dszip",
-        Filled(texts::TimeSpan,
-               {DateTimeText(fs.ToLocalTime(start)), DateTimeText(fs.ToLocalTime(fs.Now()))}),
-        lines));
-  } catch (const std::exception& error) {
-    const std::string failure =
-        Filled(texts::CentralLogFailed, {verdicts.Folder() + runlog::kFileName, error.what()});
-    console.Line(failure);
-    text += failure + "\r\n";
-    exitCode = std::max<int>(exitCode, kExitWarning);
-  }
-  verdicts.Report(exitCode, text);
-  return exitCode;
-}
-
-}  // namespace
-
-int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
-             Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
-  // Archives dropped together are extracted one after the other, each as if dropped alone.
-  if (IsDroppedArchive(arguments) && arguments.size() > 1) {
-    int worst = kExitOk;
-    for (size_t i = 0; i < arguments.size() && !cancelled.load(); ++i)
-      worst = std::max(worst,
-                       RunRestoreCommand({arguments[i]}, fs, crypto, console, cancelled, verdicts));
-    return worst;
-  }
-  if (IsRestoreCommand(arguments))
-    return RunRestoreCommand(arguments, fs, crypto, console, cancelled, verdicts);
-  return Run(fs, crypto, console, cancelled, verdicts).Execute(arguments);
+int RunBackup(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
+              Console& console, const std::atomic<bool>& cancelled, Verdict& verdict) {
+  return Backup(fs, crypto, console, cancelled, verdict).Execute(arguments);
 }
 
 }  // namespace dszip

@@ -1,6 +1,7 @@
 #include "dszip/command_line.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/ascii_case.h"
 #include "core/filled.h"
@@ -156,6 +157,20 @@ std::string TargetAsTyped(const std::string& argument, std::vector<std::string>&
   return argument.substr(0, quote) + "\\";
 }
 
+// The restore command a first argument names, if any.
+std::optional<RestoreCommand> CommandOf(const std::string& letter) {
+  static constexpr struct {
+    char letter;
+    RestoreCommand command;
+  } kCommands[] = {{'x', RestoreCommand::Extract},
+                   {'e', RestoreCommand::ExtractFlat},
+                   {'t', RestoreCommand::Test},
+                   {'l', RestoreCommand::List}};
+  for (const auto& entry : kCommands)
+    if (letter.size() == 1 && entry.letter == AsciiLower(letter)[0]) return entry.command;
+  return std::nullopt;
+}
+
 }  // namespace
 
 bool IsDroppedArchive(const std::vector<std::string>& arguments) {
@@ -164,9 +179,7 @@ bool IsDroppedArchive(const std::vector<std::string>& arguments) {
 
 bool IsRestoreCommand(const std::vector<std::string>& arguments) {
   if (IsDroppedArchive(arguments)) return true;
-  if (arguments.empty()) return false;
-  const std::string command = AsciiLower(arguments[0]);
-  return command == "x" || command == "e" || command == "t" || command == "l";
+  return !arguments.empty() && CommandOf(arguments[0]).has_value();
 }
 
 RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments) {
@@ -176,7 +189,7 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
     options.dropped = true;
     return options;
   }
-  options.command = AsciiLower(arguments.at(0))[0];
+  options.command = CommandOf(arguments.at(0)).value_or(RestoreCommand::Extract);
   std::vector<std::string> names;
   for (size_t i = 1; i < arguments.size(); ++i) {
     if (arguments[i].size() > 1 && arguments[i][0] == '-')
@@ -190,7 +203,9 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
     RefuseRestore(Filled(texts::WildcardInArchive, {options.archive}));
   if (!EndsWithZip(options.archive)) RefuseRestore(Filled(texts::NotZip, {options.archive}));
   std::vector<std::string> masks(names.begin() + 1, names.end());
-  if ((options.command == 'x' || options.command == 'e') && !masks.empty()) {
+  if ((options.command == RestoreCommand::Extract ||
+       options.command == RestoreCommand::ExtractFlat) &&
+      !masks.empty()) {
     std::vector<std::string> glued;
     const std::string target = TargetAsTyped(masks.front(), glued);
     if (!target.empty() && target.back() == '\\') {

@@ -23,11 +23,12 @@ struct Options {
 // Anything it does not understand raises RunError with kExitUsage.
 Options ParseCommandLine(const std::vector<std::string>& arguments);
 
-// Restoring: x (with paths), e (without), t (test), l (list), or the archive alone.
+// Restoring: x (with paths), e (without), t (test), l (list), or the archive alone (as x).
+enum class RestoreCommand { Extract, ExtractFlat, Test, List };
 enum class Overwrite { Warn, Skip, Replace };  // default, -o-, -o+
 
 struct RestoreOptions {
-  char command = 'x';
+  RestoreCommand command = RestoreCommand::Extract;
   std::optional<std::string> password;
   Overwrite overwrite = Overwrite::Warn;
   std::string archive;

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "dszip/command_line.h"
-#include "dszip/run.h"
+#include "dszip/program.h"
 #include "dszip/texts.h"
 #include "dszip/win32/cng_crypto.h"
 #include "dszip/win32/win32_file_system.h"

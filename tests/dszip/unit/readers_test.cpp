@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "dszip/run.h"
+#include "dszip/program.h"
 #include "fake_crypto.h"
 #include "fake_file_system.h"
 #include "fake_sink.h"

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "dszip/command_line.h"
-#include "dszip/run.h"
+#include "dszip/program.h"
 #include "dszip/texts.h"
 #include "zip/cp437.h"
 #include "zip/stored_name.h"

@@ -4,7 +4,7 @@
 #include <random>
 
 #include "dszip/command_line.h"
-#include "dszip/run.h"
+#include "dszip/program.h"
 #include "dszip/texts.h"
 #include "fake_crypto.h"
 #include "fake_file_system.h"
@@ -404,6 +404,8 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
        kExitOk, {"entfernt: E:\\Archiv\\y.zip.17-0a0b0c0d.dszip-tmp"}},
       {"central log not writable", {"a", kArchive, "C:\\Daten"},
        [](RunFixture& f) { f.verdicts.fails = true; }, kExitWarning, {}},
+      {"central log not writable after a restore", {"t", kArchive},
+       [](RunFixture& f) { f.Run({}); f.verdicts = FakeSink(); f.verdicts.fails = true; }, kExitWarning, {}},
   };
   // clang-format on
   for (const auto& row : rows) {
@@ -421,6 +423,10 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
     EXPECT_EQ(verdicts.log.find("dszip a|m"), std::string::npos) << verdicts.log;
     EXPECT_EQ(verdicts.events.rfind(std::to_string(row.exitCode) + ": ", 0), 0u) << verdicts.events;
     EXPECT_TRUE(NoTemporaryFile() || fs.Find("E:\\Archiv\\z.zip.18-0a0b0c0d.dszip-tmp"));
+    // A record that could not be written is said last, with the result it leaves.
+    if (verdicts.fails) {
+      EXPECT_TRUE(console.lines.ends_with(ResultLine(row.exitCode) + "\n")) << console.lines;
+    }
   }
   EXPECT_NE(console.lines.find("zentrale Protokoll"), std::string::npos);
   EXPECT_NE(verdicts.events.find("Exit-Code 1"), std::string::npos);
