@@ -36,6 +36,8 @@ void ParseLevel(const std::string& code, Options& options) {
   Refuse(Filled(texts::BadLevel, {"-m" + code}));
 }
 
+constexpr const char* kKeepSwitch = "-behalten:";
+
 struct AttributeSwitches {
   bool ai = false, ao = false, ac = false;
 };
@@ -60,6 +62,12 @@ void ParseSwitch(const std::string& argument, Options& options, AttributeSwitche
     options.recurse = true;
   } else if (lower == "-r-") {
     options.recurse = false;
+  } else if (lower.rfind(kKeepSwitch, 0) == 0) {
+    try {
+      options.keep = sets::ParseRules(argument.substr(std::string(kKeepSwitch).size()));
+    } catch (const RunError& error) {
+      Refuse(error.what());
+    }
   } else {
     Refuse(Filled(texts::UnknownSwitch, {argument}));
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dszip/outcome.h"
+#include "dszip/sets/retention.h"
 
 namespace dszip {
 
@@ -17,6 +18,7 @@ struct Options {
   std::optional<std::string> password;
   std::string archive;
   std::vector<std::string> sources;
+  std::optional<std::vector<sets::Rule>> keep;  // -behalten: thinning after a verified run
 };
 
 // The arguments after the program name (UTF-8, already split by the C runtime's rules).

@@ -9,9 +9,13 @@
 #include "core/filled.h"
 #include "core/two_digits.h"
 #include "dszip/command_line.h"
+#include "dszip/backup_record.h"
 #include "dszip/password.h"
 #include "dszip/restore.h"
 #include "dszip/selection.h"
+#include "dszip/set_listing.h"
+#include "dszip/sets/set_texts.h"
+#include "dszip/sets/thinning_step.h"
 #include "dszip/target_folder.h"
 #include "dszip/temporary_file.h"
 #include "dszip/text.h"
@@ -76,10 +80,10 @@ std::string RandomTag(Crypto& crypto) {
 // A line of the summary. Listed items stand indented below their heading, and on the console
 // only a screenful of them.
 struct SummaryLine {
-  enum Kind { Plain, Listed };
+  enum Kind { Plain, Listed, ListedAll };
   std::string text;
   Kind kind = Plain;
-  std::string Text() const { return kind == Listed ? Filled(texts::ListedItem, {text}) : text; }
+  std::string Text() const { return kind == Plain ? text : Filled(texts::ListedItem, {text}); }
 };
 
 struct Report {
@@ -89,6 +93,7 @@ struct Report {
   uint64_t files = 0, folders = 0, bytes = 0, archiveSize = 0;
   std::vector<std::string> notes;  // said once in the summary, no warning
   std::vector<std::string> warnings;
+  std::vector<std::string> thinnedOut, keptArchives;  // -behalten: every one named, uncut
   std::string message;
   int exitCode = kExitOk;
 };
@@ -154,7 +159,7 @@ class Run {
         {FolderOf(archive), texts::ArchiveFolderReason},
         {verdicts_.Folder(), texts::CentralLogFolderReason},
     };
-    const Selection selection = SelectSources(fs_, options, archive, protectedFolders);
+    Selection selection = SelectSources(fs_, options, archive, protectedFolders);
     report_.warnings = selection.warnings;
     report_.notes.insert(report_.notes.end(), selection.notes.begin(), selection.notes.end());
     if (selection.missing.size() == options.sources.size())
@@ -164,6 +169,11 @@ class Run {
     totalBytes_ = selection.bytes;
 
     PrepareFolder(FolderOf(archive));
+    // Backup sets: the record for the comment and, with -ao, the state list as the last item.
+    const SetEntry setEntry = PrepareSetEntry(fs_, options, FolderOf(archive), selection);
+    for (const std::string& note : setEntry.notes) Note(note);
+    Warn(setEntry.warnings);
+    WithStateList sources(fs_, setEntry.stateList);
     std::optional<TemporaryFile> created;
     try {
       created.emplace(fs_,
@@ -175,9 +185,10 @@ class Run {
     const WriteSettings settings{.level = options.level,
                                  .password = options.password,
                                  .threads = WorkerCount(),
-                                 .identify = options.move || options.clearArchive};
+                                 .identify = options.move || options.clearArchive,
+                                 .comment = setEntry.comment};
     WriteResult written =
-        WriteArchive(fs_, crypto_, selection.items, settings, *temporary.out,
+        WriteArchive(sources, crypto_, selection.items, settings, *temporary.out,
                      [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });
     for (const WriteWarning& warning : written.warnings)
       report_.warnings.push_back(WarningText(warning, selection.items));
@@ -187,8 +198,10 @@ class Run {
 
     console_.Progress(texts::Verifying);
     VerifyArchive(
-        fs_, crypto_, temporary.Path(), written.entries, settings.threads,
-        [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); });
+        sources, crypto_, temporary.Path(), written.entries, settings.threads,
+        [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); },
+        setEntry.comment);
+    DropStateList(written.entries, selection.items);
     CheckCancelled();
     try {
       fs_.MoveNoReplace(temporary.Path(), archive);
@@ -204,6 +217,30 @@ class Run {
       if (ThroughLink(selection.items[entry.item], entry))
         Note(Filled(texts::FileThroughLink, {selection.items[entry.item].path}));
     AfterArchiving(options, selection, written.entries);
+    if (options.keep) Thin(options, archive, selection, written);
+  }
+
+  // Only now, with this run's archive verified and in place; a failed run never gets here.
+  void Thin(const Options& options, const std::string& archive, const Selection& selection,
+            const WriteResult& written) {
+    sets::ThinningRequest request{.folder = FolderOf(archive),
+                                  .archive = archive.substr(FolderOf(archive).size()),
+                                  .rules = *options.keep,
+                                  .moved = options.move,
+                                  .notWhole = {}};
+    for (const WriteWarning& warning : written.warnings)
+      request.notWhole.push_back(selection.items[warning.item].storedName);
+    const sets::ThinningOutcome outcome = sets::ThinAfterBackup(fs_, request);
+    if (!outcome.note.empty()) Note(outcome.note);
+    Warn(outcome.warnings);
+    report_.thinnedOut = outcome.deleted;
+    for (const sets::KeptArchive& kept : outcome.kept)
+      report_.keptArchives.push_back(
+          Filled(sets::texts::KeptLine, {kept.name, Joined(kept.reasons)}));
+  }
+
+  void Warn(const std::vector<std::string>& warnings) {
+    report_.warnings.insert(report_.warnings.end(), warnings.begin(), warnings.end());
   }
 
   // The folder made when missing, and what killed runs left there removed.
@@ -330,16 +367,19 @@ class Run {
     }
     AddSection(lines, texts::NotesHeading, report_.notes);
     AddSection(lines, texts::WarningsHeading, report_.warnings);
+    AddSection(lines, sets::texts::DeletedHeading, report_.thinnedOut, SummaryLine::ListedAll);
+    AddSection(lines, sets::texts::KeptHeading, report_.keptArchives, SummaryLine::ListedAll);
     if (!report_.message.empty()) lines.push_back({report_.message});
     lines.push_back({ResultLine()});
     return lines;
   }
 
   static void AddSection(std::vector<SummaryLine>& lines, const char* heading,
-                         const std::vector<std::string>& items) {
+                         const std::vector<std::string>& items,
+                         SummaryLine::Kind kind = SummaryLine::Listed) {
     if (items.empty()) return;
     lines.push_back({Filled(texts::SectionHeading, {heading, std::to_string(items.size())})});
-    for (const std::string& item : items) lines.push_back({item, SummaryLine::Listed});
+    for (const std::string& item : items) lines.push_back({item, kind});
   }
 
   void Finish() {
@@ -441,7 +481,9 @@ int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs,
   int exitCode = kExitFatal;
   bool refused = false;
   try {
-    exitCode = RunRestore(ParseRestoreCommandLine(arguments), fs, crypto, recording, cancelled);
+    exitCode = IsSetListing(arguments) ? ListBackupSets(arguments, fs, recording)
+                                       : RunRestore(ParseRestoreCommandLine(arguments), fs, crypto,
+                                                    recording, cancelled);
   } catch (const RunError& error) {
     for (const std::string& line : LinesOf(error.what())) recording.Line(line);
     exitCode = error.ExitCode();
@@ -483,7 +525,7 @@ int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& 
                        RunRestoreCommand({arguments[i]}, fs, crypto, console, cancelled, verdicts));
     return worst;
   }
-  if (IsRestoreCommand(arguments))
+  if (IsRestoreCommand(arguments) || IsSetListing(arguments))
     return RunRestoreCommand(arguments, fs, crypto, console, cancelled, verdicts);
   return Run(fs, crypto, console, cancelled, verdicts).Execute(arguments);
 }

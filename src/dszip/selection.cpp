@@ -168,11 +168,12 @@ class Selector {
   }
 
   void AddFile(const std::string& path, const std::string& name, const FileInfo& info) {
-    if (options_.onlyArchived && (info.attributes & kAttrArchive) == 0) return;
     const std::string lower = AsciiLower(path);
     if (lower == archive_ ||
         (lower.rfind(archive_ + ".", 0) == 0 && EndsWith(lower, kTemporarySuffix)))
       return;
+    if (options_.onlyArchived) selection_.found.push_back({path, name, info});
+    if (options_.onlyArchived && (info.attributes & kAttrArchive) == 0) return;
     if (!Add({path, name, info})) return;
     selection_.files++;
     selection_.bytes += info.size;

@@ -20,6 +20,8 @@ struct Selection {
   std::vector<std::string> warnings;
   std::vector<std::string> notes;    // said in the summary, no warning: folders left out by rule
   std::vector<std::string> missing;  // sources that do not exist
+  // With -ao: every file the sources name, archive attribute or not, for the state list.
+  std::vector<Item> found;
   uint64_t files = 0;
   uint64_t bytes = 0;
 };
