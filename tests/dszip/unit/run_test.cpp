@@ -402,6 +402,15 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
          f.fs.liveProcesses.insert(18);
        },
        kExitOk, {"entfernt: E:\\Archiv\\y.zip.17-0a0b0c0d.dszip-tmp"}},
+      {"b lists the sets of a folder",
+       {"b", "E:\\Archiv\\", "-behalten:1"},
+       [](RunFixture& f) { f.Run({"-ai"}); },
+       kExitOk, {"Aufruf: dszip b E:", "Satz 1: C:\\Daten\\*.* (-r)\r\n  x.zip  ", "  voll  ",
+                 "Bliebe: x.zip (Dieser Lauf, Neueste 1)", "Exit-Code 0"}},
+      {"b with a bad rule", {"b", "E:\\Archiv\\", "-behalten:3X"}, {}, kExitUsage,
+       {"Ung\u00fcltige Regel \u201e3X\u201c", "Aufruf: dszip b <Ordner>", "Exit-Code 7"}},
+      {"a with a bad rule", {"a", "-behalten:7T,,4W", kArchive, "C:\\Daten"}, {}, kExitUsage,
+       {"Ung\u00fcltige Regel \u201e\u201c", "Exit-Code 7"}},
       {"central log not writable", {"a", kArchive, "C:\\Daten"},
        [](RunFixture& f) { f.verdicts.fails = true; }, kExitWarning, {}},
   };
