@@ -83,6 +83,8 @@ TEST_F(SetRuns, RecordsAndThinning) {
         "Quelle: C:\\Daten\\*.*\r\n", sets::kStateListName,
         "\talt.txt\r\n",  // not stored, no archive attribute, but it exists
         "\tneu.txt\r\n"}},
+      {"an incremental with nothing before it still belongs to its set", {}, {}, "-ao -behalten:1",
+       kExitOk, {1}, {"dieses Archiv folgt auf keines", "Dieser Lauf"}, {}},
       {"a full records its kind and no link", {}, {}, "-m0", kExitOk, {1},
        {}, {"Art: voll\r\n", "Unterordner: -r\r\n"}},
       {"a bad rule writes nothing", {"-ai"}, {}, "-behalten:7X", kExitUsage, {1},
