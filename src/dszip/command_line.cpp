@@ -150,6 +150,8 @@ void ParseRestoreSwitch(const std::string& argument, RestoreOptions& options) {
   }
 }
 
+}  // namespace
+
 // "C:\Ziel\" *.doc reaches us as one argument: the C runtime takes \" for a quote and glues
 // what follows, up to the next quote, to the folder. The folder is given back with its "\",
 // the names glued to it, separated by blanks, in `glued`.
@@ -163,8 +165,6 @@ std::string TargetAsTyped(const std::string& argument, std::vector<std::string>&
   }
   return argument.substr(0, quote) + "\\";
 }
-
-}  // namespace
 
 bool IsDroppedArchive(const std::vector<std::string>& arguments) {
   return !arguments.empty() && std::all_of(arguments.begin(), arguments.end(), EndsWithZip);

@@ -6,6 +6,7 @@
 #include "core/ascii_case.h"
 #include "core/filled.h"
 #include "core/two_digits.h"
+#include "dszip/command_line.h"
 #include "dszip/outcome.h"
 #include "dszip/sets/calendar.h"
 #include "dszip/sets/set_folder.h"
@@ -26,8 +27,14 @@ struct ListingOptions {
   throw RunError(kExitUsage, message + "\n" + sets::texts::ListingUsage);
 }
 
-ListingOptions ParseListing(const std::vector<std::string>& arguments) {
+ListingOptions ParseListing(const std::vector<std::string>& given) {
   ListingOptions options;
+  std::vector<std::string> arguments(given.begin(), given.begin() + (given.empty() ? 0 : 1));
+  for (size_t i = 1; i < given.size(); ++i) {
+    std::vector<std::string> glued;
+    arguments.push_back(TargetAsTyped(given[i], glued));
+    arguments.insert(arguments.end(), glued.begin(), glued.end());
+  }
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (AsciiLower(argument).rfind("-behalten:", 0) == 0) {
@@ -45,8 +52,6 @@ ListingOptions ParseListing(const std::vector<std::string>& arguments) {
     }
   }
   if (options.folder.empty()) Refuse(sets::texts::ListingNoFolder);
-  // A quoted folder ending in \" reaches us with a closing quote instead of the "\".
-  if (options.folder.back() == '"') options.folder.back() = '\\';
   if (options.folder.back() != '\\') options.folder += '\\';
   return options;
 }
