@@ -223,6 +223,10 @@ class Run {
   // Only now, with this run's archive verified and in place; a failed run never gets here.
   void Thin(const Options& options, const std::string& archive, const Selection& selection,
             const WriteResult& written) {
+    if (selection.unknownParts) {
+      Warn({sets::texts::NotThinnedUnknown});
+      return;
+    }
     sets::ThinningRequest request{.folder = FolderOf(archive),
                                   .archive = archive.substr(FolderOf(archive).size()),
                                   .rules = *options.keep,

@@ -86,6 +86,7 @@ class Selector {
 
   void Missing(const std::string& given) {
     selection_.missing.push_back(given);
+    selection_.unknownParts = true;
     selection_.warnings.push_back(Filled(texts::SourceMissing, {given}));
   }
 
@@ -143,6 +144,7 @@ class Selector {
         entries = fs_.List(folder.path);
       } catch (const FileError& error) {
         selection_.warnings.push_back(Filled(texts::FolderUnreadable, {folder.path, error.what()}));
+        selection_.unknownParts = true;
         continue;
       }
       std::sort(entries.begin(), entries.end(),

@@ -58,6 +58,9 @@ inline constexpr const char* NotThinned = "Nicht gel\u00f6scht beim Ausd\u00fcnn
 inline constexpr const char* SetNotFound =
     "Nicht ausged\u00fcnnt: das neue Archiv %s ist im Zielordner nicht als Teil eines Satzes "
     "lesbar.";
+inline constexpr const char* NotThinnedUnknown =
+    "Nicht ausged\u00fcnnt: eine Quelle fehlt oder ein Ordner war nicht lesbar; was dort liegt, "
+    "ist nur in fr\u00fcheren Archiven.";
 inline constexpr const char* ChainStays = "bleibt, weil %s nicht gel\u00f6scht werden konnte";
 
 // Listing a folder's sets: b.

@@ -106,6 +106,13 @@ TEST_F(SetRuns, RecordsAndThinning) {
        },
        "-behalten:1", kExitWarning, {2, 4},
        {std::string("  20240302-0.zip: ") + sets::texts::KeptForWarnings}, {}},
+      {"a folder not read tonight stops the thinning", {"-ai", "-ai"},
+       [](SetRuns& f, int night) {
+         f.fs.AddFolder("C:\\Daten\\Post");
+         f.fs.AddFile("C:\\Daten\\Post\\brief.txt", "Brief");
+         if (night == 3) f.fs.unreadable.insert("C:\\Daten\\Post");
+       },
+       "-behalten:1", kExitWarning, {1, 2, 3}, {sets::texts::NotThinnedUnknown}, {}},
       {"a deletion that fails is a warning, the rest goes on", {"-ai", "-ai", "-ai"},
        [](SetRuns& f, int night) { if (night == 4) f.fs.locked.insert(NightArchive(1)); },
        "-behalten:1", kExitWarning, {1, 4},
