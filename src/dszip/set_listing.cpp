@@ -2,6 +2,7 @@
 
 #include <map>
 #include <optional>
+#include <string_view>
 
 #include "core/ascii_case.h"
 #include "core/filled.h"
@@ -17,6 +18,8 @@
 
 namespace dszip {
 namespace {
+
+constexpr std::string_view kKeepSwitch = "-behalten:";
 
 struct ListingOptions {
   std::string folder;
@@ -37,18 +40,16 @@ ListingOptions ParseListing(const std::vector<std::string>& given) {
   }
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (AsciiLower(argument).rfind("-behalten:", 0) == 0) {
+    if (AsciiLower(argument).rfind(kKeepSwitch, 0) == 0) {
       try {
-        options.rules = sets::ParseRules(argument.substr(10));
+        options.rules = sets::ParseRules(argument.substr(kKeepSwitch.size()));
       } catch (const RunError& error) {
         Refuse(error.what());
       }
-    } else if (argument.size() > 1 && argument[0] == '-') {
-      Refuse(Filled(texts::UnknownSwitch, {argument}));
-    } else if (options.folder.empty()) {
-      options.folder = argument;
+    } else if (!options.folder.empty() || (argument.size() > 1 && argument[0] == '-')) {
+      Refuse(Filled(texts::UnknownSwitch, {argument}));  // a second folder too: one per run
     } else {
-      Refuse(Filled(texts::UnknownSwitch, {argument}));
+      options.folder = argument;
     }
   }
   if (options.folder.empty()) Refuse(sets::texts::ListingNoFolder);
