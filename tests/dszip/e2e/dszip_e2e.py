@@ -202,7 +202,7 @@ SOURCES = [  # name, switches, sources, names expected
     ('mask *.txt', '-ai', '"{src}\\*.txt"', lambda source: files_of(source, lambda name: name.endswith('.txt'))),
     ('-r-', '-ai -r-', '"{src}\\*.*"', lambda source: files_of(source, lambda name: '/' not in name)),
     ('two sources', '-ai', '"{src}\\zufall.bin" "{src}\\text\\*.*"', lambda _: {'zufall.bin', 'bericht.txt'}),
-    ('-ac -ao', '-ac -ao', '"{src}\\*.*"', files_of),
+    ('-ac -ao', '-ac -ao', '"{src}\\*.*"', lambda source: files_of(source) | {STATE_LIST}),  # and its state list
 ]
 
 
