@@ -34,6 +34,7 @@ class MemoryFile : public zip::InputFile {
     info.size = size_;
     return info;
   }
+  zip::FileId Identity() override { return {}; }
 
  private:
   const std::uint8_t* data_;
