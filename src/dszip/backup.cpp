@@ -8,8 +8,12 @@
 
 #include "core/filled.h"
 #include "dszip/command_line.h"
+#include "dszip/backup_record.h"
 #include "dszip/password.h"
 #include "dszip/selection.h"
+#include "dszip/set_listing.h"
+#include "dszip/sets/set_texts.h"
+#include "dszip/sets/thinning_step.h"
 #include "dszip/target_folder.h"
 #include "dszip/temporary_file.h"
 #include "dszip/text.h"
@@ -29,12 +33,6 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
-std::string Joined(const std::vector<std::string>& parts) {
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
-  return text;
-}
-
 std::string RandomTag(Crypto& crypto) {
   uint8_t bytes[4] = {};
   crypto.Random(bytes, sizeof bytes);
@@ -50,6 +48,7 @@ struct Report {
   uint64_t files = 0, folders = 0, bytes = 0, archiveSize = 0;
   std::vector<std::string> notes;  // said once in the summary, no warning
   std::vector<std::string> warnings;
+  std::vector<std::string> thinnedOut, keptArchives;  // -behalten: every one named, uncut
   std::string message;
   int exitCode = kExitOk;
 };
@@ -110,7 +109,7 @@ class Backup {
         {FolderOf(archive), texts::ArchiveFolderReason},
         {verdict_.CentralLogFolder(), texts::CentralLogFolderReason},
     };
-    const Selection selection = SelectSources(fs_, options, archive, protectedFolders);
+    Selection selection = SelectSources(fs_, options, archive, protectedFolders);
     report_.warnings = selection.warnings;
     report_.notes.insert(report_.notes.end(), selection.notes.begin(), selection.notes.end());
     if (selection.missing.size() == options.sources.size())
@@ -120,6 +119,11 @@ class Backup {
     totalBytes_ = selection.bytes;
 
     PrepareFolder(FolderOf(archive));
+    // Backup sets: the record for the comment and, with -ao, the state list as the last item.
+    const SetEntry setEntry = PrepareSetEntry(fs_, options, FolderOf(archive), selection);
+    for (const std::string& note : setEntry.notes) Note(note);
+    Warn(setEntry.warnings);
+    WithStateList sources(fs_, setEntry.stateList);
     std::optional<TemporaryFile> created;
     try {
       created.emplace(fs_,
@@ -131,9 +135,10 @@ class Backup {
     const WriteSettings settings{.level = options.level,
                                  .password = options.password,
                                  .threads = WorkerCount(),
-                                 .identify = options.move || options.clearArchive};
+                                 .identify = options.move || options.clearArchive,
+                                 .comment = setEntry.comment};
     WriteResult written =
-        WriteArchive(fs_, crypto_, selection.items, settings, *temporary.out,
+        WriteArchive(sources, crypto_, selection.items, settings, *temporary.out,
                      [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });
     for (const WriteWarning& warning : written.warnings)
       report_.warnings.push_back(WarningText(warning, selection.items));
@@ -143,8 +148,10 @@ class Backup {
 
     console_.Progress(texts::Verifying);
     VerifyArchive(
-        fs_, crypto_, temporary.Path(), written.entries, settings.threads,
-        [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); });
+        sources, crypto_, temporary.Path(), written.entries, settings.threads,
+        [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); },
+        setEntry.comment);
+    DropStateList(written.entries, selection.items);
     CheckCancelled();
     try {
       fs_.MoveNoReplace(temporary.Path(), archive);
@@ -160,6 +167,34 @@ class Backup {
       if (ThroughLink(selection.items[entry.item], entry))
         Note(Filled(texts::FileThroughLink, {selection.items[entry.item].path}));
     AfterArchiving(options, selection, written.entries);
+    if (options.keep) Thin(options, archive, selection, written);
+  }
+
+  // Only now, with this run's archive verified and in place; a failed run never gets here.
+  void Thin(const Options& options, const std::string& archive, const Selection& selection,
+            const WriteResult& written) {
+    if (selection.unknownParts) {
+      Warn({sets::texts::NotThinnedUnknown});
+      return;
+    }
+    sets::ThinningRequest request{.folder = FolderOf(archive),
+                                  .archive = archive.substr(FolderOf(archive).size()),
+                                  .rules = *options.keep,
+                                  .moved = options.move,
+                                  .notWhole = {}};
+    for (const WriteWarning& warning : written.warnings)
+      request.notWhole.push_back(selection.items[warning.item].storedName);
+    const sets::ThinningOutcome outcome = sets::ThinAfterBackup(fs_, request);
+    if (!outcome.note.empty()) Note(outcome.note);
+    Warn(outcome.warnings);
+    report_.thinnedOut = outcome.deleted;
+    for (const sets::KeptArchive& kept : outcome.kept)
+      report_.keptArchives.push_back(
+          Filled(sets::texts::KeptLine, {kept.name, Joined(kept.reasons)}));
+  }
+
+  void Warn(const std::vector<std::string>& warnings) {
+    report_.warnings.insert(report_.warnings.end(), warnings.begin(), warnings.end());
   }
 
   // The folder made when missing, and what killed runs left there removed.
@@ -265,6 +300,7 @@ class Backup {
                     .lines = {},
                     .notes = report_.notes,
                     .warnings = report_.warnings,
+                    .wholeLists = {},
                     .message = report_.message,
                     .exitCode = report_.exitCode};
     if (!report_.sources.empty()) {
@@ -286,6 +322,8 @@ class Backup {
                    {ByteSize(static_cast<uint64_t>(static_cast<double>(report_.bytes) / seconds))});
       summary.lines.push_back(duration);
     }
+    summary.wholeLists = {{sets::texts::DeletedHeading, report_.thinnedOut},
+                          {sets::texts::KeptHeading, report_.keptArchives}};
     return summary;
   }
 

@@ -37,6 +37,8 @@ void ParseLevel(const std::string& code, Options& options) {
   Refuse(Filled(texts::BadLevel, {"-m" + code}));
 }
 
+constexpr const char* kKeepSwitch = "-behalten:";
+
 struct AttributeSwitches {
   bool ai = false, ao = false, ac = false;
 };
@@ -61,6 +63,12 @@ void ParseSwitch(const std::string& argument, Options& options, AttributeSwitche
     options.recurse = true;
   } else if (lower == "-r-") {
     options.recurse = false;
+  } else if (lower.rfind(kKeepSwitch, 0) == 0) {
+    try {
+      options.keep = sets::ParseRules(argument.substr(std::string(kKeepSwitch).size()));
+    } catch (const RunError& error) {
+      Refuse(error.what());
+    }
   } else {
     Refuse(Filled(texts::UnknownSwitch, {argument}));
   }
@@ -143,6 +151,8 @@ void ParseRestoreSwitch(const std::string& argument, RestoreOptions& options) {
   }
 }
 
+}  // namespace
+
 // "C:\Ziel\" *.doc reaches us as one argument: the C runtime takes \" for a quote and glues
 // what follows, up to the next quote, to the folder. The folder is given back with its "\",
 // the names glued to it, separated by blanks, in `glued`.
@@ -156,6 +166,8 @@ std::string TargetAsTyped(const std::string& argument, std::vector<std::string>&
   }
   return argument.substr(0, quote) + "\\";
 }
+
+namespace {
 
 // The restore command a first argument names, if any.
 std::optional<RestoreCommand> CommandOf(const std::string& letter) {

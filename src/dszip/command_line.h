@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dszip/outcome.h"
+#include "dszip/sets/retention.h"
 
 namespace dszip {
 
@@ -17,6 +18,7 @@ struct Options {
   std::optional<std::string> password;
   std::string archive;
   std::vector<std::string> sources;
+  std::optional<std::vector<sets::Rule>> keep;  // -behalten: thinning after a verified run
 };
 
 // The arguments after the program name (UTF-8, already split by the C runtime's rules).
@@ -45,6 +47,9 @@ struct RestoreOptions {
 bool IsDroppedArchive(const std::vector<std::string>& arguments);
 bool IsRestoreCommand(const std::vector<std::string>& arguments);
 RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments);
+// A quoted folder ending in \" (as in "C:\Ziel\" *.doc) reaches us glued to what follows up to
+// the next quote: the folder with its "\", the glued names, split at blanks, in `glued`.
+std::string TargetAsTyped(const std::string& argument, std::vector<std::string>& glued);
 // The password of -p, -hp or the prompt when restoring, as Windows-1252 bytes of any length;
 // RunError with kExitUsage and the reason alone, without a usage line, when it cannot be one.
 std::string TypedPassword(const std::string& typed);

@@ -5,6 +5,7 @@
 #include "dszip/backup.h"
 #include "dszip/command_line.h"
 #include "dszip/restore.h"
+#include "dszip/set_listing.h"
 #include "dszip/verdict.h"
 
 namespace dszip {
@@ -14,6 +15,7 @@ namespace {
 int RunCommand(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
                Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
   Verdict verdict(fs, console, verdicts, arguments);
+  if (IsSetListing(arguments)) return ListBackupSets(arguments, fs, verdict);
   if (IsRestoreCommand(arguments))
     return RunRestore(arguments, fs, crypto, console, cancelled, verdict);
   return RunBackup(arguments, fs, crypto, console, cancelled, verdict);

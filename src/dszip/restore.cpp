@@ -20,17 +20,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A refusal's message and the usage below it, each a line of its own.
-std::vector<std::string> LinesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t start = 0; start <= text.size();) {
-    const size_t end = std::min(text.find('\n', start), text.size());
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 class Restore {
  public:
   Restore(const RestoreOptions& options, FileSystem& fs, Crypto& crypto, Console& console,
@@ -66,6 +55,7 @@ class Restore {
                     .lines = {},
                     .notes = run_.notes,
                     .warnings = run_.warnings.InEntryOrder(),
+                    .wholeLists = {},
                     .message = message};
     summary.exitCode = !finished ? exitCode : summary.warnings.empty() ? kExitOk : kExitWarning;
     summary.lines = Lines(summary.exitCode);

@@ -86,6 +86,7 @@ class Selector {
 
   void Missing(const std::string& given) {
     selection_.missing.push_back(given);
+    selection_.unknownParts = true;
     selection_.warnings.push_back(Filled(texts::SourceMissing, {given}));
   }
 
@@ -143,6 +144,7 @@ class Selector {
         entries = fs_.List(folder.path);
       } catch (const FileError& error) {
         selection_.warnings.push_back(Filled(texts::FolderUnreadable, {folder.path, error.what()}));
+        selection_.unknownParts = true;
         continue;
       }
       std::sort(entries.begin(), entries.end(),
@@ -168,11 +170,12 @@ class Selector {
   }
 
   void AddFile(const std::string& path, const std::string& name, const FileInfo& info) {
-    if (options_.onlyArchived && (info.attributes & kAttrArchive) == 0) return;
     const std::string lower = AsciiLower(path);
     if (lower == archive_ ||
         (lower.rfind(archive_ + ".", 0) == 0 && EndsWith(lower, kTemporarySuffix)))
       return;
+    if (options_.onlyArchived) selection_.found.push_back({path, name, info});
+    if (options_.onlyArchived && (info.attributes & kAttrArchive) == 0) return;
     if (!Add({path, name, info})) return;
     selection_.files++;
     selection_.bytes += info.size;

@@ -20,6 +20,11 @@ struct Selection {
   std::vector<std::string> warnings;
   std::vector<std::string> notes;    // said in the summary, no warning: folders left out by rule
   std::vector<std::string> missing;  // sources that do not exist
+  // With -ao: every file the sources name, archive attribute or not, for the state list.
+  std::vector<Item> found;
+  // A source missing or a folder not listed: what they hold is unknown, so no thinning trusts
+  // this archive to stand in for earlier ones.
+  bool unknownParts = false;
   uint64_t files = 0;
   uint64_t bytes = 0;
 };

@@ -1,5 +1,7 @@
 #include "dszip/text.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace dszip {
@@ -22,6 +24,22 @@ std::string ByteSize(uint64_t bytes) {
   if (bytes < 1024ull * 1024 * 1024)
     return Decimal1(static_cast<double>(bytes) / (1024 * 1024)) + " MB";
   return Decimal1(static_cast<double>(bytes) / (1024.0 * 1024 * 1024)) + " GB";
+}
+
+std::string Joined(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
+  return text;
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0; start <= text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
 }
 
 }  // namespace dszip

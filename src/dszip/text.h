@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace dszip {
 
@@ -10,5 +11,9 @@ std::string GroupedNumber(uint64_t value);
 std::string ByteSize(uint64_t bytes);
 // One decimal with a comma.
 std::string Decimal1(double value);
+// "a, b, c".
+std::string Joined(const std::vector<std::string>& parts);
+// A text's lines, split at "\n": a refusal's message and the usage below it.
+std::vector<std::string> LinesOf(const std::string& text);
 
 }  // namespace dszip

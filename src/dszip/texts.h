@@ -7,13 +7,13 @@ namespace dszip::texts {
 
 inline constexpr const char* Usage =
     "Aufruf: dszip a|m [-m0|-ms|-mf|-mn|-mx|-m0..-m5] [-ai|-ao] [-ac] [-r|-r-] [-hp<Kennwort>] "
-    "<Archiv.zip> <Quelle> [<Quelle> ...]";
+    "[-behalten:<Regeln>] <Archiv.zip> <Quelle> [<Quelle> ...]";
 inline constexpr const char* NoCommand =
     "Kein Befehl angegeben: erwartet wird a (hinzuf\u00fcgen), m (verschieben), "
-    "x oder e (entpacken), t (pr\u00fcfen) oder l (auflisten).";
+    "x oder e (entpacken), t (pr\u00fcfen), l (auflisten) oder b (S\u00e4tze zeigen).";
 inline constexpr const char* UnknownCommand =
     "Unbekannter Befehl \u201e%s\u201c: erwartet wird a (hinzuf\u00fcgen), m (verschieben), "
-    "x oder e (entpacken), t (pr\u00fcfen) oder l (auflisten).";
+    "x oder e (entpacken), t (pr\u00fcfen), l (auflisten) oder b (S\u00e4tze zeigen).";
 inline constexpr const char* UnknownSwitch = "Unbekannter Schalter \u201e%s\u201c.";
 inline constexpr const char* BadLevel =
     "Unbekannte Kompressionsstufe \u201e%s\u201c: "

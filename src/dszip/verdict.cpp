@@ -36,17 +36,18 @@ std::string LoggedArguments(const std::vector<std::string>& arguments) {
 // A line of the summary. Listed items stand indented below their heading, and on the console
 // perhaps only a screenful of them.
 struct SummaryLine {
-  enum Kind { Plain, Listed };
+  enum Kind { Plain, Listed, ListedWhole };
   std::string text;
   Kind kind = Plain;
-  std::string Text() const { return kind == Listed ? Filled(texts::ListedItem, {text}) : text; }
+  std::string Text() const { return kind == Plain ? text : Filled(texts::ListedItem, {text}); }
 };
 
 void AddSection(std::vector<SummaryLine>& lines, const char* heading,
-                const std::vector<std::string>& items) {
+                const std::vector<std::string>& items,
+                SummaryLine::Kind kind = SummaryLine::Listed) {
   if (items.empty()) return;
   lines.push_back({Filled(texts::SectionHeading, {heading, std::to_string(items.size())})});
-  for (const std::string& item : items) lines.push_back({item, SummaryLine::Listed});
+  for (const std::string& item : items) lines.push_back({item, kind});
 }
 
 std::vector<SummaryLine> SummaryLines(const Summary& summary) {
@@ -54,6 +55,8 @@ std::vector<SummaryLine> SummaryLines(const Summary& summary) {
   for (const std::string& line : summary.lines) lines.push_back({line});
   AddSection(lines, texts::NotesHeading, summary.notes);
   AddSection(lines, texts::WarningsHeading, summary.warnings);
+  for (const WholeList& list : summary.wholeLists)
+    AddSection(lines, list.heading, list.items, SummaryLine::ListedWhole);
   if (!summary.message.empty()) lines.push_back({summary.message});
   lines.push_back({ResultLine(summary.exitCode)});
   return lines;
@@ -103,6 +106,11 @@ int Verdict::Refuse(int exitCode, const std::vector<std::string>& shown,
   std::vector<std::string> lines = kept;
   lines.push_back(ResultLine(exitCode));
   return Record(lines, lines, "", exitCode);
+}
+
+int Verdict::Conclude(int exitCode) {
+  Say(ResultLine(exitCode));
+  return Record(said_, said_, "", exitCode);
 }
 
 // The record goes to the log beside the archive when asked for and its folder is there, and

@@ -13,13 +13,21 @@
 
 namespace dszip {
 
+// A list the console shows whole, below the warnings, under its heading; none when empty.
+struct WholeList {
+  const char* heading;
+  std::vector<std::string> items;
+};
+
 // What a command found, as its summary says it: the archive first, then the command's own
-// lines, the notes, the warnings, the message that ended it early and the result.
+// lines, the notes, the warnings, the lists shown whole, the message that ended it early and
+// the result.
 struct Summary {
   std::string archive;
   std::vector<std::string> lines;  // what went in or came out, and how long it took
   std::vector<std::string> notes;  // said once, no warning
   std::vector<std::string> warnings;
+  std::vector<WholeList> wholeLists;
   std::string message;  // why the run ended early; empty when it did not
   int exitCode = 0;
 };
@@ -53,6 +61,10 @@ class Verdict {
   // `kept` to the records with the result below it.
   int Refuse(int exitCode, const std::vector<std::string>& shown,
              const std::vector<std::string>& kept);
+
+  // A command whose lines were all said: the result below them, on the console and in the
+  // records.
+  int Conclude(int exitCode);
 
  private:
   int Record(std::vector<std::string> lines, std::vector<std::string> shown,

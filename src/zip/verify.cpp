@@ -129,7 +129,7 @@ class RunChecks {
 
 void VerifyArchive(Files& fs, Crypto& crypto, const std::string& path,
                    const std::vector<WrittenEntry>& entries, unsigned threads,
-                   const std::function<void(uint64_t)>& progress) {
+                   const std::function<void(uint64_t)>& progress, const std::string& comment) {
   const uint64_t centralStart = entries.empty() ? 0
                                                 : entries.back().record.offset +
                                                       LocalHeader(entries.back().record).size() +
@@ -143,7 +143,7 @@ void VerifyArchive(Files& fs, Crypto& crypto, const std::string& path,
     if (in.Read(header.size()) != header) Fail(entry.record.name, Flaw::CentralDirectory);
     centralSize += header.size();
   }
-  const Bytes end = EndRecords(entries.size(), centralStart, centralSize);
+  const Bytes end = EndRecords(entries.size(), centralStart, centralSize, comment);
   if (in.Read(end.size()) != end || !in.Read(1).empty()) Fail(path, Flaw::EndRecord);
   checks.Wait(progress);
 }

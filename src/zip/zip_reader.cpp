@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 
 #include "core/utf8.h"
 #include "zip/cp437.h"
@@ -36,6 +37,7 @@ Bytes ReadAt(InputFile& file, uint64_t offset, size_t size) {
 
 struct Counts {
   uint64_t entries = 0, size = 0, offset = 0;
+  std::string comment;
 };
 
 // The ZIP64 end record the locator before the classic end record points to, when there is one.
@@ -45,23 +47,34 @@ void ReadZip64End(InputFile& file, uint64_t endAt, Counts& counts) {
   if (locator.size() != 20 || Get32(locator.data()) != 0x07064b50) return;
   const Bytes end = ReadAt(file, Get64(locator.data() + 8), 56);
   if (end.size() != 56 || Get32(end.data()) != 0x06064b50) throw Damaged(Flaw::Zip64End);
-  counts = {.entries = Get64(end.data() + 32),
-            .size = Get64(end.data() + 40),
-            .offset = Get64(end.data() + 48)};
+  counts.entries = Get64(end.data() + 32);
+  counts.size = Get64(end.data() + 40);
+  counts.offset = Get64(end.data() + 48);
 }
 
-Counts ReadEndRecords(InputFile& file, uint64_t fileSize) {
-  const size_t tail = static_cast<size_t>(std::min<uint64_t>(fileSize, kEndRecordSize + 0xFFFF));
+// The classic end record, searched from the end of the last `tail` bytes; nothing when none
+// is there.
+std::optional<Counts> FindEndRecord(InputFile& file, uint64_t fileSize, size_t tail, bool zip64) {
+  tail = static_cast<size_t>(std::min<uint64_t>(fileSize, tail));
   const Bytes data = ReadAt(file, fileSize - tail, tail);
   for (size_t at = data.size() >= kEndRecordSize ? data.size() - kEndRecordSize + 1 : 0;
        at-- > 0;) {
     const uint8_t* p = data.data() + at;
     if (Get32(p) != 0x06054b50 || at + kEndRecordSize + Get16(p + 20) > data.size()) continue;
     if (Get16(p + 4) != 0 || Get16(p + 6) != 0) throw Damaged(Flaw::MultiPart);
-    Counts counts{.entries = Get16(p + 10), .size = Get32(p + 12), .offset = Get32(p + 16)};
-    ReadZip64End(file, fileSize - tail + at, counts);
+    Counts counts{
+        .entries = Get16(p + 10),
+        .size = Get32(p + 12),
+        .offset = Get32(p + 16),
+        .comment = std::string(reinterpret_cast<const char*>(p + kEndRecordSize), Get16(p + 20))};
+    if (zip64) ReadZip64End(file, fileSize - tail + at, counts);
     return counts;
   }
+  return std::nullopt;
+}
+
+Counts ReadEndRecords(InputFile& file, uint64_t fileSize, bool zip64 = true) {
+  if (auto counts = FindEndRecord(file, fileSize, kEndRecordSize + 0xFFFF, zip64)) return *counts;
   throw Damaged(Flaw::NoEndRecord);
 }
 
@@ -177,6 +190,14 @@ bool ArchiveEntry::Readable() const {
   const bool knownMethod = record.method == kMethodStore || record.method == kMethodDeflate;
   return knownMethod && (encryption == Encryption::None || encryption == Encryption::Traditional ||
                          (encryption == Encryption::Aes && aesStrength == 3));
+}
+
+std::string ReadArchiveComment(InputFile& file, uint64_t fileSize) {
+  // A short comment, as most are, is found in one small read.
+  constexpr size_t kShortTail = 4096;
+  if (fileSize > kShortTail)
+    if (auto counts = FindEndRecord(file, fileSize, kShortTail, false)) return counts->comment;
+  return ReadEndRecords(file, fileSize, false).comment;
 }
 
 std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {

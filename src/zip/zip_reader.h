@@ -34,6 +34,10 @@ struct ArchiveEntry {
   bool Readable() const;           // a method and an encryption this reader knows
 };
 
+// The archive comment alone, from the end record: a small read at the end of the file. Throws
+// Damaged when there is no end record.
+std::string ReadArchiveComment(InputFile& file, uint64_t fileSize);
+
 // The central directory. Throws Damaged when the file is no ZIP archive or is damaged.
 std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize);
 

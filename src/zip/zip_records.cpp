@@ -154,7 +154,8 @@ Bytes CentralHeader(const EntryRecord& e) {
   return out;
 }
 
-Bytes EndRecords(uint64_t entries, uint64_t centralOffset, uint64_t centralSize) {
+Bytes EndRecords(uint64_t entries, uint64_t centralOffset, uint64_t centralSize,
+                 const std::string& comment) {
   Bytes out;
   const bool zip64 = entries >= 0xFFFF || centralOffset >= kMax32 || centralSize >= kMax32;
   if (zip64) {
@@ -181,7 +182,8 @@ Bytes EndRecords(uint64_t entries, uint64_t centralOffset, uint64_t centralSize)
   Put16(out, entries >= 0xFFFF ? 0xFFFF : Narrow16(entries));
   Put32(out, Clamp32(centralSize));
   Put32(out, Clamp32(centralOffset));
-  Put16(out, 0);
+  Put16(out, Narrow16(comment.size()));
+  out.insert(out.end(), comment.begin(), comment.end());
   return out;
 }
 

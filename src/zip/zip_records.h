@@ -43,8 +43,10 @@ int64_t UnixSeconds(uint64_t ticks);
 
 Bytes LocalHeader(const EntryRecord& entry);
 Bytes CentralHeader(const EntryRecord& entry);
-// ZIP64 end records when the count, size or offset need them, then the classic end record.
-Bytes EndRecords(uint64_t entries, uint64_t centralOffset, uint64_t centralSize);
+// ZIP64 end records when the count, size or offset need them, then the classic end record with
+// the archive comment (at most 65,535 bytes; the caller keeps to that).
+Bytes EndRecords(uint64_t entries, uint64_t centralOffset, uint64_t centralSize,
+                 const std::string& comment = {});
 
 // Little-endian fields as the records hold them.
 void Put16(Bytes& out, uint32_t value);

@@ -324,7 +324,8 @@ class Writer {
   void WriteCentralDirectory() {
     const uint64_t start = out_.Position();
     for (const WrittenEntry& entry : result_.entries) out_.Append(CentralHeader(entry.record));
-    out_.Append(EndRecords(result_.entries.size(), start, out_.Position() - start));
+    out_.Append(
+        EndRecords(result_.entries.size(), start, out_.Position() - start, settings_.comment));
   }
 
   Files& fs_;

@@ -34,6 +34,7 @@ struct WriteSettings {
   std::optional<std::string> password;
   unsigned threads = 1;
   bool identify = false;  // each file's identity recorded as read: a deletion or clearing follows
+  std::string comment;    // the archive comment, at most 65,535 bytes
 };
 
 // An item that went in other than whole and as it was read.
@@ -65,9 +66,10 @@ WriteResult WriteArchive(Files& fs, Crypto& crypto, const std::vector<Item>& ite
 
 // Reads the written archive back: every header byte for byte, every entry's MAC, inflated
 // data and CRC against what was read from the source, runs of entries on `threads` threads.
-// Throws VerifyFailed on any difference.
+// The archive comment is compared with `comment`. Throws VerifyFailed on any difference.
 void VerifyArchive(Files& fs, Crypto& crypto, const std::string& path,
                    const std::vector<WrittenEntry>& entries, unsigned threads,
-                   const std::function<void(uint64_t bytesDone)>& progress);
+                   const std::function<void(uint64_t bytesDone)>& progress,
+                   const std::string& comment = {});
 
 }  // namespace zip

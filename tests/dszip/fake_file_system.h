@@ -39,7 +39,7 @@ class FakeFileSystem : public FileSystem {
   }
 
   std::map<std::string, Node> nodes;                       // by lower-case path
-  std::set<std::string> unreadable;                        // OpenRead fails
+  std::set<std::string> unreadable;                        // OpenRead and List fail
   std::set<std::string> locked;                            // Delete and SetAttributes fail
   std::function<void(const std::string&)> afterRead;       // runs when a file was read to its end
   std::function<void(std::vector<uint8_t>&)> beforeClose;  // may damage a written file
@@ -141,6 +141,7 @@ class FakeFileSystem : public FileSystem {
   }
   std::vector<FolderEntry> List(const std::string& folder) override {
     const auto lock = Lock();
+    if (unreadable.count(folder)) throw FileError("Zugriff verweigert");
     const std::string real = Real(folder);
     const std::string prefix = Key(real.back() == '\\' ? real : real + "\\");
     std::vector<FolderEntry> entries;

@@ -2,6 +2,8 @@
 // whose data never exceeds the recorded size (no decompression bomb gets through), and with
 // names that the name check either refuses or keeps below the target.
 //
+// The archive comment alone is read as the listing of a backup folder reads it.
+//
 // Input: an archive.
 
 #include <algorithm>
@@ -46,6 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryFile file(data, size);
   dszip::FakeCrypto crypto;
   const std::string password = "Geheim";
+  try {
+    FUZZ_CHECK(zip::ReadArchiveComment(file, size).size() <= 0xFFFF);
+  } catch (const zip::Error&) {
+  }
   std::vector<zip::ArchiveEntry> entries;
   try {
     entries = zip::ReadDirectory(file, size);

@@ -108,7 +108,8 @@ std::string FormatRecord(const ArchiveRecord& record) {
   std::string text = std::string(texts::RecordHead) + kCrLf;
   text += texts::KindLabel + std::string(KindWord(record.kind)) + kCrLf;
   text += texts::MadeLabel + TimeText(record.made) + kCrLf;
-  if (record.kind == ArchiveKind::Incremental)
+  // The first incremental of a folder follows none there: it has no such line.
+  if (record.kind == ArchiveKind::Incremental && !record.follows.empty())
     text += texts::FollowsLabel + Escaped(record.follows, true) + kCrLf;
   text += texts::RecurseLabel + std::string(record.recurse ? "-r" : "-r-") + kCrLf;
   const std::optional<std::string> sources =
@@ -180,10 +181,10 @@ std::optional<ArchiveRecord> ParseRecord(std::string_view comment) {
   const std::optional<LocalTime> madeValue = made ? ParseTime(*made) : std::nullopt;
   if (!madeValue) return std::nullopt;
   record.made = *madeValue;
-  if (record.kind == ArchiveKind::Incremental) {
-    const auto follows = lines.Labelled(texts::FollowsLabel);
-    std::optional<std::string> name = follows ? Unescaped(*follows, true) : std::nullopt;
-    if (!name || name->empty()) return std::nullopt;
+  const auto follows = lines.Labelled(texts::FollowsLabel);
+  if (follows) {
+    std::optional<std::string> name = Unescaped(*follows, true);
+    if (record.kind != ArchiveKind::Incremental || !name || name->empty()) return std::nullopt;
     record.follows = std::move(*name);
   }
   const auto recurse = lines.Labelled(texts::RecurseLabel);

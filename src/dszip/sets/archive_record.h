@@ -33,7 +33,8 @@ struct LocalTime {
 struct ArchiveRecord {
   ArchiveKind kind = ArchiveKind::Full;
   LocalTime made;
-  std::string follows;               // incremental only: the file name of the archive before
+  std::string
+      follows;  // incremental only: the file name of the archive before, if the folder had one
   bool recurse = true;               // -r, or -r-
   std::vector<std::string> sources;  // UTF-8, as the run used them, masks in their last part
   std::string sourcesDigest;         // instead of the sources when they were too long

@@ -39,6 +39,44 @@ inline constexpr const char* MovedThinsNothing =
     "Hinweis: -behalten wirkt nicht bei m; verschobene Archive halten die einzige Kopie und "
     "werden nie gel\u00f6scht.";
 
+// A backup's place in its set, in the summary.
+inline constexpr const char* FollowsNote =
+    "Inkrementell: folgt auf %s, das zuletzt erstellte Archiv dieses Satzes im Zielordner.";
+inline constexpr const char* FollowsNothing =
+    "Inkrementell: im Zielordner ist kein fr\u00fcheres Archiv dieses Satzes; dieses Archiv folgt "
+    "auf keines.";
+inline constexpr const char* FolderNotListed =
+    "Der Ordner %s kann nicht gelesen werden (%s): Satz und Ausd\u00fcnnen ohne ihn.";
+inline constexpr const char* NameReserved =
+    "Nicht gesichert: %s (der Name ist der Zustandsliste vorbehalten)";
+
+// Thinning after a backup.
+inline constexpr const char* DeletedHeading = "Beim Ausd\u00fcnnen gel\u00f6scht";
+inline constexpr const char* KeptHeading = "Behalten";
+inline constexpr const char* KeptLine = "%s: %s";  // archive, its reasons
+inline constexpr const char* NotThinned = "Nicht gel\u00f6scht beim Ausd\u00fcnnen: %s (%s)";
+inline constexpr const char* SetNotFound =
+    "Nicht ausged\u00fcnnt: das neue Archiv %s ist im Zielordner nicht als Teil eines Satzes "
+    "lesbar.";
+inline constexpr const char* NotThinnedUnknown =
+    "Nicht ausged\u00fcnnt: eine Quelle fehlt oder ein Ordner war nicht lesbar; was dort liegt, "
+    "ist nur in fr\u00fcheren Archiven.";
+inline constexpr const char* ChainStays = "bleibt, weil %s nicht gel\u00f6scht werden konnte";
+
+// Listing a folder's sets: b.
+inline constexpr const char* ListingUsage = "Aufruf: dszip b <Ordner>\\ [-behalten:<Regeln>]";
+inline constexpr const char* ListingNoFolder = "Kein Ordner angegeben.";
+inline constexpr const char* ListingFolderUnreadable =
+    "Der Ordner %s kann nicht gelesen werden: %s";
+inline constexpr const char* ListingSet = "Satz %s: %s (%s)";        // number, sources, -r or -r-
+inline constexpr const char* ListingArchive = "  %s  %s  %s  %s%s";  // name, date, kind, size, link
+inline constexpr const char* ListingFollows = "  folgt auf %s";
+inline constexpr const char* ListingWouldKeep = "  Bliebe: %s (%s)";
+inline constexpr const char* ListingWouldDelete = "  W\u00fcrde gel\u00f6scht: %s";
+inline constexpr const char* ListingNothingDeleted = "  Nichts w\u00fcrde gel\u00f6scht.";
+inline constexpr const char* ListingNoSets = "Im Ordner %s ist kein Archiv mit Angaben zum Satz.";
+inline constexpr const char* ListingForeign = "Ohne Angaben zum Satz (wird nie angetastet): %s";
+
 // Command-line errors and restore errors.
 inline constexpr const char* BadRule =
     "Ung\u00fcltige Regel \u201e%s\u201c in -behalten: erlaubt sind n, nT, nW, nM und nJ mit n "

@@ -202,7 +202,7 @@ SOURCES = [  # name, switches, sources, names expected
     ('mask *.txt', '-ai', '"{src}\\*.txt"', lambda source: files_of(source, lambda name: name.endswith('.txt'))),
     ('-r-', '-ai -r-', '"{src}\\*.*"', lambda source: files_of(source, lambda name: '/' not in name)),
     ('two sources', '-ai', '"{src}\\zufall.bin" "{src}\\text\\*.*"', lambda _: {'zufall.bin', 'bericht.txt'}),
-    ('-ac -ao', '-ac -ao', '"{src}\\*.*"', files_of),
+    ('-ac -ao', '-ac -ao', '"{src}\\*.*"', lambda source: files_of(source) | {STATE_LIST}),  # and its state list
 ]
 
 
@@ -900,6 +900,65 @@ def group_hostile(work):
         exit_code, output = dszip(f'"{win(dropped)}"')
         check(exit_code == 0 and (dropped.parent / folder / 'b.txt').exists(),
               f'dropped: exit code {exit_code}, {os.listdir(dropped.parent)}\n{output}')
+
+
+# Night by night into one folder with -behalten:3: fulls on nights 1, 4 and 7, incrementals
+# between (under Wine every file has the archive attribute, so each stores all), and the
+# nights whose archives stay afterwards: the newest three and every archive they rest on.
+NIGHTS = [('-ai', {1}), ('-ao', {1, 2}), ('-ao', {1, 2, 3}), ('-ai', {1, 2, 3, 4}),
+          ('-ao', {1, 2, 3, 4, 5}), ('-ao', {4, 5, 6}), ('-ai', {4, 5, 6, 7})]
+STATE_LIST = '$DSZIP-ZUSTANDSLISTE$.txt'
+
+
+def night_name(night):
+    return f'2024030{night}-0.zip'
+
+
+def check_night(target, night, switches, source):
+    archive = target / night_name(night)
+    with zipfile.ZipFile(archive) as zip_file:
+        record = zip_file.comment.decode('ascii', 'replace')
+        kind = 'inkrementell' if switches == '-ao' else 'voll'
+        check(record.startswith(f'dszip-Sicherungssatz, Format 1\r\nArt: {kind}\r\n'),
+              f'night {night}: record {record!r}')
+        if switches == '-ao':
+            check(f'Folgt auf: {night_name(night - 1)}\r\n' in record,
+                  f'night {night}: link in {record!r}')
+            listed = {line.split('\t')[2] for line in
+                      zip_file.read(STATE_LIST).decode().splitlines()[1:]}
+            check(listed == files_of(source), f'night {night}: state list {sorted(listed)[:6]}')
+    for name in sorted(os.listdir(target)):
+        if name.endswith('.zip'):
+            kept = target / name
+            ok(['7zz', 't', kept], f'{name}: 7zz t')
+            ok(['bsdtar', '-tf', kept], f'{name}: bsdtar -t')
+            ok(['unzip', '-tq', kept], f'{name}: unzip -t')
+            with zipfile.ZipFile(kept) as zip_file:
+                check(zip_file.testzip() is None, f'{name}: zipfile testzip')
+
+
+def group_sets(work):
+    source = work / 'Daten'
+    make_tree(source)
+    target = fresh(work / 'Ziel')
+    for night, (switches, left) in enumerate(NIGHTS, start=1):
+        print(f'night {night}')
+        # Between nights a file is added, one changed and one deleted.
+        (source / f'neu {night}.txt').write_text(f'Nacht {night}\n' * 50)
+        (source / 'text' / 'bericht.txt').write_text(f'Stand der Nacht {night}\n' * 100)
+        if night > 1:
+            (source / f'neu {night - 1}.txt').unlink()
+        code, output = dszip(f'a -mn {switches} -behalten:3 "{win(target / night_name(night))}" '
+                             f'"{win(source)}\\*.*"')
+        if not check(code == 0, f'night {night}: exit code {code}\n{output}'):
+            return
+        there = {n for n in range(1, 10) if (target / night_name(n)).exists()}
+        check(there == left, f'night {night}: archives of nights {sorted(there)}, not {sorted(left)}')
+        check_night(target, night, switches, source)
+    code, output = dszip(f'b "{win(target)}\\" -behalten:3')
+    check(code == 0 and all(night_name(n) in output for n in NIGHTS[-1][1])
+          and 'inkrementell' in output and 'Würde gelöscht' not in output,
+          f'b: exit code {code}\n{output}')
 
 
 GROUPS = {name[len('group_'):]: function for name, function in globals().items()

@@ -373,7 +373,7 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
     std::function<void(RunFixture&)> arrange;
     int exitCode;
     std::vector<const char*> logged;  // in the central log
-    // clang-format off
+                                      // clang-format off
   } rows[] = {
       {"missing folders made", {"a", "E:\\Neu\\Tiefer\\x.zip", "C:\\Daten"}, {}, kExitOk,
        {"Zielordner angelegt: E:\\Neu", "Exit-Code 0"}},
@@ -402,6 +402,15 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
          f.fs.liveProcesses.insert(18);
        },
        kExitOk, {"entfernt: E:\\Archiv\\y.zip.17-0a0b0c0d.dszip-tmp"}},
+      // "E:\Archiv\" quoted reaches dszip glued to what follows.
+      {"b lists the sets of a folder, given quoted", {"b", "E:\\Archiv\" -behalten:1"},
+       [](RunFixture& f) { f.Run({"-ai"}); },
+       kExitOk, {"Aufruf: dszip b \"E:", "Satz 1: C:\\Daten\\*.* (-r)\r\n  x.zip  ", "  voll  ",
+                 "Bliebe: x.zip (Dieser Lauf, Neueste 1)", "Exit-Code 0"}},
+      {"b with a bad rule", {"b", "E:\\Archiv\\", "-behalten:3X"}, {}, kExitUsage,
+       {"Ung\u00fcltige Regel \u201e3X\u201c", "Aufruf: dszip b <Ordner>", "Exit-Code 7"}},
+      {"a with a bad rule", {"a", "-behalten:7T,,4W", kArchive, "C:\\Daten"}, {}, kExitUsage,
+       {"Ung\u00fcltige Regel \u201e\u201c", "Exit-Code 7"}},
       {"central log not writable", {"a", kArchive, "C:\\Daten"},
        [](RunFixture& f) { f.verdicts.fails = true; }, kExitWarning, {}},
       {"central log not writable after a restore", {"t", kArchive},

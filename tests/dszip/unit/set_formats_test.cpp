@@ -30,6 +30,8 @@ TEST(ArchiveRecord, RoundTrips) {
       {"full", Record(ArchiveKind::Full, {"C:\\Daten\\*.*", "D:\\Mail\\"})},
       {"incremental", Record(ArchiveKind::Incremental, {"C:\\Daten"}, "20240304-0.zip")},
       {"moved", Record(ArchiveKind::Moved, {"C:\\Ablage\\*.pdf"})},
+      {"the first incremental of a folder: no link",
+       Record(ArchiveKind::Incremental, {"C:\\Daten"})},
       {"west of UTC, -r-", westOfUtc},
       {"letters beyond ASCII, percent, controls",
        Record(ArchiveKind::Incremental, {"C:\\B\xC3\xBCro 100%\\\x01\r\n", "\xE2\x82\xAC"},
@@ -74,7 +76,12 @@ TEST(ArchiveRecord, AnythingElseIsNoRecord) {
       {"raw byte beyond ASCII", replaced("Daten", "D\xE4ten")},
       {"line appended", good + "Notiz: hallo\r\n"},
       {"blank line appended", good + "\r\n"},
-      {"incremental without link", replaced("voll", "inkrementell")},
+      {"full with a link", replaced("Unterordner", "Folgt auf: a.zip\r\nUnterordner")},
+      {"empty link",
+       [] {
+         std::string text = FormatRecord(Record(ArchiveKind::Incremental, {"C:\\Daten"}, "a.zip"));
+         return text.replace(text.find("a.zip"), 5, "");
+       }()},
       {"digest of the wrong length", replaced("Quelle: C:\\Daten",
                                               "Quellen-Kennung: 0123 (Liste zu lang fuer den "
                                               "Kommentar)")},

@@ -1,0 +1,131 @@
+#include "dszip/backup_record.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/ascii_case.h"
+#include "core/filled.h"
+#include "dszip/sets/set_folder.h"
+#include "dszip/sets/set_texts.h"
+#include "dszip/sets/state_list.h"
+#include "zip/zip_records.h"
+
+namespace dszip {
+namespace {
+
+sets::LocalTime LocalNow(FileSystem& fs) {
+  const uint64_t now = fs.Now();
+  const CivilTime local = fs.ToLocalTime(now);
+  sets::LocalTime made{local.year, local.month, local.day, local.hour, local.minute, local.second};
+  const int64_t ahead = sets::UtcSeconds(made) - UnixSeconds(now);
+  made.offsetMinutes = static_cast<int>((ahead >= 0 ? ahead + 30 : ahead - 30) / 60);
+  return made;
+}
+
+// The newest by recorded time; the name decides between equals.
+std::string Predecessor(const sets::ArchiveRecord& record,
+                        const std::vector<sets::FolderArchive>& folder) {
+  const std::string key = sets::SourcesKey(record);
+  const sets::FolderArchive* newest = nullptr;
+  for (const sets::FolderArchive& file : folder) {
+    if (!file.record || sets::SourcesKey(*file.record) != key) continue;
+    const int64_t made = sets::UtcSeconds(file.record->made);
+    if (!newest || made > sets::UtcSeconds(newest->record->made) ||
+        (made == sets::UtcSeconds(newest->record->made) && file.name > newest->name))
+      newest = &file;
+  }
+  return newest ? newest->name : "";
+}
+
+class MemoryFile : public InputFile {
+ public:
+  explicit MemoryFile(const std::string& text) : text_(text) {}
+  size_t Read(uint8_t* buffer, size_t size) override {
+    const size_t take = std::min(size, text_.size() - std::min(at_, text_.size()));
+    if (take > 0) std::memcpy(buffer, text_.data() + at_, take);
+    at_ += take;
+    return take;
+  }
+  void Seek(uint64_t offset) override { at_ = static_cast<size_t>(offset); }
+  FileInfo Info() override { return FileInfo{.size = text_.size()}; }
+  FileId Identity() override { return {}; }
+
+ private:
+  const std::string& text_;
+  size_t at_ = 0;
+};
+
+}  // namespace
+
+std::string RecordedSource(FileSystem& fs, const std::string& source) {
+  std::string path = fs.FullPath(source);
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+sets::ArchiveRecord RecordOfRun(FileSystem& fs, const Options& options,
+                                const std::vector<sets::FolderArchive>& folder) {
+  sets::ArchiveRecord record;
+  record.kind = options.move           ? sets::ArchiveKind::Moved
+                : options.onlyArchived ? sets::ArchiveKind::Incremental
+                                       : sets::ArchiveKind::Full;
+  record.made = LocalNow(fs);
+  record.recurse = options.recurse;
+  for (const std::string& source : options.sources)
+    record.sources.push_back(RecordedSource(fs, source));
+  // As the comment will hold it: a long source list becomes its digest, and sets compare so.
+  record = sets::ParseRecord(sets::FormatRecord(record)).value_or(record);
+  if (record.kind == sets::ArchiveKind::Incremental) record.follows = Predecessor(record, folder);
+  return record;
+}
+
+std::string StateListText(const std::vector<Item>& found) {
+  std::vector<sets::StateEntry> entries;
+  entries.reserve(found.size());
+  for (const Item& item : found)
+    entries.push_back({item.storedName, item.info.size, item.info.modified});
+  return sets::FormatStateList(entries);
+}
+
+SetEntry PrepareSetEntry(FileSystem& fs, const Options& options, const std::string& folder,
+                         Selection& selection) {
+  std::vector<Item>& items = selection.items;
+  SetEntry entry;
+  std::vector<sets::FolderArchive> archives;
+  try {
+    archives = sets::ArchivesOf(sets::ListSetFolder(fs, folder, false));
+  } catch (const FileError& error) {
+    entry.warnings.push_back(Filled(sets::texts::FolderNotListed, {folder, error.what()}));
+  }
+  entry.record = RecordOfRun(fs, options, archives);
+  entry.comment = sets::FormatRecord(entry.record);
+  if (entry.record.kind == sets::ArchiveKind::Incremental)
+    entry.notes.push_back(entry.record.follows.empty()
+                              ? std::string(sets::texts::FollowsNothing)
+                              : Filled(sets::texts::FollowsNote, {entry.record.follows}));
+  if (!options.onlyArchived) return entry;
+  const auto reserved = std::find_if(items.begin(), items.end(), [](const Item& item) {
+    return AsciiLower(item.storedName) == AsciiLower(sets::kStateListName);
+  });
+  if (reserved != items.end()) {
+    entry.warnings.push_back(Filled(sets::texts::NameReserved, {reserved->path}));
+    items.erase(reserved);
+  }
+  entry.stateList = StateListText(selection.found);
+  items.push_back({kStateListPath, sets::kStateListName,
+                   FileInfo{.size = entry.stateList.size(), .modified = fs.Now()}});
+  return entry;
+}
+
+void DropStateList(std::vector<zip::WrittenEntry>& entries, const std::vector<Item>& items) {
+  std::erase_if(entries, [&](const zip::WrittenEntry& entry) {
+    return items[entry.item].path == kStateListPath;
+  });
+}
+
+std::unique_ptr<InputFile> WithStateList::OpenRead(const std::string& path) {
+  if (path == kStateListPath) return std::make_unique<MemoryFile>(text_);
+  return files_.OpenRead(path);
+}
+
+}  // namespace dszip

@@ -1,0 +1,59 @@
+#pragma once
+// What a backup writes about itself: the record in the archive comment and, for -ao, the state
+// list as one more entry. The list is served from memory to the writer and to the read-back
+// check under a path no file can have, so that the library treats it as any other file.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dszip/command_line.h"
+#include "dszip/file_system.h"
+#include "dszip/selection.h"
+#include "dszip/sets/backup_sets.h"
+#include "zip/zip_writer.h"
+
+namespace dszip {
+
+// The kind, sources and time of this run; an incremental follows the archive of its set in
+// `folder` made last by recorded time (every archive there was made before this run).
+sets::ArchiveRecord RecordOfRun(FileSystem& fs, const Options& options,
+                                const std::vector<sets::FolderArchive>& folder);
+
+// The source as the record keeps it: a full path without closing "\" (a drive root keeps it).
+std::string RecordedSource(FileSystem& fs, const std::string& source);
+
+inline constexpr const char* kStateListPath = "<Zustandsliste>";  // "<" is in no Windows path
+
+std::string StateListText(const std::vector<Item>& found);
+
+// This run's place in its set, made before the archive is written.
+struct SetEntry {
+  sets::ArchiveRecord record;
+  std::string comment;    // the record as the archive comment holds it
+  std::string stateList;  // -ao: the state list's text, its item last in the selection
+  std::vector<std::string> notes, warnings;
+};
+
+// Lists `folder` (ending in "\") for the archive this one follows, and with -ao appends the
+// state list's item to the selection's items; a source that has the state list's stored name
+// gives way with a warning.
+SetEntry PrepareSetEntry(FileSystem& fs, const Options& options, const std::string& folder,
+                         Selection& selection);
+
+// The state list's entry taken out of what was written once it is verified: it is no source,
+// so it is neither counted nor cleared nor deleted.
+void DropStateList(std::vector<zip::WrittenEntry>& entries, const std::vector<Item>& items);
+
+// The files the writer and the check read: the state list from memory, the rest passed on.
+class WithStateList : public zip::Files {
+ public:
+  WithStateList(zip::Files& files, std::string text) : files_(files), text_(std::move(text)) {}
+  std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
+  CivilTime ToLocalTime(uint64_t ticks) override { return files_.ToLocalTime(ticks); }
+
+ private:
+  zip::Files& files_;
+  std::string text_;
+};
+
+}  // namespace dszip

@@ -1,0 +1,138 @@
+#include "dszip/set_listing.h"
+
+#include <map>
+#include <optional>
+#include <string_view>
+
+#include "core/ascii_case.h"
+#include "core/filled.h"
+#include "core/two_digits.h"
+#include "dszip/command_line.h"
+#include "dszip/outcome.h"
+#include "dszip/sets/calendar.h"
+#include "dszip/sets/set_folder.h"
+#include "dszip/sets/set_texts.h"
+#include "dszip/sets/thinning_step.h"
+#include "dszip/text.h"
+#include "dszip/texts.h"
+
+namespace dszip {
+namespace {
+
+constexpr std::string_view kKeepSwitch = "-behalten:";
+
+struct ListingOptions {
+  std::string folder;
+  std::optional<std::vector<sets::Rule>> rules;
+};
+
+[[noreturn]] void Refuse(const std::string& message) {
+  throw RunError(kExitUsage, message + "\n" + sets::texts::ListingUsage);
+}
+
+ListingOptions ParseListing(const std::vector<std::string>& given) {
+  ListingOptions options;
+  std::vector<std::string> arguments(given.begin(), given.begin() + (given.empty() ? 0 : 1));
+  for (size_t i = 1; i < given.size(); ++i) {
+    std::vector<std::string> glued;
+    arguments.push_back(TargetAsTyped(given[i], glued));
+    arguments.insert(arguments.end(), glued.begin(), glued.end());
+  }
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (AsciiLower(argument).rfind(kKeepSwitch, 0) == 0) {
+      try {
+        options.rules = sets::ParseRules(argument.substr(kKeepSwitch.size()));
+      } catch (const RunError& error) {
+        Refuse(error.what());
+      }
+    } else if (!options.folder.empty() || (argument.size() > 1 && argument[0] == '-')) {
+      Refuse(Filled(texts::UnknownSwitch, {argument}));  // a second folder too: one per run
+    } else {
+      options.folder = argument;
+    }
+  }
+  if (options.folder.empty()) Refuse(sets::texts::ListingNoFolder);
+  if (options.folder.back() != '\\') options.folder += '\\';
+  return options;
+}
+
+const char* KindText(sets::ArchiveKind kind) {
+  switch (kind) {
+    case sets::ArchiveKind::Full: return sets::texts::KindFull;
+    case sets::ArchiveKind::Incremental: return sets::texts::KindIncremental;
+    case sets::ArchiveKind::Moved: return sets::texts::KindMoved;
+  }
+  return "";
+}
+
+std::string DayText(int64_t day) {
+  const sets::Date date = sets::DateOfDay(day);
+  return TwoDigits(date.day) + "." + TwoDigits(date.month) + "." + std::to_string(date.year);
+}
+
+void ListSet(Verdict& verdict, size_t number, const sets::BackupSet& set,
+             const std::map<std::string, uint64_t>& sizes,
+             const std::optional<std::vector<sets::Rule>>& rules) {
+  const sets::ArchiveRecord& newest = set.archives.back().record;
+  const std::string sources =
+      newest.sources.empty() ? newest.sourcesDigest : Joined(newest.sources);
+  verdict.Say(Filled(sets::texts::ListingSet,
+                     {std::to_string(number), sources, newest.recurse ? "-r" : "-r-"}));
+  for (const sets::SetMember& member : set.archives)
+    verdict.Say(Filled(sets::texts::ListingArchive,
+                       {member.name, DayText(member.day), KindText(member.record.kind),
+                        ByteSize(sizes.at(member.name)),
+                        member.record.follows.empty()
+                            ? std::string()
+                            : Filled(sets::texts::ListingFollows, {member.record.follows})}));
+  if (!rules) return;
+  const sets::ThinningPlan plan =
+      sets::PlanThinning(*rules, sets::PlanInputOf(set, set.archives.back().name));
+  if (!plan.note.empty()) verdict.Say(plan.note);
+  for (const sets::KeptArchive& kept : plan.kept)
+    verdict.Say(Filled(sets::texts::ListingWouldKeep, {kept.name, Joined(kept.reasons)}));
+  for (const std::string& name : plan.deleted)
+    verdict.Say(Filled(sets::texts::ListingWouldDelete, {name}));
+  if (plan.deleted.empty()) verdict.Say(sets::texts::ListingNothingDeleted);
+}
+
+int ListSets(const ListingOptions& options, FileSystem& fs, Verdict& verdict) {
+  const std::string folder = fs.FullPath(options.folder);
+  std::vector<sets::ListedArchive> listed;
+  try {
+    listed = sets::ListSetFolder(fs, folder, false);
+  } catch (const FileError& error) {
+    throw RunError(kExitFatal,
+                   Filled(sets::texts::ListingFolderUnreadable, {folder, error.what()}));
+  }
+  std::map<std::string, uint64_t> sizes;
+  std::vector<std::string> foreign;
+  for (const sets::ListedArchive& one : listed) {
+    sizes[one.archive.name] = one.read.size;
+    if (!one.archive.record) foreign.push_back(one.archive.name);
+  }
+  const std::vector<sets::BackupSet> sets = sets::GroupIntoSets(sets::ArchivesOf(listed));
+  if (sets.empty()) verdict.Say(Filled(sets::texts::ListingNoSets, {folder}));
+  for (size_t i = 0; i < sets.size(); ++i) ListSet(verdict, i + 1, sets[i], sizes, options.rules);
+  if (!foreign.empty()) verdict.Say(Filled(sets::texts::ListingForeign, {Joined(foreign)}));
+  return verdict.Conclude(kExitOk);
+}
+
+}  // namespace
+
+bool IsSetListing(const std::vector<std::string>& arguments) {
+  return !arguments.empty() && AsciiLower(arguments[0]) == "b";
+}
+
+// The sets, or the refusal of the command line or of an unreadable folder.
+int ListBackupSets(const std::vector<std::string>& arguments, FileSystem& fs, Verdict& verdict) {
+  try {
+    return ListSets(ParseListing(arguments), fs, verdict);
+  } catch (const RunError& error) {
+    const std::vector<std::string> lines = LinesOf(error.what());
+    return verdict.Refuse(error.ExitCode(), lines, lines);
+  }
+}
+
+}  // namespace dszip
