@@ -11,8 +11,10 @@
 
 #include "core/filled.h"
 #include "core/two_digits.h"
+#include "dszip/chain_restore_step.h"
 #include "dszip/mask.h"
 #include "dszip/selection.h"
+#include "dszip/sets/state_list.h"
 #include "dszip/target_folder.h"
 #include "dszip/temporary_file.h"
 #include "dszip/text.h"
@@ -60,6 +62,11 @@ bool Selected(const ArchiveEntry& entry, const std::vector<std::string>& masks, 
   return masks.empty() ? selects("*") : std::any_of(masks.begin(), masks.end(), selects);
 }
 
+// The state list an incremental archive carries for x -kette is never written out.
+bool IsStateList(const ArchiveEntry& entry) {
+  return FoldCase(entry.record.name) == FoldCase(sets::kStateListName);
+}
+
 struct Planned {
   size_t entry = 0;
   std::string path;  // full target path
@@ -96,12 +103,15 @@ class Restore {
   void Perform() {
     archive_ = fs_.FullPath(options_.archive);
     ReadArchiveDirectory();
+    chained_ = options_.chain && chain_.Open(fs_, archive_, entries_);  // -kette
+    if (chained_) entries_ = chain_.Entries();
     std::vector<size_t> selected;
     for (size_t i = 0; i < entries_.size(); ++i)
       if (Selected(entries_[i], options_.masks, options_.recurse)) selected.push_back(i);
+    if (chained_ && !selected.empty()) selected = TakeChain(selected);  // -kette
     if (selected.empty()) throw RunError(kExitWarning, texts::NothingSelected);
     if (options_.command == 'l') return List(selected);
-    password_ = Password(selected);
+    if (!chained_) password_ = Password(selected);
     std::vector<Planned> files = options_.command == 't' ? Readable(selected) : Plan(selected);
     if (options_.command != 't') files = WithoutExisting(CreateFolders(files));
     console_.Progress(options_.command == 't' ? texts::Testing : texts::Extracting);
@@ -120,6 +130,24 @@ class Restore {
     } catch (const zip::Error& error) {
       throw RunError(kExitFatal, Filled(texts::ArchiveUnreadable, {archive_, ReasonText(error)}));
     }
+  }
+
+  // -kette: one password for the whole chain, asked once, before the state list is read.
+  std::vector<size_t> TakeChain(const std::vector<size_t>& selected) {
+    password_ = Password(chain_.WithStateList(selected));
+    notes_.push_back(
+        Filled(texts::ChainNote, {std::to_string(chain_.Archives()), chain_.FirstName()}));
+    return chain_.Take(fs_, crypto_, password_, selected);
+  }
+
+  // Where an entry lies: with -kette, in one of the chain's archives.
+  size_t PartOf(size_t entry) const { return chained_ ? chain_.PartOf(entry) : 0; }
+  const std::string& ArchiveOf(size_t entry) const {
+    return chained_ ? chain_.ArchiveOf(entry) : archive_;
+  }
+  bool Before(size_t a, size_t b) const {
+    return std::pair(PartOf(a), entries_[a].record.offset) <
+           std::pair(PartOf(b), entries_[b].record.offset);
   }
 
   // Names come from the archive: no control character reaches the console.
@@ -160,7 +188,7 @@ class Restore {
         Warn(i, Filled(texts::RefusedName, {NameFlawText(*safe.refused), e.record.name}));
         continue;
       }
-      if (safe.path.empty()) continue;  // "./": the target itself
+      if (safe.path.empty() || IsStateList(e)) continue;  // "./": the target itself
       const bool withPath = options_.command == 'x';
       const std::string relative =
           withPath ? safe.path : safe.path.substr(safe.path.find_last_of('\\') + 1);
@@ -195,12 +223,11 @@ class Restore {
   std::set<size_t> SharingData() const {
     std::vector<size_t> order(entries_.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [this](size_t a, size_t b) {
-      return entries_[a].record.offset < entries_[b].record.offset;
-    });
+    std::sort(order.begin(), order.end(), [this](size_t a, size_t b) { return Before(a, b); });
     std::set<size_t> sharing;
     constexpr uint64_t kLocalHeaderSize = 30;
     for (size_t k = 1; k < order.size(); ++k) {
+      if (PartOf(order[k - 1]) != PartOf(order[k])) continue;
       const EntryRecord& before = entries_[order[k - 1]].record;
       const uint64_t gap = entries_[order[k]].record.offset - before.offset;
       if (gap < kLocalHeaderSize || gap - kLocalHeaderSize < before.compressedSize)
@@ -238,7 +265,7 @@ class Restore {
     for (size_t k = 0; k < selected.size() && samples.size() < kPasswordSamples; ++k) {
       const ArchiveEntry& entry = entries_[selected[k]];
       if (entry.encryption == Encryption::None || !entry.Readable() || entry.IsFolder()) continue;
-      Bytes header = PasswordHeader(entry);
+      Bytes header = PasswordHeader(selected[k]);
       if (header.size() == PasswordHeaderSize(entry))
         samples.emplace_back(&entry, std::move(header));
     }
@@ -269,9 +296,10 @@ class Restore {
   }
 
   // The first bytes of an entry's data; fewer when the entry is damaged.
-  Bytes PasswordHeader(const ArchiveEntry& entry) {
+  Bytes PasswordHeader(size_t index) {
+    const ArchiveEntry& entry = entries_[index];
     try {
-      const auto file = fs_.OpenRead(archive_);
+      const auto file = fs_.OpenRead(ArchiveOf(index));
       SequentialReader in(*file, entry.record.offset);
       SkipLocalHeader(in);
       return in.Read(static_cast<size_t>(
@@ -368,14 +396,14 @@ class Restore {
   // Runs of neighbouring entries, the largest among the first, so that a huge file does not
   // start last.
   void Process(std::vector<Planned> files) {
-    std::sort(files.begin(), files.end(), [this](const Planned& a, const Planned& b) {
-      return entries_[a.entry].record.offset < entries_[b.entry].record.offset;
-    });
+    std::sort(files.begin(), files.end(),
+              [this](const Planned& a, const Planned& b) { return Before(a.entry, b.entry); });
     std::vector<std::pair<size_t, size_t>> runs;
     for (size_t first = 0; first < files.size();) {
       size_t last = first + 1;
       uint64_t bytes = entries_[files[first].entry].record.compressedSize;
-      while (last < files.size() && last - first < kRunEntries && bytes < kRunBytes)
+      while (last < files.size() && last - first < kRunEntries && bytes < kRunBytes &&
+             PartOf(files[last].entry) == PartOf(files[first].entry))
         bytes += entries_[files[last++].entry].record.compressedSize;
       runs.emplace_back(first, last);
       first = last;
@@ -403,7 +431,7 @@ class Restore {
   }
 
   void ProcessRun(const std::vector<Planned>& files, size_t first, size_t last) {
-    const auto file = fs_.OpenRead(archive_);
+    const auto file = fs_.OpenRead(ArchiveOf(files[first].entry));
     SequentialReader in(*file, entries_[files[first].entry].record.offset);
     Inflater inflater;
     Bytes buffer;  // one per core, not one per file
@@ -474,6 +502,8 @@ class Restore {
   std::string archive_, target_, message_;
   uint64_t archiveSize_ = 0;
   std::vector<ArchiveEntry> entries_;
+  ChainRestoreStep chain_;
+  bool chained_ = false;
   std::vector<Planned> folders_;
   std::optional<std::string> password_;
   std::mutex mutex_, progressMutex_;
@@ -603,6 +633,10 @@ void Restore::List(const std::vector<size_t>& selected) {
                                                              : "?";
     method += e.encryption != Encryption::None ? "*" : "";
     line += method + std::string(10 - std::min<size_t>(9, method.size()), ' ') + e.record.name;
+    if (chained_)
+      line = Filled(texts::ListedFrom, {line, chain_.NameOf(i)});
+    else if (IsStateList(e))
+      line = Filled(texts::StateListMarked, {line});
     for (char& c : line)
       if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
     console_.Line(line);

@@ -50,19 +50,32 @@ void ReadZip64End(InputFile& file, uint64_t endAt, Counts& counts) {
             .offset = Get64(end.data() + 48)};
 }
 
-Counts ReadEndRecords(InputFile& file, uint64_t fileSize) {
+// The archive's last bytes, with the classic end record at `at`; its comment follows it.
+struct EndRecord {
+  Bytes tail;
+  size_t at = 0;
+};
+
+EndRecord FindEndRecord(InputFile& file, uint64_t fileSize) {
   const size_t tail = static_cast<size_t>(std::min<uint64_t>(fileSize, kEndRecordSize + 0xFFFF));
-  const Bytes data = ReadAt(file, fileSize - tail, tail);
-  for (size_t at = data.size() >= kEndRecordSize ? data.size() - kEndRecordSize + 1 : 0;
+  EndRecord end{ReadAt(file, fileSize - tail, tail), 0};
+  for (size_t at = end.tail.size() >= kEndRecordSize ? end.tail.size() - kEndRecordSize + 1 : 0;
        at-- > 0;) {
-    const uint8_t* p = data.data() + at;
-    if (Get32(p) != 0x06054b50 || at + kEndRecordSize + Get16(p + 20) > data.size()) continue;
-    if (Get16(p + 4) != 0 || Get16(p + 6) != 0) throw Damaged(Flaw::MultiPart);
-    Counts counts{.entries = Get16(p + 10), .size = Get32(p + 12), .offset = Get32(p + 16)};
-    ReadZip64End(file, fileSize - tail + at, counts);
-    return counts;
+    const uint8_t* p = end.tail.data() + at;
+    if (Get32(p) != 0x06054b50 || at + kEndRecordSize + Get16(p + 20) > end.tail.size()) continue;
+    end.at = at;
+    return end;
   }
   throw Damaged(Flaw::NoEndRecord);
+}
+
+Counts ReadEndRecords(InputFile& file, uint64_t fileSize) {
+  const EndRecord end = FindEndRecord(file, fileSize);
+  const uint8_t* p = end.tail.data() + end.at;
+  if (Get16(p + 4) != 0 || Get16(p + 6) != 0) throw Damaged(Flaw::MultiPart);
+  Counts counts{.entries = Get16(p + 10), .size = Get32(p + 12), .offset = Get32(p + 16)};
+  ReadZip64End(file, fileSize - end.tail.size() + end.at, counts);
+  return counts;
 }
 
 void ReadZip64Extra(const uint8_t* p, size_t size, EntryRecord& e, bool sizeMax, bool packedMax,
@@ -195,6 +208,12 @@ std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {
     entries.push_back(std::move(entry));
   }
   return entries;
+}
+
+std::string ReadArchiveComment(InputFile& file, uint64_t fileSize) {
+  const EndRecord end = FindEndRecord(file, fileSize);
+  const auto* comment = end.tail.data() + end.at + kEndRecordSize;
+  return std::string(comment, comment + Get16(end.tail.data() + end.at + 20));
 }
 
 SequentialReader::SequentialReader(InputFile& file, uint64_t start) : file_(file), done_(start) {

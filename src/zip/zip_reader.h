@@ -37,6 +37,10 @@ struct ArchiveEntry {
 // The central directory. Throws Damaged when the file is no ZIP archive or is damaged.
 std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize);
 
+// The archive comment's bytes as stored (no code page is implied). Throws Damaged as
+// ReadDirectory does when there is no end record.
+std::string ReadArchiveComment(InputFile& file, uint64_t fileSize);
+
 // Reads through a large buffer: few platform calls however small the records are.
 class SequentialReader {
  public:
