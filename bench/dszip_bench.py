@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """dszip against the common ZIP programs: writing two corpora, then extracting and testing.
 
-bench/dszip_bench.py [RUNS] [restore]   (default 3; needs build/win32/dszip.exe, Wine, zip, unzip, 7zz,
-bsdtar; with `restore`, only the extracting and testing)
+bench/dszip_bench.py [RUNS] [restore|kette]   (default 3; needs build/win32/dszip.exe, Wine, zip, unzip,
+7zz, bsdtar; with `restore`, only the extracting and testing; with `kette`, only x -kette over a chain
+of 30 archives of the first corpus against x -o+ over each in turn)
 
 Two corpora (under build/bench, made once): a mixed one of about 300 MB (thousands of small
 text files, a few large binaries, one file over 100 MB), the same on every machine, and one of
@@ -16,6 +17,7 @@ dszip's archive of the first corpus is extracted and tested by dszip x and t and
 unzip and bsdtar, extracted once to the disk and once to memory (tmpfs, when /dev/shm is
 there). Prints figures; judges nothing.
 """
+import datetime
 import os
 import random
 import shutil
@@ -23,6 +25,7 @@ import statistics
 import struct
 import subprocess
 import sys
+import zipfile
 from pathlib import Path
 
 root = Path(__file__).resolve().parent.parent
@@ -286,6 +289,111 @@ def read_table(archive, runs, size):
               f'peak {memory[ours]:.0f} MB, {"under" if memory[ours] < 64 else "not under"} 64 MB')
 
 
+CHAIN_NIGHTS = 30
+STATE_LIST = '$DSZIP-ZUSTANDSLISTE$.txt'
+TICKS_1970 = 116444736000000000
+
+
+def set_record(kind, made, follows=''):
+    """The record a and m write into the archive comment (see src/dszip/sets/archive_record.h)."""
+    lines = ['dszip-Sicherungssatz, Format 1', f'Art: {kind}', f'Erstellt: {made} +01:00']
+    if follows:
+        lines.append(f'Folgt auf: {follows}')
+    lines += ['Unterordner: -r', 'Quelle: ' + wine_path(corpus) + '\\*.*']
+    return ('\r\n'.join(lines) + '\r\n').encode('ascii')
+
+
+def state_list(state):
+    """An incremental archive's state list (see src/dszip/sets/state_list.h)."""
+    def escaped(name):
+        return ''.join(c if ord(c) >= 0x20 and c not in '%\x7f' else
+                       ''.join(f'%{b:02X}' for b in c.encode()) for c in name)
+
+    def when(ticks):
+        seconds, fraction = divmod(ticks - TICKS_1970, 10_000_000)
+        return f'{datetime.datetime(1970, 1, 1) + datetime.timedelta(seconds=seconds):%Y-%m-%d %H:%M:%S}.{fraction:07d}'
+
+    lines = ['dszip-Zustandsliste, Format 1: Groesse, Aenderung (UTC), Name']
+    lines += [f'{size}\t{when(ticks)}\t{escaped(name)}' for name, (size, ticks) in sorted(state.items())]
+    return ('\r\n'.join(lines) + '\r\n').encode()
+
+
+def make_chain(folder):
+    """A set of CHAIN_NIGHTS archives of the corpus: dszip's full archive, then nights written by
+    zipfile, each changing 40 documents, adding 5 and deleting 5. Returns the names, oldest first,
+    and the last night's files: name -> content where a night wrote it, None where the corpus holds it."""
+    shutil.rmtree(folder, ignore_errors=True)
+    folder.mkdir(parents=True)
+    names = [f'202403{night + 1:02}-0.zip' for night in range(CHAIN_NIGHTS)]
+    subprocess.run(['wine', str(dszip), 'a', '-mn', '-ai', wine_path(folder / names[0]), wine_path(corpus) + '\\*.*'],
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True,
+                   timeout=1800)
+    with zipfile.ZipFile(folder / names[0], 'a') as full:
+        full.comment = set_record('voll', '2024-03-01 21:30:00')
+    state, files = {}, {}
+    for path in corpus.rglob('*'):
+        name = path.relative_to(corpus).as_posix() + ('/' if path.is_dir() else '')
+        if name != '.made':
+            state[name] = (0 if path.is_dir() else path.stat().st_size, path.stat().st_mtime_ns // 100 + TICKS_1970)
+            files[name] = None
+    rng = random.Random(30)
+    documents = sorted(name for name in state if name.startswith('Dokumente/') and not name.endswith('/'))
+    for night in range(1, CHAIN_NIGHTS):
+        ticks = TICKS_1970 + (1_709_000_000 + night * 86400) * 10_000_000
+        changed = rng.sample(documents, 40) + [f'Dokumente/Neu/Nacht {night:02} {n}.txt' for n in range(5)]
+        for name in rng.sample([d for d in documents if d not in changed], 5):
+            documents.remove(name)
+            del state[name], files[name]
+        state['Dokumente/Neu/'] = (0, ticks)
+        with zipfile.ZipFile(folder / names[night], 'w', zipfile.ZIP_DEFLATED, compresslevel=6) as archive:
+            for name in changed:
+                data = ' '.join(rng.choice(WORDS) for _ in range(rng.randrange(50, 3000))).encode()
+                archive.writestr(zipfile.ZipInfo(name, (2024, 3, night + 1, 21, 0, 0)), data, zipfile.ZIP_DEFLATED)
+                state[name], files[name] = (len(data), ticks), data
+                if name not in documents:
+                    documents.append(name)
+            archive.writestr(STATE_LIST, state_list(state), zipfile.ZIP_DEFLATED)
+            archive.comment = set_record('inkrementell', f'2024-03-{night + 1:02} 21:30:00', names[night - 1])
+    return names, {name: data for name, data in files.items() if not name.endswith('/')}
+
+
+def chain_checked(target, expected):
+    """Whether the restored tree is the last night's: its files, and each night's content."""
+    found = {p.relative_to(target).as_posix() for p in target.rglob('*') if p.is_file()}
+    return found == set(expected) and all(
+        data is None or (target / name).read_bytes() == data for name, data in expected.items())
+
+
+def chain_table(runs):
+    """x -kette of the last night against x -o+ over each archive of the chain in turn."""
+    folder, target = bench / 'kette', bench / 'extracted-kette'
+    names, expected = make_chain(folder)
+    size = sum((folder / name).stat().st_size for name in names)
+    whole = ['wine', str(dszip), 'x', '-kette', wine_path(folder / names[-1]), wine_path(target) + '\\']
+    each = [['wine', str(dszip), 'x', '-o+', wine_path(folder / name), wine_path(target) + '\\'] for name in names]
+    times, processor, checked = {}, {}, {}
+    background = os.getloadavg()[0]
+    for run in range(runs):
+        print(f'chain: run {run + 1} of {runs} ...', flush=True)
+        for way, commands in (('dszip x -kette (Wine)', [whole]), (f'dszip x -o+, {len(names)} in turn (Wine)', each)):
+            shutil.rmtree(target, ignore_errors=True)
+            target.mkdir()
+            figures = [timed(command, bench / 'none', bench) for command in commands]
+            times.setdefault(way, []).append(sum(f[0] for f in figures))
+            processor.setdefault(way, []).append(sum(f[1] for f in figures))
+            checked[way] = chain_checked(target, expected)
+    shutil.rmtree(target)
+    print(f'\nRestoring the last night of a chain of {len(names)} archives ({size / MB:.0f} MB): a full of the '
+          f'corpus, then nights of 45 changed or new and 5 deleted documents; {os.cpu_count()} cores, load '
+          f'average {background:.1f} before and {os.getloadavg()[0]:.1f} after the runs; median of {runs} runs '
+          f'(CPU s: user and system time, the Wine server\'s included).\n')
+    print(f'| {"Way":<34} | {"Time s":>6} | {"CPU s":>5} | {"Tree of the night":<17} |')
+    print(f'|{"-" * 36}|{"-" * 7}:|{"-" * 6}:|{"-" * 19}|')
+    for way, values in times.items():
+        print(f'| {way:<34} | {statistics.median(values):6.1f} | {statistics.median(processor[way]):5.1f} '
+              f'| {"exact" if checked[way] else "differs":<17} |')
+
+
 def main():
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 3
     os.environ.update(WINEPREFIX=str(root / 'build' / 'wineprefix'), WINEDEBUG='-all',
@@ -295,6 +403,9 @@ def main():
     make_corpus()
     make_system_corpus()
     background = os.getloadavg()[0]  # other work on the machine slows every program
+    if 'kette' in sys.argv[2:]:
+        chain_table(runs)
+        return
     if 'restore' in sys.argv[2:]:
         out = bench / f'out-{corpus.name}'
         out.mkdir(exist_ok=True)
