@@ -17,7 +17,6 @@ dszip's archive of the first corpus is extracted and tested by dszip x and t and
 unzip and bsdtar, extracted once to the disk and once to memory (tmpfs, when /dev/shm is
 there). Prints figures; judges nothing.
 """
-import datetime
 import os
 import random
 import shutil
@@ -29,6 +28,8 @@ import zipfile
 from pathlib import Path
 
 root = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(root / 'tests' / 'dszip' / 'e2e'))
+import set_archives  # noqa: E402  (the records a and m write, shared with the checks)
 bench = root / 'build' / 'bench'
 corpus = bench / 'corpus'
 system_corpus = bench / 'corpus-system'
@@ -290,34 +291,7 @@ def read_table(archive, runs, size):
 
 
 CHAIN_NIGHTS = 30
-STATE_LIST = '$DSZIP-ZUSTANDSLISTE$.txt'
-TICKS_1970 = 116444736000000000
-
-
-def set_record(kind, made, follows=''):
-    """The record a and m write into the archive comment (see src/dszip/sets/archive_record.h)."""
-    lines = ['dszip-Sicherungssatz, Format 1', f'Art: {kind}', f'Erstellt: {made} +01:00']
-    if follows:
-        lines.append(f'Folgt auf: {follows}')
-    lines += ['Unterordner: -r', 'Quelle: ' + wine_path(corpus) + '\\*.*']
-    return ('\r\n'.join(lines) + '\r\n').encode('ascii')
-
-
-def state_list(state):
-    """An incremental archive's state list (see src/dszip/sets/state_list.h)."""
-    def escaped(name):
-        return ''.join(c if ord(c) >= 0x20 and c not in '%\x7f' else
-                       ''.join(f'%{b:02X}' for b in c.encode()) for c in name)
-
-    def when(ticks):
-        seconds, fraction = divmod(ticks - TICKS_1970, 10_000_000)
-        return f'{datetime.datetime(1970, 1, 1) + datetime.timedelta(seconds=seconds):%Y-%m-%d %H:%M:%S}.{fraction:07d}'
-
-    lines = ['dszip-Zustandsliste, Format 1: Groesse, Aenderung (UTC), Name']
-    lines += [f'{size}\t{when(ticks)}\t{escaped(name)}' for name, (size, ticks) in sorted(state.items())]
-    return ('\r\n'.join(lines) + '\r\n').encode()
-
-
+CHAIN_SOURCE = 'Z:\\corpus\\*.*'  # what the records name; only its sameness counts
 def make_chain(folder):
     """A set of CHAIN_NIGHTS archives of the corpus: dszip's full archive, then nights written by
     zipfile, each changing 40 documents, adding 5 and deleting 5. Returns the names, oldest first,
@@ -328,18 +302,14 @@ def make_chain(folder):
     subprocess.run(['wine', str(dszip), 'a', '-mn', '-ai', wine_path(folder / names[0]), wine_path(corpus) + '\\*.*'],
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True,
                    timeout=1800)
-    with zipfile.ZipFile(folder / names[0], 'a') as full:
-        full.comment = set_record('voll', '2024-03-01 21:30:00')
-    state, files = {}, {}
-    for path in corpus.rglob('*'):
-        name = path.relative_to(corpus).as_posix() + ('/' if path.is_dir() else '')
-        if name != '.made':
-            state[name] = (0 if path.is_dir() else path.stat().st_size, path.stat().st_mtime_ns // 100 + TICKS_1970)
-            files[name] = None
+    set_archives.add_record(folder / names[0], set_archives.record('voll', '2024-03-01 21:30:00', CHAIN_SOURCE))
+    state = set_archives.tree_state(corpus)
+    del state['.made']
+    files = dict.fromkeys(state)
     rng = random.Random(30)
     documents = sorted(name for name in state if name.startswith('Dokumente/') and not name.endswith('/'))
     for night in range(1, CHAIN_NIGHTS):
-        ticks = TICKS_1970 + (1_709_000_000 + night * 86400) * 10_000_000
+        ticks = set_archives.TICKS_1970 + (1_709_000_000 + night * 86400) * 10_000_000
         changed = rng.sample(documents, 40) + [f'Dokumente/Neu/Nacht {night:02} {n}.txt' for n in range(5)]
         for name in rng.sample([d for d in documents if d not in changed], 5):
             documents.remove(name)
@@ -352,8 +322,9 @@ def make_chain(folder):
                 state[name], files[name] = (len(data), ticks), data
                 if name not in documents:
                     documents.append(name)
-            archive.writestr(STATE_LIST, state_list(state), zipfile.ZIP_DEFLATED)
-            archive.comment = set_record('inkrementell', f'2024-03-{night + 1:02} 21:30:00', names[night - 1])
+            archive.writestr(set_archives.STATE_LIST, set_archives.state_list(state), zipfile.ZIP_DEFLATED)
+            archive.comment = set_archives.record('inkrementell', f'2024-03-{night + 1:02} 21:30:00', CHAIN_SOURCE,
+                                                  names[night - 1])
     return names, {name: data for name, data in files.items() if not name.endswith('/')}
 
 
@@ -401,11 +372,11 @@ def main():
     if not dszip.exists():
         sys.exit(f'{dszip} is missing: cmake --preset win32 && cmake --build --preset win32')
     make_corpus()
-    make_system_corpus()
-    background = os.getloadavg()[0]  # other work on the machine slows every program
     if 'kette' in sys.argv[2:]:
         chain_table(runs)
         return
+    make_system_corpus()
+    background = os.getloadavg()[0]  # other work on the machine slows every program
     if 'restore' in sys.argv[2:]:
         out = bench / f'out-{corpus.name}'
         out.mkdir(exist_ok=True)
