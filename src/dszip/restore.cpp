@@ -132,9 +132,11 @@ class Restore {
     }
   }
 
-  // -kette: one password for the whole chain, asked once, before the state list is read.
+  // -kette: one password for the whole chain, asked once, before the state list is read; l
+  // needs one only for an encrypted state list.
   std::vector<size_t> TakeChain(const std::vector<size_t>& selected) {
-    password_ = Password(chain_.WithStateList(selected));
+    password_ =
+        Password(chain_.WithStateList(options_.command == 'l' ? std::vector<size_t>() : selected));
     notes_.push_back(
         Filled(texts::ChainNote, {std::to_string(chain_.Archives()), chain_.FirstName()}));
     return chain_.Take(fs_, crypto_, password_, selected);

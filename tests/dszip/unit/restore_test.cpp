@@ -321,6 +321,9 @@ TEST_F(RestoreFixture, ChainAsksForThePasswordOnce) {
   EXPECT_EQ(fs.Content("F:\\Ziel\\19.txt"), "neu");
   EXPECT_EQ(fs.Content("F:\\Ziel\\20.txt"), std::string(20, 'y'));
   EXPECT_EQ(fs.Find("F:\\Ziel\\rauschen.bin"), nullptr);
+  // Listing needs no password while the state list is readable.
+  console.answers.clear();
+  EXPECT_EQ(Dszip({"l", "-kette", "E:\\Archiv\\20240305-0.zip"}), kExitOk) << console.lines;
 }
 
 // A full, then two nights: b changed and e added; then a changed and c deleted.
