@@ -1,6 +1,7 @@
 #include "dszip/chain_restore_step.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 #include <utility>
