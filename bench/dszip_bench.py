@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """dszip against the common ZIP programs: writing two corpora, then extracting and testing.
 
-bench/dszip_bench.py [RUNS] [restore]   (default 3; needs build/win32/dszip.exe, Wine, zip, unzip, 7zz,
-bsdtar; with `restore`, only the extracting and testing)
+bench/dszip_bench.py [RUNS] [restore|kette]   (default 3; needs build/win32/dszip.exe, Wine, zip, unzip,
+7zz, bsdtar; with `restore`, only the extracting and testing; with `kette`, only x -kette over a chain
+of 30 archives of the first corpus against x -o+ over each in turn)
 
 Two corpora (under build/bench, made once): a mixed one of about 300 MB (thousands of small
 text files, a few large binaries, one file over 100 MB), the same on every machine, and one of
@@ -23,9 +24,12 @@ import statistics
 import struct
 import subprocess
 import sys
+import zipfile
 from pathlib import Path
 
 root = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(root / 'tests' / 'dszip' / 'e2e'))
+import set_archives  # noqa: E402  (the records a and m write, shared with the checks)
 bench = root / 'build' / 'bench'
 corpus = bench / 'corpus'
 system_corpus = bench / 'corpus-system'
@@ -286,6 +290,81 @@ def read_table(archive, runs, size):
               f'peak {memory[ours]:.0f} MB, {"under" if memory[ours] < 64 else "not under"} 64 MB')
 
 
+CHAIN_NIGHTS = 30
+CHAIN_SOURCE = 'Z:\\corpus\\*.*'  # what the records name; only its sameness counts
+def make_chain(folder):
+    """A set of CHAIN_NIGHTS archives of the corpus: dszip's full archive, then nights written by
+    zipfile, each changing 40 documents, adding 5 and deleting 5. Returns the names, oldest first,
+    and the last night's files: name -> content where a night wrote it, None where the corpus holds it."""
+    shutil.rmtree(folder, ignore_errors=True)
+    folder.mkdir(parents=True)
+    names = [f'202403{night + 1:02}-0.zip' for night in range(CHAIN_NIGHTS)]
+    subprocess.run(['wine', str(dszip), 'a', '-mn', '-ai', wine_path(folder / names[0]), wine_path(corpus) + '\\*.*'],
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True,
+                   timeout=1800)
+    set_archives.add_record(folder / names[0], set_archives.record('voll', '2024-03-01 21:30:00', CHAIN_SOURCE))
+    state = set_archives.tree_state(corpus)
+    del state['.made']
+    files = dict.fromkeys(state)
+    rng = random.Random(30)
+    documents = sorted(name for name in state if name.startswith('Dokumente/') and not name.endswith('/'))
+    for night in range(1, CHAIN_NIGHTS):
+        ticks = set_archives.TICKS_1970 + (1_709_000_000 + night * 86400) * 10_000_000
+        changed = rng.sample(documents, 40) + [f'Dokumente/Neu/Nacht {night:02} {n}.txt' for n in range(5)]
+        for name in rng.sample([d for d in documents if d not in changed], 5):
+            documents.remove(name)
+            del state[name], files[name]
+        state['Dokumente/Neu/'] = (0, ticks)
+        with zipfile.ZipFile(folder / names[night], 'w', zipfile.ZIP_DEFLATED, compresslevel=6) as archive:
+            for name in changed:
+                data = ' '.join(rng.choice(WORDS) for _ in range(rng.randrange(50, 3000))).encode()
+                archive.writestr(zipfile.ZipInfo(name, (2024, 3, night + 1, 21, 0, 0)), data, zipfile.ZIP_DEFLATED)
+                state[name], files[name] = (len(data), ticks), data
+                if name not in documents:
+                    documents.append(name)
+            archive.writestr(set_archives.STATE_LIST, set_archives.state_list(state), zipfile.ZIP_DEFLATED)
+            archive.comment = set_archives.record('inkrementell', f'2024-03-{night + 1:02} 21:30:00', CHAIN_SOURCE,
+                                                  names[night - 1])
+    return names, {name: data for name, data in files.items() if not name.endswith('/')}
+
+
+def chain_checked(target, expected):
+    """Whether the restored tree is the last night's: its files, and each night's content."""
+    found = {p.relative_to(target).as_posix() for p in target.rglob('*') if p.is_file()}
+    return found == set(expected) and all(
+        data is None or (target / name).read_bytes() == data for name, data in expected.items())
+
+
+def chain_table(runs):
+    """x -kette of the last night against x -o+ over each archive of the chain in turn."""
+    folder, target = bench / 'kette', bench / 'extracted-kette'
+    names, expected = make_chain(folder)
+    size = sum((folder / name).stat().st_size for name in names)
+    whole = ['wine', str(dszip), 'x', '-kette', wine_path(folder / names[-1]), wine_path(target) + '\\']
+    each = [['wine', str(dszip), 'x', '-o+', wine_path(folder / name), wine_path(target) + '\\'] for name in names]
+    times, processor, checked = {}, {}, {}
+    background = os.getloadavg()[0]
+    for run in range(runs):
+        print(f'chain: run {run + 1} of {runs} ...', flush=True)
+        for way, commands in (('dszip x -kette (Wine)', [whole]), (f'dszip x -o+, {len(names)} in turn (Wine)', each)):
+            shutil.rmtree(target, ignore_errors=True)
+            target.mkdir()
+            figures = [timed(command, bench / 'none', bench) for command in commands]
+            times.setdefault(way, []).append(sum(f[0] for f in figures))
+            processor.setdefault(way, []).append(sum(f[1] for f in figures))
+            checked[way] = chain_checked(target, expected)
+    shutil.rmtree(target)
+    print(f'\nRestoring the last night of a chain of {len(names)} archives ({size / MB:.0f} MB): a full of the '
+          f'corpus, then nights of 45 changed or new and 5 deleted documents; {os.cpu_count()} cores, load '
+          f'average {background:.1f} before and {os.getloadavg()[0]:.1f} after the runs; median of {runs} runs '
+          f'(CPU s: user and system time, the Wine server\'s included).\n')
+    print(f'| {"Way":<34} | {"Time s":>6} | {"CPU s":>5} | {"Tree of the night":<17} |')
+    print(f'|{"-" * 36}|{"-" * 7}:|{"-" * 6}:|{"-" * 19}|')
+    for way, values in times.items():
+        print(f'| {way:<34} | {statistics.median(values):6.1f} | {statistics.median(processor[way]):5.1f} '
+              f'| {"exact" if checked[way] else "differs":<17} |')
+
+
 def main():
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 3
     os.environ.update(WINEPREFIX=str(root / 'build' / 'wineprefix'), WINEDEBUG='-all',
@@ -293,6 +372,9 @@ def main():
     if not dszip.exists():
         sys.exit(f'{dszip} is missing: cmake --preset win32 && cmake --build --preset win32')
     make_corpus()
+    if 'kette' in sys.argv[2:]:
+        chain_table(runs)
+        return
     make_system_corpus()
     background = os.getloadavg()[0]  # other work on the machine slows every program
     if 'restore' in sys.argv[2:]:

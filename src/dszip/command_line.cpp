@@ -146,6 +146,8 @@ void ParseRestoreSwitch(const std::string& argument, RestoreOptions& options) {
     options.overwrite = Overwrite::Skip;
   } else if (lower == "-r" || lower == "-r-") {
     options.recurse = lower == "-r";
+  } else if (lower == "-kette") {
+    options.chain = true;
   } else {
     RefuseRestore(Filled(texts::UnknownSwitch, {argument}));
   }
@@ -209,6 +211,9 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
     else
       names.push_back(arguments[i]);
   }
+  if (options.chain && options.command != RestoreCommand::Extract &&
+      options.command != RestoreCommand::List)
+    RefuseRestore(texts::ChainOnlyForXAndL);
   if (names.empty()) RefuseRestore(texts::NoArchive);
   options.archive = names[0];
   if (ArchiveHasWildcard(options.archive))

@@ -37,6 +37,7 @@ struct RestoreOptions {
   std::string target;  // "" for the current folder, else ending in "\"
   std::vector<std::string> masks;
   bool dropped = false;  // an archive dropped on the program: beside it into a new folder
+  bool chain = false;    // -kette (x and l): the set's state as of this archive
 
   // Masks with their subfolders, as for a.
   bool recurse = true;  // -r (default), -r-

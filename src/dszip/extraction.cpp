@@ -34,14 +34,14 @@ class EntryReader {
   // Runs of neighbouring entries, the largest among the first, so that a huge file does not
   // start last.
   Restored ReadAll(std::vector<Planned> files) {
-    std::sort(files.begin(), files.end(), [this](const Planned& a, const Planned& b) {
-      return Record(a).offset < Record(b).offset;
-    });
+    std::sort(files.begin(), files.end(),
+              [this](const Planned& a, const Planned& b) { return run_.Before(a.entry, b.entry); });
     std::vector<Span> runs;
     for (size_t first = 0; first < files.size();) {
       size_t last = first + 1;
       uint64_t bytes = Record(files[first]).compressedSize;
-      while (last < files.size() && last - first < kRunEntries && bytes < kRunBytes)
+      while (last < files.size() && last - first < kRunEntries && bytes < kRunBytes &&
+             run_.PartOf(files[last].entry) == run_.PartOf(files[first].entry))
         bytes += Record(files[last++]).compressedSize;
       runs.emplace_back(first, last);
       first = last;
@@ -74,7 +74,7 @@ class EntryReader {
   }
 
   void ReadRun(const std::vector<Planned>& files, size_t first, size_t last) {
-    const auto file = run_.fs.OpenRead(run_.archive);
+    const auto file = run_.fs.OpenRead(run_.ArchiveOf(files[first].entry));
     SequentialReader in(*file, Record(files[first]).offset);
     Inflater inflater;
     Bytes buffer;  // one per core, not one per file

@@ -55,7 +55,12 @@ void ListEntries(RestoreContext& run, const std::vector<size_t>& selected) {
   uint64_t size = 0, packed = 0, files = 0, folders = 0;
   for (const size_t i : selected) {
     const ArchiveEntry& e = run.entries[i];
-    run.verdict.Say(EntryLine(run.fs, e));
+    std::string line = EntryLine(run.fs, e);
+    if (run.chained)
+      line = Filled(texts::ListedFrom, {line, Printable(run.chain.NameOf(i))});
+    else if (IsStateList(e))
+      line = Filled(texts::StateListMarked, {line});
+    run.verdict.Say(line);
     size += e.record.size;
     packed += e.record.compressedSize;
     ++(e.IsFolder() ? folders : files);

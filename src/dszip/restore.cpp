@@ -66,7 +66,10 @@ class Restore {
   void Perform() {
     run_.archive = run_.fs.FullPath(run_.options.archive);
     ReadArchive(run_);
-    const std::vector<size_t> selected = SelectedEntries(run_);
+    run_.chained = run_.options.chain && run_.chain.Open(run_.fs, run_.archive, run_.entries);
+    if (run_.chained) run_.entries = run_.chain.Entries();
+    std::vector<size_t> selected = SelectedEntries(run_);
+    if (run_.chained && !selected.empty()) selected = TakeChain(selected);
     if (selected.empty()) throw RunError(kExitWarning, texts::NothingSelected);
     switch (run_.options.command) {
       case RestoreCommand::List: return ListEntries(run_, selected);
@@ -93,7 +96,20 @@ class Restore {
     FinishFolders(run_, plan.folders);
   }
 
+  // -kette: one password for the whole chain, asked once, before the state list is read; l
+  // needs one only for an encrypted state list.
+  std::vector<size_t> TakeChain(const std::vector<size_t>& selected) {
+    const bool listing = run_.options.command == RestoreCommand::List;
+    AskPassword(run_.chain.WithStateList(listing ? std::vector<size_t>() : selected),
+                texts::PasswordWrong);
+    run_.notes.push_back(
+        Filled(texts::ChainNote, {std::to_string(run_.chain.Archives()), run_.chain.FirstName()}));
+    return run_.chain.Take(run_.fs, run_.crypto, password_, selected);
+  }
+
   void AskPassword(const std::vector<size_t>& selected, const char* wrong) {
+    if (asked_) return;  // -kette asked for the whole chain already
+    asked_ = true;
     FoundPassword found = FindPassword(run_, selected, wrong);
     password_ = std::move(found.password);
     typing_ = found.typing;
@@ -115,6 +131,7 @@ class Restore {
   RestoreContext run_;
   Clock::time_point started_ = Clock::now();
   Clock::duration typing_{};
+  bool asked_ = false;
   std::optional<std::string> password_;
   std::string target_;
   Restored restored_;

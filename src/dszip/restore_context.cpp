@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "core/filled.h"
+#include "dszip/sets/state_list.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
+#include "zip/stored_name.h"
 
 namespace dszip {
 
@@ -21,6 +23,10 @@ std::vector<std::string> EntryWarnings::InEntryOrder() {
   std::vector<std::string> texts;
   for (const auto& warning : warnings_) texts.push_back(warning.second);
   return texts;
+}
+
+bool IsStateList(const ArchiveEntry& entry) {
+  return FoldCase(entry.record.name) == FoldCase(sets::kStateListName);
 }
 
 uint64_t ModifiedTicks(FileSystem& fs, const ArchiveEntry& entry) {

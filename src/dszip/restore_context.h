@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "dszip/chain_restore_step.h"
 #include "dszip/command_line.h"
 #include "dszip/console.h"
 #include "dszip/file_system.h"
@@ -46,7 +47,24 @@ struct RestoreContext {
   std::vector<ArchiveEntry> entries{};
   EntryWarnings warnings{};
   std::vector<std::string> notes{};
+  // x -kette, l -kette: the entries of a chain of archives, the named one's last.
+  ChainRestoreStep chain{};
+  bool chained = false;
+
+  // Where an entry lies: with -kette, in one of the chain's archives.
+  size_t PartOf(size_t entry) const { return chained ? chain.PartOf(entry) : 0; }
+  const std::string& ArchiveOf(size_t entry) const {
+    return chained ? chain.ArchiveOf(entry) : archive;
+  }
+  // The order in which the entries lie: archive by archive, front to back.
+  bool Before(size_t a, size_t b) const {
+    return std::pair(PartOf(a), entries[a].record.offset) <
+           std::pair(PartOf(b), entries[b].record.offset);
+  }
 };
+
+// The state list an incremental archive carries for x -kette, which is never written out.
+bool IsStateList(const ArchiveEntry& entry);
 
 // An entry's modification time in the file system's ticks: the exact one when the archive
 // holds it, else the DOS time as local time.

@@ -15,9 +15,10 @@ constexpr int kPasswordTries = 3;
 constexpr size_t kPasswordSamples = 8;
 
 // The first bytes of an entry's data; fewer when the entry is damaged.
-Bytes PasswordHeader(RestoreContext& run, const ArchiveEntry& entry) {
+Bytes PasswordHeader(RestoreContext& run, size_t index) {
+  const ArchiveEntry& entry = run.entries[index];
   try {
-    const auto file = run.fs.OpenRead(run.archive);
+    const auto file = run.fs.OpenRead(run.ArchiveOf(index));
     SequentialReader in(*file, entry.record.offset);
     SkipLocalHeader(in);
     return in.Read(static_cast<size_t>(
@@ -37,7 +38,7 @@ FoundPassword FindPassword(RestoreContext& run, const std::vector<size_t>& selec
   for (size_t k = 0; k < selected.size() && samples.size() < kPasswordSamples; ++k) {
     const ArchiveEntry& entry = run.entries[selected[k]];
     if (entry.encryption == Encryption::None || !entry.Readable() || entry.IsFolder()) continue;
-    Bytes header = PasswordHeader(run, entry);
+    Bytes header = PasswordHeader(run, selected[k]);
     if (header.size() == PasswordHeaderSize(entry)) samples.emplace_back(&entry, std::move(header));
   }
   const auto fits = [&](const std::string& password) {

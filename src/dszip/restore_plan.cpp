@@ -18,15 +18,15 @@ namespace {
 
 // Entries whose data begins inside another's: a bomb that inflates one stream many times
 // over, each time within its recorded size, fills the disk all the same.
-std::set<size_t> SharingData(const std::vector<ArchiveEntry>& entries) {
+std::set<size_t> SharingData(const RestoreContext& run) {
+  const std::vector<ArchiveEntry>& entries = run.entries;
   std::vector<size_t> order(entries.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&entries](size_t a, size_t b) {
-    return entries[a].record.offset < entries[b].record.offset;
-  });
+  std::sort(order.begin(), order.end(), [&run](size_t a, size_t b) { return run.Before(a, b); });
   std::set<size_t> sharing;
   constexpr uint64_t kLocalHeaderSize = 30;
   for (size_t k = 1; k < order.size(); ++k) {
+    if (run.PartOf(order[k - 1]) != run.PartOf(order[k])) continue;
     const EntryRecord& before = entries[order[k - 1]].record;
     const uint64_t gap = entries[order[k]].record.offset - before.offset;
     if (gap < kLocalHeaderSize || gap - kLocalHeaderSize < before.compressedSize)
@@ -195,7 +195,7 @@ RestorePlan PlanExtraction(RestoreContext& run, const std::vector<size_t>& selec
   plan.target = TargetOf(run);
   const bool withPath = run.options.command == RestoreCommand::Extract;
   std::map<std::string, std::string> seen;  // folded path, the first one's path
-  const std::set<size_t> sharing = SharingData(run.entries);
+  const std::set<size_t> sharing = SharingData(run);
   for (const size_t i : selected) {
     const ArchiveEntry& e = run.entries[i];
     const SafeName safe = CheckStoredName(e.record.name);
@@ -204,7 +204,7 @@ RestorePlan PlanExtraction(RestoreContext& run, const std::vector<size_t>& selec
       refuse(Filled(texts::RefusedName, {NameFlawText(*safe.refused), e.record.name}));
       continue;
     }
-    if (safe.path.empty()) continue;  // "./": the target itself
+    if (safe.path.empty() || IsStateList(e)) continue;  // "./": the target itself
     const std::string relative =
         withPath ? safe.path : safe.path.substr(safe.path.find_last_of('\\') + 1);
     if (e.IsFolder()) {

@@ -107,8 +107,17 @@ inline constexpr const char* CommandLine = "Aufruf: dszip %s";
 
 // Restoring: x, e, t, l, and an archive dropped on the program.
 inline constexpr const char* RestoreUsage =
-    "Aufruf: dszip x|e|t|l [-p<Kennwort>] [-o+|-o-] [-r-] <Archiv.zip> "
+    "Aufruf: dszip x|e|t|l [-kette] [-p<Kennwort>] [-o+|-o-] [-r-] <Archiv.zip> "
     "[<Zielordner>\\] [<Name oder Maske> ...]";
+// x -kette and l -kette: a night's state from a chain of archives.
+inline constexpr const char* ChainOnlyForXAndL =
+    "Der Schalter -kette gilt nur f\u00fcr x und l: eine Nacht wird als ganzer Ordnerbaum "
+    "entpackt oder aufgelistet.";
+inline constexpr const char* ChainNote =
+    "Stand aus einer Kette von %s Archiven, ab der Vollsicherung %s";
+inline constexpr const char* ListedFrom = "%s   (aus %s)";
+inline constexpr const char* StateListMarked =
+    "%s   (Zustandsliste der Sicherung, wird nicht entpackt)";
 inline constexpr const char* BadTarget =
     "Zielordner \u201e%s\u201c: Anf\u00fchrungszeichen sind im Namen nicht erlaubt.";
 inline constexpr const char* ArchiveUnreadable = "Das Archiv %s kann nicht gelesen werden: %s";

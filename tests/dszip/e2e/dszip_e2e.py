@@ -18,6 +18,8 @@ import zipfile
 from datetime import date
 from pathlib import Path
 
+import set_archives
+
 RUN_SECONDS = 120  # the longest any one program may take before the row fails
 
 problems = []
@@ -825,6 +827,49 @@ def group_restore(work):
         check(exit_code == 11 and not os.listdir(target), f'wrong password: exit code {exit_code}\n{output}')
         exit_code, output = dszip(f'x "{win(archive)}" "{win(target)}\\"')
         check(exit_code == 7 and not os.listdir(target), f'no password, no console: exit code {exit_code}\n{output}')
+
+
+def night_archive(source, archive, changed, previous):
+    """An incremental archive of `source` as a writes it: the changed files, the state list and
+    the record that names the archive before."""
+    with zipfile.ZipFile(archive, 'w', zipfile.ZIP_DEFLATED) as zip_file:
+        for name in changed:
+            zip_file.write(source / name, name)
+        zip_file.writestr(set_archives.STATE_LIST, set_archives.state_list(set_archives.tree_state(source)))
+        zip_file.comment = set_archives.record('inkrementell', '2024-03-05 21:30:00', win(source) + '\\*.*',
+                                               previous)
+
+
+def group_chain(work):
+    """x -kette: a night's tree, byte for byte with its times, files deleted by then absent; a
+    missing link writes nothing."""
+    source, sets = work / 'Quelle', fresh(work / 'Sätze')
+    make_tree(source)
+    full = sets / '20240304-0.zip'
+    exit_code, output = dszip(f'a -mn -ai "{win(full)}" "{win(source)}\\*.*"')
+    check(exit_code == 0, f'full: exit code {exit_code}\n{output}')
+    set_archives.add_record(full, set_archives.record('voll', '2024-03-04 21:30:00', win(source) + '\\*.*'))
+    (source / 'neunzehn.txt').write_bytes(b'am zweiten Abend anders\n')
+    (source / 'neu').mkdir()
+    (source / 'neu' / 'dazu.txt').write_bytes(b'dazugekommen\n')
+    night_archive(source, sets / '20240305-0.zip', ['neunzehn.txt', 'neu/dazu.txt'], full.name)
+    middle = work / 'Stand 2'
+    shutil.copytree(source, middle)
+    (source / 'zwanzig.txt').unlink()
+    (source / 'Ärger über Öl' / 'Straße.txt').write_bytes('Grüße aus Bonn\n'.encode())
+    night_archive(source, sets / '20240306-0.zip', ['Ärger über Öl/Straße.txt'], '20240305-0.zip')
+    for night, tree in (('20240305-0.zip', middle), ('20240306-0.zip', source)):
+        target = fresh(work / 'ziel')
+        exit_code, output = dszip(f'x -kette "{win(sets / night)}" "{win(target)}\\"')
+        if check(exit_code == 0, f'x -kette {night}: exit code {exit_code}\n{output}'):
+            same_tree(tree, target, f'x -kette {night}', times=True)
+    for reader in (['7zz', 't', sets / '20240306-0.zip'], ['unzip', '-tq', sets / '20240306-0.zip']):
+        ok(reader, f'{reader[0]} tests an archive with a state list')
+    (sets / '20240305-0.zip').rename(work / 'weg.zip')
+    target = fresh(work / 'ziel')
+    exit_code, output = dszip(f'x -kette "{win(sets / "20240306-0.zip")}" "{win(target)}\\"')
+    check(exit_code == 2 and '20240305-0.zip' in output and not os.listdir(target),
+          f'a link missing: exit code {exit_code}, {os.listdir(target)}\n{output}')
 
 
 def hostile_archive(path):

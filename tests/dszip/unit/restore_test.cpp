@@ -4,10 +4,13 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <random>
 
 #include "dszip/command_line.h"
 #include "dszip/program.h"
+#include "dszip/sets/archive_record.h"
+#include "dszip/sets/state_list.h"
 #include "dszip/texts.h"
 #include "zip/cp437.h"
 #include "zip/stored_name.h"
@@ -276,6 +279,122 @@ TEST_F(RestoreFixture, FailuresLeaveNoHalfWrittenFile) {
     for (const std::string& path : fs.Paths())
       EXPECT_EQ(path.find(".dszip-tmp"), std::string::npos) << path;
   }
+}
+
+// The record in the comment of an archive that has none.
+std::string WithRecord(std::string zip, sets::ArchiveKind kind, const std::string& follows) {
+  sets::ArchiveRecord record;
+  record.kind = kind;
+  record.follows = follows;
+  record.sources = {"C:\\Daten\\*.*"};
+  const std::string comment = sets::FormatRecord(record);
+  zip[zip.size() - 2] = static_cast<char>(comment.size() & 0xFF);
+  zip[zip.size() - 1] = static_cast<char>(comment.size() >> 8);
+  return zip + comment;
+}
+
+// An archive of a set as a and m write it: its record in the comment, an incremental's state
+// list as an entry.
+std::string SetArchive(std::vector<std::pair<std::string, std::string>> files, const char* follows,
+                       const std::vector<std::string>& state) {
+  if (*follows) {
+    std::vector<sets::StateEntry> entries;
+    for (const std::string& name : state) entries.push_back({name, 2, 0});
+    files.emplace_back(sets::kStateListName, sets::FormatStateList(entries));
+  }
+  return WithRecord(HandMadeZip(files),
+                    *follows ? sets::ArchiveKind::Incremental : sets::ArchiveKind::Full, follows);
+}
+
+// A real encrypted backup as the full, a night after it: one password for the chain, asked once,
+// each file read from its own archive.
+TEST_F(RestoreFixture, ChainAsksForThePasswordOnce) {
+  Backup({"-hpGeheim"});
+  fs.AddFile("E:\\Archiv\\20240304-0.zip", fs.Content(kArchive));  // a full, by its record
+  fs.AddFile("E:\\Archiv\\20240305-0.zip",
+             SetArchive({{"19.txt", "neu"}}, "20240304-0.zip", {"19.txt", "20.txt"}));
+  console.answers = {"Geheim", "Geheim"};
+  EXPECT_EQ(Dszip({"x", "-kette", "E:\\Archiv\\20240305-0.zip", "F:\\Ziel\\"}), kExitOk)
+      << console.lines;
+  EXPECT_EQ(console.answers.size(), 1u);
+  EXPECT_EQ(fs.Content("F:\\Ziel\\19.txt"), "neu");
+  EXPECT_EQ(fs.Content("F:\\Ziel\\20.txt"), std::string(20, 'y'));
+  EXPECT_EQ(fs.Find("F:\\Ziel\\rauschen.bin"), nullptr);
+  // Listing needs no password while the state list is readable.
+  console.answers.clear();
+  EXPECT_EQ(Dszip({"l", "-kette", "E:\\Archiv\\20240305-0.zip"}), kExitOk) << console.lines;
+}
+
+// A full, then two nights: b changed and e added; then a changed and c deleted.
+TEST_F(RestoreFixture, ChainRestoresANightWhole) {
+  using Tree = std::map<std::string, std::string>;
+  const Tree full{{"a.txt", "a1"}, {"b.txt", "b1"}, {"c.txt", "c1"}, {"sub\\d.txt", "d1"}};
+  Tree middle = full, last;
+  middle["b.txt"] = "b2";
+  middle["e.txt"] = "e2";
+  last = middle;
+  last.erase("a.txt");  // as the newest archive spells it
+  last["A.TXT"] = "a3";
+  last.erase("c.txt");
+  const std::string zips[] = {
+      SetArchive({{"a.txt", "a1"}, {"b.txt", "b1"}, {"c.txt", "c1"}, {"sub/d.txt", "d1"}}, "", {}),
+      SetArchive({{"b.txt", "b2"}, {"e.txt", "e2"}}, "20240304-0.zip",
+                 {"a.txt", "b.txt", "c.txt", "sub/", "sub/d.txt", "e.txt"}),
+      SetArchive({{"A.TXT", "a3"}}, "20240305-0.ZIP", {"a.txt", "B.txt", "sub/d.txt", "e.txt"})};
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exitCode;
+    Tree restored;
+    const char* gone = "";  // an archive missing from the folder
+    // clang-format off
+  } rows[] = {
+      {"the middle night", {"x", "-kette", "E:\\Archiv\\20240305-0.zip", "F:\\Ziel\\"}, kExitOk, middle},
+      {"the last night, c deleted", {"x", "-kette", "E:\\Archiv\\20240306-0.zip", "F:\\Ziel\\"}, kExitOk, last},
+      {"masks within the night", {"x", "-kette", "E:\\Archiv\\20240306-0.zip", "F:\\Ziel\\", "-r-", "?.txt"}, kExitOk,
+       {{"A.TXT", "a3"}, {"b.txt", "b2"}, {"e.txt", "e2"}}},
+      {"on a full, as without", {"x", "-kette", "E:\\Archiv\\20240304-0.zip", "F:\\Ziel\\"}, kExitOk, full},
+      {"without -kette one night alone, no state list", {"x", "E:\\Archiv\\20240306-0.zip", "F:\\Ziel\\"}, kExitOk,
+       {{"A.TXT", "a3"}}},
+      {"a link missing: nothing written", {"x", "-kette", "E:\\Archiv\\20240306-0.zip", "F:\\Ziel\\"}, kExitFatal,
+       {}, "20240305-0.zip"},
+      {"the full missing", {"l", "-kette", "E:\\Archiv\\20240305-0.zip"}, kExitFatal, {}, "20240304-0.zip"},
+      {"not for e", {"e", "-kette", "E:\\Archiv\\20240306-0.zip", "F:\\Ziel\\"}, kExitUsage, {}},
+  };
+  // clang-format on
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs = FakeFileSystem();
+    SetUp();
+    console.lines.clear();
+    for (int night = 0; night < 3; ++night) {
+      const std::string name = "2024030" + std::to_string(4 + night) + "-0.zip";
+      if (name != row.gone) fs.AddFile("E:\\Archiv\\" + name, zips[night]);
+    }
+    EXPECT_EQ(Dszip(row.arguments), row.exitCode) << console.lines;
+    Tree restored;
+    for (const std::string& path : fs.Paths())
+      if (path.rfind("F:\\Ziel\\", 0) == 0 && !fs.Find(path)->info.IsFolder())
+        restored[path.substr(8)] = fs.Content(path);
+    EXPECT_EQ(restored, row.restored);
+    if (row.exitCode != kExitOk) {
+      EXPECT_EQ(fs.Find("F:\\Ziel"), nullptr);
+    }
+    if (*row.gone) {
+      EXPECT_NE(AsciiLower(console.lines).find(row.gone), std::string::npos) << console.lines;
+    }
+  }
+  // Each file of the night with the archive it comes from; the state list only marked.
+  console.lines.clear();
+  EXPECT_EQ(Dszip({"l", "-kette", "E:\\Archiv\\20240306-0.zip"}), kExitOk);
+  for (const char* line : {"A.TXT   (aus 20240306-0.zip)", "sub/d.txt   (aus 20240304-0.zip)",
+                           "e.txt   (aus 20240305-0.ZIP)", "Summe: 4 Dateien"})
+    EXPECT_NE(console.lines.find(line), std::string::npos) << line << "\n" << console.lines;
+  EXPECT_EQ(console.lines.find("c.txt"), std::string::npos) << console.lines;
+  EXPECT_EQ(console.lines.find("ZUSTANDSLISTE"), std::string::npos) << console.lines;
+  EXPECT_EQ(Dszip({"l", "E:\\Archiv\\20240306-0.zip"}), kExitOk);
+  EXPECT_NE(console.lines.find("(Zustandsliste der Sicherung, wird nicht entpackt)"),
+            std::string::npos);
 }
 
 TEST_F(RestoreFixture, DroppedArchiveUnpacksIntoANewFolderBesideIt) {
