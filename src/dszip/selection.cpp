@@ -149,8 +149,13 @@ class Selector {
       }
       std::sort(entries.begin(), entries.end(),
                 [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
-      if (entries.empty() && keepEmptyFolders && !folder.name.empty() && !options_.onlyArchived)
+      // An empty folder has no archive attribute to go by: -ao stores it every time, and its
+      // state list names it, so that a night restored whole has it.
+      if (entries.empty() && keepEmptyFolders && !folder.name.empty()) {
+        if (options_.onlyArchived)
+          selection_.found.push_back({folder.path, folder.name, folder.info});
         Add({folder.path, folder.name, folder.info});  // NOLINT(bugprone-unused-return-value)
+      }
       std::vector<Pending> subfolders;
       for (const FolderEntry& entry : entries) {
         const std::string path = Join(folder.path, entry.name);

@@ -15,7 +15,7 @@ import sys
 import tempfile
 import time
 import zipfile
-from datetime import date
+from datetime import date, timedelta
 from pathlib import Path
 
 import set_archives
@@ -959,27 +959,38 @@ def night_name(night):
     return f'2024030{night}-0.zip'
 
 
-def check_night(target, night, switches, source):
-    archive = target / night_name(night)
-    with zipfile.ZipFile(archive) as zip_file:
+def check_night(target, name, previous, source):
+    """The night's archive `name` holds its record, an incremental (one that follows `previous`)
+    its state list of `source`; every archive in `target` passes four readers' tests."""
+    with zipfile.ZipFile(target / name) as zip_file:
         record = zip_file.comment.decode('ascii', 'replace')
-        kind = 'inkrementell' if switches == '-ao' else 'voll'
+        kind = 'inkrementell' if previous else 'voll'
         check(record.startswith(f'dszip-Sicherungssatz, Format 1\r\nArt: {kind}\r\n'),
-              f'night {night}: record {record!r}')
-        if switches == '-ao':
-            check(f'Folgt auf: {night_name(night - 1)}\r\n' in record,
-                  f'night {night}: link in {record!r}')
+              f'{name}: record {record!r}')
+        if previous:
+            check(f'Folgt auf: {previous}\r\n' in record, f'{name}: link in {record!r}')
             listed = {line.split('\t')[2] for line in
                       zip_file.read(STATE_LIST).decode().splitlines()[1:]}
-            check(listed == files_of(source), f'night {night}: state list {sorted(listed)[:6]}')
-    for name in sorted(os.listdir(target)):
-        if name.endswith('.zip'):
-            kept = target / name
-            ok(['7zz', 't', kept], f'{name}: 7zz t')
-            ok(['bsdtar', '-tf', kept], f'{name}: bsdtar -t')
-            ok(['unzip', '-tq', kept], f'{name}: unzip -t')
-            with zipfile.ZipFile(kept) as zip_file:
-                check(zip_file.testzip() is None, f'{name}: zipfile testzip')
+            empty = {folder.relative_to(source).as_posix() + '/' for folder in source.rglob('*')
+                     if folder.is_dir() and not any(folder.iterdir())}
+            check(listed == files_of(source) | empty, f'{name}: state list {sorted(listed)[:6]}')
+    for kept in sorted(target.glob('*.zip')):
+        ok(['7zz', 't', kept], f'{kept.name}: 7zz t')
+        ok(['bsdtar', '-tf', kept], f'{kept.name}: bsdtar -t')
+        ok(['unzip', '-tq', kept], f'{kept.name}: unzip -t')
+        with zipfile.ZipFile(kept) as zip_file:
+            check(zip_file.testzip() is None, f'{kept.name}: zipfile testzip')
+
+
+def change_between_nights(source, night):
+    """A file added, one changed and the previous night's one deleted. Each is written anew, as
+    a Windows program saves: a new file has its archive attribute set."""
+    (source / f'neu {night}.txt').write_text(f'Nacht {night}\n' * 50)
+    report = source / 'text' / 'bericht.txt'
+    report.unlink()
+    report.write_text(f'Stand der Nacht {night}\n' * 100)
+    if night > 1:
+        (source / f'neu {night - 1}.txt').unlink()
 
 
 def group_sets(work):
@@ -988,21 +999,66 @@ def group_sets(work):
     target = fresh(work / 'Ziel')
     for night, (switches, left) in enumerate(NIGHTS, start=1):
         print(f'night {night}')
-        # Between nights a file is added, one changed and one deleted.
-        (source / f'neu {night}.txt').write_text(f'Nacht {night}\n' * 50)
-        (source / 'text' / 'bericht.txt').write_text(f'Stand der Nacht {night}\n' * 100)
-        if night > 1:
-            (source / f'neu {night - 1}.txt').unlink()
+        change_between_nights(source, night)
         code, output = dszip(f'a -mn {switches} -behalten:3 "{win(target / night_name(night))}" '
                              f'"{win(source)}\\*.*"')
         if not check(code == 0, f'night {night}: exit code {code}\n{output}'):
             return
         there = {n for n in range(1, 10) if (target / night_name(n)).exists()}
         check(there == left, f'night {night}: archives of nights {sorted(there)}, not {sorted(left)}')
-        check_night(target, night, switches, source)
+        check_night(target, night_name(night), night_name(night - 1) if switches == '-ao' else None,
+                    source)
     code, output = dszip(f'b "{win(target)}\\" -behalten:3')
     check(code == 0 and all(night_name(n) in output for n in NIGHTS[-1][1])
           and 'inkrementell' in output and 'Würde gelöscht' not in output,
+          f'b: exit code {code}\n{output}')
+
+
+# The launcher night by night, as a scheduled task runs it: /DATUM:-n with n counting down, a
+# full on nights 1, 5 and 9 and /DIFF (-ac -ao) between, -behalten:2 in the template. The
+# nights whose archives stay after each: the newest two and every archive they rest on.
+LAUNCHER_NIGHTS = [(False, {1}), (True, {1, 2}), (True, {1, 2, 3}), (True, {1, 2, 3, 4}),
+                   (False, {1, 2, 3, 4, 5}), (True, {5, 6}), (True, {5, 6, 7}),
+                   (True, {5, 6, 7, 8}), (False, {5, 6, 7, 8, 9}), (True, {9, 10})]
+
+
+def group_nightly(work):
+    if not os.environ.get('DISPLAY'):
+        print('SKIPPED: no display for the window program')
+        return
+    program, source, target = fresh(work / 'Programm'), work / 'Daten', fresh(work / 'Ziel')
+    shutil.copy2(args.program, program / 'Datensicherung.exe')
+    shutil.copy2(args.dszip, program / 'dszip.exe')
+    make_tree(source)
+    settings = (args.example / 'Datensicherung.ini').read_bytes().decode('cp1252')
+    settings = with_keys(settings, 'Programm', {'Param': '%s -m%s%s-behalten:2 "%s" "%s"'})
+    settings = with_keys(settings, 'Backup', {'0': win(source) + '\\*.*'})
+    settings = with_keys(settings, 'Ziel', {'0': win(target) + '\\'})
+    (program / 'Datensicherung.ini').write_bytes(settings.encode('cp1252'))
+    days = len(LAUNCHER_NIGHTS) + 1
+    names = [None] + [(date.today() - timedelta(days=days - n)).strftime('%Y%m%d') + '-0.zip'
+                      for n in range(1, days)]
+    night7 = None
+    for night, (incremental, left) in enumerate(LAUNCHER_NIGHTS, start=1):
+        change_between_nights(source, night)
+        switches = ['/DIR:0', f'/DATUM:-{days - night}', '/GO', '/WARTEN'] + (['/DIFF'] if incremental else [])
+        code, output = run(['wine', program / 'Datensicherung.exe', *switches], cwd=work)
+        if not check(code == 0, f'night {night}: exit code {code}\n{output}'):
+            return
+        there = {n for n in range(1, days) if (target / names[n]).exists()}
+        check(there == left, f'night {night}: archives of nights {sorted(there)}, not {sorted(left)}')
+        previous = max(n for n in range(1, night) if n in there) if incremental else None
+        check_night(target, names[night], names[previous] if previous else None, source)
+        if night == 7:
+            night7 = shutil.copytree(source, work / 'Stand 7')
+        # A middle night restored whole while its chain is there: 5 (full), 6, 7 of 8.
+        if night == 8:
+            restored = fresh(work / 'Nacht 7')
+            code, output = dszip(f'x -kette "{win(target / names[7])}" "{win(restored)}\\"')
+            if check(code == 0, f'x -kette night 7: exit code {code}\n{output}'):
+                same_tree(night7, restored, 'x -kette night 7', times=True)
+    code, output = dszip(f'b "{win(target)}\\"')
+    check(code == 0 and names[9] in output and names[10] in output and names[8] not in output,
           f'b: exit code {code}\n{output}')
 
 

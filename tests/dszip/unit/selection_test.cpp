@@ -32,7 +32,7 @@ TEST(Selection, StoredNames) {
       {{"C:\\Daten\\*.*"}, true, false, {"a.txt", "b.doc", "Leer/", "Sub/c.txt"}},
       {{"C:\\Daten\\*.txt"}, true, false, {"a.txt", "Sub/c.txt"}},
       {{"C:\\Daten\\*.*"}, false, false, {"a.txt", "b.doc"}},
-      {{"C:\\Daten\\*.*"}, true, true, {"a.txt", "Sub/c.txt"}},
+      {{"C:\\Daten\\*.*"}, true, true, {"a.txt", "Leer/", "Sub/c.txt"}},  // empty folders always
       {{"C:\\Daten"}, true, false, {"Daten/a.txt", "Daten/b.doc", "Daten/Leer/", "Daten/Sub/c.txt"}},
       {{"C:\\Daten\\Sub\\"}, true, false, {"Sub/c.txt"}},
       {{"C:\\Daten\\Sub\\c.txt", "C:\\Daten\\a.txt"}, true, false, {"c.txt", "a.txt"}},
