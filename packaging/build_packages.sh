@@ -30,12 +30,17 @@ cd "$root"
 wixl -a x86 -D Version="$version" -D ProgramDir="$(realpath --relative-to=. "$stage")" \
   -D ExampleDir="$(realpath --relative-to=. "$stage")" -D IconFile=res/app.ico \
   -o "$msi.tmp" packaging/Datensicherung.wxs
-# What wixl cannot write. The settings component: permanent (16) and never overwritten (128),
-# so that an upgrade keeps the user's file and an uninstall leaves it. And the settings file's
-# permissions (applied by InstallFiles): SYSTEM and Administrators full, Users read and write,
-# so that a standard user's run can write [Last] and [Security] in the programs folder. The
-# folder stays closed to them: a program folder users may add files to invites planted DLLs.
-msibuild "$msi.tmp" -q "UPDATE \`Component\` SET \`Attributes\` = 144 WHERE \`Component\` = 'Settings'" \
+# What wixl cannot write:
+# - the event source's message file as REG_EXPAND_SZ ("#%"): wixl writes it as a plain string;
+# - the settings component permanent (16) and never overwritten (128): an upgrade keeps the
+#   user's file and an uninstall leaves it;
+# - the settings file's permissions, applied as it is installed: SYSTEM and Administrators
+#   full, Users read and write, so that a standard user's run can write [Last] and [Security]
+#   in the programs folder. The folder itself stays closed to them: a programs folder that
+#   users may add files to invites planted DLLs.
+msibuild "$msi.tmp" \
+  -q "UPDATE \`Registry\` SET \`Value\` = '#%[#dszip.exe]' WHERE \`Name\` = 'EventMessageFile'" \
+  -q "UPDATE \`Component\` SET \`Attributes\` = 144 WHERE \`Component\` = 'Settings'" \
   -i packaging/MsiLockPermissionsEx.idt
 mv "$msi.tmp" "$msi"
 
