@@ -6,6 +6,8 @@ ds_packages=(cmake g++ make libgtest-dev libbenchmark-dev clang libclang-rt-14-d
              zlib1g-dev libz-mingw-w64-dev 7zip libarchive-tools unzip zip)
 # The drivers of dszip's checks and benchmark.
 ds_packages+=(python3 time)
+# The installer: wixl builds it, msitools reads and completes its tables.
+ds_packages+=(wixl msitools)
 
 ds_install_missing() {
   local missing=() package
