@@ -11,9 +11,7 @@
 #include "dszip/backup_record.h"
 #include "dszip/password.h"
 #include "dszip/selection.h"
-#include "dszip/set_listing.h"
 #include "dszip/sets/set_texts.h"
-#include "dszip/sets/thinning_step.h"
 #include "dszip/target_folder.h"
 #include "dszip/temporary_file.h"
 #include "dszip/text.h"
@@ -53,12 +51,56 @@ struct Report {
   int exitCode = kExitOk;
 };
 
+// The progress line while archiving and verifying, at most four times a second.
+class Progress {
+ public:
+  explicit Progress(Console& console) : console_(console), started_(Clock::now()) {}
+
+  void SetTotals(uint64_t files, uint64_t bytes) {
+    totalFiles_ = files;
+    totalBytes_ = bytes;
+  }
+
+  double Seconds() const { return std::chrono::duration<double>(Clock::now() - started_).count(); }
+
+  void Archived(uint64_t files, uint64_t bytes) {
+    if (!Due()) return;
+    const int percent = totalBytes_ == 0
+                            ? 100
+                            : static_cast<int>(std::min<uint64_t>(100, bytes * 100 / totalBytes_));
+    const double rate = static_cast<double>(bytes) / std::max(Seconds(), 0.001);
+    console_.Progress(Filled(
+        texts::BackupProgress,
+        {GroupedNumber(files), GroupedNumber(totalFiles_), ByteSize(bytes), ByteSize(totalBytes_),
+         std::to_string(percent), ByteSize(static_cast<uint64_t>(rate))}));
+  }
+
+  void Verified(uint64_t done, uint64_t total) {
+    if (!Due()) return;
+    console_.Progress(
+        Filled(texts::PercentDone,
+               {texts::Verifying, std::to_string(total == 0 ? 100 : done * 100 / total)}));
+  }
+
+ private:
+  bool Due() {
+    const auto now = Clock::now();
+    if (now - last_ < std::chrono::milliseconds(250)) return false;
+    last_ = now;
+    return true;
+  }
+
+  Console& console_;
+  Clock::time_point started_, last_;
+  uint64_t totalFiles_ = 0, totalBytes_ = 0;
+};
+
 class Backup {
  public:
   Backup(FileSystem& fs, Crypto& crypto, Console& console, const std::atomic<bool>& cancelled,
          Verdict& verdict)
       : fs_(fs), crypto_(crypto), console_(console), cancelled_(cancelled), verdict_(verdict),
-        started_(Clock::now()) {}
+        progress_(console) {}
 
   int Execute(const std::vector<std::string>& arguments) {
     Options options;
@@ -89,7 +131,7 @@ class Backup {
       report_.exitCode = kExitFatal;
       report_.message = error.what();
     }
-    return verdict_.Deliver(SummaryAfter(Seconds()),
+    return verdict_.Deliver(SummaryAfter(progress_.Seconds()),
                             {.logBesideArchive = true, .listedOnScreen = kWarningsOnScreen});
   }
 
@@ -115,8 +157,7 @@ class Backup {
     if (selection.missing.size() == options.sources.size())
       throw RunError(kExitFatal, Filled(texts::NoSourceFound, {Joined(selection.missing)}));
     if (selection.items.empty()) throw RunError(kExitNothingToDo, texts::NothingToArchive);
-    totalFiles_ = selection.files;
-    totalBytes_ = selection.bytes;
+    progress_.SetTotals(selection.files, selection.bytes);
 
     PrepareFolder(FolderOf(archive));
     // Backup sets: the record for the comment and, with -ao, the state list as the last item.
@@ -137,9 +178,11 @@ class Backup {
                                  .threads = WorkerCount(),
                                  .identify = options.move || options.clearArchive,
                                  .comment = setEntry.comment};
-    WriteResult written =
-        WriteArchive(sources, crypto_, selection.items, settings, *temporary.out,
-                     [this](uint64_t bytes, uint64_t files) { ShowProgress(files, bytes); });
+    WriteResult written = WriteArchive(sources, crypto_, selection.items, settings, *temporary.out,
+                                       [this](uint64_t bytes, uint64_t files) {
+                                         CheckCancelled();
+                                         progress_.Archived(files, bytes);
+                                       });
     for (const WriteWarning& warning : written.warnings)
       report_.warnings.push_back(WarningText(warning, selection.items));
     temporary.out->Flush();
@@ -149,7 +192,10 @@ class Backup {
     console_.Progress(texts::Verifying);
     VerifyArchive(
         sources, crypto_, temporary.Path(), written.entries, settings.threads,
-        [this, &written](uint64_t done) { ShowVerifyProgress(done, written.archiveSize); },
+        [this, &written](uint64_t done) {
+          CheckCancelled();
+          progress_.Verified(done, written.archiveSize);
+        },
         setEntry.comment);
     DropStateList(written.entries, selection.items);
     CheckCancelled();
@@ -173,24 +219,11 @@ class Backup {
   // Only now, with this run's archive verified and in place; a failed run never gets here.
   void Thin(const Options& options, const std::string& archive, const Selection& selection,
             const WriteResult& written) {
-    if (selection.unknownParts) {
-      Warn({sets::texts::NotThinnedUnknown});
-      return;
-    }
-    sets::ThinningRequest request{.folder = FolderOf(archive),
-                                  .archive = archive.substr(FolderOf(archive).size()),
-                                  .rules = *options.keep,
-                                  .moved = options.move,
-                                  .notWhole = {}};
-    for (const WriteWarning& warning : written.warnings)
-      request.notWhole.push_back(selection.items[warning.item].storedName);
-    const sets::ThinningOutcome outcome = sets::ThinAfterBackup(fs_, request);
-    if (!outcome.note.empty()) Note(outcome.note);
-    Warn(outcome.warnings);
-    report_.thinnedOut = outcome.deleted;
-    for (const sets::KeptArchive& kept : outcome.kept)
-      report_.keptArchives.push_back(
-          Filled(sets::texts::KeptLine, {kept.name, Joined(kept.reasons)}));
+    ThinningReport thinned = ThinAfterRun(fs_, options, archive, selection, written.warnings);
+    report_.notes.insert(report_.notes.end(), thinned.notes.begin(), thinned.notes.end());
+    Warn(thinned.warnings);
+    report_.thinnedOut = std::move(thinned.deleted);
+    report_.keptArchives = std::move(thinned.kept);
   }
 
   void Warn(const std::vector<std::string>& warnings) {
@@ -264,36 +297,6 @@ class Backup {
     if (cancelled_.load()) throw RunError(kExitInterrupted, texts::Interrupted);
   }
 
-  double Seconds() const { return std::chrono::duration<double>(Clock::now() - started_).count(); }
-
-  bool TimeForProgress() {
-    const auto now = Clock::now();
-    if (now - lastProgress_ < std::chrono::milliseconds(250)) return false;
-    lastProgress_ = now;
-    return true;
-  }
-
-  void ShowProgress(uint64_t files, uint64_t bytes) {
-    CheckCancelled();
-    if (!TimeForProgress()) return;
-    const int percent = totalBytes_ == 0
-                            ? 100
-                            : static_cast<int>(std::min<uint64_t>(100, bytes * 100 / totalBytes_));
-    const double rate = static_cast<double>(bytes) / std::max(Seconds(), 0.001);
-    console_.Progress(Filled(
-        texts::BackupProgress,
-        {GroupedNumber(files), GroupedNumber(totalFiles_), ByteSize(bytes), ByteSize(totalBytes_),
-         std::to_string(percent), ByteSize(static_cast<uint64_t>(rate))}));
-  }
-
-  void ShowVerifyProgress(uint64_t done, uint64_t total) {
-    CheckCancelled();
-    if (!TimeForProgress()) return;
-    console_.Progress(
-        Filled(texts::PercentDone,
-               {texts::Verifying, std::to_string(total == 0 ? 100 : done * 100 / total)}));
-  }
-
   // What the verdict says of a backup: the sources, the counts and the time below the archive.
   Summary SummaryAfter(double seconds) const {
     Summary summary{.archive = report_.archive,
@@ -332,8 +335,7 @@ class Backup {
   Console& console_;
   const std::atomic<bool>& cancelled_;
   Verdict& verdict_;
-  Clock::time_point started_, lastProgress_;
-  uint64_t totalFiles_ = 0, totalBytes_ = 0;
+  Progress progress_;
   Report report_;
 };
 

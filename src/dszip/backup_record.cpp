@@ -8,6 +8,8 @@
 #include "dszip/sets/set_folder.h"
 #include "dszip/sets/set_texts.h"
 #include "dszip/sets/state_list.h"
+#include "dszip/sets/thinning_step.h"
+#include "dszip/text.h"
 #include "zip/zip_records.h"
 
 namespace dszip {
@@ -126,6 +128,31 @@ void DropStateList(std::vector<zip::WrittenEntry>& entries, const std::vector<It
 std::unique_ptr<InputFile> WithStateList::OpenRead(const std::string& path) {
   if (path == kStateListPath) return std::make_unique<MemoryFile>(text_);
   return files_.OpenRead(path);
+}
+
+ThinningReport ThinAfterRun(FileSystem& fs, const Options& options, const std::string& archive,
+                            const Selection& selection,
+                            const std::vector<zip::WriteWarning>& notWhole) {
+  ThinningReport report;
+  if (selection.unknownParts) {
+    report.warnings.push_back(sets::texts::NotThinnedUnknown);
+    return report;
+  }
+  const size_t slash = archive.find_last_of('\\') + 1;
+  sets::ThinningRequest request{.folder = archive.substr(0, slash),
+                                .archive = archive.substr(slash),
+                                .rules = *options.keep,
+                                .moved = options.move,
+                                .notWhole = {}};
+  for (const zip::WriteWarning& warning : notWhole)
+    request.notWhole.push_back(selection.items[warning.item].storedName);
+  sets::ThinningOutcome outcome = sets::ThinAfterBackup(fs, request);
+  if (!outcome.note.empty()) report.notes.push_back(outcome.note);
+  report.warnings = std::move(outcome.warnings);
+  report.deleted = std::move(outcome.deleted);
+  for (const sets::KeptArchive& kept : outcome.kept)
+    report.kept.push_back(Filled(sets::texts::KeptLine, {kept.name, Joined(kept.reasons)}));
+  return report;
 }
 
 }  // namespace dszip

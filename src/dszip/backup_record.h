@@ -44,6 +44,16 @@ SetEntry PrepareSetEntry(FileSystem& fs, const Options& options, const std::stri
 // so it is neither counted nor cleared nor deleted.
 void DropStateList(std::vector<zip::WrittenEntry>& entries, const std::vector<Item>& items);
 
+// -behalten after a verified run, in what its summary says: notes, warnings, every archive
+// deleted and every one kept with the reasons. A run that missed part of its sources thins
+// nothing, since what they hold may be only in earlier archives.
+struct ThinningReport {
+  std::vector<std::string> notes, warnings, deleted, kept;
+};
+ThinningReport ThinAfterRun(FileSystem& fs, const Options& options, const std::string& archive,
+                            const Selection& selection,
+                            const std::vector<zip::WriteWarning>& notWhole);
+
 // The files the writer and the check read: the state list from memory, the rest passed on.
 class WithStateList : public zip::Files {
  public:
