@@ -14,7 +14,7 @@
 #include "zip/deflate_pool.h"
 #include "zip/files.h"
 #include "zip/zip_records.h"
-#include "zip/zip_writer.h"
+#include "zip/write_items.h"
 
 namespace zip {
 
