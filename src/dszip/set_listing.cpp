@@ -87,9 +87,10 @@ void ListSet(Verdict& verdict, size_t number, const sets::BackupSet& set,
                             ? std::string()
                             : Filled(sets::texts::ListingFollows, {member.record.follows})}));
   if (!rules) return;
-  const sets::ThinningPlan plan =
-      sets::PlanThinning(*rules, sets::PlanInputOf(set, set.archives.back().name));
-  if (!plan.note.empty()) verdict.Say(plan.note);
+  sets::PlanInput input = sets::PlanInputOf(set, set.archives.back().name);
+  input.newArchiveReason = sets::texts::KeptNewestArchive;
+  const sets::ThinningPlan plan = sets::PlanThinning(*rules, input);
+  if (!plan.note.empty()) verdict.Say(Filled(sets::texts::ListingNote, {plan.note}));
   for (const sets::KeptArchive& kept : plan.kept)
     verdict.Say(Filled(sets::texts::ListingWouldKeep, {kept.name, Joined(kept.reasons)}));
   for (const std::string& name : plan.deleted)

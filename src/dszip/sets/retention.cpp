@@ -198,7 +198,7 @@ void KeepByRule(const Rule& rule, Planner& planner) {
 
 void KeepForSafety(Planner& planner) {
   const PlanInput& input = planner.Input();
-  planner.Keep(planner.Find(input.newArchive), texts::KeptThisRun);
+  planner.Keep(planner.Find(input.newArchive), input.newArchiveReason);
   for (const std::string& name : input.lastWholeCopies)
     planner.Keep(planner.Find(name), texts::KeptForWarnings);
   for (size_t i = 0; i < planner.Size(); ++i) {
@@ -225,7 +225,10 @@ ThinningPlan PlanThinning(const std::vector<Rule>& rules, const PlanInput& input
   const size_t fresh = planner.Find(input.newArchive);
   if (fresh != kNone && planner.At(fresh).kind == ArchiveKind::Moved) {
     ThinningPlan plan{{}, {}, texts::MovedThinsNothing};
-    for (const PlanArchive& archive : input.archives) plan.kept.push_back({archive.name, {}});
+    for (const PlanArchive& archive : input.archives)
+      plan.kept.push_back(
+          {archive.name,
+           {archive.kind == ArchiveKind::Moved ? texts::KeptMoved : texts::KeptByMoveRun}});
     return plan;
   }
   KeepForSafety(planner);

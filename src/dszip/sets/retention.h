@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dszip/sets/archive_record.h"
+#include "dszip/sets/set_texts.h"
 
 namespace dszip::sets {
 
@@ -36,6 +37,7 @@ struct PlanInput {
   // For a run with warnings: for each file it could not store whole, the newest earlier
   // archive that holds it.
   std::vector<std::string> lastWholeCopies;
+  const char* newArchiveReason = texts::KeptThisRun;  // this run's archive, or b's newest
 };
 
 struct KeptArchive {

@@ -24,6 +24,7 @@ inline constexpr const char* StateListHead =
 
 // Why an archive stays.
 inline constexpr const char* KeptThisRun = "Dieser Lauf";
+inline constexpr const char* KeptNewestArchive = "Neuestes Archiv";  // b: no run to speak of
 inline constexpr const char* KeptNewest = "Neueste %s";
 inline constexpr const char* KeptDay = "Tag %s";
 inline constexpr const char* KeptWeek = "Woche %s/%s";
@@ -32,11 +33,12 @@ inline constexpr const char* KeptYear = "Jahr %s";
 inline constexpr const char* KeptChain = "Kette von %s";
 inline constexpr const char* KeptFuture = "Datiert nach diesem Lauf";
 inline constexpr const char* KeptMoved = "Verschoben, einzige Kopie";
+inline constexpr const char* KeptByMoveRun = "Ein Lauf mit m d\u00fcnnt nicht aus";
 inline constexpr const char* KeptForWarnings =
     "Letzte ganze Kopie einer Datei, die dieser Lauf nicht ganz sichern konnte";
 inline constexpr const char* KeptLastFull = "Letzte Vollsicherung";
 inline constexpr const char* MovedThinsNothing =
-    "Hinweis: -behalten wirkt nicht bei m; verschobene Archive halten die einzige Kopie und "
+    "-behalten wirkt nicht bei m; verschobene Archive halten die einzige Kopie und "
     "werden nie gel\u00f6scht.";
 
 // A backup's place in its set, in the summary.
@@ -73,6 +75,7 @@ inline constexpr const char* ListingArchive = "  %s  %s  %s  %s%s";  // name, da
 inline constexpr const char* ListingFollows = "  folgt auf %s";
 inline constexpr const char* ListingWouldKeep = "  Bliebe: %s (%s)";
 inline constexpr const char* ListingWouldDelete = "  W\u00fcrde gel\u00f6scht: %s";
+inline constexpr const char* ListingNote = "  %s";
 inline constexpr const char* ListingNothingDeleted = "  Nichts w\u00fcrde gel\u00f6scht.";
 inline constexpr const char* ListingNoSets = "Im Ordner %s ist kein Archiv mit Angaben zum Satz.";
 inline constexpr const char* ListingForeign = "Ohne Angaben zum Satz (wird nie angetastet): %s";

@@ -122,7 +122,7 @@ struct History {
 
 PlanInput InputFor(const std::vector<FolderArchive>& folder, const std::string& fresh,
                    int64_t referenceDay) {
-  PlanInput input{{}, fresh, referenceDay, {}};
+  PlanInput input{{}, fresh, referenceDay, {}, texts::KeptThisRun};
   for (const BackupSet& set : GroupIntoSets(folder)) {
     const auto isFresh = [&](const SetMember& member) { return member.name == fresh; };
     if (std::none_of(set.archives.begin(), set.archives.end(), isFresh)) continue;
@@ -213,7 +213,8 @@ TEST(Retention, SaysWhyEachStays) {
        {"20240228-0.zip", Day("20240228"), ArchiveKind::Incremental, "20240227-0.zip"}},
       "20240228-0.zip",
       Day("20240228"),
-      {}};
+      {},
+      texts::KeptThisRun};
   const ThinningPlan plan = PlanThinning(ParseRules("2T,1W,1M,1J,1"), input);
   ASSERT_EQ(plan.kept.size(), 3u);
   EXPECT_EQ(plan.kept[0].reasons, std::vector<std::string>{"Kette von 20240228-0.zip"});
@@ -221,6 +222,15 @@ TEST(Retention, SaysWhyEachStays) {
   EXPECT_EQ(plan.kept[2].reasons,
             (std::vector<std::string>{"Dieser Lauf", "Tag 28.02.2024", "Woche 9/2024",
                                       "Monat 02/2024", "Jahr 2024", "Neueste 1"}));
+  // After m nothing goes, and each says why.
+  PlanInput moved = input;
+  moved.archives.push_back({"20240229-0.zip", Day("20240229"), ArchiveKind::Moved, ""});
+  moved.newArchive = "20240229-0.zip";
+  const ThinningPlan afterMove = PlanThinning(ParseRules("1"), moved);
+  ASSERT_EQ(afterMove.kept.size(), 4u);
+  EXPECT_TRUE(afterMove.deleted.empty());
+  EXPECT_EQ(afterMove.kept[0].reasons, std::vector<std::string>{texts::KeptByMoveRun});
+  EXPECT_EQ(afterMove.kept[3].reasons, std::vector<std::string>{texts::KeptMoved});
 }
 
 // A broken chain still leaves a full, and chains go newest first.
@@ -233,7 +243,8 @@ TEST(Retention, DeletesChainsNewestFirst) {
                          {"f.zip", 6, ArchiveKind::Incremental, "gone.zip"}},
                         "f.zip",
                         6,
-                        {}};
+                        {},
+                        texts::KeptThisRun};
   const ThinningPlan plan = PlanThinning(ParseRules("1"), input);
   EXPECT_EQ(plan.deleted, (std::vector<std::string>{"c.zip", "b.zip", "a.zip", "e.zip"}));
   ASSERT_EQ(plan.kept.size(), 2u);

@@ -406,7 +406,7 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
       {"b lists the sets of a folder, given quoted", {"b", "E:\\Archiv\" -behalten:1"},
        [](RunFixture& f) { f.Run({"-ai"}); },
        kExitOk, {"Aufruf: dszip b \"E:", "Satz 1: C:\\Daten\\*.* (-r)\r\n  x.zip  ", "  voll  ",
-                 "Bliebe: x.zip (Dieser Lauf, Neueste 1)", "Exit-Code 0"}},
+                 "Bliebe: x.zip (Neuestes Archiv, Neueste 1)", "Exit-Code 0"}},
       {"b with a bad rule", {"b", "E:\\Archiv\\", "-behalten:3X"}, {}, kExitUsage,
        {"Ung\u00fcltige Regel \u201e3X\u201c", "Aufruf: dszip b <Ordner>", "Exit-Code 7"}},
       {"a with a bad rule", {"a", "-behalten:7T,,4W", kArchive, "C:\\Daten"}, {}, kExitUsage,

@@ -99,7 +99,7 @@ TEST_F(SetRuns, RecordsAndThinning) {
        },
        "-behalten:1", kExitFatal, {1, 2}, {}, {}},
       {"a moved run thins nothing", {"-ai", "-ai"}, {}, "m -behalten:1", kExitOk, {1, 2, 3},
-       {sets::texts::MovedThinsNothing}, {"Art: verschoben\r\n"}},
+       {"Hinweise (1):\n  -behalten wirkt nicht bei m"}, {"Art: verschoben\r\n"}},
       {"a warning run keeps the last whole copy of what it could not store",
        {"-ai", "-ai", "-ai"},
        [](SetRuns& f, int night) {  // night 3 could not store it either
