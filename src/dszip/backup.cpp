@@ -26,11 +26,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr size_t kWarningsOnScreen = 15;
 
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
 std::string RandomTag(Crypto& crypto) {
   uint8_t bytes[4] = {};
   crypto.Random(bytes, sizeof bytes);

@@ -10,6 +10,7 @@
 #include "dszip/sets/state_list.h"
 #include "dszip/sets/thinning_step.h"
 #include "dszip/text.h"
+#include "dszip/target_folder.h"
 #include "zip/zip_records.h"
 
 namespace dszip {
@@ -138,9 +139,9 @@ ThinningReport ThinAfterRun(FileSystem& fs, const Options& options, const std::s
     report.warnings.push_back(sets::texts::NotThinnedUnknown);
     return report;
   }
-  const size_t slash = archive.find_last_of('\\') + 1;
-  sets::ThinningRequest request{.folder = archive.substr(0, slash),
-                                .archive = archive.substr(slash),
+  const std::string folder = FolderOf(archive);
+  sets::ThinningRequest request{.folder = folder,
+                                .archive = archive.substr(folder.size()),
                                 .rules = *options.keep,
                                 .moved = options.move,
                                 .notWhole = {}};

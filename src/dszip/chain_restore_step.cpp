@@ -11,6 +11,7 @@
 #include "dszip/sets/chain_restore.h"
 #include "dszip/sets/set_texts.h"
 #include "dszip/sets/state_list.h"
+#include "dszip/target_folder.h"
 #include "zip/errors.h"
 #include "zip/stored_name.h"
 
@@ -48,7 +49,7 @@ bool ChainRestoreStep::Open(FileSystem& fs, const std::string& named,
   const auto info = fs.Stat(named);
   const auto record = info ? ReadArchiveRecord(fs, named, info->size) : std::nullopt;
   if (!record || record->kind != sets::ArchiveKind::Incremental) return false;
-  const std::string folder = named.substr(0, named.find_last_of('\\') + 1);
+  const std::string folder = FolderOf(named);
   const std::string set = sets::SourcesKey(*record);
   std::vector<std::pair<Part, std::vector<ArchiveEntry>>> chain{
       {Part{named, named.substr(folder.size()), *record}, entries}};

@@ -112,4 +112,9 @@ std::vector<FolderEntry> RemoveLeftovers(FileSystem& fs, const std::string& fold
   return left;
 }
 
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
 }  // namespace dszip

@@ -6,6 +6,9 @@
 
 namespace dszip {
 
+// The folder a path lies in, with its closing "\"; empty when the path names none.
+std::string FolderOf(const std::string& path);
+
 // The drive or share a full path lives on: "E:\" or "\\server\share\"; empty when none.
 std::string RootOf(const std::string& path);
 

@@ -16,11 +16,6 @@ std::string DateTimeText(const CivilTime& t) {
          TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
 }
 
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
 // The arguments as one line for the logs, each password masked whole before the line is
 // joined, those with blanks in quotes.
 std::string LoggedArguments(const std::vector<std::string>& arguments) {
