@@ -156,7 +156,7 @@ class Backup {
 
     PrepareFolder(FolderOf(archive));
     // Backup sets: the record for the comment and, with -ao, the state list as the last item.
-    const SetEntry setEntry = PrepareSetEntry(fs_, options, FolderOf(archive), selection);
+    const SetEntry setEntry = PrepareSetEntry(fs_, crypto_, options, FolderOf(archive), selection);
     for (const std::string& note : setEntry.notes) Note(note);
     Warn(setEntry.warnings);
     WithStateList sources(fs_, setEntry.stateList);

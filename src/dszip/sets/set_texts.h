@@ -6,7 +6,15 @@
 namespace dszip::sets::texts {
 
 // The record in the archive comment.
-inline constexpr const char* RecordHead = "dszip-Sicherungssatz, Format 1";
+inline constexpr const char* RecordStart = "dszip-Sicherungssatz";
+inline constexpr const char* RecordHead = "dszip-Sicherungssatz, Format 2";
+inline constexpr const char* RecordHeadFirst = "dszip-Sicherungssatz, Format 1";
+inline constexpr const char* IdLabel = "Kennung: ";
+inline constexpr const char* SequenceLabel = "Nummer: ";
+inline constexpr const char* ComputerLabel = "Computer: ";
+inline constexpr const char* FollowsIdLabel = "Folgt auf Kennung: ";
+inline constexpr const char* FollowsDirectoryLabel = "Folgt auf Verzeichnis: ";
+inline constexpr const char* DirectoryDigestText = "%s Bytes, CRC-32 %s";
 inline constexpr const char* KindLabel = "Art: ";
 inline constexpr const char* KindFull = "voll";
 inline constexpr const char* KindIncremental = "inkrementell";
@@ -43,7 +51,12 @@ inline constexpr const char* MovedThinsNothing =
 
 // A backup's place in its set, in the summary.
 inline constexpr const char* FollowsNote =
-    "Inkrementell: folgt auf %s, das zuletzt erstellte Archiv dieses Satzes im Zielordner.";
+    "Inkrementell: folgt auf %s, das Archiv dieses Satzes mit der h\u00f6chsten Nummer im "
+    "Zielordner.";
+inline constexpr const char* FollowsNothingInDoubt =
+    "Inkrementell: dieses Archiv folgt auf keines, denn im Zielordner ist nicht jede Datei "
+    "lesbar: %s. Es enth\u00e4lt die \u00c4nderungen seit der Sicherung davor; eine "
+    "Wiederherstellung mit -kette nimmt nur es selbst.";
 inline constexpr const char* FollowsNothing =
     "Inkrementell: im Zielordner ist kein fr\u00fcheres Archiv dieses Satzes; dieses Archiv folgt "
     "auf keines.";
@@ -51,6 +64,23 @@ inline constexpr const char* FolderNotListed =
     "Der Ordner %s kann nicht gelesen werden (%s): Satz und Ausd\u00fcnnen ohne ihn.";
 inline constexpr const char* NameReserved =
     "Nicht gesichert: %s (der Name ist der Zustandsliste vorbehalten)";
+
+// Doubts about a folder: while one stands, nothing there is thinned.
+inline constexpr const char* ThinningSkipped = "Ausd\u00fcnnen ausgelassen: %s.";
+inline constexpr const char* DoubtUnreadable = "%s ist nicht lesbar (%s)";
+inline constexpr const char* RecordDamaged =
+    "die Angaben zum Satz im Kommentar lassen sich nicht lesen";
+inline constexpr const char* DoubtSameId = "%s tragen dieselbe Kennung %s";
+inline constexpr const char* DoubtFuture =
+    "%s ist auf %s datiert, sp\u00e4ter als die Uhr dieses Laufs";
+inline constexpr const char* DoubtGap = "die Kette von %s ist unterbrochen: %s";
+inline constexpr const char* GapMissing = "%s fehlt";
+inline constexpr const char* GapSwapped = "%s ist nicht mehr das Archiv, auf das %s folgt";
+inline constexpr const char* NoteSameNumber =
+    "%s tragen dieselbe Nummer %s (zwei L\u00e4ufe zugleich); ein neues Archiv folgt auf %s.";
+inline constexpr const char* NewestInDoubt = "%s teilt seine Kennung mit einer anderen Datei";
+inline constexpr const char* NewestBroken =
+    "ein neues Archiv folgt nicht auf %s, denn die Kette von %s ist unterbrochen: %s.";
 
 // Thinning after a backup.
 inline constexpr const char* DeletedHeading = "Beim Ausd\u00fcnnen gel\u00f6scht";

@@ -155,11 +155,11 @@ TEST(BackupSets, GroupsBySourcesAsWindowsComparesThem) {
   ArchiveRecord unnamedDay = Record(ArchiveKind::Full, {"D:\\Mail"});
   unnamedDay.made = {2024, 3, 1, 23, 0, 0, 60};
   const std::vector<FolderArchive> folder = {
-      {"20240305-0.zip", Record(ArchiveKind::Incremental, {"C:\\Daten", "E:\\\xC3\x84rger"}, "x")},
-      {"notizen.zip", std::nullopt},
-      {"20240304-1.zip", Record(ArchiveKind::Full, {"d:/MAIL"})},
-      {"20240304-0.zip", Record(ArchiveKind::Full, {"e:\\\xC3\xA4RGER", "c:\\daten"})},
-      {"Mail vom Freitag.zip", unnamedDay},
+      {"20240305-0.zip", Record(ArchiveKind::Incremental, {"C:\\Daten", "E:\\\xC3\x84rger"}, "x"), {}, {}},
+      {"notizen.zip", std::nullopt, {}, {}},
+      {"20240304-1.zip", Record(ArchiveKind::Full, {"d:/MAIL"}), {}, {}},
+      {"20240304-0.zip", Record(ArchiveKind::Full, {"e:\\\xC3\xA4RGER", "c:\\daten"}), {}, {}},
+      {"Mail vom Freitag.zip", unnamedDay, {}, {}},
   };
   const std::vector<BackupSet> sets = GroupIntoSets(folder);
   ASSERT_EQ(sets.size(), 2u);
