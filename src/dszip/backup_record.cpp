@@ -154,7 +154,7 @@ ThinningReport ThinAfterRun(FileSystem& fs, const Options& options, const std::s
   for (const zip::WriteWarning& warning : notWhole)
     request.notWhole.push_back(selection.items[warning.item].storedName);
   sets::ThinningOutcome outcome = sets::ThinAfterBackup(fs, request);
-  if (!outcome.note.empty()) report.notes.push_back(outcome.note);
+  report.notes = std::move(outcome.notes);
   report.warnings = std::move(outcome.warnings);
   report.deleted = std::move(outcome.deleted);
   for (const sets::KeptArchive& kept : outcome.kept)

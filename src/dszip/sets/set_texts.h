@@ -93,6 +93,8 @@ inline constexpr const char* SetNotFound =
 inline constexpr const char* NotThinnedUnknown =
     "Nicht ausged\u00fcnnt: eine Quelle fehlt oder ein Ordner war nicht lesbar; was dort liegt, "
     "ist nur in fr\u00fcheren Archiven.";
+inline constexpr const char* AlreadyGone =
+    "%s war beim Ausd\u00fcnnen schon gel\u00f6scht (von einem anderen Lauf).";
 inline constexpr const char* ChainStays = "bleibt, weil %s nicht gel\u00f6scht werden konnte";
 
 // Listing a folder's sets: b.
@@ -101,8 +103,16 @@ inline constexpr const char* ListingNoFolder = "Kein Ordner angegeben.";
 inline constexpr const char* ListingFolderUnreadable =
     "Der Ordner %s kann nicht gelesen werden: %s";
 inline constexpr const char* ListingSet = "Satz %s: %s (%s)";        // number, sources, -r or -r-
-inline constexpr const char* ListingArchive = "  %s  %s  %s  %s%s";  // name, date, kind, size, link
+inline constexpr const char* ListingComputer = ", Computer %s";
+// name, date, kind, number and identity, size, link
+inline constexpr const char* ListingArchive = "  %s  %s  %s  %s  %s%s";
+inline constexpr const char* ListingIdentity = "Nr. %s  %s";
+inline constexpr const char* ListingFirstFormat = "Format 1";
 inline constexpr const char* ListingFollows = "  folgt auf %s";
+inline constexpr const char* ListingBroken = "  Kette unterbrochen: %s";
+inline constexpr const char* ListingDoubt = "Zweifel, nichts w\u00fcrde ausged\u00fcnnt: %s.";
+inline constexpr const char* ListingInDoubt =
+    "Ausd\u00fcnnen ausgelassen, solange die Zweifel unten bestehen.";
 inline constexpr const char* ListingWouldKeep = "  Bliebe: %s (%s)";
 inline constexpr const char* ListingWouldDelete = "  W\u00fcrde gel\u00f6scht: %s";
 inline constexpr const char* ListingNote = "  %s";
