@@ -194,21 +194,30 @@ class Backup {
         setEntry.comment);
     DropStateList(written.entries, selection.items);
     CheckCancelled();
+    // Free when the run started: a name taken since then is another run's, not a mistake.
+    const std::string placed = Place(temporary.Path(), archive);
+    temporary.Keep();
+    if (placed != archive) {
+      Note(Filled(texts::NameTakenMeanwhile, {archive, placed}));
+      report_.archive = placed;
+    }
+    Count(written);
+    for (const WrittenEntry& entry : written.entries)
+      if (ThroughLink(selection.items[entry.item], entry))
+        Note(Filled(texts::FileThroughLink, {selection.items[entry.item].path}));
+    AfterArchiving(options, selection, written.entries);
+    if (options.keep) Thin(options, placed, selection, written);
+  }
+
+  std::string Place(const std::string& temporary, const std::string& archive) {
     try {
-      fs_.MoveNoReplace(temporary.Path(), archive);
+      return MoveToFreeName(fs_, temporary, archive);
     } catch (const FileError& error) {
       throw RunError(kExitArchiveExists,
                      error.Is(FileError::Exists)
                          ? Filled(texts::ArchiveExists, {archive})
                          : Filled(texts::ArchiveNotCreated, {archive, error.what()}));
     }
-    temporary.Keep();
-    Count(written);
-    for (const WrittenEntry& entry : written.entries)
-      if (ThroughLink(selection.items[entry.item], entry))
-        Note(Filled(texts::FileThroughLink, {selection.items[entry.item].path}));
-    AfterArchiving(options, selection, written.entries);
-    if (options.keep) Thin(options, archive, selection, written);
   }
 
   // Only now, with this run's archive verified and in place; a failed run never gets here.
