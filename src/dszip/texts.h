@@ -35,6 +35,9 @@ inline constexpr const char* BadSource =
 
 inline constexpr const char* ArchiveExists =
     "Das Archiv %s gibt es schon; dszip \u00fcberschreibt und erg\u00e4nzt keine Archive.";
+inline constexpr const char* NotInChain =
+    "Nicht wiederhergestellt: %s (in der Zustandsliste dieser Nacht, aber in keinem Archiv der "
+    "Kette)";
 inline constexpr const char* NameTakenMeanwhile =
     "Der Name %s war beim Start frei und ist inzwischen vergeben (ein anderer Lauf); das Archiv "
     "hei\u00dft %s.";

@@ -76,14 +76,15 @@ std::vector<std::string> SetKeys(const std::vector<FolderArchive>& files) {
   return keys;
 }
 
-// The member a link names: format 2 by identity, the one with the recorded directory first;
-// format 1 by name. Only an archive ordered before it can be its predecessor.
+// The member a link names: format 2 by identity, the one with the recorded directory first,
+// and only an archive numbered before it; format 1 by name.
 std::pair<size_t, LinkState> Resolve(const BackupSet& set, size_t at) {
   const ArchiveRecord& record = set.archives[at].record;
   const bool checked = !record.id.empty();  // format 2 records the directory too
   size_t found = kNoArchive;
-  for (size_t i = 0; i < at; ++i) {
+  for (size_t i = 0; i < (checked ? at : set.archives.size()); ++i) {
     const SetMember& other = set.archives[i];
+    if (i == at) continue;
     const bool named = record.followsId.empty()
                            ? zip::FoldCase(other.name) == zip::FoldCase(record.follows)
                            : other.record.id == record.followsId;
@@ -101,10 +102,13 @@ void ResolveLinks(BackupSet& set) {
     if (record.kind != ArchiveKind::Incremental || record.follows.empty()) continue;
     std::tie(archives[i].previous, archives[i].link) = Resolve(set, i);
   }
-  // Links point to earlier archives only, so one pass from the oldest settles each chain.
-  for (SetMember& member : archives)
-    member.whole = member.link == LinkState::Start ||
-                   (member.link == LinkState::Linked && archives[member.previous].whole);
+  // Format 1 links by name may point anywhere, a loop included: each chain walked, bounded.
+  for (SetMember& member : archives) {
+    const SetMember* at = &member;
+    for (size_t steps = 0; at->link == LinkState::Linked && steps <= archives.size(); ++steps)
+      at = &archives[at->previous];
+    member.whole = at->link == LinkState::Start;
+  }
 }
 
 std::string Listed(const std::vector<std::string>& names) {
@@ -234,7 +238,10 @@ std::string PreviousName(const BackupSet& set, const SetMember& member) {
 
 std::string GapOf(const BackupSet& set, const SetMember& member) {
   const SetMember* at = &member;
-  while (at->link == LinkState::Linked) at = &set.archives[at->previous];
+  for (size_t steps = 0; at->link == LinkState::Linked; ++steps) {
+    if (steps > set.archives.size()) return Filled(texts::GapLoop, {member.name});
+    at = &set.archives[at->previous];
+  }
   if (at->link == LinkState::Missing)
     return Filled(texts::GapMissing, {at->record.follows});
   if (at->link == LinkState::Swapped)

@@ -75,6 +75,7 @@ inline constexpr const char* DoubtFuture =
     "%s ist auf %s datiert, sp\u00e4ter als die Uhr dieses Laufs";
 inline constexpr const char* DoubtGap = "die Kette von %s ist unterbrochen: %s";
 inline constexpr const char* GapMissing = "%s fehlt";
+inline constexpr const char* GapLoop = "die Glieder vor %s folgen im Kreis aufeinander";
 inline constexpr const char* GapSwapped = "%s ist nicht mehr das Archiv, auf das %s folgt";
 inline constexpr const char* NoteSameNumber =
     "%s tragen dieselbe Nummer %s (zwei L\u00e4ufe zugleich); ein neues Archiv folgt auf %s.";

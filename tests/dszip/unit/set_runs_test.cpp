@@ -80,7 +80,8 @@ TEST_F(SetRuns, RecordsAndThinning) {
       {"an incremental records its place and carries its state list", {"-ai", "-ao"}, {},
        "-ao -m0", kExitOk, {1, 2, 3},
        {"folgt auf 20240302-0.zip"},
-       {"dszip-Sicherungssatz, Format 1\r\nArt: inkrementell\r\n", "Folgt auf: 20240302-0.zip\r\n",
+       {"dszip-Sicherungssatz, Format 2\r\nKennung: ", "Art: inkrementell\r\nNummer: 3\r\n",
+        "Computer: BUERO1\r\nFolgt auf: 20240302-0.zip\r\nFolgt auf Kennung: ",
         "Quelle: C:\\Daten\\*.*\r\n", sets::kStateListName,
         "\talt.txt\r\n",  // not stored, no archive attribute, but it exists
         "\tneu.txt\r\n"}},
