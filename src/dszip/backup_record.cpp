@@ -74,13 +74,14 @@ void LinkToSet(const sets::FolderSets& folder, SetEntry& entry) {
   record.sequence = sets::NextNumber(set);
   entry.notes.insert(entry.notes.end(), folder.notes.begin(), folder.notes.end());
   if (record.kind != sets::ArchiveKind::Incremental) return;
-  if (folder.unreadable) {
-    entry.warnings.push_back(Filled(sets::texts::FollowsNothingInDoubt, {Joined(folder.doubts)}));
+  std::string doubt, note;
+  const sets::SetMember* newest = set ? sets::NewestOf(*set, doubt, note) : nullptr;
+  if (folder.unreadable) doubt = Joined(folder.doubts);
+  if (!doubt.empty()) {
+    entry.warnings.push_back(Filled(sets::texts::FollowsNothingInDoubt, {doubt}));
     return;
   }
-  std::string why;
-  const sets::SetMember* newest = set ? sets::NewestOf(*set, why) : nullptr;
-  if (!why.empty()) entry.notes.push_back(why);
+  if (!note.empty()) entry.notes.push_back(note);
   if (!newest) {
     entry.notes.push_back(sets::texts::FollowsNothing);
     return;

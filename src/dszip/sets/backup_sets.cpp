@@ -200,28 +200,26 @@ std::pair<const BackupSet*, const SetMember*> Holding(const FolderSets& folder,
   return {nullptr, nullptr};
 }
 
-const SetMember* NewestOf(const BackupSet& set, std::string& why) {
-  const std::vector<SetMember>& archives = set.archives;
-  size_t newest = archives.size();
-  while (newest > 0 && !archives[newest - 1].whole) --newest;
-  if (newest == 0) return nullptr;
-  const SetMember& chosen = archives[newest - 1];
-  if (newest < archives.size())
-    why = Filled(texts::NewestBroken,
-                 {archives.back().name, archives.back().name, GapOf(set, archives.back())});
-  for (const SetMember& other : archives)
-    if (&other != &chosen && !chosen.record.id.empty() && other.record.id == chosen.record.id) {
-      why = Filled(texts::NewestInDoubt, {chosen.name});
+const SetMember* NewestOf(const BackupSet& set, std::string& doubt, std::string& note) {
+  if (set.archives.empty()) return nullptr;
+  const SetMember& newest = set.archives.back();
+  if (!newest.whole) {
+    doubt = Filled(texts::DoubtGap, {newest.name, GapOf(set, newest)});
+    return nullptr;
+  }
+  std::vector<std::string> equal;
+  for (const SetMember& other : set.archives) {
+    if (newest.record.id.empty()) break;
+    if (&other != &newest && other.record.id == newest.record.id) {
+      doubt = Filled(texts::NewestInDoubt, {newest.name});
       return nullptr;
     }
-  std::vector<std::string> equal;
-  for (const SetMember& other : archives)
-    if (!chosen.record.id.empty() && other.record.sequence == chosen.record.sequence)
-      equal.push_back(other.name);
+    if (other.record.sequence == newest.record.sequence) equal.push_back(other.name);
+  }
   if (equal.size() > 1)
-    why = Filled(texts::NoteSameNumber,
-                 {Listed(equal), std::to_string(chosen.record.sequence), chosen.name});
-  return &chosen;
+    note = Filled(texts::NoteSameNumber,
+                  {Listed(equal), std::to_string(newest.record.sequence), newest.name});
+  return &newest;
 }
 
 uint64_t NextNumber(const BackupSet* set) {

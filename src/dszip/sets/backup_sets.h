@@ -70,10 +70,11 @@ const BackupSet* SetOf(const FolderSets& folder, const ArchiveRecord& record);
 std::pair<const BackupSet*, const SetMember*> Holding(const FolderSets& folder,
                                                       const std::string& name);
 
-// What a new archive of a set follows: the archive with the highest number whose chain is
-// whole, the name that sorts last between equal numbers. Nothing for an empty set, or when
-// that archive shares its identity with another file; `why` then says so.
-const SetMember* NewestOf(const BackupSet& set, std::string& why);
+// What a new archive of a set follows: the archive with the highest number, the name that
+// sorts last between equal numbers (`note` then names them). Nothing for an empty set, and
+// nothing with a `doubt` when that archive's chain is broken or it shares its identity with
+// another file: a link is then a guess.
+const SetMember* NewestOf(const BackupSet& set, std::string& doubt, std::string& note);
 uint64_t NextNumber(const BackupSet* set);
 
 // The archive a member follows, by name; empty when none.

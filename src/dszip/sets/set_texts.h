@@ -54,9 +54,9 @@ inline constexpr const char* FollowsNote =
     "Inkrementell: folgt auf %s, das Archiv dieses Satzes mit der h\u00f6chsten Nummer im "
     "Zielordner.";
 inline constexpr const char* FollowsNothingInDoubt =
-    "Inkrementell: dieses Archiv folgt auf keines, denn im Zielordner ist nicht jede Datei "
-    "lesbar: %s. Es enth\u00e4lt die \u00c4nderungen seit der Sicherung davor; eine "
-    "Wiederherstellung mit -kette nimmt nur es selbst.";
+    "Inkrementell: dieses Archiv folgt auf keines, denn %s. Es enth\u00e4lt die \u00c4nderungen "
+    "seit der Sicherung davor; eine Wiederherstellung mit -kette nimmt nur es selbst.";
+inline constexpr const char* LinklessThinsNothing = "%s folgt auf kein Archiv";
 inline constexpr const char* FollowsNothing =
     "Inkrementell: im Zielordner ist kein fr\u00fcheres Archiv dieses Satzes; dieses Archiv folgt "
     "auf keines.";
@@ -80,8 +80,6 @@ inline constexpr const char* GapSwapped = "%s ist nicht mehr das Archiv, auf das
 inline constexpr const char* NoteSameNumber =
     "%s tragen dieselbe Nummer %s (zwei L\u00e4ufe zugleich); ein neues Archiv folgt auf %s.";
 inline constexpr const char* NewestInDoubt = "%s teilt seine Kennung mit einer anderen Datei";
-inline constexpr const char* NewestBroken =
-    "ein neues Archiv folgt nicht auf %s, denn die Kette von %s ist unterbrochen: %s.";
 
 // Thinning after a backup.
 inline constexpr const char* DeletedHeading = "Beim Ausd\u00fcnnen gel\u00f6scht";

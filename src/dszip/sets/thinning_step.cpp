@@ -112,8 +112,14 @@ ThinningOutcome ThinAfterBackup(FileSystem& fs, const ThinningRequest& request) 
   const FolderSets folder = ReadFolderSets(ArchivesOf(listed), UnixSeconds(fs.Now()));
   for (const std::string& doubt : folder.doubts)
     outcome.warnings.push_back(Filled(texts::ThinningSkipped, {doubt}));
-  const BackupSet* set = Holding(folder, request.archive).first;
+  const auto [set, fresh] = Holding(folder, request.archive);
   if (!set) outcome.warnings.push_back(Filled(texts::SetNotFound, {request.archive}));
+  // What an incremental that follows nothing, though its set had archives, needs cannot be
+  // known: everything stays.
+  if (fresh && fresh->record.kind == ArchiveKind::Incremental &&
+      fresh->link == LinkState::Start && set->archives.size() > 1)
+    outcome.warnings.push_back(
+        Filled(texts::ThinningSkipped, {Filled(texts::LinklessThinsNothing, {fresh->name})}));
   if (!outcome.warnings.empty()) return outcome;
   PlanInput input = PlanInputOf(*set, request.archive);
   if (!request.notWhole.empty()) input.lastWholeCopies = LastWholeCopies(fs, request, *set);
