@@ -153,10 +153,11 @@ std::string FormatRecord(const ArchiveRecord& record) {
   // The first incremental of a folder follows none there: it has no such lines.
   if (record.kind == ArchiveKind::Incremental && !record.follows.empty()) {
     text += texts::FollowsLabel + Escaped(record.follows, true) + kCrLf;
-    if (!first) {
+    // An archive of format 1 has no identity to record.
+    if (!first && !record.followsId.empty())
       text += texts::FollowsIdLabel + record.followsId + kCrLf;
+    if (!first)
       text += texts::FollowsDirectoryLabel + DirectoryText(record.followsDirectory) + kCrLf;
-    }
   }
   text += texts::RecurseLabel + std::string(record.recurse ? "-r" : "-r-") + kCrLf;
   const std::optional<std::string> sources =
@@ -245,7 +246,9 @@ bool ReadLink(LineReader& lines, bool first, ArchiveRecord& record) {
   if (record.kind != ArchiveKind::Incremental || !name || name->empty()) return false;
   record.follows = std::move(*name);
   if (first) return true;
-  if (!ReadId(lines, texts::FollowsIdLabel, record.followsId)) return false;
+  const auto id = lines.Labelled(texts::FollowsIdLabel);
+  if (id && !IsHex(*id, kIdDigits)) return false;
+  if (id) record.followsId = *id;
   const auto directory = lines.Labelled(texts::FollowsDirectoryLabel);
   const auto digest = directory ? ParseDirectoryText(*directory) : std::nullopt;
   if (!digest) return false;

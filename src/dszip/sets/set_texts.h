@@ -45,6 +45,7 @@ inline constexpr const char* KeptByMoveRun = "Ein Lauf mit m d\u00fcnnt nicht au
 inline constexpr const char* KeptForWarnings =
     "Letzte ganze Kopie einer Datei, die dieser Lauf nicht ganz sichern konnte";
 inline constexpr const char* KeptLastFull = "Letzte Vollsicherung";
+inline constexpr const char* KeptTwin = "Gleiche Nummer wie %s (zwei L\u00e4ufe zugleich)";
 inline constexpr const char* MovedThinsNothing =
     "-behalten wirkt nicht bei m; verschobene Archive halten die einzige Kopie und "
     "werden nie gel\u00f6scht.";

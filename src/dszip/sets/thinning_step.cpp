@@ -14,6 +14,15 @@
 namespace dszip::sets {
 namespace {
 
+// Another archive of the same number: two runs of the set at once.
+std::string TwinOf(const BackupSet& set, const SetMember& member) {
+  for (const SetMember& other : set.archives)
+    if (&other != &member && !member.record.id.empty() && !other.record.id.empty() &&
+        other.record.sequence == member.record.sequence)
+      return other.name;
+  return {};
+}
+
 // For each file this run could not store whole, the newest earlier archive whose directory
 // holds it. An archive whose directory cannot be read might hold it: it stays too.
 std::vector<std::string> LastWholeCopies(FileSystem& fs, const ThinningRequest& request,
@@ -81,7 +90,8 @@ PlanInput PlanInputOf(const BackupSet& set, const std::string& newArchive) {
   PlanInput input;
   input.newArchive = newArchive;
   for (const SetMember& member : set.archives) {
-    input.archives.push_back({member.name, member.day, member.record.kind, PreviousName(set, member)});
+    input.archives.push_back(
+        {member.name, member.day, member.record.kind, PreviousName(set, member), TwinOf(set, member)});
     if (zip::FoldCase(member.name) == zip::FoldCase(newArchive)) input.referenceDay = member.day;
   }
   return input;
