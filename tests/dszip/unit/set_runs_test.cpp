@@ -311,5 +311,48 @@ TEST_F(SetRuns, RecordsAndThinning) {
   }
 }
 
+// x -kette and l -kette over three nights (a full, two incrementals), the folder changed after.
+TEST_F(SetRuns, ChainRestoreFollowsIdentities) {
+  const struct {
+    const char* name;
+    std::function<void(SetRuns&)> arrange;  // after the nights
+    const char* command;
+    int exitCode;
+    std::vector<std::string> said;
+    // clang-format off
+  } rows[] = {
+      {"a renamed middle archive is still found", [](SetRuns& f) {
+         f.fs.MoveNoReplace(NightArchive(2), "E:\\Archiv\\alt.zip");
+       }, "x", kExitOk, {"Stand aus einer Kette von 3 Archiven"}},
+      {"a predecessor swapped for another archive", [](SetRuns& f) {
+         f.fs.AddFile(NightArchive(2), Replaced(f.fs.Content(NightArchive(2)), "neu.txt", "neu.txu"));
+       }, "x", kExitFatal, {"20240302-0.zip ist nicht mehr das Archiv, auf das 20240303-0.zip folgt"}},
+      {"a file of the night's state list no archive holds", [](SetRuns&) {}, "l", kExitWarning,
+       {"Nicht wiederhergestellt: alt.txt (in der Zustandsliste dieser Nacht, aber in keinem Archiv der Kette)"}},
+  };
+  // clang-format on
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Reset();
+    const bool holeInFull = row.exitCode == kExitWarning;  // the full could not read alt.txt
+    if (holeInFull) fs.unreadable.insert("C:\\Daten\\alt.txt");
+    ASSERT_LE(Night(1, "-ai"), kExitWarning);
+    fs.unreadable.clear();
+    ASSERT_EQ(Night(2, "-ao"), kExitOk) << console.lines;
+    ASSERT_EQ(Night(3, "-ao"), kExitOk) << console.lines;
+    row.arrange(*this);
+    console.lines.clear();
+    std::vector<std::string> arguments{row.command, "-kette", NightArchive(3)};
+    if (std::string(row.command) == "x") arguments.push_back("F:\\Ziel\\");
+    EXPECT_EQ(RunDszip(arguments, fs, crypto, console, cancelled, verdicts), row.exitCode)
+        << console.lines;
+    for (const std::string& text : row.said)
+      EXPECT_NE(console.lines.find(text), std::string::npos) << text << "\n" << console.lines;
+    if (row.exitCode == kExitOk) {
+      EXPECT_EQ(fs.Content("F:\\Ziel\\alt.txt"), "schon gesichert");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace dszip
