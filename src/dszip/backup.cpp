@@ -11,6 +11,7 @@
 #include "dszip/backup_record.h"
 #include "dszip/password.h"
 #include "dszip/selection.h"
+#include "dszip/sets/set_folder.h"
 #include "dszip/sets/set_texts.h"
 #include "dszip/target_folder.h"
 #include "dszip/temporary_file.h"
@@ -139,7 +140,7 @@ class Backup {
     if (options.password) console_.Line(texts::EncryptionNote);
     if (options.password && NeedsCodePageNote(*options.password)) Note(texts::CodePageNote);
     CheckReachable(fs_, FolderOf(archive));
-    if (fs_.Stat(archive))
+    if (const auto there = fs_.Stat(archive); there && !JustMadeByAnotherRun(archive, *there))
       throw RunError(kExitArchiveExists, Filled(texts::ArchiveExists, {archive}));
 
     const std::vector<ProtectedFolder> protectedFolders{
@@ -207,6 +208,17 @@ class Backup {
         Note(Filled(texts::FileThroughLink, {selection.items[entry.item].path}));
     AfterArchiving(options, selection, written.entries);
     if (options.keep) Thin(options, placed, selection, written);
+  }
+
+  // Two launchers, or two computers, that looked for the first free name at once: the one
+  // that starts dszip second finds the other's archive there, made moments ago. Any other file
+  // under the name is the user's, and the run refuses it.
+  bool JustMadeByAnotherRun(const std::string& archive, const FileInfo& there) {
+    constexpr int64_t kMoments = 10 * 60;
+    const auto record = sets::ReadArchiveRecord(fs_, archive, there.size);
+    if (!record || record->id.empty()) return false;
+    const int64_t age = UnixSeconds(fs_.Now()) - sets::UtcSeconds(record->made);
+    return age >= 0 && age < kMoments;
   }
 
   std::string Place(const std::string& temporary, const std::string& archive) {

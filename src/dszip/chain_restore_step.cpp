@@ -28,17 +28,6 @@ constexpr uint64_t kStateListLimit = uint64_t{256} << 20;
 
 }  // namespace
 
-std::optional<sets::ArchiveRecord> ReadArchiveRecord(FileSystem& fs, const std::string& path,
-                                                     uint64_t size) {
-  try {
-    return sets::ParseRecord(ReadArchiveComment(*fs.OpenRead(path), size));
-  } catch (const FileError&) {
-    return std::nullopt;
-  } catch (const zip::Error&) {
-    return std::nullopt;
-  }
-}
-
 namespace {
 
 // The named archive's chain in its folder, newest first, as the sets engine links it: by
@@ -66,7 +55,7 @@ std::vector<sets::SetMember> ChainInFolder(FileSystem& fs, const std::string& fo
 bool ChainRestoreStep::Open(FileSystem& fs, const std::string& named,
                             const std::vector<ArchiveEntry>& entries) {
   const auto info = fs.Stat(named);
-  const auto record = info ? ReadArchiveRecord(fs, named, info->size) : std::nullopt;
+  const auto record = info ? sets::ReadArchiveRecord(fs, named, info->size) : std::nullopt;
   if (!record || record->kind != sets::ArchiveKind::Incremental) return false;
   const std::string folder = FolderOf(named);
   const std::vector<sets::SetMember> members =

@@ -57,8 +57,4 @@ class ChainRestoreStep {
   std::vector<size_t> partOf_;
 };
 
-// The record in an archive's comment; nothing when it carries none or cannot be read.
-std::optional<sets::ArchiveRecord> ReadArchiveRecord(FileSystem& fs, const std::string& path,
-                                                     uint64_t size);
-
 }  // namespace dszip

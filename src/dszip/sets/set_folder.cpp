@@ -44,6 +44,17 @@ std::vector<ListedArchive> ListSetFolder(FileSystem& fs, const std::string& fold
   return listed;
 }
 
+std::optional<ArchiveRecord> ReadArchiveRecord(FileSystem& fs, const std::string& path,
+                                               uint64_t size) {
+  try {
+    return ParseRecord(zip::ReadArchiveComment(*fs.OpenRead(path), size));
+  } catch (const FileError&) {
+    return std::nullopt;
+  } catch (const zip::Error&) {
+    return std::nullopt;
+  }
+}
+
 std::vector<FolderArchive> ArchivesOf(const std::vector<ListedArchive>& listed) {
   std::vector<FolderArchive> archives;
   archives.reserve(listed.size());

@@ -270,8 +270,12 @@ TEST_F(SetRuns, RecordsAndThinning) {
          };
        },
        "-ai -behalten:1", kExitOk, {2},
-       {"Der Name E:\\Archiv\\20240302-0.zip war beim Start frei und ist inzwischen vergeben",
+       {"Der Name E:\\Archiv\\20240302-0.zip ist von einem anderen Lauf vergeben",
         "das Archiv hei\u00dft E:\\Archiv\\20240302-1.zip."}, {}},
+      {"the name taken by an archive another run made just before this one started", {"-ai"},
+       [](SetRuns& f, int night) { if (night == 2) f.Night(2, "-ai"); },
+       "-ai -behalten:2", kExitOk, {2},
+       {"das Archiv hei\u00dft E:\\Archiv\\20240302-1.zip.", "gel\u00f6scht (1):\n  20240301-0.zip\n"}, {}},
       {"an archive another run deleted meanwhile is a note", {"-ai", "-ai"},
        [](SetRuns& f, int night) {
          if (night != 3) return;
