@@ -214,7 +214,7 @@ class Backup {
   // that starts dszip second finds the other's archive there, made moments ago. Any other file
   // under the name is the user's, and the run refuses it.
   bool JustMadeByAnotherRun(const std::string& archive, const FileInfo& there) {
-    constexpr int64_t kMoments = 10 * 60;
+    constexpr int64_t kMoments = int64_t{10} * 60;
     const auto record = sets::ReadArchiveRecord(fs_, archive, there.size);
     if (!record || record->id.empty()) return false;
     const int64_t age = UnixSeconds(fs_.Now()) - sets::UtcSeconds(record->made);

@@ -40,7 +40,8 @@ std::vector<sets::SetMember> ChainInFolder(FileSystem& fs, const std::string& fo
   } catch (const FileError&) {
     LinkMissing(name);
   }
-  const sets::FolderSets sets = sets::ReadFolderSets(sets::ArchivesOf(listed), UnixSeconds(fs.Now()));
+  const sets::FolderSets sets =
+      sets::ReadFolderSets(sets::ArchivesOf(listed), UnixSeconds(fs.Now()));
   const auto [set, named] = sets::Holding(sets, name);
   if (!set) LinkMissing(name);
   if (!named->whole) LinkMissing(sets::GapOf(*set, *named));
@@ -136,8 +137,8 @@ std::vector<size_t> ChainRestoreStep::Take(FileSystem& fs, Crypto& crypto,
   std::vector<sets::ChainArchive> set;
   for (const Part& part : parts_) {
     // Linked as the folder was read: a renamed archive by its identity, not its old name.
-    sets::ChainArchive archive{part.name, part.record.kind, set.empty() ? "" : set.back().name,
-                               {}, {}};
+    sets::ChainArchive archive{
+        part.name, part.record.kind, set.empty() ? "" : set.back().name, {}, {}};
     for (size_t i = part.first; i < part.end; ++i)
       archive.storedNames.push_back(entries_[i].record.name);
     set.push_back(std::move(archive));

@@ -124,9 +124,8 @@ struct NumberedName {
 NumberedName SplitNumber(const std::string& path) {
   const size_t slash = path.find_last_of('\\');
   const size_t dot = path.rfind('.');
-  const size_t end = dot == std::string::npos || (slash != std::string::npos && dot < slash)
-                         ? path.size()
-                         : dot;
+  const size_t end =
+      dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;
   size_t digits = end;
   while (digits > 0 && end - digits < 4 && path[digits - 1] >= '0' && path[digits - 1] <= '9')
     --digits;

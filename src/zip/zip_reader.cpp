@@ -222,8 +222,8 @@ ArchiveTail ReadArchiveTail(InputFile& file, uint64_t fileSize) {
   for (uint64_t left = counts.size; left > 0;) {
     const size_t take = static_cast<size_t>(std::min<uint64_t>(left, chunk.size()));
     if (ReadFull(file, chunk.data(), take) != take) throw Damaged(Flaw::TooShort);
-    tail.directoryCrc = static_cast<uint32_t>(
-        crc32(tail.directoryCrc, chunk.data(), static_cast<uInt>(take)));
+    tail.directoryCrc =
+        static_cast<uint32_t>(crc32(tail.directoryCrc, chunk.data(), static_cast<uInt>(take)));
     left -= take;
   }
   return tail;

@@ -48,7 +48,8 @@ FolderArchive FileOf(const uint8_t* p) {
 void CheckSet(const BackupSet& set) {
   for (const SetMember& member : set.archives) {
     if (member.link == LinkState::Linked)
-      FUZZ_CHECK(member.previous < set.archives.size() && &set.archives[member.previous] != &member);
+      FUZZ_CHECK(member.previous < set.archives.size() &&
+                 &set.archives[member.previous] != &member);
     FUZZ_CHECK(member.whole == GapOf(set, member).empty());
     if (!member.whole) continue;
     const SetMember* at = &member;
@@ -64,7 +65,8 @@ void CheckSet(const BackupSet& set) {
 
 // What the plan keeps keeps its chain: nothing it rests on is deleted.
 void CheckPlan(const BackupSet& set) {
-  const ThinningPlan plan = PlanThinning({{RuleUnit::Newest, 1}}, PlanInputOf(set, set.archives.back().name));
+  const ThinningPlan plan =
+      PlanThinning({{RuleUnit::Newest, 1}}, PlanInputOf(set, set.archives.back().name));
   if (!GapInKept(plan, set).empty()) return;  // the run would thin nothing
   const std::set<std::string> deleted(plan.deleted.begin(), plan.deleted.end());
   for (const KeptArchive& kept : plan.kept)

@@ -88,7 +88,8 @@ bool IsHex(std::string_view text, size_t digits) {
 
 uint64_t HexValue(std::string_view text) {
   uint64_t value = 0;
-  for (const char c : text) value = value << 4 | static_cast<uint64_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+  for (const char c : text)
+    value = value << 4 | static_cast<uint64_t>(c <= '9' ? c - '0' : c - 'a' + 10);
   return value;
 }
 
@@ -125,7 +126,8 @@ std::optional<DirectoryDigest> ParseDirectoryText(std::string_view text) {
   if (at == std::string_view::npos) return std::nullopt;
   const std::string_view crc = text.substr(at + middle.size());
   const std::string_view digits = text.substr(0, at);
-  const std::optional<uint64_t> size = digits == "0" ? std::optional<uint64_t>(0) : NumberOf(digits);
+  const std::optional<uint64_t> size =
+      digits == "0" ? std::optional<uint64_t>(0) : NumberOf(digits);
   if (!size || !IsHex(crc, 8)) return std::nullopt;
   return DirectoryDigest{*size, static_cast<uint32_t>(HexValue(crc))};
 }

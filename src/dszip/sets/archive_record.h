@@ -53,7 +53,7 @@ struct ArchiveRecord {
   LocalTime made;
   std::string
       follows;  // incremental only: the file name of the archive before, if the folder had one
-  std::string followsId;            // format 2: that archive's identity
+  std::string followsId;             // format 2: that archive's identity
   DirectoryDigest followsDirectory;  // format 2: and its central directory
   bool recurse = true;               // -r, or -r-
   std::vector<std::string> sources;  // UTF-8, as the run used them, masks in their last part

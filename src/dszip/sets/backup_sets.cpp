@@ -34,8 +34,13 @@ int DigitsAt(std::string_view text, size_t at, size_t width) {
 SetMember MemberOf(const FolderArchive& file) {
   const LocalTime& made = file.record->made;
   const std::optional<int64_t> day = DayOfName(file.name);
-  return {file.name,  *file.record, day ? *day : DayNumber({made.year, made.month, made.day}),
-          file.directory, kNoArchive, LinkState::Start, true};
+  return {file.name,
+          *file.record,
+          day ? *day : DayNumber({made.year, made.month, made.day}),
+          file.directory,
+          kNoArchive,
+          LinkState::Start,
+          true};
 }
 
 bool Older(const SetMember& a, const SetMember& b) {
@@ -67,10 +72,10 @@ std::vector<std::string> SetKeys(const std::vector<FolderArchive>& files) {
     const std::string sources = SourcesKey(*file.record);
     const auto found = computers.find(sources);
     const bool own = !file.record->id.empty();
-    const std::string computer =
-        own ? zip::FoldCase(file.record->computer)
-        : found != computers.end() && found->second.size() == 1 ? *found->second.begin()
-                                                                 : "\x01";  // no computer's
+    const std::string computer = own ? zip::FoldCase(file.record->computer)
+                                 : found != computers.end() && found->second.size() == 1
+                                     ? *found->second.begin()
+                                     : "\x01";  // no computer's
     keys.push_back(computer + '\0' + sources);
   }
   return keys;
@@ -131,8 +136,7 @@ void FindSameIdentity(const std::vector<FolderArchive>& files, FolderSets& folde
           file.name);
   for (const auto& [identity, names] : holders)
     if (names.size() > 1)
-      folder.doubts.push_back(
-          Filled(texts::DoubtSameId, {Listed(names), identity.substr(0, 8)}));
+      folder.doubts.push_back(Filled(texts::DoubtSameId, {Listed(names), identity.substr(0, 8)}));
 }
 
 }  // namespace
@@ -167,7 +171,7 @@ std::vector<BackupSet> GroupIntoSets(const std::vector<FolderArchive>& files) {
 
 FolderSets ReadFolderSets(const std::vector<FolderArchive>& files, int64_t now) {
   // A few minutes' grace: computers sharing a folder never keep quite the same time.
-  constexpr int64_t kClockGrace = 5 * 60;
+  constexpr int64_t kClockGrace = int64_t{5} * 60;
   FolderSets folder{GroupIntoSets(files), {}, {}, false};
   for (const FolderArchive& file : files) {
     if (!file.unreadable.empty()) {
@@ -185,7 +189,8 @@ FolderSets ReadFolderSets(const std::vector<FolderArchive>& files, int64_t now) 
 
 const BackupSet* SetOf(const FolderSets& folder, const ArchiveRecord& record) {
   std::vector<FolderArchive> files{{"", record, {}, {}}};
-  for (const BackupSet& set : folder.sets) files.push_back({"", set.archives.back().record, {}, {}});
+  for (const BackupSet& set : folder.sets)
+    files.push_back({"", set.archives.back().record, {}, {}});
   const std::vector<std::string> keys = SetKeys(files);
   for (size_t i = 1; i < keys.size(); ++i)
     if (keys[i] == keys[0]) return &folder.sets[i - 1];
@@ -240,8 +245,7 @@ std::string GapOf(const BackupSet& set, const SetMember& member) {
     if (steps > set.archives.size()) return Filled(texts::GapLoop, {member.name});
     at = &set.archives[at->previous];
   }
-  if (at->link == LinkState::Missing)
-    return Filled(texts::GapMissing, {at->record.follows});
+  if (at->link == LinkState::Missing) return Filled(texts::GapMissing, {at->record.follows});
   if (at->link == LinkState::Swapped)
     return Filled(texts::GapSwapped, {set.archives[at->previous].name, at->name});
   return {};

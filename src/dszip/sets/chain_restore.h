@@ -27,8 +27,8 @@ struct RestoreSource {
 // Each file with the archive it comes from: the newest one up to `named` that holds it; a
 // file the named archive's state list lacks had been deleted by then and is left out. In
 // archive order, oldest archive first, so that each is read once. Names are compared as
-// Windows compares them. An incremental that follows none starts its chain. A missing link, or a named incremental without a state list,
-// raises RunError with the fatal exit code, naming it.
+// Windows compares them. An incremental that follows none starts its chain. A missing link, or a
+// named incremental without a state list, raises RunError with the fatal exit code, naming it.
 std::vector<RestoreSource> PlanChainRestore(const std::string& named,
                                             const std::vector<ChainArchive>& set);
 

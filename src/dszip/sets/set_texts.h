@@ -102,7 +102,7 @@ inline constexpr const char* ListingUsage = "Aufruf: dszip b <Ordner>\\ [-behalt
 inline constexpr const char* ListingNoFolder = "Kein Ordner angegeben.";
 inline constexpr const char* ListingFolderUnreadable =
     "Der Ordner %s kann nicht gelesen werden: %s";
-inline constexpr const char* ListingSet = "Satz %s: %s (%s)";        // number, sources, -r or -r-
+inline constexpr const char* ListingSet = "Satz %s: %s (%s)";  // number, sources, -r or -r-
 inline constexpr const char* ListingComputer = ", Computer %s";
 // name, date, kind, number and identity, size, link
 inline constexpr const char* ListingArchive = "  %s  %s  %s  %s  %s%s";

@@ -90,8 +90,8 @@ PlanInput PlanInputOf(const BackupSet& set, const std::string& newArchive) {
   PlanInput input;
   input.newArchive = newArchive;
   for (const SetMember& member : set.archives) {
-    input.archives.push_back(
-        {member.name, member.day, member.record.kind, PreviousName(set, member), TwinOf(set, member)});
+    input.archives.push_back({member.name, member.day, member.record.kind,
+                              PreviousName(set, member), TwinOf(set, member)});
     if (zip::FoldCase(member.name) == zip::FoldCase(newArchive)) input.referenceDay = member.day;
   }
   return input;
@@ -104,7 +104,6 @@ std::string GapInKept(const ThinningPlan& plan, const BackupSet& set) {
         return Filled(texts::DoubtGap, {member.name, GapOf(set, member)});
   return {};
 }
-
 
 ThinningOutcome ThinAfterBackup(FileSystem& fs, const ThinningRequest& request) {
   ThinningOutcome outcome;
@@ -126,8 +125,8 @@ ThinningOutcome ThinAfterBackup(FileSystem& fs, const ThinningRequest& request) 
   if (!set) outcome.warnings.push_back(Filled(texts::SetNotFound, {request.archive}));
   // What an incremental that follows nothing, though its set had archives, needs cannot be
   // known: everything stays.
-  if (fresh && fresh->record.kind == ArchiveKind::Incremental &&
-      fresh->link == LinkState::Start && set->archives.size() > 1)
+  if (fresh && fresh->record.kind == ArchiveKind::Incremental && fresh->link == LinkState::Start &&
+      set->archives.size() > 1)
     outcome.warnings.push_back(
         Filled(texts::ThinningSkipped, {Filled(texts::LinklessThinsNothing, {fresh->name})}));
   if (!outcome.warnings.empty()) return outcome;

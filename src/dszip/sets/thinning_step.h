@@ -19,8 +19,8 @@ struct ThinningRequest {
 };
 
 struct ThinningOutcome {
-  std::vector<std::string> deleted;  // in the order they went
-  std::vector<KeptArchive> kept;     // oldest first
+  std::vector<std::string> deleted;   // in the order they went
+  std::vector<KeptArchive> kept;      // oldest first
   std::vector<std::string> notes;     // said under "Hinweise": no warning
   std::vector<std::string> warnings;  // each makes the run's exit code at least 1
 };

@@ -21,8 +21,8 @@ int main() {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
-  HANDLE held = CreateFileW((path + L".gehalten").c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE held = CreateFileW((path + L".gehalten").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   const DWORD limit =
       (seconds.empty() ? 60 : static_cast<DWORD>(std::wcstoul(seconds.c_str(), nullptr, 10))) * 10;

@@ -107,9 +107,10 @@ void ExpectSafe(const ThinningPlan& plan, const PlanInput& input) {
 
 // Files a folder holds that belong to no set.
 std::vector<FolderArchive> ForeignFiles() {
-  return {{"alt.zip", std::nullopt, {}, {}},
-          {"20240102-7.zip", ParseRecord("Erstellt mit einem anderen Programm"), {}, {}},
-          {"20240103-7.zip", ParseRecord("dszip-Sicherungssatz, Format 3\r\nArt: voll\r\n"), {}, {}}};
+  return {
+      {"alt.zip", std::nullopt, {}, {}},
+      {"20240102-7.zip", ParseRecord("Erstellt mit einem anderen Programm"), {}, {}},
+      {"20240103-7.zip", ParseRecord("dszip-Sicherungssatz, Format 3\r\nArt: voll\r\n"), {}, {}}};
 }
 
 struct History {

@@ -120,8 +120,9 @@ TEST(ArchiveRecord, AnythingElseIsNoRecord) {
   };
   for (const auto& row : rows) EXPECT_FALSE(ParseRecord(row.comment)) << row.name;
   EXPECT_TRUE(ParseRecord(replaced("\r\n", "\n"))) << "LF line ends";
-  const std::string second = FormatRecord(Identified(
-      Record(ArchiveKind::Incremental, {"C:\\Daten"}, "a.zip"), "fedcba9876543210fedcba9876543210"));
+  const std::string second =
+      FormatRecord(Identified(Record(ArchiveKind::Incremental, {"C:\\Daten"}, "a.zip"),
+                              "fedcba9876543210fedcba9876543210"));
   const auto changed = [&](const std::string& from, const std::string& to) {
     std::string text = second;
     return text.replace(text.find(from), from.size(), to);
@@ -131,7 +132,8 @@ TEST(ArchiveRecord, AnythingElseIsNoRecord) {
         changed("Nummer: 12", "Nummer: 012"), changed("Nummer: 12", "Nummer: 0"),
         changed("Nummer: 12", "Nummer: -1"), changed("Nummer: 12\r\n", ""),
         changed("Computer: B%C3%9CRO-1\r\n", ""), changed("CRC-32 0a1b2c3d", "CRC-32 0a1b2c3"),
-        changed("4096 Bytes", "04096 Bytes"), changed("Folgt auf Verzeichnis: 4096 Bytes, CRC-32 0a1b2c3d\r\n", ""),
+        changed("4096 Bytes", "04096 Bytes"),
+        changed("Folgt auf Verzeichnis: 4096 Bytes, CRC-32 0a1b2c3d\r\n", ""),
         changed("Folgt auf Kennung: fedc", "Folgt auf Kennung: xedc")})
     EXPECT_FALSE(ParseRecord(bad)) << bad;
 }
@@ -201,7 +203,10 @@ TEST(BackupSets, GroupsBySourcesAsWindowsComparesThem) {
   ArchiveRecord unnamedDay = Record(ArchiveKind::Full, {"D:\\Mail"});
   unnamedDay.made = {2024, 3, 1, 23, 0, 0, 60};
   const std::vector<FolderArchive> folder = {
-      {"20240305-0.zip", Record(ArchiveKind::Incremental, {"C:\\Daten", "E:\\\xC3\x84rger"}, "x"), {}, {}},
+      {"20240305-0.zip",
+       Record(ArchiveKind::Incremental, {"C:\\Daten", "E:\\\xC3\x84rger"}, "x"),
+       {},
+       {}},
       {"notizen.zip", std::nullopt, {}, {}},
       {"20240304-1.zip", Record(ArchiveKind::Full, {"d:/MAIL"}), {}, {}},
       {"20240304-0.zip", Record(ArchiveKind::Full, {"e:\\\xC3\xA4RGER", "c:\\daten"}), {}, {}},

@@ -48,8 +48,7 @@ std::string WithComment(std::string zip, const std::string& comment) {
 // A night's archive with its record changed.
 template <typename Change>
 std::string Edited(const std::string& zip, Change change) {
-  sets::ArchiveRecord record =
-      sets::ParseRecord(zip.substr(zip.rfind("PK\x05\x06") + 22)).value();
+  sets::ArchiveRecord record = sets::ParseRecord(zip.substr(zip.rfind("PK\x05\x06") + 22)).value();
   change(record);
   return WithComment(zip, sets::FormatRecord(record));
 }
