@@ -81,31 +81,44 @@ std::vector<std::string> SetKeys(const std::vector<FolderArchive>& files) {
   return keys;
 }
 
+// Where each archive of a set is found: by name as Windows compares names, and by identity.
+// Archives of one key come in the set's order.
+using SetIndex = std::multimap<std::string, size_t>;
+
+SetIndex IndexOf(const BackupSet& set) {
+  SetIndex index;
+  for (size_t i = 0; i < set.archives.size(); ++i) {
+    index.emplace("n" + zip::FoldCase(set.archives[i].name), i);
+    if (!set.archives[i].record.id.empty()) index.emplace("i" + set.archives[i].record.id, i);
+  }
+  return index;
+}
+
 // The member a link names: format 2 by identity, the one with the recorded directory first,
 // and only an archive numbered before it; format 1 by name.
-std::pair<size_t, LinkState> Resolve(const BackupSet& set, size_t at) {
+std::pair<size_t, LinkState> Resolve(const BackupSet& set, const SetIndex& index, size_t at) {
   const ArchiveRecord& record = set.archives[at].record;
   const bool checked = !record.id.empty();  // format 2 records the directory too
+  const std::string key =
+      record.followsId.empty() ? "n" + zip::FoldCase(record.follows) : "i" + record.followsId;
   size_t found = kNoArchive;
-  for (size_t i = 0; i < (checked ? at : set.archives.size()); ++i) {
-    const SetMember& other = set.archives[i];
-    if (i == at) continue;
-    const bool named = record.followsId.empty()
-                           ? zip::FoldCase(other.name) == zip::FoldCase(record.follows)
-                           : other.record.id == record.followsId;
-    if (!named) continue;
-    if (!checked || other.directory == record.followsDirectory) return {i, LinkState::Linked};
-    found = i;
+  for (auto [i, end] = index.equal_range(key); i != end; ++i) {
+    const size_t other = i->second;
+    if (other == at || (checked && other > at)) continue;
+    if (!checked || set.archives[other].directory == record.followsDirectory)
+      return {other, LinkState::Linked};
+    found = other;
   }
   return {found, found == kNoArchive ? LinkState::Missing : LinkState::Swapped};
 }
 
 void ResolveLinks(BackupSet& set) {
   std::vector<SetMember>& archives = set.archives;
+  const SetIndex index = IndexOf(set);
   for (size_t i = 0; i < archives.size(); ++i) {
     const ArchiveRecord& record = archives[i].record;
     if (record.kind != ArchiveKind::Incremental || record.follows.empty()) continue;
-    std::tie(archives[i].previous, archives[i].link) = Resolve(set, i);
+    std::tie(archives[i].previous, archives[i].link) = Resolve(set, index, i);
   }
   // Format 1 links by name may point anywhere, a loop included: each chain walked, bounded.
   for (SetMember& member : archives) {

@@ -98,10 +98,11 @@ PlanInput PlanInputOf(const BackupSet& set, const std::string& newArchive) {
 }
 
 std::string GapInKept(const ThinningPlan& plan, const BackupSet& set) {
-  for (const KeptArchive& kept : plan.kept)
-    for (const SetMember& member : set.archives)
-      if (member.name == kept.name && !member.whole)
-        return Filled(texts::DoubtGap, {member.name, GapOf(set, member)});
+  std::set<std::string> kept;
+  for (const KeptArchive& one : plan.kept) kept.insert(one.name);
+  for (const SetMember& member : set.archives)
+    if (!member.whole && kept.count(member.name) != 0)
+      return Filled(texts::DoubtGap, {member.name, GapOf(set, member)});
   return {};
 }
 
