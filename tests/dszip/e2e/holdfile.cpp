@@ -7,13 +7,7 @@
 #include <cwchar>
 #include <string>
 
-static std::wstring Variable(const wchar_t* name) {
-  const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return {};
-  std::wstring value(size, L'\0');
-  value.resize(GetEnvironmentVariableW(name, value.data(), size));
-  return value;
-}
+#include "environment_variable.h"
 
 int main() {
   const std::wstring path = Variable(L"HOLD_FILE");
