@@ -8,12 +8,65 @@ namespace dszip::texts {
 inline constexpr const char* Usage =
     "Aufruf: dszip a|m [-m0|-ms|-mf|-mn|-mx|-m0..-m5] [-ai|-ao] [-ac] [-r|-r-] [-hp<Kennwort>] "
     "[-behalten:<Regeln>] <Archiv.zip> <Quelle> [<Quelle> ...]";
+// dszip, dszip /? and dszip -h: every command, the switches and the exit codes.
+inline constexpr const char* Help =
+    "dszip: Sicherung in ZIP-Archive und Wiederherstellung daraus\n"
+    "\n"
+    "Befehle:\n"
+    "  a  Quellen in ein neues Archiv sichern\n"
+    "  m  wie a, danach die gesicherten Dateien l\u00f6schen (erst nach der Pr\u00fcfung des "
+    "Archivs)\n"
+    "  x  entpacken mit den gespeicherten Pfaden\n"
+    "  e  entpacken ohne Pfade, alle Dateien in einen Ordner\n"
+    "  t  ein Archiv pr\u00fcfen, ohne etwas zu schreiben; t <Ordner>\\ pr\u00fcft jedes Archiv "
+    "und jede Kette im Ordner\n"
+    "  l  den Inhalt eines Archivs auflisten\n"
+    "  b  die Sicherungss\u00e4tze eines Ordners zeigen, mit -behalten: was bliebe und was "
+    "gel\u00f6scht w\u00fcrde\n"
+    "\n"
+    "Aufruf:\n"
+    "  dszip a|m [Schalter] <Archiv.zip> <Quelle> [<Quelle> ...]\n"
+    "  dszip x|e|t|l [Schalter] <Archiv.zip> [<Zielordner>\\] [<Name oder Maske> ...]\n"
+    "  dszip t <Ordner>\\\n"
+    "  dszip b <Ordner>\\ [-behalten:<Regeln>]\n"
+    "\n"
+    "Schalter f\u00fcr a und m:\n"
+    "  -m0 -ms -mf -mn -mx, -m0 bis -m5   Kompression, von speichern bis beste\n"
+    "  -ai                  jede Datei; kein Attribut wird ge\u00e4ndert (Vollsicherung)\n"
+    "  -ao                  nur Dateien mit gesetztem Archiv-Attribut\n"
+    "  -ac                  das Archiv-Attribut gesicherter Dateien l\u00f6schen "
+    "(-ao -ac: inkrementell)\n"
+    "  -r, -r-              mit Unterordnern (Vorgabe), nur die oberste Ebene\n"
+    "  -hp<Kennwort>        mit AES-256 verschl\u00fcsseln\n"
+    "  -behalten:<Regeln>   danach den Ordner ausd\u00fcnnen: n, nT, nW, nM, nJ, durch Kommas "
+    "getrennt, etwa -behalten:7T,4W,12M\n"
+    "Schalter f\u00fcr x, e, t und l:\n"
+    "  -p<Kennwort>         das Kennwort (auch -hp<Kennwort>); sonst fragt dszip danach\n"
+    "  -o+, -o-             vorhandene Dateien ersetzen, ohne Warnung \u00fcberspringen "
+    "(Vorgabe: behalten, mit Warnung)\n"
+    "  -r-                  Namen und Masken nur in ihrem eigenen Ordner\n"
+    "  -kette               mit x und l: der ganze Stand einer Nacht aus der Kette ihrer "
+    "Archive\n"
+    "\n"
+    "Exit-Codes:\n"
+    "  0    in Ordnung\n"
+    "  1    Warnung (die Zusammenfassung nennt sie); t <Ordner>\\: etwas ist zweifelhaft\n"
+    "  2    Fehler; t <Ordner>\\: ein Archiv ist besch\u00e4digt oder eine Kette unterbrochen\n"
+    "  7    Aufruf oder Kennwort abgelehnt\n"
+    "  9    Archiv gibt es schon, oder es kann nicht angelegt werden\n"
+    "  10   nichts zu sichern\n"
+    "  11   falsches Kennwort\n"
+    "  255  abgebrochen\n"
+    "\n"
+    "Jeder Lauf hinterl\u00e4sst seine Zusammenfassung im zentralen Protokoll "
+    "%LOCALAPPDATA%\\Datensicherung\\dszip.log und in der Ereignisanzeige.";
 inline constexpr const char* NoCommand =
     "Kein Befehl angegeben: erwartet wird a (hinzuf\u00fcgen), m (verschieben), "
     "x oder e (entpacken), t (pr\u00fcfen), l (auflisten) oder b (S\u00e4tze zeigen).";
 inline constexpr const char* UnknownCommand =
     "Unbekannter Befehl \u201e%s\u201c: erwartet wird a (hinzuf\u00fcgen), m (verschieben), "
-    "x oder e (entpacken), t (pr\u00fcfen), l (auflisten) oder b (S\u00e4tze zeigen).";
+    "x oder e (entpacken), t (pr\u00fcfen), l (auflisten) oder b (S\u00e4tze zeigen). "
+    "Alle Befehle und Schalter zeigt dszip /?";
 inline constexpr const char* UnknownSwitch = "Unbekannter Schalter \u201e%s\u201c.";
 inline constexpr const char* BadLevel =
     "Unbekannte Kompressionsstufe \u201e%s\u201c: "

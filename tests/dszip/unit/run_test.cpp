@@ -366,6 +366,20 @@ namespace dszip {
 namespace {
 
 // Whatever the outcome, the central log and the event log hold the verdict.
+// Help is no run: shown whole, recorded nowhere. "/h" is a backup's mistyped command.
+TEST_F(RunFixture, HelpNamesEveryCommandAndExitCode) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{{}, {"/?"}, {"-h"}}) {
+    console.lines.clear();
+    EXPECT_EQ(RunDszip(arguments, fs, crypto, console, cancelled, verdicts), kExitOk);
+    for (const char* text : {"\n  a  ", "\n  m  ", "\n  x  ", "\n  e  ", "\n  t  ", "\n  l  ",
+                             "\n  b  ", "-kette", "-behalten:", "-hp<", "-o+", "\n  255  "})
+      EXPECT_NE(console.lines.find(text), std::string::npos) << text;
+  }
+  EXPECT_EQ(verdicts.log, "");
+  EXPECT_EQ(RunDszip({"/h"}, fs, crypto, console, cancelled, verdicts), kExitUsage);
+  EXPECT_NE(verdicts.log.find("dszip /?"), std::string::npos) << verdicts.log;
+}
+
 TEST_F(RunFixture, EveryRunLeavesAVerdict) {
   const struct {
     const char* name;
