@@ -2,7 +2,6 @@
 
 #include <map>
 #include <optional>
-#include <string_view>
 
 #include "core/ascii_case.h"
 #include "core/filled.h"
@@ -18,8 +17,6 @@
 
 namespace dszip {
 namespace {
-
-constexpr std::string_view kKeepSwitch = "-behalten:";
 
 struct ListingOptions {
   std::string folder;
@@ -40,9 +37,9 @@ ListingOptions ParseListing(const std::vector<std::string>& given) {
   }
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (AsciiLower(argument).rfind(kKeepSwitch, 0) == 0) {
+    if (IsKeepSwitch(argument)) {
       try {
-        options.rules = sets::ParseRules(argument.substr(kKeepSwitch.size()));
+        options.rules = KeepRules(arguments, i);
       } catch (const RunError& error) {
         Refuse(error.what());
       }

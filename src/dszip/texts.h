@@ -171,6 +171,10 @@ inline constexpr const char* ChainNote =
 inline constexpr const char* ListedFrom = "%s   (aus %s)";
 inline constexpr const char* StateListMarked =
     "%s   (Zustandsliste der Sicherung, wird nicht entpackt)";
+// x, e, t and l read archives; t <folder>\ reads every archive of a folder.
+inline constexpr const char* RestoreNotZip =
+    "Archiv \u201e%s\u201c: dszip liest nur ZIP-Archive; der Name muss auf .zip enden. "
+    "Alle Archive eines Ordners pr\u00fcft dszip t <Ordner>\\";
 inline constexpr const char* BadTarget =
     "Zielordner \u201e%s\u201c: Anf\u00fchrungszeichen sind im Namen nicht erlaubt.";
 inline constexpr const char* ArchiveUnreadable = "Das Archiv %s kann nicht gelesen werden: %s";
