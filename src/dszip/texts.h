@@ -193,6 +193,29 @@ inline constexpr const char* RestorePasswordNotCp1252 =
     "mit ihm kann dszip nicht entpacken.";
 inline constexpr const char* NothingSelected =
     "Kein Eintrag im Archiv passt zu den angegebenen Namen.";
+// What a restore says beyond what it did; notes, so without a "Hinweis:" of their own.
+inline constexpr const char* FolderTakenAsTarget =
+    "\u201e%s\u201c passt zu keinem Eintrag im Archiv, ist aber ein vorhandener Ordner: "
+    "er ist der Zielordner. Einen Zielordner bitte mit \\ am Ende angeben: \u201e%s\u201c.";
+inline constexpr const char* TargetNeedsBackslash =
+    "Ein Zielordner wird mit \\ am Ende angegeben, etwa \u201e%s\u201c; ohne es ist "
+    "\u201e%s\u201c ein Name im Archiv, und einen Ordner dieses Namens gibt es nicht.";
+inline constexpr const char* ChainCommand = "dszip x -kette \"%s\" \"%s\"";
+inline constexpr const char* IncrementalNeedsChain =
+    "Dieses Archiv ist inkrementell: es enth\u00e4lt nur, was sich seit dem Archiv davor "
+    "ge\u00e4ndert hat. Den ganzen Stand dieser Nacht, ab der Vollsicherung %s, entpackt: %s";
+inline constexpr const char* IncrementalChainBroken =
+    "Dieses Archiv ist inkrementell: es enth\u00e4lt nur, was sich seit dem Archiv davor "
+    "ge\u00e4ndert hat. Den ganzen Stand dieser Nacht entpackt %s; doch im Ordner des Archivs "
+    "fehlt ein Glied seiner Kette bis zur Vollsicherung.";
+inline constexpr const char* ChainIntoFilledFolder =
+    "Der Zielordner %s ist nicht leer: vorhandene Dateien bleiben, wie sie sind (mit Warnung), "
+    "und Dateien, die bis zu dieser Nacht gel\u00f6scht wurden, bleiben im Ordner. -o+ ersetzt "
+    "vorhandene Dateien, -o- \u00fcberspringt sie ohne Warnung; genau den Stand dieser Nacht "
+    "gibt ein leerer Zielordner.";
+inline constexpr const char* ChainDeletedFilesStay =
+    "Der Zielordner %s ist nicht leer: Dateien, die bis zu dieser Nacht gel\u00f6scht wurden, "
+    "bleiben im Ordner; genau den Stand dieser Nacht gibt ein leerer Zielordner.";
 inline constexpr const char* RefusedName = "Nicht entpackt, unsicherer Name (%s): %s";
 inline constexpr const char* NameParent = "\u201e..\u201c";
 inline constexpr const char* NameAbsolute = "absoluter Pfad oder leerer Teil";
