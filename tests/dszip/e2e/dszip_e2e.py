@@ -815,7 +815,9 @@ def group_restore(work):
         same_tree(source, target, 'dszip x of zip -P', times=True)
     exit_code, output = dszip(f't -pfalsch "{win(archive)}"')
     check(exit_code == 11, f'old encryption, wrong password: exit code {exit_code}\n{output}')
-    print('round trip')
+    print('round trip, a modification time to 100 ns')
+    exact = 1709670612_123456700  # ....1234567 s
+    os.utime(source / 'neunzehn.txt', ns=(exact, exact))
     archive = fresh(work / 'archiv') / 'eigen.zip'
     exit_code, output = dszip(f'a -mn -ai -hpGeheim "{win(archive)}" "{win(source)}\\*.*"')
     if check(exit_code == 0, f'a: exit code {exit_code}\n{output}'):
@@ -823,6 +825,8 @@ def group_restore(work):
         exit_code, output = dszip(f'x -pGeheim "{win(archive)}" "{win(target)}\\"')
         if check(exit_code == 0, f'round trip x: exit code {exit_code}\n{output}'):
             same_tree(source, target, 'round trip', times=True)
+            restored = (target / 'neunzehn.txt').stat().st_mtime_ns
+            check(restored == exact, f'round trip: mtime {restored} != {exact}')
         exit_code, output = dszip(f'x -pfalsch "{win(archive)}" "{win(fresh(target))}\\"')
         check(exit_code == 11 and not os.listdir(target), f'wrong password: exit code {exit_code}\n{output}')
         exit_code, output = dszip(f'x "{win(archive)}" "{win(target)}\\"')
