@@ -21,9 +21,7 @@ namespace {
 // A state list beyond this is no list dszip wrote; it is not read into memory.
 constexpr uint64_t kStateListLimit = uint64_t{256} << 20;
 
-[[noreturn]] void LinkMissing(const std::string& name) {
-  throw RunError(kExitFatal, Filled(sets::texts::ChainLinkMissing, {name}));
-}
+[[noreturn]] void LinkMissing(const std::string& name) { throw ChainLinkError(name); }
 
 // A link is a file name in the named archive's folder, nothing that leads out of it.
 bool PlainFileName(const std::string& name) {
@@ -32,6 +30,9 @@ bool PlainFileName(const std::string& name) {
 }
 
 }  // namespace
+
+ChainLinkError::ChainLinkError(const std::string& link)
+    : RunError(kExitFatal, Filled(sets::texts::ChainLinkMissing, {link})), link_(link) {}
 
 std::optional<sets::ArchiveRecord> ReadArchiveRecord(FileSystem& fs, const std::string& path,
                                                      uint64_t size) {

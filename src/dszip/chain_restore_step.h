@@ -9,17 +9,29 @@
 #include <vector>
 
 #include "dszip/file_system.h"
+#include "dszip/outcome.h"
 #include "dszip/sets/archive_record.h"
 #include "zip/crypto.h"
 #include "zip/zip_reader.h"
 
 namespace dszip {
 
+// A link of a chain that is missing, unreadable or of another set: the restore's message, and
+// the link for those who name it in words of their own.
+class ChainLinkError : public RunError {
+ public:
+  explicit ChainLinkError(const std::string& link);
+  const std::string& Link() const { return link_; }
+
+ private:
+  std::string link_;
+};
+
 class ChainRestoreStep {
  public:
   // False when the named archive is no incremental (a full, a moved one, one without a
   // record): then -kette changes nothing. Otherwise reads every link back to the full; a link
-  // missing, unreadable or of another set raises RunError with the fatal exit code, naming it.
+  // missing, unreadable or of another set raises ChainLinkError.
   bool Open(FileSystem& fs, const std::string& named, const std::vector<ArchiveEntry>& entries);
 
   // Every entry of the chain, oldest archive first, each archive in its own order.
@@ -37,6 +49,10 @@ class ChainRestoreStep {
   std::vector<size_t> Take(FileSystem& fs, Crypto& crypto,
                            const std::optional<std::string>& password,
                            const std::vector<size_t>& selected) const;
+  // The names the named archive's state list holds; nothing when it has none or it cannot be
+  // read (a wrong or missing password included).
+  std::optional<std::vector<std::string>> StateNames(
+      FileSystem& fs, Crypto& crypto, const std::optional<std::string>& password) const;
 
  private:
   struct Part {
@@ -45,8 +61,6 @@ class ChainRestoreStep {
     size_t first = 0, end = 0;  // its entries in entries_
   };
   std::optional<size_t> StateListEntry() const;
-  std::optional<std::vector<std::string>> StateNames(
-      FileSystem& fs, Crypto& crypto, const std::optional<std::string>& password) const;
 
   std::vector<Part> parts_;
   std::vector<ArchiveEntry> entries_;

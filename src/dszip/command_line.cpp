@@ -203,6 +203,19 @@ std::optional<RestoreCommand> CommandOf(const std::string& letter) {
   return std::nullopt;
 }
 
+// t <folder>\ takes the folder alone; quoted, it reaches us as E:\Archiv" (see TargetAsTyped).
+bool TakeFolderTest(const std::vector<std::string>& names, RestoreOptions& options) {
+  std::vector<std::string> glued;
+  const std::string folder = TargetAsTyped(names.front(), glued);
+  if (options.command != RestoreCommand::Test || !folder.ends_with('\\')) return false;
+  if (names.size() > 1 || !glued.empty())
+    throw RunError(kExitUsage, std::string(texts::FolderTestNames) + "\n" + texts::FolderTestUsage);
+  if (folder.find('"') != std::string::npos) RefuseRestore(Filled(texts::BadTarget, {folder}));
+  options.archive = folder;
+  options.folderTest = true;
+  return true;
+}
+
 }  // namespace
 
 bool IsDroppedArchive(const std::vector<std::string>& arguments) {
@@ -233,6 +246,7 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
       options.command != RestoreCommand::List)
     RefuseRestore(texts::ChainOnlyForXAndL);
   if (names.empty()) RefuseRestore(texts::NoArchive);
+  if (TakeFolderTest(names, options)) return options;
   options.archive = names[0];
   if (ArchiveHasWildcard(options.archive))
     RefuseRestore(Filled(texts::WildcardInArchive, {options.archive}));

@@ -9,6 +9,7 @@
 #include "core/filled.h"
 #include "dszip/command_line.h"
 #include "dszip/extraction.h"
+#include "dszip/folder_test.h"
 #include "dszip/listing.h"
 #include "dszip/restore_context.h"
 #include "dszip/restore_hints.h"
@@ -169,6 +170,7 @@ int RunRestore(const std::vector<std::string>& arguments, FileSystem& fs, Crypto
     const std::vector<std::string> lines = LinesOf(error.what());
     return verdict.Refuse(error.ExitCode(), lines, lines);
   }
+  if (options.folderTest) return RunFolderTest(options, fs, crypto, console, cancelled, verdict);
   return Restore(options, fs, crypto, console, cancelled, verdict).Execute();
 }
 

@@ -54,15 +54,6 @@ ListingOptions ParseListing(const std::vector<std::string>& given) {
   return options;
 }
 
-const char* KindText(sets::ArchiveKind kind) {
-  switch (kind) {
-    case sets::ArchiveKind::Full: return sets::texts::KindFull;
-    case sets::ArchiveKind::Incremental: return sets::texts::KindIncremental;
-    case sets::ArchiveKind::Moved: return sets::texts::KindMoved;
-  }
-  return "";
-}
-
 std::string DayText(int64_t day) {
   const sets::Date date = sets::DateOfDay(day);
   return TwoDigits(date.day) + "." + TwoDigits(date.month) + "." + std::to_string(date.year);
@@ -71,11 +62,7 @@ std::string DayText(int64_t day) {
 void ListSet(Verdict& verdict, size_t number, const sets::BackupSet& set,
              const std::map<std::string, uint64_t>& sizes,
              const std::optional<std::vector<sets::Rule>>& rules) {
-  const sets::ArchiveRecord& newest = set.archives.back().record;
-  const std::string sources =
-      newest.sources.empty() ? newest.sourcesDigest : Joined(newest.sources);
-  verdict.Say(Filled(sets::texts::ListingSet,
-                     {std::to_string(number), sources, newest.recurse ? "-r" : "-r-"}));
+  verdict.Say(SetLine(number, set));
   for (const sets::SetMember& member : set.archives)
     verdict.Say(Filled(sets::texts::ListingArchive,
                        {member.name, DayText(member.day), KindText(member.record.kind),
@@ -118,6 +105,23 @@ int ListSets(const ListingOptions& options, FileSystem& fs, Verdict& verdict) {
 }
 
 }  // namespace
+
+std::string SetLine(size_t number, const sets::BackupSet& set) {
+  const sets::ArchiveRecord& newest = set.archives.back().record;
+  const std::string sources =
+      newest.sources.empty() ? newest.sourcesDigest : Joined(newest.sources);
+  return Filled(sets::texts::ListingSet,
+                {std::to_string(number), sources, newest.recurse ? "-r" : "-r-"});
+}
+
+const char* KindText(sets::ArchiveKind kind) {
+  switch (kind) {
+    case sets::ArchiveKind::Full: return sets::texts::KindFull;
+    case sets::ArchiveKind::Incremental: return sets::texts::KindIncremental;
+    case sets::ArchiveKind::Moved: return sets::texts::KindMoved;
+  }
+  return "";
+}
 
 bool IsSetListing(const std::vector<std::string>& arguments) {
   return !arguments.empty() && AsciiLower(arguments[0]) == "b";

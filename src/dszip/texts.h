@@ -244,6 +244,36 @@ inline constexpr const char* Extracting = "Entpacke ...";
 inline constexpr const char* PressKeyToClose =
     "Fenster schlie\u00dfen mit einer beliebigen Taste ...";
 
+// t <folder>\: every archive of a folder, set by set.
+inline constexpr const char* FolderTestUsage = "Aufruf: dszip t [-p<Kennwort>] <Ordner>\\";
+inline constexpr const char* FolderTestNames =
+    "t <Ordner>\\ pr\u00fcft jedes Archiv des Ordners; Namen oder Masken dahinter gibt es "
+    "nicht.";
+inline constexpr const char* FolderChecked = "Gepr\u00fcfter Ordner: %s";
+inline constexpr const char* CheckedArchive = "  %s  %s  %s";  // name, kind, verdict
+inline constexpr const char* CheckFinding = "    %s";
+inline constexpr const char* MoreFindings = "    ... und %s weitere";
+inline constexpr const char* CheckSound = "in Ordnung, %s gepr\u00fcft";  // "3 Dateien"
+inline constexpr const char* CheckDoubtful = "zweifelhaft";
+inline constexpr const char* CheckDamaged = "fehlerhaft";
+inline constexpr const char* CheckSetVerdict = "  Satz %s: %s";
+inline constexpr const char* CheckSetSound = "in Ordnung";
+inline constexpr const char* CheckWithoutRecord =
+    "Ohne Angaben zum Satz, nicht beurteilt: %s";
+inline constexpr const char* CheckTotal =
+    "Gesamt: %s S\u00e4tze, %s Archive: %s in Ordnung, %s zweifelhaft, %s fehlerhaft";
+inline constexpr const char* CheckPasswordMissing =
+    "verschl\u00fcsselt; ohne -p<Kennwort> nicht gepr\u00fcft";
+inline constexpr const char* CheckPasswordWrong =
+    "verschl\u00fcsselt; das angegebene Kennwort passt nicht, nicht gepr\u00fcft";
+inline constexpr const char* CheckChainBroken =
+    "Kette unterbrochen: %s fehlt, ist nicht lesbar oder geh\u00f6rt zu einem anderen Satz";
+inline constexpr const char* CheckStateListUnreadable =
+    "die Zustandsliste ist nicht lesbar; ob die Kette die ganze Nacht h\u00e4lt, ist "
+    "ungepr\u00fcft";
+inline constexpr const char* CheckStateNameMissing =
+    "die Zustandsliste nennt %s, doch kein Archiv der Kette ab %s enth\u00e4lt es";
+
 // Summaries of a backup and a restore, progress, the listing, and reasons named in other texts.
 inline constexpr const char* NoMemory = "kein Speicher";
 inline constexpr const char* NotFound = "nicht gefunden";
