@@ -208,7 +208,10 @@ bool TakeFolderTest(const std::vector<std::string>& names, RestoreOptions& optio
   std::vector<std::string> glued;
   const std::string folder = TargetAsTyped(names.front(), glued);
   if (options.command != RestoreCommand::Test || !folder.ends_with('\\')) return false;
-  if (names.size() > 1 || !glued.empty())
+  for (const std::string& piece : glued)
+    if (piece.size() > 1 && piece[0] == '-') ParseRestoreSwitch(piece, options);
+  const auto isName = [](const std::string& piece) { return piece.size() < 2 || piece[0] != '-'; };
+  if (names.size() > 1 || std::any_of(glued.begin(), glued.end(), isName))
     throw RunError(kExitUsage, std::string(texts::FolderTestNames) + "\n" + texts::FolderTestUsage);
   if (folder.find('"') != std::string::npos) RefuseRestore(Filled(texts::BadTarget, {folder}));
   options.archive = folder;

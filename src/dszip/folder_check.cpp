@@ -12,6 +12,7 @@
 #include "dszip/restore_password.h"
 #include "dszip/restore_plan.h"
 #include "dszip/sets/set_folder.h"
+#include "dszip/target_folder.h"
 #include "dszip/texts.h"
 #include "zip/stored_name.h"
 
@@ -143,6 +144,7 @@ class FolderChecker {
 FolderCheck CheckFolder(FileSystem& fs, Crypto& crypto, Console& console,
                         const std::atomic<bool>& cancelled, const std::string& folder,
                         const std::optional<std::string>& password) {
+  if (!FolderExists(fs, folder)) throw FileError(texts::NotFound, FileError::NotFound);
   FolderCheck result;
   result.folder = folder;
   const std::vector<sets::ListedArchive> listed = sets::ListSetFolder(fs, folder, false);

@@ -430,6 +430,59 @@ TEST_F(RestoreFixture, ChainIntoAFilledFolderSaysOnceWhatStays) {
   EXPECT_NE(verdicts.log.find("gibt es schon: F:\\Ziel\\f24.txt"), std::string::npos) << console.lines;
 }
 
+// t <folder>\: a full and two nights, and a file of no set beside them. Each fault is named,
+// and nothing is written into the folder.
+TEST_F(RestoreFixture, FolderTestJudgesEveryArchiveAndChain) {
+  const std::vector<std::string> state{"a.txt", "b.txt", "sub/", "sub/d.txt"};
+  const struct {
+    const char* name;
+    std::function<void(std::map<std::string, std::string>&)> spoil;
+    int exitCode;
+    std::vector<const char*> said;
+    // clang-format off
+  } rows[] = {
+      {"all sound", {}, kExitOk,
+       {"Satz 1: C:\\Daten\\*.* (-r)\n  20240304-0.zip  voll  in Ordnung, 3 Dateien gepr\u00fcft\n",
+        "  Satz 1: in Ordnung\n", "Gesamt: 1 S\u00e4tze, 3 Archive: 3 in Ordnung, 0 zweifelhaft, 0 fehlerhaft",
+        "nicht beurteilt: fremd.zip"}},
+      {"one archive damaged", [](auto& zips) { zips["20240304-0.zip"][zips["20240304-0.zip"].find("inhalt-b")] = 'X'; },
+       kExitFatal, {"20240304-0.zip  voll  fehlerhaft\n    Fehlerhaft: b.txt (CRC)", "  Satz 1: fehlerhaft"}},
+      {"one link deleted", [](auto& zips) { zips.erase("20240305-0.zip"); }, kExitFatal,
+       {"20240306-0.zip  inkrementell  fehlerhaft\n    Kette unterbrochen: 20240305-0.zip fehlt"}},
+      {"a state-list name in no archive of its chain",
+       [&state](auto& zips) {
+         std::vector<std::string> more = state;
+         more.push_back("weg.txt");
+         zips["20240306-0.zip"] = SetArchive({{"a.txt", "neu"}}, "20240305-0.zip", more);
+       },
+       kExitWarning, {"zweifelhaft\n    die Zustandsliste nennt weg.txt, doch kein Archiv der Kette ab 20240304-0.zip"}},
+      {"no set at all", [](auto& zips) { zips = {{"fremd.zip", zips["fremd.zip"]}}; }, kExitWarning,
+       {"kein Archiv mit Angaben zum Satz"}},
+  };
+  // clang-format on
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs = FakeFileSystem();
+    console.lines.clear();
+    std::map<std::string, std::string> zips{
+        {"20240304-0.zip", SetArchive({{"a.txt", "inhalt-a"}, {"b.txt", "inhalt-b"}, {"sub/d.txt", "d"}}, "", {})},
+        {"20240305-0.zip", SetArchive({{"b.txt", "b2"}}, "20240304-0.zip", state)},
+        {"20240306-0.zip", SetArchive({{"a.txt", "a3"}}, "20240305-0.zip", state)},
+        {"fremd.zip", HandMadeZip({{"x.txt", "x"}})}};
+    if (row.spoil) row.spoil(zips);
+    fs.AddFolder("E:\\S\u00e4tze");
+    for (const auto& [name, zip] : zips) fs.AddFile("E:\\S\u00e4tze\\" + name, zip);
+    const std::vector<std::string> before = fs.Paths();
+    EXPECT_EQ(Dszip({"t", "E:\\S\u00e4tze\" -pNie"}), row.exitCode) << console.lines;
+    for (const char* text : row.said)
+      EXPECT_NE(console.lines.find(text), std::string::npos) << text << "\n" << console.lines;
+    EXPECT_EQ(fs.Paths(), before);
+    EXPECT_NE(verdicts.log.find(ResultLine(row.exitCode)), std::string::npos);
+  }
+  EXPECT_EQ(Dszip({"t", "E:\\Weg\\"}), kExitFatal);
+  EXPECT_EQ(Dszip({"t", "E:\\S\u00e4tze\\", "*.zip"}), kExitUsage);
+}
+
 TEST_F(RestoreFixture, DroppedArchiveUnpacksIntoANewFolderBesideIt) {
   Backup();
   EXPECT_EQ(Dszip({kArchive}), kExitOk) << console.lines;
