@@ -261,7 +261,7 @@ inline constexpr const char* CheckSetSound = "in Ordnung";
 inline constexpr const char* CheckWithoutRecord =
     "Ohne Angaben zum Satz, nicht beurteilt: %s";
 inline constexpr const char* CheckTotal =
-    "Gesamt: %s S\u00e4tze, %s Archive: %s in Ordnung, %s zweifelhaft, %s fehlerhaft";
+    "Gesamt: S\u00e4tze %s, Archive %s: %s in Ordnung, %s zweifelhaft, %s fehlerhaft";
 inline constexpr const char* CheckPasswordMissing =
     "verschl\u00fcsselt; ohne -p<Kennwort> nicht gepr\u00fcft";
 inline constexpr const char* CheckPasswordWrong =

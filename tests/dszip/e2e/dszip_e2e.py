@@ -869,11 +869,54 @@ def group_chain(work):
             same_tree(tree, target, f'x -kette {night}', times=True)
     for reader in (['7zz', 't', sets / '20240306-0.zip'], ['unzip', '-tq', sets / '20240306-0.zip']):
         ok(reader, f'{reader[0]} tests an archive with a state list')
+    check_folder(work, sets, source)
     (sets / '20240305-0.zip').rename(work / 'weg.zip')
     target = fresh(work / 'ziel')
     exit_code, output = dszip(f'x -kette "{win(sets / "20240306-0.zip")}" "{win(target)}\\"')
     check(exit_code == 2 and '20240305-0.zip' in output and not os.listdir(target),
           f'a link missing: exit code {exit_code}, {os.listdir(target)}\n{output}')
+
+
+def check_folder(work, sets, source):
+    """t <folder>\\: the good folder, then one fault at a time in a copy of it, each named with
+    its exit code; the folder as it was afterwards, the verdict in the central log."""
+    with zipfile.ZipFile(sets / 'fremd.zip', 'w') as zip_file:
+        zip_file.writestr('x.txt', 'ohne Angaben zum Satz')
+
+    def damage(folder):
+        flip_byte(folder / '20240304-0.zip', 'zufall.bin', folder / '20240304-0.zip')
+
+    def unlink(folder):
+        (folder / '20240305-0.zip').unlink()
+
+    def unlisted(folder):
+        night = folder / '20240306-0.zip'
+        night.unlink()
+        state = set_archives.tree_state(source)
+        state['nirgends.txt'] = (1, set_archives.TICKS_1970)
+        with zipfile.ZipFile(night, 'w') as zip_file:
+            zip_file.writestr(set_archives.STATE_LIST, set_archives.state_list(state))
+            zip_file.comment = set_archives.record('inkrementell', '2024-03-06 21:30:00',
+                                                   win(source) + '\\*.*', '20240305-0.zip')
+
+    rows = [('good', None, 0, ['Archive 3: 3 in Ordnung', 'nicht beurteilt: fremd.zip']),
+            ('one archive damaged', damage, 2, ['20240304-0.zip  voll  fehlerhaft', 'zufall.bin']),
+            ('one link deleted', unlink, 2, ['Kette unterbrochen: 20240305-0.zip']),
+            ('a state-list name in no archive', unlisted, 1, ['nennt nirgends.txt'])]
+    for name, spoil, expected, said in rows:
+        folder = work / 'Prüfung'
+        shutil.rmtree(folder, ignore_errors=True)
+        shutil.copytree(sets, folder)
+        if spoil:
+            spoil(folder)
+        before = snapshot(folder)
+        code, output = dszip(f't "{win(folder)}\\"')
+        check(code == expected and all(text in output for text in said),
+              f't <folder>\\, {name}: exit code {code}, not {expected}\n{output}')
+        check(snapshot(folder) == before, f't <folder>\\, {name}: the folder changed')
+        check(f'Exit-Code {expected}' in central_log().rsplit('Aufruf: dszip t', 1)[-1],
+              f't <folder>\\, {name}: no verdict in the central log')
+    (sets / 'fremd.zip').unlink()
 
 
 def hostile_archive(path):

@@ -443,7 +443,7 @@ TEST_F(RestoreFixture, FolderTestJudgesEveryArchiveAndChain) {
   } rows[] = {
       {"all sound", {}, kExitOk,
        {"Satz 1: C:\\Daten\\*.* (-r)\n  20240304-0.zip  voll  in Ordnung, 3 Dateien gepr\u00fcft\n",
-        "  Satz 1: in Ordnung\n", "Gesamt: 1 S\u00e4tze, 3 Archive: 3 in Ordnung, 0 zweifelhaft, 0 fehlerhaft",
+        "  Satz 1: in Ordnung\n", "Gesamt: S\u00e4tze 1, Archive 3: 3 in Ordnung, 0 zweifelhaft, 0 fehlerhaft",
         "nicht beurteilt: fremd.zip"}},
       {"one archive damaged", [](auto& zips) { zips["20240304-0.zip"][zips["20240304-0.zip"].find("inhalt-b")] = 'X'; },
        kExitFatal, {"20240304-0.zip  voll  fehlerhaft\n    Fehlerhaft: b.txt (CRC)", "  Satz 1: fehlerhaft"}},
