@@ -253,8 +253,7 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
   options.archive = names[0];
   if (ArchiveHasWildcard(options.archive))
     RefuseRestore(Filled(texts::WildcardInArchive, {options.archive}));
-  if (!EndsWithZip(options.archive))
-    RefuseRestore(Filled(texts::RestoreNotZip, {options.archive}));
+  if (!EndsWithZip(options.archive)) RefuseRestore(Filled(texts::RestoreNotZip, {options.archive}));
   std::vector<std::string> masks(names.begin() + 1, names.end());
   if ((options.command == RestoreCommand::Extract ||
        options.command == RestoreCommand::ExtractFlat) &&

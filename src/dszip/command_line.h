@@ -44,8 +44,8 @@ struct RestoreOptions {
   std::string archive;
   std::string target;  // "" for the current folder, else ending in "\"
   std::vector<std::string> masks;
-  bool dropped = false;  // an archive dropped on the program: beside it into a new folder
-  bool chain = false;    // -kette (x and l): the set's state as of this archive
+  bool dropped = false;     // an archive dropped on the program: beside it into a new folder
+  bool chain = false;       // -kette (x and l): the set's state as of this archive
   bool folderTest = false;  // t <folder>\: `archive` is the folder, ending in "\"
 
   // Masks with their subfolders, as for a.

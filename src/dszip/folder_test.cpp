@@ -18,13 +18,19 @@ namespace {
 // Findings of one archive the summary shows; a damaged state list could name thousands.
 constexpr size_t kFindingsShown = 20;
 
-std::string SoundnessText(const ArchiveCheck& check) {
-  switch (check.soundness) {
-    case Soundness::Sound: return Filled(texts::CheckSound, {FileCount(check.files)});
+const char* Word(Soundness soundness) {
+  switch (soundness) {
+    case Soundness::Sound: return texts::CheckSetSound;
     case Soundness::Doubtful: return texts::CheckDoubtful;
     case Soundness::Damaged: return texts::CheckDamaged;
   }
-  return {};
+  return "";
+}
+
+// A sound archive with the files it holds, as t says it.
+std::string SoundnessText(const ArchiveCheck& check) {
+  return check.soundness == Soundness::Sound ? Filled(texts::CheckSound, {FileCount(check.files)})
+                                             : Word(check.soundness);
 }
 
 int ExitCodeOf(Soundness soundness) {
@@ -58,17 +64,14 @@ void SayCheck(Verdict& verdict, const FolderCheck& check) {
       SayArchive(verdict, set.set.archives[k], set.archives[k]);
       ++counts[static_cast<size_t>(set.archives[k].soundness)];
     }
-    const std::string word =
-        set.soundness == Soundness::Sound ? texts::CheckSetSound
-        : set.soundness == Soundness::Doubtful ? texts::CheckDoubtful : texts::CheckDamaged;
-    verdict.Say(Filled(texts::CheckSetVerdict, {std::to_string(i + 1), word}));
+    verdict.Say(Filled(texts::CheckSetVerdict, {std::to_string(i + 1), Word(set.soundness)}));
   }
   if (!check.withoutRecord.empty())
     verdict.Say(Filled(texts::CheckWithoutRecord, {Joined(check.withoutRecord)}));
-  verdict.Say(Filled(texts::CheckTotal,
-                     {std::to_string(check.sets.size()),
-                      std::to_string(counts[0] + counts[1] + counts[2]), std::to_string(counts[0]),
-                      std::to_string(counts[1]), std::to_string(counts[2])}));
+  verdict.Say(
+      Filled(texts::CheckTotal,
+             {std::to_string(check.sets.size()), std::to_string(counts[0] + counts[1] + counts[2]),
+              std::to_string(counts[0]), std::to_string(counts[1]), std::to_string(counts[2])}));
 }
 
 }  // namespace

@@ -27,13 +27,12 @@ class Restore {
  public:
   Restore(const RestoreOptions& options, FileSystem& fs, Crypto& crypto, Console& console,
           const std::atomic<bool>& cancelled, Verdict& verdict)
-      : options_(options),
-        run_{.options = options_,
-             .fs = fs,
-             .crypto = crypto,
-             .console = console,
-             .verdict = verdict,
-             .cancelled = cancelled} {}
+      : options_(options), run_{.options = options_,
+                                .fs = fs,
+                                .crypto = crypto,
+                                .console = console,
+                                .verdict = verdict,
+                                .cancelled = cancelled} {}
 
   int Execute() {
     bool finished = false;

@@ -259,8 +259,7 @@ inline constexpr const char* CheckDoubtful = "zweifelhaft";
 inline constexpr const char* CheckDamaged = "fehlerhaft";
 inline constexpr const char* CheckSetVerdict = "  Satz %s: %s";
 inline constexpr const char* CheckSetSound = "in Ordnung";
-inline constexpr const char* CheckWithoutRecord =
-    "Ohne Angaben zum Satz, nicht beurteilt: %s";
+inline constexpr const char* CheckWithoutRecord = "Ohne Angaben zum Satz, nicht beurteilt: %s";
 inline constexpr const char* CheckTotal =
     "Gesamt: S\u00e4tze %s, Archive %s: %s in Ordnung, %s zweifelhaft, %s fehlerhaft";
 inline constexpr const char* CheckPasswordMissing =

@@ -97,8 +97,7 @@ WriteResult EntryOutput::Finish() {
 // The DOS time in local time; the seconds in the extended timestamp while it holds them (1970
 // to 2038), for readers that know no other; and the exact times, to 100 ns, in an NTFS field.
 // A time the file system did not give is the modification time there.
-void EntryOutput::SetTimes(EntryRecord& e, uint64_t modified, uint64_t accessed,
-                           uint64_t created) {
+void EntryOutput::SetTimes(EntryRecord& e, uint64_t modified, uint64_t accessed, uint64_t created) {
   const int64_t seconds = UnixSeconds(modified);
   e.dosTime = DosDateTime(fs_.ToLocalTime(modified));
   e.unixTime = seconds;

@@ -427,7 +427,8 @@ TEST_F(RestoreFixture, ChainIntoAFilledFolderSaysOnceWhatStays) {
   EXPECT_EQ(console.lines.rfind("Der Zielordner F:\\Ziel ist nicht leer", 0), 0u) << console.lines;
   EXPECT_NE(console.lines.find("-o- \u00fcberspringt"), std::string::npos);
   EXPECT_NE(console.lines.find("  ... und 5 weitere"), std::string::npos) << console.lines;
-  EXPECT_NE(verdicts.log.find("gibt es schon: F:\\Ziel\\f24.txt"), std::string::npos) << console.lines;
+  EXPECT_NE(verdicts.log.find("gibt es schon: F:\\Ziel\\f24.txt"), std::string::npos)
+      << console.lines;
 }
 
 // t <folder>\: a full and two nights, and a file of no set beside them. Each fault is named,
@@ -465,7 +466,8 @@ TEST_F(RestoreFixture, FolderTestJudgesEveryArchiveAndChain) {
     fs = FakeFileSystem();
     console.lines.clear();
     std::map<std::string, std::string> zips{
-        {"20240304-0.zip", SetArchive({{"a.txt", "inhalt-a"}, {"b.txt", "inhalt-b"}, {"sub/d.txt", "d"}}, "", {})},
+        {"20240304-0.zip",
+         SetArchive({{"a.txt", "inhalt-a"}, {"b.txt", "inhalt-b"}, {"sub/d.txt", "d"}}, "", {})},
         {"20240305-0.zip", SetArchive({{"b.txt", "b2"}}, "20240304-0.zip", state)},
         {"20240306-0.zip", SetArchive({{"a.txt", "a3"}}, "20240305-0.zip", state)},
         {"fremd.zip", HandMadeZip({{"x.txt", "x"}})}};
