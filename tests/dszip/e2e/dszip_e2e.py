@@ -317,7 +317,9 @@ REFUSALS = [  # command line, exit code; nothing may be written
     ('u -mn -ai "{zip}" "{src}\\*.*"', 7),
     ('a -mn -ai "{zip}"', 7),
     ('a -mn -ai', 7),
-    ('', 7),
+    ('', 0),  # the help, as for /? and -h
+    ('/?', 0),
+    ('a -mn -ai "{target}\\"', 7),
     ('a -mn -ai "{target}\\x.rar" "{src}\\*.*"', 7),
     ('a -mn -ai "{target}\\x.7z" "{src}\\*.*"', 7),
     ('a -hpGehЖim -mn -ai "{zip}" "{src}\\*.*"', 7),  # outside Windows-1252
