@@ -47,6 +47,10 @@ inline constexpr const char* SettingsHeld =
     "%s wird von einem anderen Programm benutzt und kann nicht gelesen werden";
 inline constexpr const char* SettingsLocked =
     "%s ist durch einen anderen Lauf der Datensicherung belegt. Bitte sp\xE4ter erneut versuchen";
+// Section, key, then the file.
+inline constexpr const char* ValueNotAnsi =
+    "Der Eintrag [%s] %s in %s enth\xE4lt Zeichen au\xDF"
+    "erhalb des Windows-Zeichensatzes (Windows-1252) und wird nicht verwendet";
 inline constexpr const char* PasswordNotAnsi =
     "Das Kennwort enth\xE4lt Zeichen au\xDF"
     "erhalb des Windows-Zeichensatzes (Windows-1252). "

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,20 @@ class TSettingsFile {
   // longer than a short while.
   void Lock();
 
+  // How the file holds its characters (see Decode in settings.cpp); a write keeps it.
+  enum class Encoding { Ansi, Utf8, Utf8Marked, Utf16Le, Utf16Be };
+
+  // A character Windows-1252 lacks comes as "?", as the platform gives it.
   std::string GetText(const std::string& section, const std::string& key,
                       const std::string& defaultValue);
+  // For text that goes on as single-byte text (the password, the archiver's command line),
+  // where a "?" in place of a character would silently be another text: nothing when the
+  // value holds a character Windows-1252 lacks.
+  std::optional<std::string> GetExactText(const std::string& section, const std::string& key,
+                                          const std::string& defaultValue);
+  // GetExactText, raising texts::ValueNotAnsi with the key and the file instead of nothing.
+  std::string GetExactTextOrRaise(const std::string& section, const std::string& key,
+                                  const std::string& defaultValue);
   std::int32_t GetInteger(const std::string& section, const std::string& key,
                           std::int32_t defaultValue);
   bool GetFlag(const std::string& section, const std::string& key, bool defaultValue);
@@ -51,10 +64,13 @@ class TSettingsFile {
 
  private:
   IniDocument& Document();
+  std::optional<std::string> Value(const std::string& section, const std::string& key, bool& exact);
+  std::optional<std::string> Value(const std::string& section, const std::string& key);
 
   std::string path_;
   int currentYear_;
   std::unique_ptr<IniDocument> document_;
   bool readFile_ = false;  // the document came from a file, not from its absence
+  Encoding encoding_ = Encoding::Ansi;
   std::unique_ptr<FileLock> lock_;
 };
