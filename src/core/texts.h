@@ -59,6 +59,11 @@ inline constexpr const char* CommandLineTooLong =
     "Die Befehlszeile f\xFCr das Archivprogramm ist zu lang (h\xF6"
     "chstens 32766 Zeichen); es wird nicht "
     "gestartet";
+inline constexpr const char* UnknownArgument = "'%s' ist kein g\xFCltiges Argument";
+inline constexpr const char* StoredPasswordRefused =
+    "Das in %s gespeicherte Kennwort ([security] 1) ist unvollst\xE4ndig oder besch\xE4"
+    "digt und wird nicht verwendet; es wurde nichts gesichert. Bitte das Kennwort neu eingeben "
+    "und speichern";
 inline constexpr const char* InvalidDate = "'%s' ist kein g\xFCltiges Datum";
 inline constexpr const char* InvalidTime = "'%s' ist keine g\xFCltige Uhrzeit";
 inline constexpr const char* InvalidInteger = "'%s' ist kein g\xFCltiger Integerwert";
