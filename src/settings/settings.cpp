@@ -22,13 +22,6 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 
-// The file's text: its own bytes for a Windows-1252 file, UTF-8 for every other.
-struct FileText {
-  std::string text;
-  Encoding encoding = Encoding::Ansi;
-  bool exact = true;  // false for UTF-16 that would not be written back as it was
-};
-
 std::string SwapPairs(std::string bytes) {
   for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) std::swap(bytes[at], bytes[at + 1]);
   return bytes;
@@ -40,15 +33,22 @@ bool IsMultiByteUtf8(std::string_view bytes) {
          std::any_of(points.begin(), points.end(), [](uint32_t c) { return c >= 0x80; });
 }
 
+}  // namespace
+
+IniDocument::Characters CharactersOf(Encoding encoding) {
+  return encoding == Encoding::Ansi ? IniDocument::Characters::Bytes
+                                    : IniDocument::Characters::Utf8;
+}
+
 // The encoding is decided as editors save a file: a UTF-16 or a UTF-8 byte order mark says so;
 // without one, a file that is valid UTF-8 and holds at least one multi-byte sequence is UTF-8
 // (Notepad's default), anything else Windows-1252. Here we part from the platform's profile
 // functions, which take every file without a UTF-16 mark for ANSI and give a UTF-8 "ü" as the
 // two characters "Ã¼". A Windows-1252 file reads as UTF-8 only when every non-ASCII character
 // in it stands in such a pair, which no setting holds.
-FileText Decode(const std::string& bytes) {
+SettingsText DecodeSettingsFile(const std::string& bytes) {
   const std::string_view view(bytes);
-  FileText file;
+  SettingsText file;
   if (view.starts_with(kUtf16LeMark) || view.starts_with(kUtf16BeMark)) {
     file.encoding = view.starts_with(kUtf16LeMark) ? Encoding::Utf16Le : Encoding::Utf16Be;
     const std::string units = bytes.substr(2);
@@ -62,8 +62,7 @@ FileText Decode(const std::string& bytes) {
   return file;
 }
 
-// A write keeps the file's encoding and its mark.
-std::string Encode(const std::string& text, Encoding encoding) {
+std::string EncodeSettingsFile(const std::string& text, Encoding encoding) {
   switch (encoding) {
     case Encoding::Ansi:
     case Encoding::Utf8: return text;
@@ -73,13 +72,6 @@ std::string Encode(const std::string& text, Encoding encoding) {
   }
   return text;
 }
-
-IniDocument::Characters CharactersOf(Encoding encoding) {
-  return encoding == Encoding::Ansi ? IniDocument::Characters::Bytes
-                                    : IniDocument::Characters::Utf8;
-}
-
-}  // namespace
 
 TSettingsFile::TSettingsFile(std::string path, int currentYear)
     : path_(std::move(path)), currentYear_(currentYear) {}
@@ -102,7 +94,7 @@ IniDocument& TSettingsFile::Document() {
     if (read.outcome == FileRead::Outcome::Busy) throw EError(texts::SettingsHeld, path_);
     if (read.outcome == FileRead::Outcome::Refused) throw EError(texts::CannotRead, path_);
     readFile_ = read.outcome == FileRead::Outcome::Read;
-    FileText file = Decode(read.bytes);
+    SettingsText file = DecodeSettingsFile(read.bytes);
     encoding_ = file.encoding;
     document_ = std::make_unique<IniDocument>(std::move(file.text), path_, CharactersOf(encoding_));
   }
@@ -186,7 +178,7 @@ void TSettingsFile::PutTexts(const std::vector<Entry>& entries) {
   // A file that vanished since it was read is not written anew from what little this object
   // knows; neither is one that cannot be read, or one whose characters would be lost.
   const bool vanished = document_ && readFile_ && now.outcome == FileRead::Outcome::Missing;
-  FileText file = Decode(now.bytes);
+  SettingsText file = DecodeSettingsFile(now.bytes);
   if (vanished || !file.exact ||
       (now.outcome != FileRead::Outcome::Read && now.outcome != FileRead::Outcome::Missing))
     throw EError(texts::CannotWrite, path_);
@@ -205,7 +197,7 @@ void TSettingsFile::PutTexts(const std::vector<Entry>& entries) {
     file.encoding = Encoding::Utf16Le;
     changed = IniDocument(Utf8FromCp1252(changed.Bytes()), path_, IniDocument::Characters::Utf8);
   }
-  if (any) ReplaceFileContents(path_, Encode(changed.Bytes(), file.encoding));
+  if (any) ReplaceFileContents(path_, EncodeSettingsFile(changed.Bytes(), file.encoding));
   encoding_ = file.encoding;
   document_ = std::make_unique<IniDocument>(std::move(changed));
   readFile_ = true;

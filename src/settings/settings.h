@@ -7,7 +7,8 @@
 
 #include "core/datetime.h"
 
-class IniDocument;
+#include "settings/ini_document.h"
+
 class FileLock;
 
 // Short-lived access to the settings file: opened by an operation, used, released.
@@ -32,7 +33,7 @@ class TSettingsFile {
   // longer than a short while.
   void Lock();
 
-  // How the file holds its characters (see Decode in settings.cpp); a write keeps it.
+  // How the file holds its characters (see DecodeSettingsFile); a write keeps it.
   enum class Encoding { Ansi, Utf8, Utf8Marked, Utf16Le, Utf16Be };
 
   // A character Windows-1252 lacks comes as "?", as the platform gives it.
@@ -74,3 +75,15 @@ class TSettingsFile {
   Encoding encoding_ = Encoding::Ansi;
   std::unique_ptr<FileLock> lock_;
 };
+
+// A settings file's text: its own bytes for a Windows-1252 file, UTF-8 for every other.
+struct SettingsText {
+  std::string text;
+  TSettingsFile::Encoding encoding = TSettingsFile::Encoding::Ansi;
+  bool exact = true;  // false for UTF-16 that would not be written back as it was
+};
+SettingsText DecodeSettingsFile(const std::string& bytes);
+// The bytes of the text in that encoding, its mark included.
+std::string EncodeSettingsFile(const std::string& text, TSettingsFile::Encoding encoding);
+// How a document of that text counts the characters of a value.
+IniDocument::Characters CharactersOf(TSettingsFile::Encoding encoding);
