@@ -75,8 +75,7 @@ def utf8_settings(work):
         if check(code == 0 and archive.exists(), f'{name}: exit code {code}, archive {archive.exists()}\n{output[-600:]}'):
             opens(archive)
         after = settings.read_bytes()
-        check(after.startswith(mark) and not after.startswith(b'\xef\xbb\xbf' * (not mark)),
-              f'{name}: the mark changed')
+        check(after.startswith(b'\xef\xbb\xbf') == bool(mark), f'{name}: the mark changed')
         check(f'1={stored_password(PASSWORD)}\r\n' in after.decode('utf-8', 'replace') and b'[Last]' in after,
               f'{name}: the file is no longer the UTF-8 it was')
 
@@ -108,7 +107,9 @@ def failures(work):
         check(took < FAILURE_SECONDS, f'{name}: ended after {took:.0f} s')
         check(code == expected, f'{name}: exit code {code}, not {expected}\n{output[-600:]}')
         check(recorded in central_log(), f'{name}: the central log does not say "{recorded}"')
-        check('err:eventlog:ReportEventW' in output and recorded in output, f'{name}: no event\n{output[-600:]}')
+        # Wine writes the entry's text with its non-ASCII characters escaped.
+        check('err:eventlog:ReportEventW' in output and recorded.split('ü')[0] in output,
+              f'{name}: no event\n{output[-600:]}')
         check(not any(target.iterdir()), f'{name}: something ran: {list(target.iterdir())}')
 
 
