@@ -43,9 +43,9 @@ IniDocument::Characters CharactersOf(Encoding encoding) {
 // The encoding is decided as editors save a file: a UTF-16 or a UTF-8 byte order mark says so;
 // without one, a file that is valid UTF-8 and holds at least one multi-byte sequence is UTF-8
 // (Notepad's default), anything else Windows-1252. Here we part from the platform's profile
-// functions, which take every file without a UTF-16 mark for ANSI and give a UTF-8 "ü" as the
-// two characters "Ã¼". A Windows-1252 file reads as UTF-8 only when every non-ASCII character
-// in it stands in such a pair, which no setting holds.
+// functions, which take every file without a UTF-16 mark for ANSI and give a UTF-8 u-umlaut
+// as two characters (A-tilde, quarter). A Windows-1252 file reads as UTF-8 only when every
+// non-ASCII character in it stands in such a pair, which no setting holds.
 SettingsText DecodeSettingsFile(const std::string& bytes) {
   const std::string_view view(bytes);
   SettingsText file;

@@ -237,7 +237,7 @@ TEST_F(Settings, EditorEncodingsReadAndWriteBack) {
   const std::string password =
       "Gr\xFC\xDF"
       "e\x80"
-      "1";  // Grüße€1
+      "1";  // u-umlaut, sharp s, euro sign
   const auto stored = ComposeStoredPassword(password, [](int) { return 5; });
   ASSERT_TRUE(stored);
   const auto text = [&](const char* nr) {
@@ -287,7 +287,7 @@ TEST_F(Settings, EditorEncodingsReadAndWriteBack) {
 // Windows-1252 bytes that would read as UTF-8 after a write make the file UTF-16.
 TEST_F(Settings, AnsiFileThatWouldReadAsUtf8BecomesUtf16) {
   folder.Write("ds.ini", "[security]\r\n1=x\r\n");
-  TSettingsFile(Path()).PutText("security", "1", "\xC6\x99");  // "ß€" scrambled
+  TSettingsFile(Path()).PutText("security", "1", "\xC6\x99");  // sharp s and euro sign, scrambled
   EXPECT_EQ(folder.Read("ds.ini"),
             "\xFF\xFE" + Utf16LeFromUtf8("[security]\r\n1=\xC3\x86\xE2\x84\xA2\r\n"));
   EXPECT_EQ(TSettingsFile(Path()).GetText("security", "1", ""), "\xC6\x99");
