@@ -128,22 +128,7 @@ void TFMain::FormCreate() {
 
   const int year = DecodeDate(now).year;
   auto settings = TSettingsFile::Open(SettingsPath(), year);
-  std::int32_t version = 0;
-  try {
-    version = settings->GetInteger("Programm", "Version", 0);
-  } catch (const EError& error) {
-    // A file that is there but cannot be read ends the tool as a missing one does, but says why.
-    if (Warten) return EndUnattended(ErrorBoxText(error.Shown()), kSettingsRefused);
-    platform_.ShowError(ErrorBoxText(error.Shown()));
-    platform_.Halt();
-    return;
-  }
-  if (version < 3) {
-    if (Warten) return EndUnattended(Utf8FromCp1252(texts::VersionGate), kSettingsRefused);
-    platform_.ShowMessage(Utf8FromCp1252(texts::VersionGate));
-    platform_.Halt();
-    return;
-  }
+  if (!PassesVersionGate(*settings)) return;
   changepath.Visible = settings->GetFlag("Programm", "changedir", false);
   StopProg.Visible = settings->GetFlag("Programm", "Stopprog", false);
   StopProg.Checked = settings->GetFlag("Programm", "Stopprogchecked", true);
@@ -184,6 +169,30 @@ void TFMain::FormCreate() {
   Zielpfad = targets->GetText("Ziel", std::to_string(ZielNr), "");
   StatusBar1.Panel1 = Zielpfad;
   failureCode_ = kArchiverNotStarted;
+}
+
+// A settings file that is missing, unreadable or older than layout 3 ends the tool before the
+// window is shown.
+bool TFMain::PassesVersionGate(TSettingsFile& settings) {
+  try {
+    if (settings.GetInteger("Programm", "Version", 0) >= 3) return true;
+  } catch (const EError& error) {
+    // A file that is there but cannot be read ends the tool as a missing one does, but says why.
+    if (Warten) {
+      EndUnattended(ErrorBoxText(error.Shown()), kSettingsRefused);
+    } else {
+      platform_.ShowError(ErrorBoxText(error.Shown()));
+      platform_.Halt();
+    }
+    return false;
+  }
+  if (Warten) {
+    EndUnattended(Utf8FromCp1252(texts::VersionGate), kSettingsRefused);
+  } else {
+    platform_.ShowMessage(Utf8FromCp1252(texts::VersionGate));
+    platform_.Halt();
+  }
+  return false;
 }
 
 void TFMain::SetJobs(TSettingsFile& settings) {
@@ -329,17 +338,17 @@ void TFMain::RunArchiver(const std::string& program, const std::string& paramete
 }
 
 // One record of the central log; the logic's texts are Windows-1252, the log's UTF-8.
-void TFMain::LogRun(const std::string& line) {
+void TFMain::LogRun(const std::string& line) { LogShown(Utf8FromCp1252(line)); }
+
+void TFMain::LogShown(const std::string& shown) {
   const DateTime now = platform_.Now();
   platform_.AppendRunLog(
-      runlog::Record(texts::AppTitle, DateText(now) + " " + TimeText(now), {Utf8FromCp1252(line)}));
+      runlog::Record(texts::AppTitle, DateText(now) + " " + TimeText(now), {shown}));
 }
 
 // A failure in the central log and the event log, in the words a box would show (UTF-8).
 void TFMain::Record(const std::string& shown, int exitCode) {
-  const DateTime now = platform_.Now();
-  platform_.AppendRunLog(
-      runlog::Record(texts::AppTitle, DateText(now) + " " + TimeText(now), {shown}));
+  LogShown(shown);
   platform_.ReportEvent(exitCode, shown);
 }
 

@@ -79,6 +79,7 @@ class TFMain {
  private:
   void ApplyCommandLine();
   void ApplyArgument(std::string argument);
+  bool PassesVersionGate(TSettingsFile& settings);
   void SetJobs(TSettingsFile& settings);
   void RestorePassword(TSettingsFile& settings);
   void DoBackup();
@@ -86,6 +87,7 @@ class TFMain {
   void RunArchiver(const std::string& program, const std::string& parameters,
                    const std::string& archive);
   void LogRun(const std::string& line);
+  void LogShown(const std::string& shown);
   void Record(const std::string& shown, int exitCode);
   void EndUnattended(const std::string& shown, int exitCode);
   int CurrentYear();
