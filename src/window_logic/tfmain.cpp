@@ -273,9 +273,10 @@ void TFMain::DoBackup() {
   // A password typed into the window takes the place of a stored one that was refused.
   if (storedPasswordRefused_ && Passwort.Text.empty()) {
     failureCode_ = kStoredPasswordRefused;
-    const EError refused(texts::StoredPasswordRefused, SettingsPath());
-    if (!Warten) Record(refused.Shown(), kStoredPasswordRefused);  // the box leaves no trace
-    throw refused;
+    // The box leaves no trace; under /WARTEN the dispatcher records instead of a box.
+    if (!Warten)
+      Record(EError(texts::StoredPasswordRefused, SettingsPath()).Shown(), kStoredPasswordRefused);
+    throw EError(texts::StoredPasswordRefused, SettingsPath());
   }
   // A password that would reach the archiver altered is refused before anything is recorded.
   if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
