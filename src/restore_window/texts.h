@@ -1,0 +1,46 @@
+#pragma once
+// The restore window's fixed texts, UTF-8 like dszip's (universal character names keep the
+// source ASCII); the window turns them into UTF-16 where it shows them.
+
+namespace restore_window::texts {
+
+inline constexpr const char* AppTitle = "Datensicherung wiederherstellen";
+
+// Sets and nights.
+inline constexpr const char* KindFull = "Vollsicherung";
+inline constexpr const char* KindIncremental = "inkrementell";
+inline constexpr const char* KindMoved = "verschoben";
+inline constexpr const char* SetHeading = "Satz %s: %s";            // number, sources
+inline constexpr const char* SetHeadingOnComputer = "Satz %s: %s auf %s";  // ..., computer
+inline constexpr const char* SingleArchives = "Archive ohne Angaben zum Satz";
+inline constexpr const char* NightWhen = "%s.%s.%s %s:%s";  // day, month, year, hour, minute
+inline constexpr const char* ChainBroken = "Kette unvollst\u00e4ndig";
+inline constexpr const char* ChainLinkGone =
+    "Die Kette ist nicht vollst\u00e4ndig: %s fehlt im Ordner oder geh\u00f6rt zu keinem Satz.";
+inline constexpr const char* ChainNoStart =
+    "Die Kette ist nicht vollst\u00e4ndig: das Archiv folgt auf kein fr\u00fcheres.";
+inline constexpr const char* ChainLoop =
+    "Die Kette ist nicht vollst\u00e4ndig: ihre Glieder verweisen im Kreis.";
+inline constexpr const char* FolderUnreadable = "Der Ordner %s kann nicht gelesen werden: %s";
+inline constexpr const char* ArchiveUnreadable = "Das Archiv %s kann nicht gelesen werden: %s";
+
+// Restoring.
+inline constexpr const char* NoOriginalPlace =
+    "Ohne urspr\u00fcnglichen Ort (keine Quelle des Satzes nennt sie): %s";
+inline constexpr const char* ConfirmOriginal =
+    "Die Dateien werden an ihren urspr\u00fcnglichen Ort zur\u00fcckgeschrieben.\n"
+    "%s dort vorhandene Dateien werden ersetzt.\n\nFortfahren?";
+inline constexpr const char* ConfirmOriginalKeep =
+    "Die Dateien werden an ihren urspr\u00fcnglichen Ort zur\u00fcckgeschrieben.\n"
+    "%s dort vorhandene Dateien bleiben erhalten und werden nicht wiederhergestellt.\n\n"
+    "Fortfahren?";
+inline constexpr const char* NoTargetFolder = "Bitte einen Zielordner angeben.";
+
+// The history of runs.
+inline constexpr const char* ResultUnknown = "Ergebnis unbekannt";
+inline constexpr const char* ResultPrefix = "Ergebnis: ";
+inline constexpr const char* CommandPrefix = "Aufruf: ";
+inline constexpr const char* ArchivePrefix = "Archiv: ";
+inline constexpr const char* RecordHead = "=== ";
+
+}  // namespace restore_window::texts
