@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 
 #include "core/filled.h"
 #include "core/two_digits.h"
@@ -15,22 +14,41 @@ namespace restore_window {
 
 using dszip::sets::ArchiveKind;
 
-std::string ChainGap(const dszip::sets::BackupSet& set, const dszip::sets::SetMember& night) {
-  std::map<std::string, const dszip::sets::SetMember*> byName;
-  for (const dszip::sets::SetMember& member : set.archives)
-    byName[zip::FoldCase(member.name)] = &member;
-  std::set<std::string> seen{zip::FoldCase(night.name)};
-  const dszip::sets::SetMember* at = &night;
-  while (at->record.kind == ArchiveKind::Incremental) {
-    const std::string& link = at->record.follows;
-    if (link.empty()) return texts::ChainNoStart;
-    const auto found = byName.find(zip::FoldCase(link));
-    if (found == byName.end()) return Filled(texts::ChainLinkGone, {link});
-    if (!seen.insert(found->first).second) return texts::ChainLoop;
-    at = found->second;
+namespace {
+
+// Each night's gap is its link's, so every chain of the set is walked once.
+class ChainGaps {
+ public:
+  explicit ChainGaps(const dszip::sets::BackupSet& set) : set_(set) {
+    for (size_t i = 0; i < set.archives.size(); ++i)
+      byName_[zip::FoldCase(set.archives[i].name)] = i;
   }
-  return {};
-}
+
+  const std::string& Of(size_t night) {
+    if (const auto known = gaps_.find(night); known != gaps_.end()) return known->second;
+    std::string& gap = gaps_[night];
+    gap = texts::ChainLoop;  // what a night reached again while its chain is walked has
+    const dszip::sets::ArchiveRecord& record = set_.archives[night].record;
+    if (record.kind != ArchiveKind::Incremental) {
+      gap.clear();
+    } else if (record.follows.empty()) {
+      gap = texts::ChainNoStart;
+    } else if (const auto link = byName_.find(zip::FoldCase(record.follows));
+               link == byName_.end()) {
+      gap = Filled(texts::ChainLinkGone, {record.follows});
+    } else {
+      gap = Of(link->second);
+    }
+    return gap;
+  }
+
+ private:
+  const dszip::sets::BackupSet& set_;
+  std::map<std::string, size_t> byName_;
+  std::map<size_t, std::string> gaps_;
+};
+
+}  // namespace
 
 FolderModel ReadFolder(dszip::FileSystem& fs, const std::string& folder) {
   FolderModel model{.folder = fs.FullPath(folder), .sets = {}, .single = {}};
@@ -47,9 +65,12 @@ FolderModel ReadFolder(dszip::FileSystem& fs, const std::string& folder) {
             [](const Night& a, const Night& b) { return a.name < b.name; });
   for (const dszip::sets::BackupSet& set : dszip::sets::GroupIntoSets(ArchivesOf(listed))) {
     SetOfNights shown{set.sources, set.archives.back().record.sourcesDigest, {}};
-    for (auto member = set.archives.rbegin(); member != set.archives.rend(); ++member)
-      shown.nights.push_back({member->name, member->record.kind, member->record.made,
-                              sizes[member->name], ChainGap(set, *member)});
+    ChainGaps gaps(set);
+    for (size_t i = set.archives.size(); i-- > 0;) {
+      const dszip::sets::SetMember& member = set.archives[i];
+      shown.nights.push_back({member.name, member.record.kind, member.record.made,
+                              sizes[member.name], gaps.Of(i)});
+    }
     model.sets.push_back(std::move(shown));
   }
   return model;

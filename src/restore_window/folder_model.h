@@ -34,9 +34,6 @@ struct FolderModel {
 // Throws dszip::FileError when the folder cannot be listed.
 FolderModel ReadFolder(dszip::FileSystem& fs, const std::string& folder);
 
-// Why the night's chain back to its full is not whole within the set; empty when it is.
-std::string ChainGap(const dszip::sets::BackupSet& set, const dszip::sets::SetMember& night);
-
 // "Vollsicherung", "inkrementell", "verschoben".
 const char* KindText(dszip::sets::ArchiveKind kind);
 // "05.03.2024 21:30"
