@@ -28,13 +28,13 @@ bool StartsWith(const std::string& text, const char* start) {
 
 // "Ergebnis: Mit Warnungen (Exit-Code 1)": the words, and the code's meaning.
 void TakeResult(const std::string& line, PastRun& run) {
-  run.result = line.substr(std::string(texts::ResultPrefix).size());
-  const size_t code = run.result.rfind("(Exit-Code ");
-  if (code == std::string::npos) return;
-  const std::string digits = run.result.substr(code + 11, run.result.size() - code - 12);
+  const std::string words = line.substr(std::string(texts::ResultPrefix).size());
+  const size_t code = words.rfind(" (Exit-Code ");
+  if (code == std::string::npos || words.back() != ')') return;  // a line cut short says nothing
+  const std::string digits = words.substr(code + 12, words.size() - code - 13);
   if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return;
   run.kind = digits == "0" ? RunResult::Ok : digits == "1" ? RunResult::Warning : RunResult::Failed;
-  run.result = run.result.substr(0, code > 0 ? code - 1 : 0);
+  run.result = words.substr(0, code);
 }
 
 void TakeLine(const std::string& line, PastRun& run) {
