@@ -35,6 +35,9 @@ inline constexpr const char* ConfirmOriginalKeep =
     "%s dort vorhandene Dateien bleiben erhalten und werden nicht wiederhergestellt.\n\n"
     "Fortfahren?";
 inline constexpr const char* NoTargetFolder = "Bitte einen Zielordner angeben.";
+inline constexpr const char* PasswordPrompt = "Kennwort f\u00fcr %s:";
+inline constexpr const char* PasswordNotGiven =
+    "Ohne das richtige Kennwort kann diese Sicherung nicht gezeigt werden.";
 
 // The history of runs.
 inline constexpr const char* ResultUnknown = "Ergebnis unbekannt";
