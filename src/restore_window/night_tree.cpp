@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <map>
 
+#include "core/filled.h"
+#include "core/two_digits.h"
 #include "dszip/chain_restore_step.h"
 #include "dszip/restore_context.h"
 #include "dszip/target_folder.h"
+#include "dszip/text.h"
+#include "restore_window/texts.h"
 #include "zip/errors.h"
 #include "zip/stored_name.h"
 #include "zip/zip_reader.h"
@@ -132,6 +136,15 @@ NightTree ReadNight(dszip::FileSystem& fs, zip::Crypto& crypto, const std::strin
   }
   night.roots = tree.Roots();
   return night;
+}
+
+std::string NodeText(dszip::FileSystem& fs, const TreeNode& node) {
+  if (node.folder) return node.name;
+  const zip::CivilTime t = fs.ToLocalTime(node.modified);
+  const std::string when = Filled(texts::NightWhen, {TwoDigits(t.day), TwoDigits(t.month),
+                                                     std::to_string(t.year), TwoDigits(t.hour),
+                                                     TwoDigits(t.minute)});
+  return Filled(texts::TreeFile, {node.name, dszip::ByteSize(node.size), when, node.archive});
 }
 
 std::vector<TreeNode> Filtered(const std::vector<TreeNode>& roots, const std::string& text) {

@@ -35,6 +35,9 @@ struct NightTree {
 NightTree ReadNight(dszip::FileSystem& fs, zip::Crypto& crypto, const std::string& archive,
                     const std::optional<std::string>& password);
 
+// A node's line in the tree: a folder's name; a file's with its size, time and archive.
+std::string NodeText(dszip::FileSystem& fs, const TreeNode& node);
+
 // The nodes whose name holds `text` (letter case ignored), a folder with all it holds, and the
 // folders that lead to them. An empty text keeps everything.
 std::vector<TreeNode> Filtered(const std::vector<TreeNode>& roots, const std::string& text);

@@ -134,6 +134,13 @@ std::string RestoreForm::ChosenArchive() const {
   return row.heading ? "" : model_.folder + row.name;
 }
 
+std::vector<std::string> RestoreForm::FolderArchives() const {
+  std::vector<std::string> archives;
+  for (const NightRow& row : Nights)
+    if (!row.heading) archives.push_back(model_.folder + row.name);
+  return archives;
+}
+
 void RestoreForm::NightChange() {
   Shown.clear();
   night_ = {};

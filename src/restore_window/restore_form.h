@@ -72,6 +72,8 @@ class RestoreForm {
   // The chosen night's archive and password, for the restore.
   std::string ChosenArchive() const;
   const std::optional<std::string>& Password() const { return password_; }
+  // Every archive of the shown folder, for "Prüfen".
+  std::vector<std::string> FolderArchives() const;
 
  private:
   void ShowFolder(const std::string& folder);

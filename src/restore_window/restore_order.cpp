@@ -155,8 +155,10 @@ class RememberingConsole : public dszip::Console {
 }  // namespace
 
 int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& crypto,
-             dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled) {
+             dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled,
+             const std::optional<std::string>& password) {
   RememberingConsole remembering(console);
+  remembering.typed = password;
   int worst = dszip::kExitOk;
   for (const std::string& path : order.withoutOrigin)
     console.Line(Filled(texts::NoOriginalPlace, {path}));
@@ -168,6 +170,21 @@ int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& cryp
     if (exitCode == dszip::kExitInterrupted || exitCode == dszip::kExitBadPassword ||
         cancelled)
       break;
+  }
+  return worst;
+}
+
+int RunFolderCheck(const std::vector<std::string>& archives, dszip::FileSystem& fs,
+                   zip::Crypto& crypto, dszip::Console& console, runlog::Sink& sink,
+                   const std::atomic<bool>& cancelled) {
+  RememberingConsole remembering(console);
+  int worst = dszip::kExitOk;
+  for (const std::string& archive : archives) {
+    std::vector<std::string> arguments{"t"};
+    if (remembering.typed) arguments.push_back("-p" + *remembering.typed);
+    arguments.push_back(archive);
+    worst = std::max(worst, dszip::RunDszip(arguments, fs, crypto, remembering, cancelled, sink));
+    if (cancelled) break;
   }
   return worst;
 }

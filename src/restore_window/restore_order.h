@@ -54,10 +54,17 @@ std::vector<std::string> RunArguments(const RestoreOrder& order, const RestoreRu
 uint64_t CountExisting(dszip::FileSystem& fs, const RestoreOrder& order);
 
 // Runs every restore of the order through dszip's own restore, its verdict to the console (the
-// window) and to the central log and the event log. A password typed for the first run is
-// given to the others, so it is asked once. Stops after a run that was cancelled or refused
-// the password. Returns the worst exit code.
+// window) and to the central log and the event log. `password`, or one typed for the first
+// run, is given to the others, so it is asked once. Stops after a run that was cancelled or
+// refused the password. Returns the worst exit code.
 int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& crypto,
-             dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled);
+             dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled,
+             const std::optional<std::string>& password = std::nullopt);
+
+// "Prüfen": t over every archive of the folder, each with its own verdict. A seam: the folder
+// check of dszip (t <folder>\) takes its place once it is there.
+int RunFolderCheck(const std::vector<std::string>& archives, dszip::FileSystem& fs,
+                   zip::Crypto& crypto, dszip::Console& console, runlog::Sink& sink,
+                   const std::atomic<bool>& cancelled);
 
 }  // namespace restore_window

@@ -6,6 +6,36 @@ namespace restore_window::texts {
 
 inline constexpr const char* AppTitle = "Datensicherung wiederherstellen";
 
+// The window's controls.
+inline constexpr const char* TabBackups = "Sicherungen";
+inline constexpr const char* TabHistory = "Verlauf";
+inline constexpr const char* FolderLabel = "&Ordner:";
+inline constexpr const char* OtherFolder = "&Anderer Ordner\u2026";
+inline constexpr const char* Check = "&Pr\u00fcfen";
+inline constexpr const char* FilterLabel = "&Filter:";
+inline constexpr const char* Original = "An den &urspr\u00fcnglichen Ort";
+inline constexpr const char* IntoFolder = "In &diesen Ordner:";
+inline constexpr const char* Browse = "\u2026";
+inline constexpr const char* Replace = "&Vorhandene Dateien ersetzen";
+inline constexpr const char* Restore = "&Wiederherstellen";
+inline constexpr const char* Cancel = "Abbrechen";
+inline constexpr const char* OpenFolder = "Ordner \u00f6&ffnen";
+inline constexpr const char* Close = "&Schlie\u00dfen";
+inline constexpr const char* ColumnWhen = "Zeit";
+inline constexpr const char* ColumnKind = "Art";
+inline constexpr const char* ColumnSize = "Gr\u00f6\u00dfe";
+inline constexpr const char* ColumnArchive = "Archiv";
+inline constexpr const char* ColumnCommand = "Aufruf";
+inline constexpr const char* ColumnResult = "Ergebnis";
+inline constexpr const char* FolderDialogTitle = "Ordner w\u00e4hlen";
+inline constexpr const char* PasswordTitle = "Kennwort";
+inline constexpr const char* PasswordOk = "OK";
+inline constexpr const char* TreeFile = "%s    (%s, %s, aus %s)";  // name, size, time, archive
+inline constexpr const char* Restoring = "Wird wiederhergestellt \u2026";
+inline constexpr const char* Checking = "Wird gepr\u00fcft \u2026";
+inline constexpr const char* FolderCheckSeam =
+    "Gepr\u00fcft wird jedes Archiv des Ordners einzeln (t).";
+
 // Sets and nights.
 inline constexpr const char* KindFull = "Vollsicherung";
 inline constexpr const char* KindIncremental = "inkrementell";
@@ -14,7 +44,7 @@ inline constexpr const char* SetHeading = "Satz %s: %s";            // number, s
 inline constexpr const char* SetHeadingOnComputer = "Satz %s: %s auf %s";  // ..., computer
 inline constexpr const char* SingleArchives = "Archive ohne Angaben zum Satz";
 inline constexpr const char* NightWhen = "%s.%s.%s %s:%s";  // day, month, year, hour, minute
-inline constexpr const char* ChainBroken = "Kette unvollst\u00e4ndig";
+inline constexpr const char* ChainBroken = "%s \u2013 Kette unvollst\u00e4ndig";  // kind
 inline constexpr const char* ChainLinkGone =
     "Die Kette ist nicht vollst\u00e4ndig: %s fehlt im Ordner oder geh\u00f6rt zu keinem Satz.";
 inline constexpr const char* ChainNoStart =
