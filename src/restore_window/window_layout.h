@@ -68,15 +68,15 @@ inline constexpr int kClientHeight = 560;
 // Creation order, which is also the tab order.
 // clang-format off
 inline constexpr ControlRow kControls[] = {
-    {ID_Tabs, ControlKind::Tabs, Page::Both, {6, 6, 768, 548}, ""},
+    {ID_Tabs, ControlKind::Tabs, Page::Both, {6, 6, 768, 24}, ""},
     {ID_FolderLabel, ControlKind::Label, Page::Backups, {16, 40, 50, 18}, texts::FolderLabel},
     {ID_Folders, ControlKind::DropDown, Page::Backups, {70, 36, 400, 200}, ""},
     {ID_OtherFolder, ControlKind::Button, Page::Backups, {478, 35, 130, 25}, texts::OtherFolder},
     {ID_Check, ControlKind::Button, Page::Backups, {616, 35, 146, 25}, texts::Check},
-    {ID_Nights, ControlKind::ListView, Page::Backups, {16, 68, 372, 300}, ""},
-    {ID_FilterLabel, ControlKind::Label, Page::Backups, {398, 72, 44, 18}, texts::FilterLabel},
-    {ID_Filter, ControlKind::Edit, Page::Backups, {446, 68, 316, 22}, ""},
-    {ID_Tree, ControlKind::TreeView, Page::Backups, {398, 96, 364, 272}, ""},
+    {ID_Nights, ControlKind::ListView, Page::Backups, {16, 68, 424, 300}, ""},
+    {ID_FilterLabel, ControlKind::Label, Page::Backups, {450, 72, 40, 18}, texts::FilterLabel},
+    {ID_Filter, ControlKind::Edit, Page::Backups, {494, 68, 268, 22}, ""},
+    {ID_Tree, ControlKind::TreeView, Page::Backups, {450, 96, 312, 272}, ""},
     {ID_Original, ControlKind::FirstRadio, Page::Backups, {16, 378, 240, 20}, texts::Original},
     {ID_IntoFolder, ControlKind::Radio, Page::Backups, {16, 402, 130, 20}, texts::IntoFolder},
     {ID_TargetFolder, ControlKind::Edit, Page::Backups, {150, 401, 420, 22}, ""},
@@ -99,8 +99,8 @@ struct Column {
   int width;
 };
 inline constexpr Column kNightColumns[] = {
-    {texts::ColumnWhen, 150}, {texts::ColumnKind, 90}, {texts::ColumnSize, 60},
-    {texts::ColumnArchive, 110}};
+    {texts::ColumnWhen, 110}, {texts::ColumnKind, 100}, {texts::ColumnSize, 76},
+    {texts::ColumnArchive, 112}};
 inline constexpr Column kHistoryColumns[] = {
     {texts::ColumnWhen, 250}, {texts::ColumnCommand, 250}, {texts::ColumnArchive, 130},
     {texts::ColumnResult, 110}};
