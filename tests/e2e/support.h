@@ -91,6 +91,9 @@ std::wstring StatusText(HWND statusBar, int panel);
 std::vector<int> StatusParts(HWND statusBar);
 bool PickerTime(HWND picker, SYSTEMTIME& time);
 
+// The window's client area as it is on the screen, as a bitmap file.
+void SaveScreenshot(HWND window, const std::string& path);
+
 void Click(HWND button);
 void PressKey(HWND mainWindow, UINT virtualKey);
 void TypeText(HWND edit, const std::wstring& text);

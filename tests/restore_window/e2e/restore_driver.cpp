@@ -1,0 +1,275 @@
+// The restore window driven from outside under Wine, as a user drives it: keys into its lists
+// and tree, text into its fields, clicks on its buttons. Its sets are made by dszip.exe beside
+// the driver; what the window restores is compared with the files as they were that night.
+//   restore_driver.exe <scenario> [screenshot file]
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "restore_window/window_layout.h"
+#include "support.h"
+
+namespace {
+
+using namespace e2e;  // NOLINT(google-build-using-namespace)
+using restore_window::ControlId;
+
+const wchar_t* const kWindowClass = L"DatensicherungWiederherstellen";
+const wchar_t* const kPasswordClass = L"DatensicherungKennwort";
+
+struct FileState {
+  std::string bytes;
+  FILETIME modified{};
+};
+using Snapshot = std::map<std::string, FileState>;  // by path below the sources' folder
+
+// The scenario's folder: Daten (the source), Archiv (the set), Ziel (restores go there).
+struct Folder {
+  std::string root;
+  explicit Folder(const std::string& name) : root(DriverFolder() + "restore-e2e\\" + name + "\\") {
+    RemoveTree(root);
+    CreateDirectoryA((DriverFolder() + "restore-e2e").c_str(), nullptr);
+    CreateDirectoryA(root.c_str(), nullptr);
+    for (const char* sub : {"Daten", "Daten\\Ordner", "Daten\\Ordner\\Unter", "Archiv"})
+      CreateDirectoryA((root + sub).c_str(), nullptr);
+  }
+  std::string Archive(int night) const {
+    return root + "Archiv\\202403" + (night < 10 ? "0" : "") + std::to_string(night) + "-0.zip";
+  }
+};
+
+FILETIME Modified(const std::string& path) {
+  FILETIME modified{};
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  GetFileTime(file, nullptr, nullptr, &modified);
+  CloseHandle(file);
+  return modified;
+}
+
+void TakeSnapshot(const std::string& folder, const std::string& below, Snapshot& snapshot) {
+  for (const std::string& name : ListFolder(folder + below)) {
+    const std::string path = below + name;
+    if (IsDirectory(folder + path))
+      TakeSnapshot(folder, path + "\\", snapshot);
+    else
+      snapshot[path] = {ReadBytes(folder + path), Modified(folder + path)};
+  }
+}
+
+bool RunDszip(const std::string& arguments) {
+  Process dszip(DriverFolder() + "dszip.exe", arguments, DriverFolder());
+  return Check(dszip.WaitForExit(60000) && dszip.ExitCode() == 0, "dszip " + arguments);
+}
+
+// Night 1 a full backup, each night after an incremental one that changes a.txt, every other
+// night Ordner\x.txt, and adds neu<n>.txt. Returns the files as they were after `keep`.
+Snapshot MakeNights(const Folder& f, int nights, int keep, const std::string& password = "") {
+  const std::string data = f.root + "Daten\\";
+  WriteBytes(data + "b.txt", "b1");
+  WriteBytes(data + "Ordner\\Unter\\y.txt", "y1");
+  Snapshot kept;
+  for (int n = 1; n <= nights; ++n) {
+    WriteBytes(data + "a.txt", "a" + std::to_string(n));
+    if (n % 2 == 1) WriteBytes(data + "Ordner\\x.txt", "x" + std::to_string(n));
+    if (n > 1) WriteBytes(data + "neu" + std::to_string(n) + ".txt", std::to_string(n));
+    Sleep(20);  // each night's files get their own time
+    const std::string kind = n == 1 ? "-ac" : "-ac -ao";
+    const std::string secret = password.empty() ? "" : " -hp" + password;
+    if (!RunDszip("a " + kind + secret + " \"" + f.Archive(n) + "\" \"" + f.root + "Daten\""))
+      return kept;
+    if (n == keep) TakeSnapshot(data, "", kept);
+  }
+  return kept;
+}
+
+// The window of a started Wiederherstellen.exe, and its controls by id.
+struct Window {
+  std::unique_ptr<Process> process;
+  HWND handle = nullptr;
+  Window(const std::string& arguments) {
+    process = std::make_unique<Process>(DriverFolder() + "Wiederherstellen.exe", arguments,
+                                        DriverFolder());
+    handle = WaitForTopWindow(process->Id(), kWindowClass);
+    Check(handle != nullptr, "the restore window opens");
+  }
+  ~Window() {
+    if (handle) PostMessageW(handle, WM_CLOSE, 0, 0);
+    process->WaitForExit(10000);
+  }
+  HWND operator[](ControlId id) const { return GetDlgItem(handle, id); }
+  void Key(ControlId id, UINT key, int times = 1) const {
+    for (int i = 0; i < times; ++i) {
+      const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+      PostMessageW((*this)[id], WM_KEYDOWN, key, 1 | scan);
+      if (key == VK_SPACE) PostMessageW((*this)[id], WM_CHAR, L' ', 1 | scan);
+      PostMessageW((*this)[id], WM_KEYUP, key, static_cast<LPARAM>(1 | scan | 0xC0000000u));
+      RoundTrip(handle);
+    }
+  }
+  std::string Verdict() const { return Utf8(WindowText((*this)[restore_window::ID_Verdict])); }
+  // The night's row: a heading, then the nights newest first.
+  void ChooseNight(int night, int nights) const {
+    Key(restore_window::ID_Nights, VK_HOME);
+    Key(restore_window::ID_Nights, VK_DOWN, nights - night + 1);
+    WaitUntil([&] { return Send((*this)[restore_window::ID_Tree], TVM_GETCOUNT) > 0; });
+  }
+  bool Restore(const std::string& target) const {
+    TypeText((*this)[restore_window::ID_TargetFolder], std::wstring(target.begin(), target.end()));
+    Click((*this)[restore_window::ID_Restore]);
+    return Check(WaitUntil([&] { return Verdict().find("Ergebnis:") != std::string::npos; }, 60000),
+                 "the restore ends with a verdict");
+  }
+};
+
+void CheckRestored(const std::string& target, const Snapshot& night, const Snapshot& expected) {
+  Snapshot restored;
+  TakeSnapshot(target + "Daten\\", "", restored);
+  CheckInt(static_cast<long long>(restored.size()), static_cast<long long>(expected.size()),
+           "files restored");
+  for (const auto& [path, state] : expected) {
+    const auto found = restored.find(path);
+    if (!Check(found != restored.end(), path + " restored")) continue;
+    Check(found->second.bytes == night.at(path).bytes, path + ": the bytes of that night");
+    Check(CompareFileTime(&found->second.modified, &night.at(path).modified) == 0,
+          path + ": the time of that night");
+  }
+}
+
+void PickFolderAndFile(const std::string& name) {
+  Folder f(name);
+  const Snapshot night7 = MakeNights(f, 10, 7);
+  Window window("\"" + f.root + "Archiv\\\"");
+  window.ChooseNight(7, 10);
+  window.Key(restore_window::ID_Tree, VK_HOME);   // Daten
+  window.Key(restore_window::ID_Tree, VK_RIGHT);  // opened
+  window.Key(restore_window::ID_Tree, VK_DOWN);   // Ordner
+  window.Key(restore_window::ID_Tree, VK_SPACE);
+  window.Key(restore_window::ID_Tree, VK_DOWN);  // a.txt
+  window.Key(restore_window::ID_Tree, VK_SPACE);
+  if (!window.Restore(f.root + "Ziel\\")) return;
+  Check(window.Verdict().find("Exit-Code 0") != std::string::npos, "restored: " + window.Verdict());
+  Snapshot picked;
+  for (const char* path : {"a.txt", "Ordner\\x.txt", "Ordner\\Unter\\y.txt"}) picked[path] = {};
+  CheckRestored(f.root + "Ziel\\", night7, picked);
+}
+
+void WholeNight(const std::string& name) {
+  Folder f(name);
+  const Snapshot night7 = MakeNights(f, 10, 7);
+  Window window("\"" + f.root + "Archiv\\\"");
+  window.ChooseNight(7, 10);
+  if (!window.Restore(f.root + "Ziel\\")) return;
+  CheckRestored(f.root + "Ziel\\", night7, night7);
+}
+
+// The password dialog: a wrong password is asked again, the right one opens the night, and
+// the restore asks no more.
+void WrongThenRightPassword(const std::string& name) {
+  Folder f(name);
+  const Snapshot night2 = MakeNights(f, 2, 2, "Geheim");
+  Window window("\"" + f.Archive(2) + "\"");
+  for (const char* typed : {"Falsch", "Geheim"}) {
+    HWND dialog = WaitForTopWindow(window.process->Id(), kPasswordClass);
+    if (!Check(dialog != nullptr, std::string("the password is asked for, to type ") + typed))
+      return;
+    const std::string text(typed);
+    TypeText(GetDlgItem(dialog, 10), std::wstring(text.begin(), text.end()));
+    Click(GetDlgItem(dialog, IDOK));
+    WaitUntil([&] { return !IsWindow(dialog); });
+  }
+  Check(WaitUntil([&] { return Send(window[restore_window::ID_Tree], TVM_GETCOUNT) > 0; }),
+        "the night shows");
+  if (!window.Restore(f.root + "Ziel\\")) return;
+  Check(TopWindow(window.process->Id(), kPasswordClass) == nullptr, "no second question");
+  CheckRestored(f.root + "Ziel\\", night2, night2);
+}
+
+// "Abbrechen" midway: the run ends as cancelled and leaves no file under a temporary name.
+void CancelMidway(const std::string& name) {
+  Folder f(name);
+  std::string big(64u << 20, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 2654435761u) >> 13);
+  for (int i = 0; i < 4; ++i) WriteBytes(f.root + "Daten\\gross" + std::to_string(i) + ".bin", big);
+  if (!RunDszip("a -ac -m0 \"" + f.Archive(1) + "\" \"" + f.root + "Daten\"")) return;
+  Window window("\"" + f.Archive(1) + "\"");
+  TypeText(window[restore_window::ID_TargetFolder], L"");
+  const std::string target = f.root + "Ziel\\";
+  TypeText(window[restore_window::ID_TargetFolder], std::wstring(target.begin(), target.end()));
+  Click(window[restore_window::ID_Restore]);
+  WaitUntil([&] { return IsWindowEnabled(window[restore_window::ID_Cancel]); });
+  Click(window[restore_window::ID_Cancel]);
+  Check(WaitUntil([&] { return window.Verdict().find("Ergebnis:") != std::string::npos; }, 60000),
+        "the cancelled run ends");
+  Check(window.Verdict().find("Abgebrochen") != std::string::npos, "cancelled: " + window.Verdict());
+  std::function<bool(const std::string&)> anyTemporary = [&](const std::string& folder) {
+    for (const std::string& entry : ListFolder(folder)) {
+      if (entry.find(".dszip-tmp") != std::string::npos) return true;
+      if (IsDirectory(folder + entry) && anyTemporary(folder + entry + "\\")) return true;
+    }
+    return false;
+  };
+  Check(!anyTemporary(target), "no file under a temporary name");
+}
+
+// A run that failed comes first in "Verlauf".
+void HistoryShowsFailure(const std::string& name) {
+  Folder f(name);
+  MakeNights(f, 1, 1);
+  Process failing(DriverFolder() + "dszip.exe",
+                  "a -ac \"" + f.Archive(2) + "\" \"" + f.root + "Fehlt\"", DriverFolder());
+  failing.WaitForExit(60000);
+  Window window("\"" + f.root + "Archiv\\\"");
+  window.Key(restore_window::ID_History, VK_HOME);
+  const std::string record = Utf8(WindowText(window[restore_window::ID_HistoryRecord]));
+  Check(record.find("Fehlgeschlagen") != std::string::npos, "the first run failed: " + record);
+}
+
+// The window with night 7 chosen and its folders open, for the README.
+void Screenshot(const std::string& name, const std::string& path) {
+  Folder f(name);
+  MakeNights(f, 10, 7);
+  Window window("\"" + f.root + "Archiv\\\"");
+  window.ChooseNight(7, 10);
+  window.Key(restore_window::ID_Tree, VK_HOME);
+  window.Key(restore_window::ID_Tree, VK_RIGHT);
+  window.Key(restore_window::ID_Tree, VK_DOWN);
+  window.Key(restore_window::ID_Tree, VK_RIGHT);
+  window.Key(restore_window::ID_Tree, VK_DOWN);
+  window.Key(restore_window::ID_Tree, VK_SPACE);
+  TypeText(window[restore_window::ID_TargetFolder], L"C:\\Users\\Anna\\Desktop\\Zur\u00fcck");
+  RoundTrip(window.handle);
+  SaveScreenshot(window.handle, path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using SetAwareness = BOOL(WINAPI*)(HANDLE);
+  if (auto set = reinterpret_cast<SetAwareness>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext"))))
+    set(reinterpret_cast<HANDLE>(-4));  // per monitor, version 2
+  const std::map<std::string, std::function<void(const std::string&)>> scenarios{
+      {"restore_pick", PickFolderAndFile},        {"restore_whole_night", WholeNight},
+      {"restore_password", WrongThenRightPassword}, {"restore_cancel", CancelMidway},
+      {"restore_history", HistoryShowsFailure},
+  };
+  if (argc == 3 && std::strcmp(argv[1], "restore_screenshot") == 0) {
+    Screenshot(argv[1], argv[2]);
+  } else if (argc == 2 && scenarios.count(argv[1])) {
+    scenarios.at(argv[1])(argv[1]);
+  } else {
+    std::printf("usage: restore_driver.exe <scenario> | restore_screenshot <file.bmp>\n");
+    return 2;
+  }
+  const int failures = Failures();
+  std::printf("%s: %s (%d failed checks)\n", argv[1], failures ? "FAILED" : "passed", failures);
+  return failures ? 1 : 0;
+}
