@@ -62,7 +62,11 @@ void RestoreForm::FormCreate() {
   const std::vector<std::string> arguments = platform_.Arguments();
   std::string named;  // an archive given on the command line
   if (!arguments.empty()) {
-    const std::string given = platform_.Files().FullPath(arguments[0]);
+    // "C:\Archiv\" reaches us as C:\Archiv": the C runtime's rules take \" for a quote, and no
+    // path holds one.
+    std::string typed = arguments[0];
+    if (!typed.empty() && typed.back() == '"') typed.back() = '\\';
+    const std::string given = platform_.Files().FullPath(typed);
     const auto info = platform_.Files().Stat(given);
     const bool folder = info && info->IsFolder();
     named = folder ? "" : given.substr(dszip::FolderOf(given).size());

@@ -115,7 +115,8 @@ RestoreOrder PlanRestore(const std::string& archive, const std::vector<TreeNode>
 
 std::vector<std::string> RunArguments(const RestoreOrder& order, const RestoreRun& run,
                                       const std::optional<std::string>& password) {
-  std::vector<std::string> arguments{"x", "-kette", "-r-"};
+  // Masks name each folder they take, so they go without subfolders; no mask takes them all.
+  std::vector<std::string> arguments{"x", "-kette", run.masks.empty() ? "-r" : "-r-"};
   if (order.replace) arguments.emplace_back("-o+");
   if (password) arguments.push_back("-p" + *password);
   arguments.push_back(order.archive);

@@ -79,7 +79,7 @@ TEST_F(RestoreFormTest, AnArchiveOnTheCommandLineIsChosen) {
 
 TEST_F(RestoreFormTest, APasswordIsAskedOnceAndKeptForTheRestore) {
   Nights("-hpGeheim");
-  platform.arguments = {"E:\\Archiv\\"};
+  platform.arguments = {"E:\\Archiv\""};  // as "E:\Archiv\" reaches a program
   form.FormCreate();
   platform.typed = "Geheim";
   form.NightIndex = 1;

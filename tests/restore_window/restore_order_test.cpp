@@ -111,6 +111,13 @@ TEST(RestoreOrder, RestoresExactlyThePickAsItWasThatNight) {
   EXPECT_EQ(nights.Content("F:\\Neu\\Daten\\Sub\\Tief\\t.txt"), "t1");
   EXPECT_EQ(nights.Content("F:\\Neu\\p.txt"), "p1");
   EXPECT_EQ(nights.fs.Find("F:\\Neu\\Daten\\a.txt"), nullptr);
+  // The whole night, which needs no mask, with every folder.
+  const RestoreOrder whole =
+      PlanRestore(Nights::Archive(2), nights.Tree(), {},
+                  {.original = false, .folder = "F:\\Ganz", .replace = false}, kSources);
+  RunOrder(whole, nights.fs, nights.crypto, nights.console, nights.sink, nights.cancelled);
+  EXPECT_EQ(nights.Content("F:\\Ganz\\Daten\\Sub\\Tief\\t.txt"), "t1");
+  EXPECT_EQ(nights.Content("F:\\Ganz\\p.txt"), "p1");
   // The run left its record like every dszip run.
   EXPECT_NE(nights.sink.log.find("Aufruf: dszip x -kette -r- " + Nights::Archive(2)),
             std::string::npos)

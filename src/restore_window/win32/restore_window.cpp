@@ -258,6 +258,8 @@ LRESULT RestoreWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (message == kLine) {
         verdict_ += *text + "\r\n";
         SetText(ID_Verdict, verdict_);
+        SendMessageW(Control(ID_Verdict), EM_SETSEL, verdict_.size(), verdict_.size());
+        SendMessageW(Control(ID_Verdict), EM_SCROLLCARET, 0, 0);
       } else if (const int percent = PercentOf(*text); percent >= 0) {
         SendMessageW(Control(ID_Progress), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
       }

@@ -119,13 +119,19 @@ struct Window {
   void ChooseNight(int night, int nights) const {
     Key(restore_window::ID_Nights, VK_HOME);
     Key(restore_window::ID_Nights, VK_DOWN, nights - night + 1);
-    WaitUntil([&] { return Send((*this)[restore_window::ID_Tree], TVM_GETCOUNT) > 0; });
+    const HWND list = (*this)[restore_window::ID_Nights];
+    Check(WaitUntil([&] {
+            return Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) ==
+                   nights - night + 1;
+          }),
+          "night " + std::to_string(night) + " chosen");
+    RoundTrip(handle);  // its tree is shown once the window takes a message again
   }
   bool Restore(const std::string& target) const {
     TypeText((*this)[restore_window::ID_TargetFolder], std::wstring(target.begin(), target.end()));
     Click((*this)[restore_window::ID_Restore]);
     return Check(WaitUntil([&] { return Verdict().find("Ergebnis:") != std::string::npos; }, 60000),
-                 "the restore ends with a verdict");
+                 "the restore ends with a verdict: " + Verdict());
   }
 };
 
