@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/filled.h"
+#include "dszip/outcome.h"
 #include "restore_window/texts.h"
 #include "restore_window/win32/dpi.h"
 #include "restore_window/window_layout.h"
@@ -537,6 +538,7 @@ void RestoreWindow::RunWorker(const std::string& starting, Work work) {
   cancelled_ = false;
   verdict_ = starting + "\r\n";
   SetText(ID_Verdict, verdict_);
+  SetText(ID_Result, "");
   SendMessageW(Control(ID_Progress), PBM_SETPOS, 0, 0);
   for (const int id : {ID_Restore, ID_Check, ID_OtherFolder, ID_Folders, ID_OpenFolder})
     EnableWindow(Control(id), FALSE);
@@ -562,6 +564,7 @@ void RestoreWindow::Finished(int exitCode) {
     return;
   }
   SendMessageW(Control(ID_Progress), PBM_SETPOS, exitCode == 0 ? 100 : 0, 0);
+  SetText(ID_Result, dszip::ResultLine(exitCode));
   for (const int id : {ID_Restore, ID_Check, ID_OtherFolder, ID_Folders})
     EnableWindow(Control(id), TRUE);
   EnableWindow(Control(ID_OpenFolder), !openTarget_.empty());

@@ -114,7 +114,8 @@ struct Window {
       RoundTrip(handle);
     }
   }
-  std::string Verdict() const { return Utf8(WindowText((*this)[restore_window::ID_Verdict])); }
+  // The result line below the progress bar, once the run has ended.
+  std::string Verdict() const { return Utf8(WindowText((*this)[restore_window::ID_Result])); }
   // The night's row: a heading, then the nights newest first.
   void ChooseNight(int night, int nights) const {
     Key(restore_window::ID_Nights, VK_HOME);
@@ -126,6 +127,14 @@ struct Window {
           }),
           "night " + std::to_string(night) + " chosen");
     RoundTrip(handle);  // its tree is shown once the window takes a message again
+  }
+  // From the list of nights on to the tree, by Tab as a user goes: the tree acts on keys only
+  // while it has the focus.
+  void TabToTree() const {
+    for (int i = 0; i < 2; ++i) {
+      PressKey(handle, VK_TAB);
+      RoundTrip(handle);
+    }
   }
   bool Restore(const std::string& target) const {
     TypeText((*this)[restore_window::ID_TargetFolder], std::wstring(target.begin(), target.end()));
@@ -154,6 +163,7 @@ void PickFolderAndFile(const std::string& name) {
   const Snapshot night7 = MakeNights(f, 10, 7);
   Window window("\"" + f.root + "Archiv\\\"");
   window.ChooseNight(7, 10);
+  window.TabToTree();
   window.Key(restore_window::ID_Tree, VK_HOME);   // Daten
   window.Key(restore_window::ID_Tree, VK_RIGHT);  // opened
   window.Key(restore_window::ID_Tree, VK_DOWN);   // Ordner
@@ -244,6 +254,7 @@ void Screenshot(const std::string& name, const std::string& path) {
   MakeNights(f, 10, 7);
   Window window("\"" + f.root + "Archiv\\\"");
   window.ChooseNight(7, 10);
+  window.TabToTree();
   window.Key(restore_window::ID_Tree, VK_HOME);
   window.Key(restore_window::ID_Tree, VK_RIGHT);
   window.Key(restore_window::ID_Tree, VK_DOWN);
