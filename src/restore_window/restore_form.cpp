@@ -148,8 +148,8 @@ std::vector<std::string> RestoreForm::FolderArchives() const {
 void RestoreForm::NightChange() {
   Shown.clear();
   night_ = {};
-  password_.reset();
   const std::string archive = ChosenArchive();
+  if (archive != passwordFor_) password_.reset();  // asked once for each night
   if (archive.empty()) return;
   Status = Nights[static_cast<size_t>(NightIndex)].broken;
   ReadChosenNight();
@@ -165,6 +165,7 @@ void RestoreForm::ReadChosenNight() {
       if (night_.access == NightAccess::Read) return;
       if (tries == kPasswordTries) break;
       password_ = platform_.AskPassword(Filled(texts::PasswordPrompt, {archive}));
+      passwordFor_ = archive;
       if (!password_) break;
     }
     night_ = {};

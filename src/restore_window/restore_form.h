@@ -85,6 +85,7 @@ class RestoreForm {
   FolderModel model_;
   NightTree night_;
   std::optional<std::string> password_;
+  std::string passwordFor_;  // the archive it was typed for
 };
 
 }  // namespace restore_window

@@ -213,7 +213,12 @@ void RestoreWindow::ShowPage(int page) {
   TabCtrl_SetCurSel(Control(ID_Tabs), page);
 }
 
+// The window is shown first: an archive named on the command line may ask for its password.
 void RestoreWindow::Start() {
+  const SIZE outer = OuterSize(MulDiv(kClientWidth, dpi_, 96), MulDiv(kClientHeight, dpi_, 96), dpi_);
+  SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
+  ShowWindow(window_, SW_SHOW);
+  UpdateWindow(window_);
   form_.FormCreate();
   PushFolders();
   PushNights();
@@ -221,9 +226,6 @@ void RestoreWindow::Start() {
   PushDestination();
   PushHistory();
   SetText(ID_Verdict, form_.Status);
-  const SIZE outer = OuterSize(MulDiv(kClientWidth, dpi_, 96), MulDiv(kClientHeight, dpi_, 96), dpi_);
-  SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
-  ShowWindow(window_, SW_SHOW);
   SetFocus(Control(ID_Nights));
 }
 
@@ -338,7 +340,7 @@ LRESULT RestoreWindow::OnNotify(const NMHDR& header) {
   const int id = static_cast<int>(header.idFrom);
   if (id == ID_Tabs && header.code == TCN_SELCHANGE) {
     ShowPage(TabCtrl_GetCurSel(Control(ID_Tabs)));
-  } else if (id == ID_Nights && header.code == LVN_ITEMCHANGED && !busy_) {
+  } else if (id == ID_Nights && header.code == LVN_ITEMCHANGED && !busy_ && !pushing_) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
     if (!(change.uNewState & LVIS_SELECTED) || (change.uOldState & LVIS_SELECTED)) return 0;
     form_.NightIndex = change.iItem;
@@ -411,6 +413,7 @@ void RestoreWindow::PushFolders() {
 
 void RestoreWindow::PushNights() {
   const HWND list = Control(ID_Nights);
+  pushing_ = true;  // the selection set here is no choice of the user's
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(list);
   for (const NightRow& row : form_.Nights)
@@ -420,6 +423,7 @@ void RestoreWindow::PushNights() {
     ListView_SetItemState(list, form_.NightIndex, LVIS_SELECTED | LVIS_FOCUSED,
                           LVIS_SELECTED | LVIS_FOCUSED);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  pushing_ = false;
 }
 
 void RestoreWindow::PushTree() {

@@ -66,7 +66,7 @@ class RestoreWindow {
   int dpi_ = 96;
   std::thread worker_;
   std::atomic<bool> cancelled_{false};
-  bool busy_ = false, closing_ = false;
+  bool busy_ = false, closing_ = false, pushing_ = false;
   std::string verdict_;
   std::string openTarget_;
 };

@@ -45,6 +45,16 @@ struct Folder {
   }
 };
 
+// A window's whole text as UTF-8, for searching (Utf8 cuts long texts for failure lines).
+std::string Whole(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
 FILETIME Modified(const std::string& path) {
   FILETIME modified{};
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -94,13 +104,15 @@ Snapshot MakeNights(const Folder& f, int nights, int keep, const std::string& pa
 struct Window {
   std::unique_ptr<Process> process;
   HWND handle = nullptr;
-  Window(const std::string& arguments) {
+  std::string shot;  // where the window's picture goes when a check failed
+  Window(const Folder& f, const std::string& arguments) : shot(f.root + "window.bmp") {
     process = std::make_unique<Process>(DriverFolder() + "Wiederherstellen.exe", arguments,
                                         DriverFolder());
     handle = WaitForTopWindow(process->Id(), kWindowClass);
     Check(handle != nullptr, "the restore window opens");
   }
   ~Window() {
+    if (handle && Failures() > 0) SaveScreenshot(handle, shot);
     if (handle) PostMessageW(handle, WM_CLOSE, 0, 0);
     process->WaitForExit(10000);
   }
@@ -115,7 +127,19 @@ struct Window {
     }
   }
   // The result line below the progress bar, once the run has ended.
-  std::string Verdict() const { return Utf8(WindowText((*this)[restore_window::ID_Result])); }
+  // Space on the tree's chosen item, waited for until its box shows the tick.
+  void TickChosen() const {
+    const HWND tree = (*this)[restore_window::ID_Tree];
+    Key(restore_window::ID_Tree, VK_SPACE);
+    Check(WaitUntil([&] {
+            const LRESULT chosen = Send(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+            return chosen && (Send(tree, TVM_GETITEMSTATE, static_cast<WPARAM>(chosen),
+                                   TVIS_STATEIMAGEMASK) &
+                              TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+          }),
+          "a tick in the tree");
+  }
+  std::string Verdict() const { return Whole(WindowText((*this)[restore_window::ID_Result])); }
   // The night's row: a heading, then the nights newest first.
   void ChooseNight(int night, int nights) const {
     Key(restore_window::ID_Nights, VK_HOME);
@@ -153,23 +177,27 @@ void CheckRestored(const std::string& target, const Snapshot& night, const Snaps
     const auto found = restored.find(path);
     if (!Check(found != restored.end(), path + " restored")) continue;
     Check(found->second.bytes == night.at(path).bytes, path + ": the bytes of that night");
-    Check(CompareFileTime(&found->second.modified, &night.at(path).modified) == 0,
-          path + ": the time of that night");
+    const auto ticks = [](const FILETIME& t) {
+      return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    // The archive keeps whole seconds.
+    CheckInt(ticks(found->second.modified) / 10000000, ticks(night.at(path).modified) / 10000000,
+             path + ": the time of that night");
   }
 }
 
 void PickFolderAndFile(const std::string& name) {
   Folder f(name);
   const Snapshot night7 = MakeNights(f, 10, 7);
-  Window window("\"" + f.root + "Archiv\\\"");
+  Window window(f, "\"" + f.root + "Archiv\\\"");
   window.ChooseNight(7, 10);
   window.TabToTree();
   window.Key(restore_window::ID_Tree, VK_HOME);   // Daten
   window.Key(restore_window::ID_Tree, VK_RIGHT);  // opened
   window.Key(restore_window::ID_Tree, VK_DOWN);   // Ordner
-  window.Key(restore_window::ID_Tree, VK_SPACE);
+  window.TickChosen();
   window.Key(restore_window::ID_Tree, VK_DOWN);  // a.txt
-  window.Key(restore_window::ID_Tree, VK_SPACE);
+  window.TickChosen();
   if (!window.Restore(f.root + "Ziel\\")) return;
   Check(window.Verdict().find("Exit-Code 0") != std::string::npos, "restored: " + window.Verdict());
   Snapshot picked;
@@ -180,7 +208,7 @@ void PickFolderAndFile(const std::string& name) {
 void WholeNight(const std::string& name) {
   Folder f(name);
   const Snapshot night7 = MakeNights(f, 10, 7);
-  Window window("\"" + f.root + "Archiv\\\"");
+  Window window(f, "\"" + f.root + "Archiv\\\"");
   window.ChooseNight(7, 10);
   if (!window.Restore(f.root + "Ziel\\")) return;
   CheckRestored(f.root + "Ziel\\", night7, night7);
@@ -191,7 +219,7 @@ void WholeNight(const std::string& name) {
 void WrongThenRightPassword(const std::string& name) {
   Folder f(name);
   const Snapshot night2 = MakeNights(f, 2, 2, "Geheim");
-  Window window("\"" + f.Archive(2) + "\"");
+  Window window(f, "\"" + f.Archive(2) + "\"");
   for (const char* typed : {"Falsch", "Geheim"}) {
     HWND dialog = WaitForTopWindow(window.process->Id(), kPasswordClass);
     if (!Check(dialog != nullptr, std::string("the password is asked for, to type ") + typed))
@@ -215,7 +243,7 @@ void CancelMidway(const std::string& name) {
   for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 2654435761u) >> 13);
   for (int i = 0; i < 4; ++i) WriteBytes(f.root + "Daten\\gross" + std::to_string(i) + ".bin", big);
   if (!RunDszip("a -ac -m0 \"" + f.Archive(1) + "\" \"" + f.root + "Daten\"")) return;
-  Window window("\"" + f.Archive(1) + "\"");
+  Window window(f, "\"" + f.Archive(1) + "\"");
   TypeText(window[restore_window::ID_TargetFolder], L"");
   const std::string target = f.root + "Ziel\\";
   TypeText(window[restore_window::ID_TargetFolder], std::wstring(target.begin(), target.end()));
@@ -242,9 +270,9 @@ void HistoryShowsFailure(const std::string& name) {
   Process failing(DriverFolder() + "dszip.exe",
                   "a -ac \"" + f.Archive(2) + "\" \"" + f.root + "Fehlt\"", DriverFolder());
   failing.WaitForExit(60000);
-  Window window("\"" + f.root + "Archiv\\\"");
+  Window window(f, "\"" + f.root + "Archiv\\\"");
   window.Key(restore_window::ID_History, VK_HOME);
-  const std::string record = Utf8(WindowText(window[restore_window::ID_HistoryRecord]));
+  const std::string record = Whole(WindowText(window[restore_window::ID_HistoryRecord]));
   Check(record.find("Fehlgeschlagen") != std::string::npos, "the first run failed: " + record);
 }
 
@@ -252,7 +280,7 @@ void HistoryShowsFailure(const std::string& name) {
 void Screenshot(const std::string& name, const std::string& path) {
   Folder f(name);
   MakeNights(f, 10, 7);
-  Window window("\"" + f.root + "Archiv\\\"");
+  Window window(f, "\"" + f.root + "Archiv\\\"");
   window.ChooseNight(7, 10);
   window.TabToTree();
   window.Key(restore_window::ID_Tree, VK_HOME);
@@ -260,7 +288,7 @@ void Screenshot(const std::string& name, const std::string& path) {
   window.Key(restore_window::ID_Tree, VK_DOWN);
   window.Key(restore_window::ID_Tree, VK_RIGHT);
   window.Key(restore_window::ID_Tree, VK_DOWN);
-  window.Key(restore_window::ID_Tree, VK_SPACE);
+  window.TickChosen();
   TypeText(window[restore_window::ID_TargetFolder], L"C:\\Users\\Anna\\Desktop\\Zur\u00fcck");
   RoundTrip(window.handle);
   SaveScreenshot(window.handle, path);
