@@ -1,12 +1,13 @@
 // The restore window driven from outside under Wine, as a user drives it: keys into its lists
 // and tree, text into its fields, clicks on its buttons. Its sets are made by dszip.exe beside
 // the driver; what the window restores is compared with the files as they were that night.
-//   restore_driver.exe <scenario> [screenshot file]
+//   restore_driver.exe <scenario> | restore_screenshot <file.bmp> | --time-opening <folder> <lines>
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -294,6 +295,21 @@ void Screenshot(const std::string& name, const std::string& path) {
   SaveScreenshot(window.handle, path);
 }
 
+// For the benchmark: the seconds from starting the window on `folder` until its list shows
+// `rows` lines, printed.
+int TimeOpening(const std::string& folder, int rows) {
+  const ULONGLONG started = GetTickCount64();
+  Process program(DriverFolder() + "Wiederherstellen.exe", "\"" + folder + "\"", DriverFolder());
+  const HWND window = WaitForTopWindow(program.Id(), kWindowClass, 60000);
+  const HWND list = GetDlgItem(window, restore_window::ID_Nights);
+  const bool shown = WaitUntil([&] { return Send(list, LVM_GETITEMCOUNT) >= rows; }, 60000);
+  const double seconds = static_cast<double>(GetTickCount64() - started) / 1000;
+  std::printf("%s: %d lines in %.2f s\n", shown ? "shown" : "NOT shown", rows, seconds);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  program.WaitForExit(10000);
+  return shown ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -306,12 +322,15 @@ int main(int argc, char** argv) {
       {"restore_password", WrongThenRightPassword}, {"restore_cancel", CancelMidway},
       {"restore_history", HistoryShowsFailure},
   };
+  if (argc == 4 && std::strcmp(argv[1], "--time-opening") == 0)
+    return TimeOpening(argv[2], std::atoi(argv[3]));
   if (argc == 3 && std::strcmp(argv[1], "restore_screenshot") == 0) {
     Screenshot(argv[1], argv[2]);
   } else if (argc == 2 && scenarios.count(argv[1])) {
     scenarios.at(argv[1])(argv[1]);
   } else {
-    std::printf("usage: restore_driver.exe <scenario> | restore_screenshot <file.bmp>\n");
+    std::printf("usage: restore_driver.exe <scenario> | restore_screenshot <file.bmp> | "
+                "--time-opening <folder> <lines>\n");
     return 2;
   }
   const int failures = Failures();
