@@ -1,7 +1,7 @@
 // The restore window driven from outside under Wine, as a user drives it: keys into its lists
 // and tree, text into its fields, clicks on its buttons. Its sets are made by dszip.exe beside
 // the driver; what the window restores is compared with the files as they were that night.
-//   restore_driver.exe <scenario> | restore_screenshot <file.bmp> | --time-opening <folder> <lines>
+//   restore_driver.exe <scenario> | restore_screenshot <file.bmp> [drive] | --time-opening <folder> <lines>
 #include <windows.h>
 
 #include <commctrl.h>
@@ -278,8 +278,14 @@ void HistoryShowsFailure(const std::string& name) {
 }
 
 // The window with night 7 chosen and its folders open, for the README.
-void Screenshot(const std::string& name, const std::string& path) {
+// `drive`: an empty drive to work on, so that the picture shows no path of the build.
+void Screenshot(const std::string& name, const std::string& path, const std::string& drive) {
   Folder f(name);
+  if (!drive.empty()) {
+    f.root = drive;
+    for (const char* sub : {"Daten", "Daten\\Ordner", "Daten\\Ordner\\Unter", "Archiv"})
+      CreateDirectoryA((drive + sub).c_str(), nullptr);
+  }
   MakeNights(f, 10, 7);
   Window window(f, "\"" + f.root + "Archiv\\\"");
   window.ChooseNight(7, 10);
@@ -324,12 +330,12 @@ int main(int argc, char** argv) {
   };
   if (argc == 4 && std::strcmp(argv[1], "--time-opening") == 0)
     return TimeOpening(argv[2], std::atoi(argv[3]));
-  if (argc == 3 && std::strcmp(argv[1], "restore_screenshot") == 0) {
-    Screenshot(argv[1], argv[2]);
+  if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "restore_screenshot") == 0) {
+    Screenshot(argv[1], argv[2], argc == 4 ? argv[3] : "");
   } else if (argc == 2 && scenarios.count(argv[1])) {
     scenarios.at(argv[1])(argv[1]);
   } else {
-    std::printf("usage: restore_driver.exe <scenario> | restore_screenshot <file.bmp> | "
+    std::printf("usage: restore_driver.exe <scenario> | restore_screenshot <file.bmp> [drive] | "
                 "--time-opening <folder> <lines>\n");
     return 2;
   }
