@@ -59,7 +59,8 @@ FolderModel ReadFolder(dszip::FileSystem& fs, const std::string& folder) {
   for (const dszip::sets::ListedArchive& one : listed) {
     sizes[one.archive.name] = one.read.size;
     if (!one.archive.record)
-      model.single.push_back({.name = one.archive.name, .made = {}, .size = one.read.size, .broken = {}});
+      model.single.push_back(
+          {.name = one.archive.name, .made = {}, .size = one.read.size, .broken = {}});
   }
   std::sort(model.single.begin(), model.single.end(),
             [](const Night& a, const Night& b) { return a.name < b.name; });
@@ -68,8 +69,8 @@ FolderModel ReadFolder(dszip::FileSystem& fs, const std::string& folder) {
     ChainGaps gaps(set);
     for (size_t i = set.archives.size(); i-- > 0;) {
       const dszip::sets::SetMember& member = set.archives[i];
-      shown.nights.push_back({member.name, member.record.kind, member.record.made,
-                              sizes[member.name], gaps.Of(i)});
+      shown.nights.push_back(
+          {member.name, member.record.kind, member.record.made, sizes[member.name], gaps.Of(i)});
     }
     model.sets.push_back(std::move(shown));
   }
@@ -86,9 +87,9 @@ const char* KindText(ArchiveKind kind) {
 }
 
 std::string WhenText(const dszip::sets::LocalTime& made) {
-  return Filled(texts::NightWhen, {TwoDigits(made.day), TwoDigits(made.month),
-                                   std::to_string(made.year), TwoDigits(made.hour),
-                                   TwoDigits(made.minute)});
+  return Filled(texts::NightWhen,
+                {TwoDigits(made.day), TwoDigits(made.month), std::to_string(made.year),
+                 TwoDigits(made.hour), TwoDigits(made.minute)});
 }
 
 std::string SetText(size_t number, const SetOfNights& set) {

@@ -22,9 +22,7 @@ std::string ValidUtf8(const std::string& line) {
   return shown;
 }
 
-bool StartsWith(const std::string& text, const char* start) {
-  return text.rfind(start, 0) == 0;
-}
+bool StartsWith(const std::string& text, const char* start) { return text.rfind(start, 0) == 0; }
 
 // "Ergebnis: Mit Warnungen (Exit-Code 1)": the words, and the code's meaning.
 void TakeResult(const std::string& line, PastRun& run) {

@@ -141,9 +141,9 @@ NightTree ReadNight(dszip::FileSystem& fs, zip::Crypto& crypto, const std::strin
 std::string NodeText(dszip::FileSystem& fs, const TreeNode& node) {
   if (node.folder) return node.name;
   const zip::CivilTime t = fs.ToLocalTime(node.modified);
-  const std::string when = Filled(texts::NightWhen, {TwoDigits(t.day), TwoDigits(t.month),
-                                                     std::to_string(t.year), TwoDigits(t.hour),
-                                                     TwoDigits(t.minute)});
+  const std::string when =
+      Filled(texts::NightWhen, {TwoDigits(t.day), TwoDigits(t.month), std::to_string(t.year),
+                                TwoDigits(t.hour), TwoDigits(t.minute)});
   return Filled(texts::TreeFile, {node.name, dszip::ByteSize(node.size), when, node.archive});
 }
 

@@ -16,8 +16,8 @@ struct TreeNode {
   std::string path;  // the stored path, "/" separated, without a closing "/"
   bool folder = false;
   uint64_t size = 0;
-  uint64_t modified = 0;  // the file system's ticks
-  std::string archive;    // the file name of the archive it comes from
+  uint64_t modified = 0;           // the file system's ticks
+  std::string archive;             // the file name of the archive it comes from
   std::vector<TreeNode> children;  // folders first, then by name
 };
 

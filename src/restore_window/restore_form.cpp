@@ -106,15 +106,25 @@ void RestoreForm::ShowFolder(const std::string& folder) {
 void RestoreForm::ListNights() {
   for (size_t s = 0; s < model_.sets.size(); ++s) {
     const SetOfNights& set = model_.sets[s];
-    Nights.push_back({.when = SetText(s + 1, set), .kind = {}, .size = {}, .name = {},
-                      .set = static_cast<int>(s), .heading = true, .broken = {}});
+    Nights.push_back({.when = SetText(s + 1, set),
+                      .kind = {},
+                      .size = {},
+                      .name = {},
+                      .set = static_cast<int>(s),
+                      .heading = true,
+                      .broken = {}});
     for (const Night& night : set.nights)
       Nights.push_back({WhenText(night.made), KindText(night.kind), dszip::ByteSize(night.size),
                         night.name, static_cast<int>(s), false, night.broken});
   }
   if (model_.single.empty()) return;
-  Nights.push_back({.when = texts::SingleArchives, .kind = {}, .size = {}, .name = {}, .set = -1,
-                    .heading = true, .broken = {}});
+  Nights.push_back({.when = texts::SingleArchives,
+                    .kind = {},
+                    .size = {},
+                    .name = {},
+                    .set = -1,
+                    .heading = true,
+                    .broken = {}});
   for (const Night& night : model_.single)
     Nights.push_back({"", "", dszip::ByteSize(night.size), night.name, -1, false, ""});
 }

@@ -34,7 +34,7 @@ class RestorePlatform {
 // A line of the list: a set's heading, or one of its nights, or a file without a record.
 struct NightRow {
   std::string when, kind, size, name;
-  int set = -1;      // the set it belongs to; -1 for a file without a record
+  int set = -1;  // the set it belongs to; -1 for a file without a record
   bool heading = false;
   std::string broken;  // why the night's chain is not whole
 };
@@ -46,10 +46,10 @@ class RestoreForm {
   // The folders of the settings beside the program, or the one the command line names; the
   // first one with archives shown, an archive named on the command line chosen.
   void FormCreate();
-  void FolderChange();      // Folders.index changed
-  void OtherFolderClick();  // "Anderer Ordner…"
-  void NightChange();       // NightIndex changed
-  void FilterChange();      // Filter changed
+  void FolderChange();       // Folders.index changed
+  void OtherFolderClick();   // "Anderer Ordner..."
+  void NightChange();        // NightIndex changed
+  void FilterChange();       // Filter changed
   void TargetFolderClick();  // the folder button beside "In diesen Ordner:"
   // The restores for the picked paths (none: the whole night), after the user confirmed a
   // restore to the original place; nothing when there is nothing to do or the user declined.
@@ -63,7 +63,7 @@ class RestoreForm {
   int NightIndex = -1;
   std::string Filter;
   std::vector<TreeNode> Shown;  // the chosen night's tree, filtered
-  bool Original = false;        // "An den ursprünglichen Ort"; else "In diesen Ordner:"
+  bool Original = false;        // "An den urspruenglichen Ort"; else "In diesen Ordner:"
   std::string TargetFolder;
   bool Replace = false;
   std::string Status;
@@ -72,7 +72,7 @@ class RestoreForm {
   // The chosen night's archive and password, for the restore.
   std::string ChosenArchive() const;
   const std::optional<std::string>& Password() const { return password_; }
-  // Every archive of the shown folder, for "Prüfen".
+  // Every archive of the shown folder, for "Pruefen".
   std::vector<std::string> FolderArchives() const;
 
  private:

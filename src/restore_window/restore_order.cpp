@@ -32,8 +32,7 @@ std::string LastPart(const std::string& path) {
 // as -r- reads masks) and one per file, so that nothing beside them comes along.
 void AddNode(const TreeNode& node, RestoreRun& run) {
   // A name that starts like a switch is still a name: ".\" says nothing to the mask.
-  run.masks.push_back((node.path[0] == '-' ? ".\\" : "") +
-                      Backslashed(node.path));
+  run.masks.push_back((node.path[0] == '-' ? ".\\" : "") + Backslashed(node.path));
   if (!node.folder) run.files.push_back(node.path);
   for (const TreeNode& child : node.children)
     if (child.folder)
@@ -168,8 +167,7 @@ int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& cryp
     const int exitCode = dszip::RunDszip(RunArguments(order, run, remembering.typed), fs, crypto,
                                          remembering, cancelled, sink);
     worst = std::max(worst, exitCode);
-    if (exitCode == dszip::kExitInterrupted || exitCode == dszip::kExitBadPassword ||
-        cancelled)
+    if (exitCode == dszip::kExitInterrupted || exitCode == dszip::kExitBadPassword || cancelled)
       break;
   }
   return worst;

@@ -17,7 +17,7 @@
 namespace restore_window {
 
 struct Destination {
-  bool original = false;  // "An den ursprünglichen Ort"; else below `folder`
+  bool original = false;  // "An den urspruenglichen Ort"; else below `folder`
   std::string folder;
   bool replace = false;  // "Vorhandene Dateien ersetzen": -o+
 };
@@ -61,7 +61,7 @@ int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& cryp
              dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled,
              const std::optional<std::string>& password = std::nullopt);
 
-// "Prüfen": t over every archive of the folder, each with its own verdict. A seam: the folder
+// "Pruefen": t over every archive of the folder, each with its own verdict. A seam: the folder
 // check of dszip (t <folder>\) takes its place once it is there.
 int RunFolderCheck(const std::vector<std::string>& archives, dszip::FileSystem& fs,
                    zip::Crypto& crypto, dszip::Console& console, runlog::Sink& sink,

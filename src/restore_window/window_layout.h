@@ -100,12 +100,14 @@ struct Column {
   const char* caption;
   int width;
 };
-inline constexpr Column kNightColumns[] = {
-    {texts::ColumnWhen, 110}, {texts::ColumnKind, 100}, {texts::ColumnSize, 76},
-    {texts::ColumnArchive, 112}};
-inline constexpr Column kHistoryColumns[] = {
-    {texts::ColumnWhen, 250}, {texts::ColumnCommand, 250}, {texts::ColumnArchive, 130},
-    {texts::ColumnResult, 110}};
+inline constexpr Column kNightColumns[] = {{texts::ColumnWhen, 110},
+                                           {texts::ColumnKind, 100},
+                                           {texts::ColumnSize, 76},
+                                           {texts::ColumnArchive, 112}};
+inline constexpr Column kHistoryColumns[] = {{texts::ColumnWhen, 250},
+                                             {texts::ColumnCommand, 250},
+                                             {texts::ColumnArchive, 130},
+                                             {texts::ColumnResult, 110}};
 
 constexpr bool IdsAreDistinct() {
   for (const ControlRow& a : kControls) {

@@ -59,7 +59,8 @@ TEST(FolderModel, SetsNightsAndForeignFiles) {
     std::function<void(Nights&)> arrange;
     Lines model;
   } rows[] = {
-      {"a whole chain, newest first", {},
+      {"a whole chain, newest first",
+       {},
        {"Satz 1: C:\\Daten", "20240303-0.zip inkrementell", "20240302-0.zip inkrementell",
         "20240301-0.zip Vollsicherung"}},
       {"a link gone breaks the nights after it",
@@ -123,13 +124,15 @@ TEST(NightTree, EachFileFromTheNewestArchiveThatHoldsIt) {
     int night;
     Lines tree;
   } rows[] = {
-      {1, {"Daten/", "Daten/Leer/", "Daten/Sub/", "Daten/Sub/b.txt 20240301",
-           "Daten/a.txt 20240301"}},
-      {2, {"Daten/", "Daten/Leer/", "Daten/Sub/", "Daten/Sub/b.txt 20240302",
-           "Daten/a.txt 20240301", "Daten/c.txt 20240302"}},
+      {1,
+       {"Daten/", "Daten/Leer/", "Daten/Sub/", "Daten/Sub/b.txt 20240301", "Daten/a.txt 20240301"}},
+      {2,
+       {"Daten/", "Daten/Leer/", "Daten/Sub/", "Daten/Sub/b.txt 20240302", "Daten/a.txt 20240301",
+        "Daten/c.txt 20240302"}},
       // a.txt had been deleted by then.
-      {3, {"Daten/", "Daten/Leer/", "Daten/Sub/", "Daten/Sub/b.txt 20240302",
-           "Daten/Sub/d.txt 20240303", "Daten/c.txt 20240302"}},
+      {3,
+       {"Daten/", "Daten/Leer/", "Daten/Sub/", "Daten/Sub/b.txt 20240302",
+        "Daten/Sub/d.txt 20240303", "Daten/c.txt 20240302"}},
   };
   for (const auto& row : rows) {
     const NightTree tree =
@@ -182,7 +185,8 @@ TEST(NightTree, TheFilterKeepsMatchesAndTheFoldersToThem) {
       {"leer", {"Daten/", "Daten/Leer/"}},
       {"nirgends", {}},
   };
-  for (const auto& row : rows) EXPECT_EQ(Flat(Filtered(tree.roots, row.text)), row.kept) << row.text;
+  for (const auto& row : rows)
+    EXPECT_EQ(Flat(Filtered(tree.roots, row.text)), row.kept) << row.text;
   EXPECT_EQ(Flat(Filtered(tree.roots, "")).size(), 6u);
 }
 

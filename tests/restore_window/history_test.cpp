@@ -12,10 +12,10 @@ using Lines = std::vector<std::string>;
 
 std::string DszipRecord(const std::string& when, const std::string& command, int exitCode,
                         const std::string& words) {
-  return runlog::Record("dszip", when,
-                        {"Aufruf: dszip " + command, "Archiv: E:\\Archiv\\" + when.substr(0, 2) +
-                                                         ".zip",
-                         "Ergebnis: " + words + " (Exit-Code " + std::to_string(exitCode) + ")"});
+  return runlog::Record(
+      "dszip", when,
+      {"Aufruf: dszip " + command, "Archiv: E:\\Archiv\\" + when.substr(0, 2) + ".zip",
+       "Ergebnis: " + words + " (Exit-Code " + std::to_string(exitCode) + ")"});
 }
 
 // A run as "when program command -> result".
@@ -38,14 +38,16 @@ TEST(History, FailuresFirstThenWarningsThenNewestFirst) {
     std::vector<std::string> logs;  // the older log first
     Lines runs;
   } rows[] = {
-      {"a rotated log is read before the current one", {ok1 + failed2, warned3 + launcher4 + ok5},
-       {"02.03.2024 dszip dszip a y -> Fehlgeschlagen", "03.03.2024 dszip dszip a z -> Mit Warnungen",
-        "05.03.2024 dszip dszip x w -> Erfolgreich",
+      {"a rotated log is read before the current one",
+       {ok1 + failed2, warned3 + launcher4 + ok5},
+       {"02.03.2024 dszip dszip a y -> Fehlgeschlagen",
+        "03.03.2024 dszip dszip a z -> Mit Warnungen", "05.03.2024 dszip dszip x w -> Erfolgreich",
         "04.03.2024 21:00 Datensicherung Gestartet: dszip a -> ",
         "01.03.2024 dszip dszip a x -> Erfolgreich"}},
       {"a log cut at both ends, with a mark and bytes that are no UTF-8",
-       {"", "\xEF\xBB\xBF" + ok1.substr(10) + "=== dszip 06.03.2024\r\nAufruf: dszip a \xFC\xFF\r\n" +
-                ok5 + failed2.substr(0, failed2.size() - 20)},
+       {"", "\xEF\xBB\xBF" + ok1.substr(10) +
+                "=== dszip 06.03.2024\r\nAufruf: dszip a \xFC\xFF\r\n" + ok5 +
+                failed2.substr(0, failed2.size() - 20)},
        {"02.03.2024 dszip dszip a y -> ", "05.03.2024 dszip dszip x w -> Erfolgreich",
         "06.03.2024 dszip dszip a ?? -> "}},
       {"no log at all", {"", ""}, {}},

@@ -66,14 +66,21 @@ TEST(RestoreOrder, APickBecomesMasksPerTarget) {
     Destination destination;
     Lines runs;
   } rows[] = {
-      {"the whole night into a folder needs no mask", {}, folder,
+      {"the whole night into a folder needs no mask",
+       {},
+       folder,
        {"F:\\Neu\\: | Daten/Sub/Tief/t.txt Daten/Sub/b.txt Daten/a.txt p.txt"}},
-      {"a folder brings every folder below it, each by its own mask", {"Daten/Sub"}, folder,
+      {"a folder brings every folder below it, each by its own mask",
+       {"Daten/Sub"},
+       folder,
        {"F:\\Neu\\: Daten\\Sub Daten\\Sub\\Tief | Daten/Sub/Tief/t.txt Daten/Sub/b.txt"}},
       {"single files, and nothing twice below a picked folder",
-       {"daten/a.txt", "Daten/Sub/Tief", "Daten/Sub/Tief/t.txt"}, folder,
+       {"daten/a.txt", "Daten/Sub/Tief", "Daten/Sub/Tief/t.txt"},
+       folder,
        {"F:\\Neu\\: Daten\\Sub\\Tief Daten\\a.txt | Daten/Sub/Tief/t.txt Daten/a.txt"}},
-      {"the original place: a run per source's folder", {}, original,
+      {"the original place: a run per source's folder",
+       {},
+       original,
        {"C:\\: Daten Daten\\Sub Daten\\Sub\\Tief | Daten/Sub/Tief/t.txt "
         "Daten/Sub/b.txt Daten/a.txt",
         "D:\\Post\\: p.txt | p.txt"}},
@@ -91,10 +98,12 @@ TEST(RestoreOrder, TheSourceThatTakesAPathIn) {
     const char* path;
     std::optional<std::string> folder;
   } rows[] = {
-      {"Daten/x/y.doc", "C:\\"},     {"DATEN", "C:\\"},          {"p.txt", "D:\\Post\\"},
-      {"Unter/q.txt", "D:\\Post\\"}, {"Datenbank.doc", std::nullopt},
+      {"Daten/x/y.doc", "C:\\"},       {"DATEN", "C:\\"},
+      {"p.txt", "D:\\Post\\"},         {"Unter/q.txt", "D:\\Post\\"},
+      {"Datenbank.doc", std::nullopt},
   };
-  for (const auto& row : rows) EXPECT_EQ(OriginalFolder(kSources, row.path), row.folder) << row.path;
+  for (const auto& row : rows)
+    EXPECT_EQ(OriginalFolder(kSources, row.path), row.folder) << row.path;
   EXPECT_EQ(OriginalFolder({"E:\\"}, "Fotos/1.jpg"), "E:\\");
 }
 
@@ -103,9 +112,9 @@ TEST(RestoreOrder, RestoresExactlyThePickAsItWasThatNight) {
   const RestoreOrder order =
       PlanRestore(Nights::Archive(2), nights.Tree(), {"Daten/Sub", "p.txt"},
                   {.original = false, .folder = "F:\\Neu", .replace = false}, kSources);
-  EXPECT_EQ(RunOrder(order, nights.fs, nights.crypto, nights.console, nights.sink,
-                     nights.cancelled),
-            dszip::kExitOk)
+  EXPECT_EQ(
+      RunOrder(order, nights.fs, nights.crypto, nights.console, nights.sink, nights.cancelled),
+      dszip::kExitOk)
       << nights.console.lines;
   EXPECT_EQ(nights.Content("F:\\Neu\\Daten\\Sub\\b.txt"), "b2");
   EXPECT_EQ(nights.Content("F:\\Neu\\Daten\\Sub\\Tief\\t.txt"), "t1");
@@ -146,9 +155,9 @@ TEST(RestoreOrder, APasswordIsAskedOnceForEveryRun) {
       PlanRestore(Nights::Archive(2), nights.Tree("Geheim"), {"Daten/a.txt", "p.txt"},
                   {.original = true, .folder = "", .replace = false}, kSources);
   ASSERT_EQ(order.runs.size(), 2u);
-  EXPECT_EQ(RunOrder(order, nights.fs, nights.crypto, nights.console, nights.sink,
-                     nights.cancelled),
-            dszip::kExitOk)
+  EXPECT_EQ(
+      RunOrder(order, nights.fs, nights.crypto, nights.console, nights.sink, nights.cancelled),
+      dszip::kExitOk)
       << nights.console.lines;
   EXPECT_EQ(nights.console.asked, 1);
   EXPECT_EQ(nights.Content("D:\\Post\\p.txt"), "p1");

@@ -11,9 +11,8 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX commonControls{
-      sizeof(commonControls),
-      ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES |
-          ICC_PROGRESS_CLASS};
+      sizeof(commonControls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES |
+                                  ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&commonControls);
   restore_window::WindowPlatform platform;
   restore_window::RestoreForm form(platform);

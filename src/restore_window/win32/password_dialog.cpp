@@ -23,11 +23,13 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  } else if (message == WM_COMMAND && state && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+  } else if (message == WM_COMMAND && state &&
+             (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
     if (LOWORD(wParam) == IDOK) {
       const HWND edit = GetDlgItem(window, kEdit);
       std::wstring typed(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-      typed.resize(static_cast<size_t>(GetWindowTextW(edit, typed.data(), static_cast<int>(typed.size()))));
+      typed.resize(
+          static_cast<size_t>(GetWindowTextW(edit, typed.data(), static_cast<int>(typed.size()))));
       state->answer = Utf8FromWide(typed);
       SecureZeroMemory(typed.data(), typed.size() * sizeof(wchar_t));
     }

@@ -158,10 +158,10 @@ void RestoreWindow::Create() {
 void RestoreWindow::CreateControls() {
   for (const ControlRow& row : kControls) {
     const ClassAndStyle kind = Kind(row.kind);
-    const HWND control = CreateWindowExW(
-        kind.exStyle, kind.type, WideFromUtf8(row.caption).c_str(), WS_CHILD | kind.style, 0, 0,
-        0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
-        GetModuleHandleW(nullptr), nullptr);
+    const HWND control = CreateWindowExW(kind.exStyle, kind.type, WideFromUtf8(row.caption).c_str(),
+                                         WS_CHILD | kind.style, 0, 0, 0, 0, window_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
+                                         GetModuleHandleW(nullptr), nullptr);
     if (!control) throw std::runtime_error("CreateWindowExW");
     controls_[row.id] = control;
   }
@@ -215,7 +215,8 @@ void RestoreWindow::ShowPage(int page) {
 
 // The window is shown first: an archive named on the command line may ask for its password.
 void RestoreWindow::Start() {
-  const SIZE outer = OuterSize(MulDiv(kClientWidth, dpi_, 96), MulDiv(kClientHeight, dpi_, 96), dpi_);
+  const SIZE outer =
+      OuterSize(MulDiv(kClientWidth, dpi_, 96), MulDiv(kClientHeight, dpi_, 96), dpi_);
   SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
   ShowWindow(window_, SW_SHOW);
   UpdateWindow(window_);
@@ -254,7 +255,9 @@ LRESULT RestoreWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-    case kDpiChanged: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+    case kDpiChanged:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case kProgress:
     case kLine: {
       const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
@@ -320,7 +323,10 @@ void RestoreWindow::OnCommand(int id, int code) {
     case ID_TargetFolder:
       if (code == EN_CHANGE) form_.TargetFolder = TextOf(ID_TargetFolder);
       return;
-    case ID_TargetBrowse: form_.TargetFolderClick(); PushDestination(); return;
+    case ID_TargetBrowse:
+      form_.TargetFolderClick();
+      PushDestination();
+      return;
     case ID_Replace:
       form_.Replace = SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
       return;
@@ -399,7 +405,8 @@ void RestoreWindow::SetText(int id, const std::string& text) {
 
 std::string RestoreWindow::TextOf(int id) const {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(Control(id))) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(Control(id), text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(Control(id), text.data(), static_cast<int>(text.size()))));
   return Utf8FromWide(text);
 }
 
@@ -471,7 +478,8 @@ void RestoreWindow::PushHistory() {
 }
 
 void RestoreWindow::PushDestination() {
-  CheckRadioButton(window_, ID_Original, ID_IntoFolder, form_.Original ? ID_Original : ID_IntoFolder);
+  CheckRadioButton(window_, ID_Original, ID_IntoFolder,
+                   form_.Original ? ID_Original : ID_IntoFolder);
   if (TextOf(ID_TargetFolder) != form_.TargetFolder) SetText(ID_TargetFolder, form_.TargetFolder);
   EnableWindow(Control(ID_TargetFolder), !form_.Original);
   EnableWindow(Control(ID_TargetBrowse), !form_.Original);
@@ -529,8 +537,8 @@ void RestoreWindow::CheckClick() {
   openTarget_.clear();
   RunWorker(std::string(texts::Checking) + "\r\n" + texts::FolderCheckSeam,
             [this, archives](dszip::Console& console, runlog::Sink& sink) {
-              return RunFolderCheck(archives, platform_.Files(), platform_.Crypto(), console,
-                                    sink, cancelled_);
+              return RunFolderCheck(archives, platform_.Files(), platform_.Crypto(), console, sink,
+                                    cancelled_);
             });
 }
 

@@ -1,7 +1,8 @@
 // The restore window driven from outside under Wine, as a user drives it: keys into its lists
 // and tree, text into its fields, clicks on its buttons. Its sets are made by dszip.exe beside
 // the driver; what the window restores is compared with the files as they were that night.
-//   restore_driver.exe <scenario> | restore_screenshot <file.bmp> [drive] | --time-opening <folder> <lines>
+//   restore_driver.exe <scenario> | restore_screenshot <file.bmp> [drive] | --time-opening <folder>
+//   <lines>
 #include <windows.h>
 
 #include <commctrl.h>
@@ -58,8 +59,8 @@ std::string Whole(const std::wstring& text) {
 
 FILETIME Modified(const std::string& path) {
   FILETIME modified{};
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+  const HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   GetFileTime(file, nullptr, nullptr, &modified);
   CloseHandle(file);
   return modified;
@@ -134,9 +135,9 @@ struct Window {
     Key(restore_window::ID_Tree, VK_SPACE);
     Check(WaitUntil([&] {
             const LRESULT chosen = Send(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-            return chosen && (Send(tree, TVM_GETITEMSTATE, static_cast<WPARAM>(chosen),
-                                   TVIS_STATEIMAGEMASK) &
-                              TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+            return chosen &&
+                   (Send(tree, TVM_GETITEMSTATE, static_cast<WPARAM>(chosen), TVIS_STATEIMAGEMASK) &
+                    TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
           }),
           "a tick in the tree");
   }
@@ -253,7 +254,8 @@ void CancelMidway(const std::string& name) {
   Click(window[restore_window::ID_Cancel]);
   Check(WaitUntil([&] { return window.Verdict().find("Ergebnis:") != std::string::npos; }, 60000),
         "the cancelled run ends");
-  Check(window.Verdict().find("Abgebrochen") != std::string::npos, "cancelled: " + window.Verdict());
+  Check(window.Verdict().find("Abgebrochen") != std::string::npos,
+        "cancelled: " + window.Verdict());
   std::function<bool(const std::string&)> anyTemporary = [&](const std::string& folder) {
     for (const std::string& entry : ListFolder(folder)) {
       if (entry.find(".dszip-tmp") != std::string::npos) return true;
@@ -324,7 +326,7 @@ int main(int argc, char** argv) {
           GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext"))))
     set(reinterpret_cast<HANDLE>(-4));  // per monitor, version 2
   const std::map<std::string, std::function<void(const std::string&)>> scenarios{
-      {"restore_pick", PickFolderAndFile},        {"restore_whole_night", WholeNight},
+      {"restore_pick", PickFolderAndFile},          {"restore_whole_night", WholeNight},
       {"restore_password", WrongThenRightPassword}, {"restore_cancel", CancelMidway},
       {"restore_history", HistoryShowsFailure},
   };
@@ -335,8 +337,9 @@ int main(int argc, char** argv) {
   } else if (argc == 2 && scenarios.count(argv[1])) {
     scenarios.at(argv[1])(argv[1]);
   } else {
-    std::printf("usage: restore_driver.exe <scenario> | restore_screenshot <file.bmp> [drive] | "
-                "--time-opening <folder> <lines>\n");
+    std::printf(
+        "usage: restore_driver.exe <scenario> | restore_screenshot <file.bmp> [drive] | "
+        "--time-opening <folder> <lines>\n");
     return 2;
   }
   const int failures = Failures();
