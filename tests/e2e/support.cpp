@@ -74,6 +74,13 @@ std::string Utf8(const std::wstring& text) {
 }
 std::string Show(const std::string& cp1252) { return Utf8(FromAnsi(cp1252)); }
 
+void AwareOfEveryDpi() {
+  using SetAwareness = BOOL(WINAPI*)(HANDLE);
+  if (auto set = reinterpret_cast<SetAwareness>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext"))))
+    set(reinterpret_cast<HANDLE>(-4));  // per monitor, version 2
+}
+
 // ---------------------------------------------------------------- waiting
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {

@@ -22,6 +22,9 @@ std::string Utf8(const std::wstring& text);
 // Printable form of Windows-1252 bytes for failure lines.
 std::string Show(const std::string& cp1252);
 
+// The driver sees the program's windows in real pixels at every display scale.
+void AwareOfEveryDpi();
+
 // ---- waiting: every wait has a deadline
 constexpr DWORD kDeadline = 20000;
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDeadline);

@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include "restore_window/texts.h"
-#include "restore_window/win32/dpi.h"
 #include "restore_window/win32/window_platform.h"
+#include "win32_common/dpi.h"
 #include "win32_common/utf16.h"
 
 namespace restore_window {

@@ -9,9 +9,9 @@
 #include "core/filled.h"
 #include "dszip/outcome.h"
 #include "restore_window/texts.h"
-#include "restore_window/win32/dpi.h"
 #include "restore_window/window_layout.h"
 #include "runlog/run_log_win32.h"
+#include "win32_common/dpi.h"
 #include "win32_common/utf16.h"
 
 namespace restore_window {
@@ -28,17 +28,6 @@ constexpr UINT kDone = WM_APP + 3;
 constexpr UINT kAskPassword = WM_APP + 4;
 constexpr UINT kTreeChecked = WM_APP + 5;  // after a check box of the tree changed
 const wchar_t* const kClassName = L"DatensicherungWiederherstellen";
-
-SIZE OuterSize(int width, int height, int dpi) {
-  static const auto adjustForDpi =
-      User32<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-  RECT outer{0, 0, width, height};
-  if (adjustForDpi)
-    adjustForDpi(&outer, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
-  else
-    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  return {outer.right - outer.left, outer.bottom - outer.top};
-}
 
 struct ClassAndStyle {
   const wchar_t* type;
@@ -215,8 +204,8 @@ void RestoreWindow::ShowPage(int page) {
 
 // The window is shown first: an archive named on the command line may ask for its password.
 void RestoreWindow::Start() {
-  const SIZE outer =
-      OuterSize(MulDiv(kClientWidth, dpi_, 96), MulDiv(kClientHeight, dpi_, 96), dpi_);
+  const SIZE outer = OuterSize(MulDiv(kClientWidth, dpi_, 96), MulDiv(kClientHeight, dpi_, 96),
+                               dpi_, kStyle, kExStyle);
   SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
   ShowWindow(window_, SW_SHOW);
   UpdateWindow(window_);

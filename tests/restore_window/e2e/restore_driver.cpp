@@ -321,10 +321,7 @@ int TimeOpening(const std::string& folder, int rows) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  using SetAwareness = BOOL(WINAPI*)(HANDLE);
-  if (auto set = reinterpret_cast<SetAwareness>(reinterpret_cast<void (*)()>(
-          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext"))))
-    set(reinterpret_cast<HANDLE>(-4));  // per monitor, version 2
+  AwareOfEveryDpi();
   const std::map<std::string, std::function<void(const std::string&)>> scenarios{
       {"restore_pick", PickFolderAndFile},          {"restore_whole_night", WholeNight},
       {"restore_password", WrongThenRightPassword}, {"restore_cancel", CancelMidway},
