@@ -18,8 +18,10 @@ namespace dszip {
 class ChainRestoreStep {
  public:
   // False when the named archive is no incremental (a full, a moved one, one without a
-  // record): then -kette changes nothing. Otherwise reads every link back to the full; a link
-  // missing, unreadable or of another set raises RunError with the fatal exit code, naming it.
+  // record): then -kette changes nothing. Otherwise reads every link back to the start of its
+  // chain, as the sets engine links the folder (by identity, a renamed archive too); a link
+  // missing, unreadable, of another set or swapped for another archive raises RunError with
+  // the fatal exit code, naming it.
   bool Open(FileSystem& fs, const std::string& named, const std::vector<ArchiveEntry>& entries);
 
   // Every entry of the chain, oldest archive first, each archive in its own order.
@@ -33,10 +35,12 @@ class ChainRestoreStep {
   // The named archive's state list first, then `selected`: it must open with the same password.
   std::vector<size_t> WithStateList(const std::vector<size_t>& selected) const;
   // Of `selected`, the entries that make the named night's state: each name from the newest
-  // archive that holds it, names missing from the state list left out.
+  // archive that holds it, names missing from the state list left out. `missing`: the files
+  // of the state list that no archive of the chain holds.
   std::vector<size_t> Take(FileSystem& fs, Crypto& crypto,
                            const std::optional<std::string>& password,
-                           const std::vector<size_t>& selected) const;
+                           const std::vector<size_t>& selected,
+                           std::vector<std::string>& missing) const;
 
  private:
   struct Part {
@@ -52,9 +56,5 @@ class ChainRestoreStep {
   std::vector<ArchiveEntry> entries_;
   std::vector<size_t> partOf_;
 };
-
-// The record in an archive's comment; nothing when it carries none or cannot be read.
-std::optional<sets::ArchiveRecord> ReadArchiveRecord(FileSystem& fs, const std::string& path,
-                                                     uint64_t size);
 
 }  // namespace dszip

@@ -104,7 +104,12 @@ class Restore {
                 texts::PasswordWrong);
     run_.notes.push_back(
         Filled(texts::ChainNote, {std::to_string(run_.chain.Archives()), run_.chain.FirstName()}));
-    return run_.chain.Take(run_.fs, run_.crypto, password_, selected);
+    std::vector<std::string> missing;
+    std::vector<size_t> taken = run_.chain.Take(run_.fs, run_.crypto, password_, selected, missing);
+    for (const std::string& name : missing)
+      if (SelectedByMasks(run_, name))
+        run_.warnings.Add(run_.entries.size(), Filled(texts::NotInChain, {name}));
+    return taken;
   }
 
   void AskPassword(const std::vector<size_t>& selected, const char* wrong) {

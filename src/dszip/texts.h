@@ -35,6 +35,12 @@ inline constexpr const char* BadSource =
 
 inline constexpr const char* ArchiveExists =
     "Das Archiv %s gibt es schon; dszip \u00fcberschreibt und erg\u00e4nzt keine Archive.";
+inline constexpr const char* NotInChain =
+    "Nicht wiederhergestellt: %s (in der Zustandsliste dieser Nacht, aber in keinem Archiv der "
+    "Kette)";
+inline constexpr const char* NameTakenMeanwhile =
+    "Der Name %s ist von einem anderen Lauf vergeben, der zugleich sicherte; das Archiv hei\u00dft "
+    "%s.";
 inline constexpr const char* ArchiveNotCreated = "Das Archiv %s kann nicht angelegt werden: %s";
 inline constexpr const char* NothingToArchive =
     "Nichts zu sichern: keine Datei passt zu den Quellen und Schaltern. "

@@ -119,7 +119,8 @@ NightTree ReadNight(dszip::FileSystem& fs, zip::Crypto& crypto, const std::strin
     entries = chain.Entries();
     std::vector<size_t> all(entries.size());
     for (size_t i = 0; i < all.size(); ++i) all[i] = i;
-    taken = chain.Take(fs, crypto, password, all);
+    std::vector<std::string> missing;  // the restore names them; the tree cannot show them
+    taken = chain.Take(fs, crypto, password, all, missing);
   } else {
     for (size_t i = 0; i < entries.size(); ++i)
       if (!dszip::IsStateList(entries[i])) taken.push_back(i);

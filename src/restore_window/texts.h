@@ -45,12 +45,7 @@ inline constexpr const char* SetHeadingOnComputer = "Satz %s: %s auf %s";  // ..
 inline constexpr const char* SingleArchives = "Archive ohne Angaben zum Satz";
 inline constexpr const char* NightWhen = "%s.%s.%s %s:%s";  // day, month, year, hour, minute
 inline constexpr const char* ChainBroken = "%s \u2013 Kette unvollst\u00e4ndig";  // kind
-inline constexpr const char* ChainLinkGone =
-    "Die Kette ist nicht vollst\u00e4ndig: %s fehlt im Ordner oder geh\u00f6rt zu keinem Satz.";
-inline constexpr const char* ChainNoStart =
-    "Die Kette ist nicht vollst\u00e4ndig: das Archiv folgt auf kein fr\u00fcheres.";
-inline constexpr const char* ChainLoop =
-    "Die Kette ist nicht vollst\u00e4ndig: ihre Glieder verweisen im Kreis.";
+inline constexpr const char* ChainGap = "Die Kette ist nicht vollst\u00e4ndig: %s";
 inline constexpr const char* FolderUnreadable = "Der Ordner %s kann nicht gelesen werden: %s";
 inline constexpr const char* ArchiveUnreadable = "Das Archiv %s kann nicht gelesen werden: %s";
 

@@ -61,19 +61,21 @@ TEST(FolderModel, SetsNightsAndForeignFiles) {
   } rows[] = {
       {"a whole chain, newest first",
        {},
-       {"Satz 1: C:\\Daten", "20240303-0.zip inkrementell", "20240302-0.zip inkrementell",
-        "20240301-0.zip Vollsicherung"}},
+       {"Satz 1: C:\\Daten auf BUERO1", "20240303-0.zip inkrementell",
+        "20240302-0.zip inkrementell", "20240301-0.zip Vollsicherung"}},
       {"a link gone breaks the nights after it",
        [](Nights& n) { n.fs.Delete(Nights::Archive(2)); },
-       {"Satz 1: C:\\Daten", "20240303-0.zip inkrementell !", "20240301-0.zip Vollsicherung"}},
+       {"Satz 1: C:\\Daten auf BUERO1", "20240303-0.zip inkrementell !",
+        "20240301-0.zip Vollsicherung"}},
       {"foreign and damaged files apart",
        [](Nights& n) {
          n.fs.AddFile("E:\\Archiv\\fremd.zip", EmptyZip("kein Satz"));
          n.fs.AddFile("E:\\Archiv\\kaputt.zip", "PK nicht mehr");
          n.fs.AddFile("E:\\Archiv\\notiz.txt", "kein Archiv");
        },
-       {"Satz 1: C:\\Daten", "20240303-0.zip inkrementell", "20240302-0.zip inkrementell",
-        "20240301-0.zip Vollsicherung", "ohne Satz: fremd.zip", "ohne Satz: kaputt.zip"}},
+       {"Satz 1: C:\\Daten auf BUERO1", "20240303-0.zip inkrementell",
+        "20240302-0.zip inkrementell", "20240301-0.zip Vollsicherung", "ohne Satz: fremd.zip",
+        "ohne Satz: kaputt.zip"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

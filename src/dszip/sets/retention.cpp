@@ -135,6 +135,17 @@ class Planner {
   }
   bool Kept(size_t i) const { return !reasons_[i].empty() || chainHead_[i] != kNone; }
 
+  void KeepTwins() {
+    bool more = false;
+    for (size_t i = 0; i < Size(); ++i) {
+      const size_t twin = At(i).twin.empty() ? kNone : Find(At(i).twin);
+      if (twin == kNone || !Kept(i) || Kept(twin)) continue;
+      Keep(twin, Filled(texts::KeptTwin, {At(i).name}));
+      more = true;
+    }
+    if (more) KeepChains();
+  }
+
   // Steps back to the start of the chain, and that start (bounded: links may loop).
   std::pair<size_t, size_t> DepthAndRoot(size_t i) const {
     size_t depth = 0;
@@ -234,6 +245,7 @@ ThinningPlan PlanThinning(const std::vector<Rule>& rules, const PlanInput& input
   KeepForSafety(planner);
   for (const Rule& rule : rules) KeepByRule(rule, planner);
   planner.KeepChains();
+  planner.KeepTwins();
   KeepLastFull(planner);
   return planner.Result();
 }

@@ -350,6 +350,12 @@ unsigned long Win32FileSystem::ProcessId() { return GetCurrentProcessId(); }
 // As the settings writer decides about its own temporary files: gone, or there and ended.
 bool Win32FileSystem::ProcessEnded(unsigned long id) { return ::ProcessEnded(id); }
 
+std::string Win32FileSystem::ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? Utf8FromWide(std::wstring(name, size)) : std::string();
+}
+
 void Win32FileSystem::SetModified(const std::string& path, uint64_t ticks) {
   // Backup semantics: folders open too.
   Handle file(Open(path, FILE_WRITE_ATTRIBUTES,

@@ -8,6 +8,7 @@ import argparse
 import hashlib
 import os
 import random
+import re
 import shutil
 import signal
 import subprocess
@@ -965,7 +966,8 @@ def check_night(target, name, previous, source):
     with zipfile.ZipFile(target / name) as zip_file:
         record = zip_file.comment.decode('ascii', 'replace')
         kind = 'inkrementell' if previous else 'voll'
-        check(record.startswith(f'dszip-Sicherungssatz, Format 1\r\nArt: {kind}\r\n'),
+        check(re.match(f'dszip-Sicherungssatz, Format 2\r\nKennung: [0-9a-f]{{32}}\r\n'
+                       f'Art: {kind}\r\nNummer: [1-9][0-9]*\r\n', record),
               f'{name}: record {record!r}')
         if previous:
             check(f'Folgt auf: {previous}\r\n' in record, f'{name}: link in {record!r}')
@@ -1012,6 +1014,150 @@ def group_sets(work):
     check(code == 0 and all(night_name(n) in output for n in NIGHTS[-1][1])
           and 'inkrementell' in output and 'Würde gelöscht' not in output,
           f'b: exit code {code}\n{output}')
+
+
+def three_nights(source, target):
+    """A full and two incrementals of `source` in `target`; False when one failed."""
+    for night, switches in enumerate(('-ai', '-ao', '-ao'), start=1):
+        change_between_nights(source, night)
+        code, output = dszip(f'a -mn {switches} "{win(target / night_name(night))}" "{win(source)}\\*.*"')
+        if not check(code == 0, f'night {night}: exit code {code}\n{output}'):
+            return False
+    change_between_nights(source, 4)
+    return True
+
+
+def nights_there(target):
+    return {n for n in range(1, 10) if (target / night_name(n)).exists()}
+
+
+def held_while(path, action):
+    """Runs `action` while another program holds `path` open with share mode 0."""
+    holder = subprocess.Popen(['wine', args.holdfile], stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              env=dict(os.environ, HOLD_FILE=win(path), HOLD_SECONDS='60'))
+    try:
+        held = Path(f'{path}.gehalten')
+        deadline = time.monotonic() + 30
+        while not held.exists() and time.monotonic() < deadline:
+            time.sleep(0.1)
+        if check(held.exists(), f'{path.name} not held'):
+            action()
+    finally:
+        Path(f'{path}.frei').touch()
+        try:
+            holder.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            holder.kill()
+            holder.wait(timeout=10)
+
+
+# When dszip cannot be sure, it keeps: a held archive, and a forged one, thin nothing; a renamed
+# one is followed by its identity.
+def group_doubts(work):
+    source = work / 'Daten'
+    make_tree(source)
+    fourth = lambda target: (f'a -mn -ao -behalten:1 "{win(target / night_name(4))}" '
+                             f'"{win(source)}\\*.*"')
+
+    target = fresh(work / 'gehalten')
+    if three_nights(source, target):
+        def night4():
+            code, output = dszip(fourth(target))
+            check(code == 1 and 'folgt auf keines, denn 20240302-0.zip ist nicht lesbar' in output
+                  and 'Ausdünnen ausgelassen: 20240302-0.zip ist nicht lesbar' in output,
+                  f'held: exit code {code}\n{output}')
+        held_while(target / night_name(2), night4)
+        check(nights_there(target) == {1, 2, 3, 4}, f'held: nights {sorted(nights_there(target))}')
+
+    target = fresh(work / 'umbenannt')
+    if three_nights(source, target):
+        (target / night_name(2)).rename(target / '20240302-0-alt.zip')
+        code, output = dszip(fourth(target))
+        check(code == 0 and nights_there(target) == {1, 3, 4} and
+              '20240302-0-alt.zip: ' in output,
+              f'renamed: exit code {code}, nights {sorted(nights_there(target))}\n{output}')
+        restored = fresh(work / 'Nacht 4')
+        code, output = dszip(f'x -kette "{win(target / night_name(4))}" "{win(restored)}\\"')
+        if check(code == 0, f'renamed: x -kette exit code {code}\n{output}'):
+            same_tree(source, restored, 'x -kette over a renamed archive', times=True)
+
+    target = fresh(work / 'notiz')
+    if three_nights(source, target):
+        with zipfile.ZipFile(target / night_name(3)) as real:
+            comment = real.comment
+        with zipfile.ZipFile(target / 'notiz.zip', 'w') as forged:
+            forged.writestr('notiz.txt', 'Nichts Wichtiges\n')
+            forged.comment = re.sub(rb'Erstellt: \d{4}', b'Erstellt: 2029', comment)
+        code, output = dszip(fourth(target))
+        check(code == 1 and 'tragen dieselbe Kennung' in output and
+              nights_there(target) == {1, 2, 3, 4} and (target / 'notiz.zip').exists(),
+              f'forged: exit code {code}, nights {sorted(nights_there(target))}\n{output}')
+    launchers_at_once(work, source)
+
+
+def launcher_copy(work, name, source, target):
+    program = fresh(work / name)
+    shutil.copy2(args.program, program / 'Datensicherung.exe')
+    shutil.copy2(args.dszip, program / 'dszip.exe')
+    settings = (args.example / 'Datensicherung.ini').read_bytes().decode('cp1252')
+    settings = with_keys(settings, 'Programm', {'Param': '%s -m%s%s-behalten:99 "%s" "%s"'})
+    settings = with_keys(settings, 'Backup', {'0': win(source) + '\\*.*'})
+    settings = with_keys(settings, 'Ziel', {'0': win(target) + '\\'})
+    (program / 'Datensicherung.ini').write_bytes(settings.encode('cp1252'))
+    return program
+
+
+# Two launchers, each with its own settings file, started at the same moment into one folder:
+# both pick the first free name, and the one whose rename comes second takes the next.
+def launchers_at_once(work, source):
+    if not os.environ.get('DISPLAY'):
+        print('SKIPPED: no display for the window program')
+        return
+    target = fresh(work / 'zugleich')
+    programs = [launcher_copy(work, f'Programm {n}', source, target) for n in (1, 2)]
+    for round_ in range(1, 6):
+        started = [subprocess.Popen(['wine', program / 'Datensicherung.exe', '/DIR:0', '/GO', '/WARTEN'],
+                                    cwd=work, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL) for program in programs]
+        codes = []
+        for process in started:
+            try:
+                codes.append(process.wait(timeout=RUN_SECONDS))
+            except subprocess.TimeoutExpired:
+                process.kill()
+                codes.append(process.wait(timeout=10))
+        archives = sorted(path.name for path in target.glob('*.zip'))
+        check(codes == [0, 0] and len(archives) == 2 * round_,
+              f'round {round_}: exit codes {codes}, archives {archives}')
+
+
+# Two computers back up the same sources into one folder; Wine takes the computer name from
+# the host name when its server starts, so each runs in a prefix of its own server session.
+def group_computers(work):
+    environment = dict(os.environ, WINEPREFIX=str(work / 'prefix'))
+    if not ok(['wineboot', '--init'], 'a prefix of its own', env=environment):
+        return
+    run(['wineserver', '-w'], env=environment)
+    source, target = work / 'Daten', fresh(work / 'Ziel')
+    make_tree(source)
+    try:
+        for night in (1, 2):
+            for job, computer in enumerate(('BUERO1', 'BUERO2')):
+                run(['wineserver', '-k'], env=environment)
+                archive = target / f'2024030{night}-{job}.zip'
+                line = f'a -mn -ai -behalten:1 "{win(archive)}" "{win(source)}\\*.*"'
+                code, output = run(['unshare', '-u', 'sh', '-c', f'hostname {computer} && wine "$0"',
+                                    args.rawrun],
+                                   env=dict(environment, RAWRUN_PROGRAM=win(args.dszip), RAWRUN_LINE=line,
+                                            RAWRUN_SECONDS=str(RUN_SECONDS - 10)))
+                check(code == 0 and archive.exists() and
+                      f'Computer: {computer}'.encode() in archive.read_bytes(),
+                      f'{computer} night {night}: exit code {code}\n{output}')
+    finally:
+        run(['wineserver', '-k'], env=environment)
+    left = sorted(path.name for path in target.glob('*.zip'))
+    check(left == ['20240302-0.zip', '20240302-1.zip'], f'two computers: {left}')
 
 
 # The launcher night by night, as a scheduled task runs it: /DATUM:-n with n counting down, a
@@ -1068,7 +1214,7 @@ GROUPS = {name[len('group_'):]: function for name, function in globals().items()
 if __name__ == '__main__':
     parser = argparse.ArgumentParser()
     parser.add_argument('group', choices=GROUPS)
-    for option in ('dszip', 'rawrun', 'program', 'example', 'work'):
+    for option in ('dszip', 'rawrun', 'holdfile', 'program', 'example', 'work'):
         parser.add_argument(f'--{option}', type=Path, required=True)
     args = parser.parse_args()
     # What an earlier, interrupted run may have left locked: an immutable folder, a mount.

@@ -388,7 +388,7 @@ TEST_F(RestoreFixture, ChainRestoresANightWhole) {
   console.lines.clear();
   EXPECT_EQ(Dszip({"l", "-kette", "E:\\Archiv\\20240306-0.zip"}), kExitOk);
   for (const char* line : {"A.TXT   (aus 20240306-0.zip)", "sub/d.txt   (aus 20240304-0.zip)",
-                           "e.txt   (aus 20240305-0.ZIP)", "Summe: 4 Dateien"})
+                           "e.txt   (aus 20240305-0.zip)", "Summe: 4 Dateien"})
     EXPECT_NE(console.lines.find(line), std::string::npos) << line << "\n" << console.lines;
   EXPECT_EQ(console.lines.find("c.txt"), std::string::npos) << console.lines;
   EXPECT_EQ(console.lines.find("ZUSTANDSLISTE"), std::string::npos) << console.lines;

@@ -405,7 +405,7 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
       // "E:\Archiv\" quoted reaches dszip glued to what follows.
       {"b lists the sets of a folder, given quoted", {"b", "E:\\Archiv\" -behalten:1"},
        [](RunFixture& f) { f.Run({"-ai"}); },
-       kExitOk, {"Aufruf: dszip b \"E:", "Satz 1: C:\\Daten\\*.* (-r)\r\n  x.zip  ", "  voll  ",
+       kExitOk, {"Aufruf: dszip b \"E:", "Satz 1: C:\\Daten\\*.* (-r), Computer BUERO1\r\n  x.zip  ", "  voll  Nr. 1  ",
                  "Bliebe: x.zip (Neuestes Archiv, Neueste 1)", "Exit-Code 0"}},
       {"b with a bad rule", {"b", "E:\\Archiv\\", "-behalten:3X"}, {}, kExitUsage,
        {"Ung\u00fcltige Regel \u201e3X\u201c", "Aufruf: dszip b <Ordner>", "Exit-Code 7"}},
