@@ -34,8 +34,13 @@ int DigitsAt(std::string_view text, size_t at, size_t width) {
 SetMember MemberOf(const FolderArchive& file) {
   const LocalTime& made = file.record->made;
   const std::optional<int64_t> day = DayOfName(file.name);
-  return {file.name,  *file.record, day ? *day : DayNumber({made.year, made.month, made.day}),
-          file.directory, kNoArchive, LinkState::Start, true};
+  return {file.name,
+          *file.record,
+          day ? *day : DayNumber({made.year, made.month, made.day}),
+          file.directory,
+          kNoArchive,
+          LinkState::Start,
+          true};
 }
 
 bool Older(const SetMember& a, const SetMember& b) {
@@ -67,10 +72,10 @@ std::vector<std::string> SetKeys(const std::vector<FolderArchive>& files) {
     const std::string sources = SourcesKey(*file.record);
     const auto found = computers.find(sources);
     const bool own = !file.record->id.empty();
-    const std::string computer =
-        own ? zip::FoldCase(file.record->computer)
-        : found != computers.end() && found->second.size() == 1 ? *found->second.begin()
-                                                                 : "\x01";  // no computer's
+    const std::string computer = own ? zip::FoldCase(file.record->computer)
+                                 : found != computers.end() && found->second.size() == 1
+                                     ? *found->second.begin()
+                                     : "\x01";  // no computer's
     keys.push_back(computer + '\0' + sources);
   }
   return keys;
@@ -78,16 +83,18 @@ std::vector<std::string> SetKeys(const std::vector<FolderArchive>& files) {
 
 // The member a link names: format 2 by identity, the one with the recorded directory first,
 // and only an archive numbered before it; format 1 by name.
-std::pair<size_t, LinkState> Resolve(const BackupSet& set, size_t at) {
+// `folded`: the members' names as Windows compares them, folded once for the whole set.
+std::pair<size_t, LinkState> Resolve(const BackupSet& set, size_t at,
+                                     const std::vector<std::string>& folded) {
   const ArchiveRecord& record = set.archives[at].record;
   const bool checked = !record.id.empty();  // format 2 records the directory too
+  const std::string follows = record.followsId.empty() ? zip::FoldCase(record.follows) : "";
   size_t found = kNoArchive;
   for (size_t i = 0; i < (checked ? at : set.archives.size()); ++i) {
     const SetMember& other = set.archives[i];
     if (i == at) continue;
-    const bool named = record.followsId.empty()
-                           ? zip::FoldCase(other.name) == zip::FoldCase(record.follows)
-                           : other.record.id == record.followsId;
+    const bool named =
+        record.followsId.empty() ? folded[i] == follows : other.record.id == record.followsId;
     if (!named) continue;
     if (!checked || other.directory == record.followsDirectory) return {i, LinkState::Linked};
     found = i;
@@ -97,10 +104,13 @@ std::pair<size_t, LinkState> Resolve(const BackupSet& set, size_t at) {
 
 void ResolveLinks(BackupSet& set) {
   std::vector<SetMember>& archives = set.archives;
+  std::vector<std::string> folded;
+  folded.reserve(archives.size());
+  for (const SetMember& member : archives) folded.push_back(zip::FoldCase(member.name));
   for (size_t i = 0; i < archives.size(); ++i) {
     const ArchiveRecord& record = archives[i].record;
     if (record.kind != ArchiveKind::Incremental || record.follows.empty()) continue;
-    std::tie(archives[i].previous, archives[i].link) = Resolve(set, i);
+    std::tie(archives[i].previous, archives[i].link) = Resolve(set, i, folded);
   }
   // Format 1 links by name may point anywhere, a loop included: each chain walked, bounded.
   for (SetMember& member : archives) {
@@ -131,8 +141,7 @@ void FindSameIdentity(const std::vector<FolderArchive>& files, FolderSets& folde
           file.name);
   for (const auto& [identity, names] : holders)
     if (names.size() > 1)
-      folder.doubts.push_back(
-          Filled(texts::DoubtSameId, {Listed(names), identity.substr(0, 8)}));
+      folder.doubts.push_back(Filled(texts::DoubtSameId, {Listed(names), identity.substr(0, 8)}));
 }
 
 }  // namespace
@@ -185,7 +194,8 @@ FolderSets ReadFolderSets(const std::vector<FolderArchive>& files, int64_t now) 
 
 const BackupSet* SetOf(const FolderSets& folder, const ArchiveRecord& record) {
   std::vector<FolderArchive> files{{"", record, {}, {}}};
-  for (const BackupSet& set : folder.sets) files.push_back({"", set.archives.back().record, {}, {}});
+  for (const BackupSet& set : folder.sets)
+    files.push_back({"", set.archives.back().record, {}, {}});
   const std::vector<std::string> keys = SetKeys(files);
   for (size_t i = 1; i < keys.size(); ++i)
     if (keys[i] == keys[0]) return &folder.sets[i - 1];
@@ -240,8 +250,7 @@ std::string GapOf(const BackupSet& set, const SetMember& member) {
     if (steps > set.archives.size()) return Filled(texts::GapLoop, {member.name});
     at = &set.archives[at->previous];
   }
-  if (at->link == LinkState::Missing)
-    return Filled(texts::GapMissing, {at->record.follows});
+  if (at->link == LinkState::Missing) return Filled(texts::GapMissing, {at->record.follows});
   if (at->link == LinkState::Swapped)
     return Filled(texts::GapSwapped, {set.archives[at->previous].name, at->name});
   return {};
