@@ -21,7 +21,8 @@ portable="$dist/$name-portabel.zip"
 
 rm -rf "$stage" "$msi" "$portable"
 mkdir "$stage"
-cp "$programs/Datensicherung.exe" "$programs/dszip.exe" "$root/examples/Datensicherung.ini" "$stage/"
+cp "$programs/Datensicherung.exe" "$programs/dszip.exe" "$programs/Wiederherstellen.exe" \
+  "$root/examples/Datensicherung.ini" "$stage/"
 # For Windows' editor: Windows-1252 and CRLF, like the settings file.
 sed 's/$/\r/' "$here/Erste Schritte.txt" | iconv -f UTF-8 -t WINDOWS-1252 >"$stage/Erste Schritte.txt"
 

@@ -28,6 +28,9 @@ REMEMBERED = r'HKLM\Software\Datensicherung'
 CHOSEN_FOLDER = r'C:\Werkzeuge\Daten Sicherung'
 APPLICATION = r'HKLM\Software\Classes\Applications\dszip.exe'
 PROG_ID = r'HKLM\Software\Classes\Datensicherung.dszip.zip'
+RESTORE_APPLICATION = r'HKLM\Software\Classes\Applications\Wiederherstellen.exe'
+RESTORE_PROG_ID = r'HKLM\Software\Classes\Datensicherung.Wiederherstellen.zip'
+RESTORE_SHORTCUT = '**/Start Menu/Programs/Datensicherung wiederherstellen.lnk'
 OPEN_WITH = r'HKLM\Software\Classes\.zip\OpenWithProgids'
 UNINSTALL = r'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 DOWNGRADE_MESSAGE = ('Eine neuere Version von Datensicherung ist bereits installiert. '
@@ -141,7 +144,7 @@ def check_tables(msi, version):
 def check_installed(folder, version):
     print('installed')
     drive = folder.parents[1]
-    for name in ('Datensicherung.exe', 'dszip.exe'):
+    for name in ('Datensicherung.exe', 'dszip.exe', 'Wiederherstellen.exe'):
         check((folder / name).read_bytes() == (args.programs / name).read_bytes(), f'{name} not installed')
     check((folder / 'Datensicherung.ini').read_bytes() == (args.examples / 'Datensicherung.ini').read_bytes(),
           'the example settings are not installed')
@@ -164,7 +167,20 @@ def check_installed(folder, version):
     default = (registry(r'HKLM\Software\Classes\.zip') or {}).get('(Default)', ('', ''))[1]
     check('Datensicherung' not in default, f'.zip taken over: {default}')
     check(any(drive.glob('**/Start Menu/Programs/Datensicherung.lnk')), 'no Start-menu entry')
+    check_restore_window_installed(folder, drive)
     check(products() == [version], f'products registered: {products()}')
+
+
+def check_restore_window_installed(folder, drive):
+    restore = 'C:\\' + str(folder.relative_to(drive)).replace('/', '\\') + '\\Wiederherstellen.exe'
+    for key in (RESTORE_APPLICATION, RESTORE_PROG_ID):
+        command = (registry(key + r'\shell\open\command') or {}).get('(Default)', ('', ''))[1]
+        check(command == f'"{restore}" "%1"', f'"Öffnen mit" of the restore window ({key}): {command}')
+    check('.zip' in (registry(RESTORE_APPLICATION + r'\SupportedTypes') or {}),
+          'the restore window has no SupportedTypes .zip')
+    check('Datensicherung.Wiederherstellen.zip' in (registry(OPEN_WITH) or {}),
+          'the restore window is not in OpenWithProgids of .zip')
+    check(any(drive.glob(RESTORE_SHORTCUT)), 'no Start-menu entry "Datensicherung wiederherstellen"')
 
 
 def backup(program, work, name):
@@ -226,8 +242,12 @@ def check_uninstall(folder, next_msi, settings):
     check(left == ['Datensicherung.ini', 'Datensicherung.ini.lock'] or left == ['Datensicherung.ini'],
           f'left in the programs folder: {left}')
     check((folder / 'Datensicherung.ini').read_bytes() == settings, "the user's settings were not kept")
-    for key in (EVENT_SOURCE, LAUNCHER_EVENT_SOURCE, REMEMBERED, APPLICATION, PROG_ID):
+    for key in (EVENT_SOURCE, LAUNCHER_EVENT_SOURCE, REMEMBERED, APPLICATION, PROG_ID,
+                RESTORE_APPLICATION, RESTORE_PROG_ID):
         check(registry(key) is None, f'{key} is still there')
+    check('Datensicherung.Wiederherstellen.zip' not in (registry(OPEN_WITH) or {}),
+          'OpenWithProgids still names the restore window')
+    check(not any(drive.glob(RESTORE_SHORTCUT)), 'the restore window\'s Start-menu entry is still there')
     check('Datensicherung.dszip.zip' not in (registry(OPEN_WITH) or {}), 'OpenWithProgids still names dszip')
     check(not any(drive.glob('**/Start Menu/Programs/Datensicherung.lnk')), 'the Start-menu entry is still there')
     check(products() == [], f'still registered: {products()}')
@@ -274,7 +294,8 @@ def check_portable(version):
         names = sorted(zip_file.namelist())
         zip_file.extractall(args.work / 'portabel')
     top = f'Datensicherung-{version}/'
-    expected = ('Datensicherung.exe', 'Datensicherung.ini', 'Erste Schritte.txt', 'dszip.exe')
+    expected = ('Datensicherung.exe', 'Datensicherung.ini', 'Erste Schritte.txt', 'Wiederherstellen.exe',
+                'dszip.exe')
     check(names == [top] + [top + name for name in expected], f'portable ZIP holds {names}')
     backup(args.work / 'portabel' / top / 'Datensicherung.exe', args.work, 'portable')
 
