@@ -78,10 +78,10 @@ void ListSet(Verdict& verdict, size_t number, const sets::BackupSet& set,
              const std::map<std::string, uint64_t>& sizes) {
   verdict.Say(SetLine(number, set));
   for (const sets::SetMember& member : set.archives)
-    verdict.Say(Filled(sets::texts::ListingArchive,
-                       {member.name, DayText(member.day), KindText(member.record.kind),
-                        IdentityText(member.record), ByteSize(sizes.at(member.name)),
-                        LinkText(set, member)}));
+    verdict.Say(Filled(
+        sets::texts::ListingArchive,
+        {member.name, DayText(member.day), KindText(member.record.kind),
+         IdentityText(member.record), ByteSize(sizes.at(member.name)), LinkText(set, member)}));
 }
 
 // What -behalten would do; nothing while the folder is in doubt.
@@ -119,8 +119,7 @@ int ListSets(const ListingOptions& options, FileSystem& fs, Verdict& verdict) {
   std::vector<std::string> foreign;
   for (const sets::ListedArchive& one : listed) {
     sizes[one.archive.name] = one.read.size;
-    if (!one.archive.record && one.archive.unreadable.empty())
-      foreign.push_back(one.archive.name);
+    if (!one.archive.record && one.archive.unreadable.empty()) foreign.push_back(one.archive.name);
   }
   const sets::FolderSets read =
       sets::ReadFolderSets(sets::ArchivesOf(listed), UnixSeconds(fs.Now()));
