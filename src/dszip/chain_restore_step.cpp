@@ -22,9 +22,7 @@ namespace {
 // A state list beyond this is no list dszip wrote; it is not read into memory.
 constexpr uint64_t kStateListLimit = uint64_t{256} << 20;
 
-[[noreturn]] void LinkMissing(const std::string& name) {
-  throw RunError(kExitFatal, Filled(sets::texts::ChainLinkMissing, {name}));
-}
+[[noreturn]] void LinkMissing(const std::string& name) { throw ChainLinkError(name); }
 
 }  // namespace
 
@@ -52,6 +50,9 @@ std::vector<sets::SetMember> ChainInFolder(FileSystem& fs, const std::string& fo
 }
 
 }  // namespace
+
+ChainLinkError::ChainLinkError(const std::string& link)
+    : RunError(kExitFatal, Filled(sets::texts::ChainLinkMissing, {link})), link_(link) {}
 
 bool ChainRestoreStep::Open(FileSystem& fs, const std::string& named,
                             const std::vector<ArchiveEntry>& entries) {

@@ -2,7 +2,6 @@
 
 #include <map>
 #include <optional>
-#include <string_view>
 
 #include "core/ascii_case.h"
 #include "core/filled.h"
@@ -19,8 +18,6 @@
 
 namespace dszip {
 namespace {
-
-constexpr std::string_view kKeepSwitch = "-behalten:";
 
 struct ListingOptions {
   std::string folder;
@@ -41,9 +38,9 @@ ListingOptions ParseListing(const std::vector<std::string>& given) {
   }
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (AsciiLower(argument).rfind(kKeepSwitch, 0) == 0) {
+    if (IsKeepSwitch(argument)) {
       try {
-        options.rules = sets::ParseRules(argument.substr(kKeepSwitch.size()));
+        options.rules = KeepRules(arguments, i);
       } catch (const RunError& error) {
         Refuse(error.what());
       }
@@ -56,15 +53,6 @@ ListingOptions ParseListing(const std::vector<std::string>& given) {
   if (options.folder.empty()) Refuse(sets::texts::ListingNoFolder);
   if (options.folder.back() != '\\') options.folder += '\\';
   return options;
-}
-
-const char* KindText(sets::ArchiveKind kind) {
-  switch (kind) {
-    case sets::ArchiveKind::Full: return sets::texts::KindFull;
-    case sets::ArchiveKind::Incremental: return sets::texts::KindIncremental;
-    case sets::ArchiveKind::Moved: return sets::texts::KindMoved;
-  }
-  return "";
 }
 
 std::string DayText(int64_t day) {
@@ -88,13 +76,7 @@ std::string LinkText(const sets::BackupSet& set, const sets::SetMember& member) 
 
 void ListSet(Verdict& verdict, size_t number, const sets::BackupSet& set,
              const std::map<std::string, uint64_t>& sizes) {
-  const sets::ArchiveRecord& newest = set.archives.back().record;
-  const std::string sources =
-      newest.sources.empty() ? newest.sourcesDigest : Joined(newest.sources);
-  verdict.Say(Filled(sets::texts::ListingSet,
-                     {std::to_string(number), sources, newest.recurse ? "-r" : "-r-"}) +
-              (set.computer.empty() ? std::string()
-                                    : Filled(sets::texts::ListingComputer, {set.computer})));
+  verdict.Say(SetLine(number, set));
   for (const sets::SetMember& member : set.archives)
     verdict.Say(Filled(
         sets::texts::ListingArchive,
@@ -153,6 +135,25 @@ int ListSets(const ListingOptions& options, FileSystem& fs, Verdict& verdict) {
 }
 
 }  // namespace
+
+std::string SetLine(size_t number, const sets::BackupSet& set) {
+  const sets::ArchiveRecord& newest = set.archives.back().record;
+  const std::string sources =
+      newest.sources.empty() ? newest.sourcesDigest : Joined(newest.sources);
+  return Filled(sets::texts::ListingSet,
+                {std::to_string(number), sources, newest.recurse ? "-r" : "-r-"}) +
+         (set.computer.empty() ? std::string()
+                               : Filled(sets::texts::ListingComputer, {set.computer}));
+}
+
+const char* KindText(sets::ArchiveKind kind) {
+  switch (kind) {
+    case sets::ArchiveKind::Full: return sets::texts::KindFull;
+    case sets::ArchiveKind::Incremental: return sets::texts::KindIncremental;
+    case sets::ArchiveKind::Moved: return sets::texts::KindMoved;
+  }
+  return "";
+}
 
 bool IsSetListing(const std::vector<std::string>& arguments) {
   return !arguments.empty() && AsciiLower(arguments[0]) == "b";

@@ -80,10 +80,12 @@ std::string PeriodText(RuleUnit unit, int64_t day) {
 
 std::vector<Rule> ParseRules(std::string_view text) {
   std::vector<Rule> rules;
+  const std::string whole(text);
   for (;;) {
     const size_t comma = text.find(',');
     const std::string_view part = text.substr(0, comma);
     const std::optional<Rule> rule = ParseRule(part);
+    if (!rule && part.empty()) throw RunError(kExitUsage, Filled(texts::EmptyRule, {whole}));
     if (!rule) throw RunError(kExitUsage, Filled(texts::BadRule, {std::string(part)}));
     rules.push_back(*rule);
     if (comma == std::string_view::npos) return rules;

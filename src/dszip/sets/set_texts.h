@@ -123,7 +123,11 @@ inline constexpr const char* ListingForeign = "Ohne Angaben zum Satz (wird nie a
 // Command-line errors and restore errors.
 inline constexpr const char* BadRule =
     "Ung\u00fcltige Regel \u201e%s\u201c in -behalten: erlaubt sind n, nT, nW, nM und nJ mit n "
-    "von 1 bis 9999, durch Kommas getrennt, etwa -behalten:7T,4W,12M.";
+    "von 1 bis 9999, durch Kommas getrennt, ohne Leerzeichen, etwa -behalten:7T,4W,12M.";
+inline constexpr const char* EmptyRule =
+    "Leere Regel in \u201e-behalten:%s\u201c: vor, zwischen oder nach den Kommas fehlt eine "
+    "Regel. Erlaubt sind n, nT, nW, nM und nJ mit n von 1 bis 9999, durch Kommas getrennt, "
+    "ohne Leerzeichen, etwa -behalten:7T,4W,12M.";
 inline constexpr const char* ChainLinkMissing =
     "Ein Glied der Kette fehlt oder ist nicht lesbar: %s. Es wurde nichts entpackt.";
 inline constexpr const char* StateListMissing =

@@ -318,7 +318,9 @@ REFUSALS = [  # command line, exit code; nothing may be written
     ('u -mn -ai "{zip}" "{src}\\*.*"', 7),
     ('a -mn -ai "{zip}"', 7),
     ('a -mn -ai', 7),
-    ('', 7),
+    ('', 0),  # the help, as for /? and -h
+    ('/?', 0),
+    ('a -mn -ai "{target}\\"', 7),
     ('a -mn -ai "{target}\\x.rar" "{src}\\*.*"', 7),
     ('a -mn -ai "{target}\\x.7z" "{src}\\*.*"', 7),
     ('a -hpGehЖim -mn -ai "{zip}" "{src}\\*.*"', 7),  # outside Windows-1252
@@ -816,7 +818,9 @@ def group_restore(work):
         same_tree(source, target, 'dszip x of zip -P', times=True)
     exit_code, output = dszip(f't -pfalsch "{win(archive)}"')
     check(exit_code == 11, f'old encryption, wrong password: exit code {exit_code}\n{output}')
-    print('round trip')
+    print('round trip, a modification time to 100 ns')
+    exact = 1709670612_123456700  # ....1234567 s
+    os.utime(source / 'neunzehn.txt', ns=(exact, exact))
     archive = fresh(work / 'archiv') / 'eigen.zip'
     exit_code, output = dszip(f'a -mn -ai -hpGeheim "{win(archive)}" "{win(source)}\\*.*"')
     if check(exit_code == 0, f'a: exit code {exit_code}\n{output}'):
@@ -824,6 +828,8 @@ def group_restore(work):
         exit_code, output = dszip(f'x -pGeheim "{win(archive)}" "{win(target)}\\"')
         if check(exit_code == 0, f'round trip x: exit code {exit_code}\n{output}'):
             same_tree(source, target, 'round trip', times=True)
+            restored = (target / 'neunzehn.txt').stat().st_mtime_ns
+            check(restored == exact, f'round trip: mtime {restored} != {exact}')
         exit_code, output = dszip(f'x -pfalsch "{win(archive)}" "{win(fresh(target))}\\"')
         check(exit_code == 11 and not os.listdir(target), f'wrong password: exit code {exit_code}\n{output}')
         exit_code, output = dszip(f'x "{win(archive)}" "{win(target)}\\"')
@@ -866,11 +872,54 @@ def group_chain(work):
             same_tree(tree, target, f'x -kette {night}', times=True)
     for reader in (['7zz', 't', sets / '20240306-0.zip'], ['unzip', '-tq', sets / '20240306-0.zip']):
         ok(reader, f'{reader[0]} tests an archive with a state list')
+    check_folder(work, sets, source)
     (sets / '20240305-0.zip').rename(work / 'weg.zip')
     target = fresh(work / 'ziel')
     exit_code, output = dszip(f'x -kette "{win(sets / "20240306-0.zip")}" "{win(target)}\\"')
     check(exit_code == 2 and '20240305-0.zip' in output and not os.listdir(target),
           f'a link missing: exit code {exit_code}, {os.listdir(target)}\n{output}')
+
+
+def check_folder(work, sets, source):
+    """t <folder>\\: the good folder, then one fault at a time in a copy of it, each named with
+    its exit code; the folder as it was afterwards, the verdict in the central log."""
+    with zipfile.ZipFile(sets / 'fremd.zip', 'w') as zip_file:
+        zip_file.writestr('x.txt', 'ohne Angaben zum Satz')
+
+    def damage(folder):
+        flip_byte(folder / '20240304-0.zip', 'zufall.bin', folder / '20240304-0.zip')
+
+    def unlink(folder):
+        (folder / '20240305-0.zip').unlink()
+
+    def unlisted(folder):
+        night = folder / '20240306-0.zip'
+        night.unlink()
+        state = set_archives.tree_state(source)
+        state['nirgends.txt'] = (1, set_archives.TICKS_1970)
+        with zipfile.ZipFile(night, 'w') as zip_file:
+            zip_file.writestr(set_archives.STATE_LIST, set_archives.state_list(state))
+            zip_file.comment = set_archives.record('inkrementell', '2024-03-06 21:30:00',
+                                                   win(source) + '\\*.*', '20240305-0.zip')
+
+    rows = [('good', None, 0, ['Archive 3: 3 in Ordnung', 'nicht beurteilt: fremd.zip']),
+            ('one archive damaged', damage, 2, ['20240304-0.zip  voll  fehlerhaft', 'zufall.bin']),
+            ('one link deleted', unlink, 2, ['Kette unterbrochen: 20240305-0.zip']),
+            ('a state-list name in no archive', unlisted, 1, ['nennt nirgends.txt'])]
+    for name, spoil, expected, said in rows:
+        folder = work / 'Prüfung'
+        shutil.rmtree(folder, ignore_errors=True)
+        shutil.copytree(sets, folder)
+        if spoil:
+            spoil(folder)
+        before = snapshot(folder)
+        code, output = dszip(f't "{win(folder)}\\"')
+        check(code == expected and all(text in output for text in said),
+              f't <folder>\\, {name}: exit code {code}, not {expected}\n{output}')
+        check(snapshot(folder) == before, f't <folder>\\, {name}: the folder changed')
+        check(f'Exit-Code {expected}' in central_log().rsplit('Aufruf: dszip t', 1)[-1],
+              f't <folder>\\, {name}: no verdict in the central log')
+    (sets / 'fremd.zip').unlink()
 
 
 def hostile_archive(path):
