@@ -193,9 +193,12 @@ bool OpenStreamEnd(std::vector<uint8_t>& stream) {
   if (!last) return false;
   stream[last->header >> 3] &= static_cast<uint8_t>(~(1u << (last->header & 7)));
   // An empty stored block: a header of three zero bits, zeros to the byte boundary, then its
-  // length 0 and the length's complement.
-  stream.resize((last->end + 3 + 7) / 8);
-  stream[last->end >> 3] &= static_cast<uint8_t>((1u << (last->end & 7)) - 1);
+  // length 0 and the length's complement. Whatever followed the final block goes.
+  const size_t whole = last->end / 8, used = last->end % 8;
+  const auto partial = static_cast<uint8_t>(used == 0 ? 0 : stream[whole] & ((1u << used) - 1));
+  stream.resize(whole);
+  stream.push_back(partial);
+  if (used > 5) stream.push_back(0);  // the header did not fit in that byte
   stream.insert(stream.end(), {0x00, 0x00, 0xFF, 0xFF});
   return true;
 }

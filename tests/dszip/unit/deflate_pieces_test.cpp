@@ -105,34 +105,44 @@ TEST(DeflateBlocks, FindsTheFinalBlockOfEveryType) {
   }
 }
 
-// Fixed codes written bit by bit: the final block's header mid-byte, at bit 26.
+// Fixed codes written bit by bit, with the final block's header mid-byte (at bit 26) and a
+// byte of garbage after the stream: joined, the next stream must follow its end exactly.
 TEST(DeflateBlocks, FinalHeaderInsideAByte) {
-  Bytes stream;
-  size_t bit = 0;
-  const auto put = [&](uint32_t value, unsigned count) {  // lowest bit first
-    for (unsigned i = 0; i < count; ++i, ++bit) {
-      if (bit % 8 == 0) stream.push_back(0);
-      stream.back() |= static_cast<uint8_t>((value >> i & 1) << (bit % 8));
-    }
-  };
-  const auto literal = [&](uint8_t c) {  // 0x30 + c in 8 bits, highest bit first
-    for (int i = 7; i >= 0; --i) put((0x30u + c) >> i & 1, 1);
-  };
-  put(0b010, 3);  // not final, fixed
-  literal('a');
-  literal('b');
-  put(0, 7);      // end of block
-  put(0b011, 3);  // final, fixed
-  literal('c');
-  put(0, 7);
-  const auto last = FindLastBlock(stream.data(), stream.size());
-  ASSERT_TRUE(last);
-  EXPECT_EQ(last->header, 26u);
-  EXPECT_EQ(last->end, 44u);
-  Bytes joined = stream;
-  ASSERT_TRUE(OpenStreamEnd(joined));
-  joined.insert(joined.end(), stream.begin(), stream.end());
-  EXPECT_EQ(Inflated(joined), (Bytes{'a', 'b', 'c', 'a', 'b', 'c'}));
+  const struct {
+    Bytes last;  // the final block's literals
+    size_t end;
+  } rows[] = {{{'c'}, 44}, {{'c', 0xF0}, 53}, {{'c', 0xF0, 0xF1}, 62}};
+  for (const auto& row : rows) {
+    Bytes stream;
+    size_t bit = 0;
+    const auto put = [&](uint32_t value, unsigned count) {  // highest bit first
+      for (unsigned i = count; i-- > 0; ++bit) {
+        if (bit % 8 == 0) stream.push_back(0);
+        stream.back() |= static_cast<uint8_t>((value >> i & 1) << (bit % 8));
+      }
+    };
+    const auto literal = [&](uint8_t c) { c < 144 ? put(0x30u + c, 8) : put(0x190u + c - 144, 9); };
+    put(0b010, 3);  // not final, fixed (the header's bits go lowest first)
+    literal('a');
+    literal('b');
+    put(0, 7);      // end of block
+    put(0b110, 3);  // final, fixed
+    for (const uint8_t c : row.last) literal(c);
+    put(0, 7);
+    const auto last = FindLastBlock(stream.data(), stream.size());
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->header, 26u);
+    EXPECT_EQ(last->end, row.end);
+    Bytes joined = stream;
+    joined.push_back(0xFF);
+    ASSERT_TRUE(OpenStreamEnd(joined));
+    joined.insert(joined.end(), stream.begin(), stream.end());
+    Bytes expected = {'a', 'b'};
+    expected.insert(expected.end(), row.last.begin(), row.last.end());
+    const Bytes once = expected;
+    expected.insert(expected.end(), once.begin(), once.end());
+    EXPECT_EQ(Inflated(joined), expected) << row.end;
+  }
 }
 
 TEST(DeflateBlocks, RefusesWhatIsNoCompleteStream) {
