@@ -81,7 +81,8 @@ std::vector<int> Levels(const std::string& list) {
     const size_t end = std::min(list.find(',', at), list.size());
     const std::string item = list.substr(at, end - at);
     const size_t dash = item.find('-');
-    const int first = std::stoi(item), last = dash == std::string::npos ? first : std::stoi(item.substr(dash + 1));
+    const int first = std::stoi(item),
+              last = dash == std::string::npos ? first : std::stoi(item.substr(dash + 1));
     for (int level = first; level <= last; ++level) levels.push_back(level);
     at = end + 1;
   }
@@ -95,13 +96,17 @@ int main(int argc, char** argv) {
   std::string zlibLevels = "1,3,6,8,9", libdeflateLevels = "1-9";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "-levels" && i + 1 < argc) zlibLevels = argv[++i];
-    else if (arg == "-libdeflate" && i + 1 < argc) libdeflateLevels = argv[++i];
-    else folders.push_back(arg);
+    if (arg == "-levels" && i + 1 < argc)
+      zlibLevels = argv[++i];
+    else if (arg == "-libdeflate" && i + 1 < argc)
+      libdeflateLevels = argv[++i];
+    else
+      folders.push_back(arg);
   }
   for (const std::string& folder : folders) {
     std::vector<Config> configs;
-    for (int level : Levels(zlibLevels)) configs.push_back({"zlib " + std::to_string(level), true, level});
+    for (int level : Levels(zlibLevels))
+      configs.push_back({"zlib " + std::to_string(level), true, level});
     std::vector<libdeflate_compressor*> compressors;
     for (int level : Levels(libdeflateLevels)) {
       configs.push_back({"libdeflate " + std::to_string(level), false, level});
@@ -116,8 +121,8 @@ int main(int argc, char** argv) {
       for (size_t k = 0, d = 0; k < configs.size(); ++k)
         Measure(configs[k], data, configs[k].zlib ? nullptr : compressors[d++]);
     }
-    std::printf("%s: %.1f MB\n%-14s %14s %9s %9s\n", folder.c_str(), input / 1e6, "compressor", "bytes",
-                "seconds", "MB/s");
+    std::printf("%s: %.1f MB\n%-14s %14s %9s %9s\n", folder.c_str(), input / 1e6, "compressor",
+                "bytes", "seconds", "MB/s");
     for (const Config& config : configs)
       std::printf("%-14s %14llu %9.2f %9.1f\n", config.name.c_str(), config.bytes, config.seconds,
                   input / 1e6 / config.seconds);

@@ -115,7 +115,8 @@ bool ReadCodeLengths(BitReader& in, uint8_t* lengths, size_t count) {
                                                      11, 4,  12, 3, 13, 2, 14, 1, 15};
   const size_t lengthCodes = in.Take(4) + 4;
   std::array<uint8_t, 19> lengthLengths{};
-  for (size_t i = 0; i < lengthCodes; ++i) lengthLengths[kOrder[i]] = static_cast<uint8_t>(in.Take(3));
+  for (size_t i = 0; i < lengthCodes; ++i)
+    lengthLengths[kOrder[i]] = static_cast<uint8_t>(in.Take(3));
   Code lengthCode;
   if (!lengthCode.Build(lengthLengths.data(), lengthLengths.size())) return false;
   for (size_t at = 0; at < count;) {
@@ -127,7 +128,9 @@ bool ReadCodeLengths(BitReader& in, uint8_t* lengths, size_t count) {
     }
     if (symbol == 16 && at == 0) return false;
     const uint8_t value = symbol == 16 ? lengths[at - 1] : 0;
-    const size_t repeat = symbol == 16 ? 3 + in.Take(2) : symbol == 17 ? 3 + in.Take(3) : 11 + in.Take(7);
+    const size_t repeat = symbol == 16   ? 3 + in.Take(2)
+                          : symbol == 17 ? 3 + in.Take(3)
+                                         : 11 + in.Take(7);
     if (repeat > count - at) return false;
     for (size_t i = 0; i < repeat; ++i) lengths[at++] = value;
   }

@@ -29,8 +29,8 @@ class Deflater {
   void Compress(Piece& piece) {
     const size_t bound = libdeflate_deflate_compress_bound(compressor_, piece.input.size());
     piece.output.resize(bound + kStreamJoinSize);
-    piece.output.resize(libdeflate_deflate_compress(compressor_, piece.input.data(),
-                                                    piece.input.size(), piece.output.data(), bound));
+    piece.output.resize(libdeflate_deflate_compress(
+        compressor_, piece.input.data(), piece.input.size(), piece.output.data(), bound));
     if (piece.output.empty() || (!piece.last && !OpenStreamEnd(piece.output)))
       throw CompressFailed();
   }

@@ -117,8 +117,8 @@ void ReadExtras(const uint8_t* p, size_t size, const std::string& rawName, Archi
       entry.aesStrength = data[4];
       e.method = Get16(data + 5);
     } else if (id == 0x7075 && length >= 5 && data[0] == 1 &&
-               Get32(data + 1) == Crc32(0, reinterpret_cast<const uint8_t*>(rawName.data()),
-                                        rawName.size())) {
+               Get32(data + 1) ==
+                   Crc32(0, reinterpret_cast<const uint8_t*>(rawName.data()), rawName.size())) {
       unicodeName.assign(reinterpret_cast<const char*>(data + 5), length - 5);
     }
   }
@@ -276,7 +276,8 @@ Inflater::Whole Inflater::InflateWhole(const Bytes& data, size_t size, const Sin
   if (result == LIBDEFLATE_INSUFFICIENT_SPACE) return Whole::TooLong;
   if (result != LIBDEFLATE_SUCCESS || used != data.size()) return Whole::Broken;
   // Handed on in steps, so that the CRC reads what the sink just took from the cache.
-  for (size_t at = 0; at < made; at += kInflated) sink(whole_.data() + at, std::min(kInflated, made - at));
+  for (size_t at = 0; at < made; at += kInflated)
+    sink(whole_.data() + at, std::min(kInflated, made - at));
   // A large buffer is not kept for the entries after it.
   if (whole_.size() > kChunk) whole_ = {};
   return Whole::Inflated;
@@ -333,9 +334,7 @@ class TraditionalCipher {
 
  private:
   // One step of the CRC-32 register, without the usual inversions.
-  static uint32_t Crc(uint32_t crc, uint8_t byte) {
-    return ~Crc32(~crc, &byte, 1);
-  }
+  static uint32_t Crc(uint32_t crc, uint8_t byte) { return ~Crc32(~crc, &byte, 1); }
   void Update(uint8_t byte) {
     keys_[0] = Crc(keys_[0], byte);
     keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * 134775813u + 1;

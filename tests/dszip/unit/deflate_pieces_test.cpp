@@ -65,7 +65,8 @@ TwoParts ZlibStream(const Bytes& first, int firstLevel, const Bytes& last, int l
 Bytes Text(size_t size, unsigned seed) {
   std::mt19937 random(seed);
   std::string text;
-  while (text.size() < size) text += "Zeile " + std::to_string(random() % 5000) + " der Sicherung\n";
+  while (text.size() < size)
+    text += "Zeile " + std::to_string(random() % 5000) + " der Sicherung\n";
   return Bytes(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(size));
 }
 
@@ -77,7 +78,8 @@ Bytes Noise(size_t size, unsigned seed) {
 }
 
 unsigned BlockType(const Bytes& stream, size_t header) {
-  const unsigned bits = stream[header / 8] | (header / 8 + 1 < stream.size() ? stream[header / 8 + 1] << 8 : 0);
+  const unsigned bits =
+      stream[header / 8] | (header / 8 + 1 < stream.size() ? stream[header / 8 + 1] << 8 : 0);
   return bits >> (header % 8 + 1) & 3;
 }
 
@@ -181,7 +183,9 @@ TEST(DeflatePieces, JoinedPiecesInflateToTheInput) {
   const Bytes text = Text(kPieceSize, 5), noise = Noise(kPieceSize, 6);
   std::vector<Bytes> fifty;
   for (unsigned k = 0; k < 50; ++k)
-    fifty.push_back(k % 7 == 3 ? Bytes{} : k % 5 == 1 ? Noise(3000 + k, k) : Text(k * 997 % 40000, k));
+    fifty.push_back(k % 7 == 3   ? Bytes{}
+                    : k % 5 == 1 ? Noise(3000 + k, k)
+                                 : Text(k * 997 % 40000, k));
   const struct {
     const char* name;
     std::vector<Bytes> pieces;
