@@ -3,7 +3,7 @@
 // does not shrink stored) with zlib as dszip used it (each piece primed with the 32 KiB before
 // it, level 6 with its shorter search) and with libdeflate at every level, and prints each
 // one's total size and its processor time. Prints figures; judges nothing.
-//   deflate_levels FOLDER... [-levels 1,3,6,8,9] [-libdeflate 1-9]
+//   deflate_levels FOLDER... [-levels 1,3,6,8,9] [-libdeflate 1-9] [-piece 1]
 #include <libdeflate.h>
 #include <zlib.h>
 
@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr size_t kPiece = 1 << 20;
+size_t kPiece = 1 << 20;  // -piece: its size in MiB
 constexpr size_t kDictionary = 32 * 1024;
 using Bytes = std::vector<unsigned char>;
 
@@ -54,7 +54,8 @@ size_t ZlibPieces(const Bytes& data, int level) {
 }
 
 size_t LibdeflatePieces(libdeflate_compressor* c, const Bytes& data) {
-  static Bytes out(libdeflate_deflate_compress_bound(nullptr, kPiece));
+  static Bytes out;
+  out.resize(libdeflate_deflate_compress_bound(nullptr, kPiece));
   size_t total = 0;
   for (size_t at = 0; at < data.size() || at == 0; at += kPiece) {
     const size_t size = std::min(kPiece, data.size() - at);

@@ -1,13 +1,18 @@
 // Pieces compressed on their own and joined into one Deflate stream, inflated by zlib; the
-// block walker that finds each piece's final block, on streams of every block type.
+// block walker that finds each piece's final block, on streams of every block type; restore's
+// whole-entry inflate judging entries as zlib's streaming one does.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <random>
 #include <string>
 
+#include "fake_crypto.h"
+#include "fake_file_system.h"
 #include "zip/deflate_blocks.h"
 #include "zip/deflate_pool.h"
+#include "zip/errors.h"
+#include "zip/zip_reader.h"
 
 namespace zip {
 namespace {
@@ -211,6 +216,51 @@ TEST(DeflatePieces, EveryLevelInflates) {
   for (const Bytes& piece : pieces) whole.insert(whole.end(), piece.begin(), piece.end());
   for (int level = 1; level <= 9; ++level)
     EXPECT_EQ(Inflated(Compressed(pieces, level)), whole) << level;
+}
+
+// An entry's data read both ways: the flaw found, or none.
+std::optional<Flaw> ReadBack(const Bytes& data, uint64_t size, uint32_t crc, bool whole) {
+  dszip::FakeFileSystem fs;
+  fs.AddFile("C:\\e", std::string(data.begin(), data.end()));
+  const auto file = fs.OpenRead("C:\\e");
+  SequentialReader in(*file, 0);
+  ArchiveEntry entry;
+  entry.record.crc = crc;
+  entry.record.compressedSize = data.size();
+  entry.record.size = size;
+  dszip::FakeCrypto crypto;
+  Inflater inflater(whole);
+  try {
+    ReadEntryData(in, inflater, crypto, entry, {}, nullptr, nullptr);
+  } catch (const Damaged& damaged) {
+    return damaged.GetFlaw();
+  }
+  return std::nullopt;
+}
+
+TEST(Inflate, WholeEntriesJudgedAsStreamed) {
+  const Bytes text = Text(100000, 12);
+  const Bytes stream = Compressed({text}, 6);
+  const auto crc = static_cast<uint32_t>(crc32(0, text.data(), static_cast<uInt>(text.size())));
+  Bytes trailing = stream;
+  trailing.push_back(0);
+  const struct {
+    const char* name;
+    Bytes data;
+    uint64_t size;
+    std::optional<Flaw> flaw;
+  } rows[] = {
+      {"sound", stream, text.size(), std::nullopt},
+      {"more data than the recorded size", stream, text.size() - 1, Flaw::MoreDataThanSaid},
+      {"less data than the recorded size", stream, text.size() + 1, Flaw::Crc},
+      {"cut short", Bytes(stream.begin(), stream.end() - 9), text.size(), Flaw::DeflateData},
+      {"data after the stream", trailing, text.size(), Flaw::DeflateData},
+      {"no Deflate stream", {0x07, 0x00}, text.size(), Flaw::DeflateData},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ReadBack(row.data, row.size, crc, true), row.flaw) << row.name;
+    EXPECT_EQ(ReadBack(row.data, row.size, crc, false), row.flaw) << row.name;
+  }
 }
 
 }  // namespace
