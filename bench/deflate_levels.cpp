@@ -101,6 +101,8 @@ int main(int argc, char** argv) {
       zlibLevels = argv[++i];
     else if (arg == "-libdeflate" && i + 1 < argc)
       libdeflateLevels = argv[++i];
+    else if (arg == "-piece" && i + 1 < argc)
+      kPiece = std::stoul(argv[++i]) << 20;
     else
       folders.push_back(arg);
   }
