@@ -124,11 +124,12 @@ int main(int argc, char** argv) {
       for (size_t k = 0, d = 0; k < configs.size(); ++k)
         Measure(configs[k], data, configs[k].zlib ? nullptr : compressors[d++]);
     }
-    std::printf("%s: %.1f MB\n%-14s %14s %9s %9s\n", folder.c_str(), input / 1e6, "compressor",
+    const double megabytes = static_cast<double>(input) / 1e6;
+    std::printf("%s: %.1f MB\n%-14s %14s %9s %9s\n", folder.c_str(), megabytes, "compressor",
                 "bytes", "seconds", "MB/s");
     for (const Config& config : configs)
       std::printf("%-14s %14llu %9.2f %9.1f\n", config.name.c_str(), config.bytes, config.seconds,
-                  input / 1e6 / config.seconds);
+                  megabytes / config.seconds);
     for (auto* c : compressors) libdeflate_free_compressor(c);
   }
 }
