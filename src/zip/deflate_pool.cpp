@@ -39,8 +39,8 @@ class Deflater {
   }
 
  private:
-  // The final block's header grows by nothing; the empty stored block after it takes one byte
-  // at most to reach the boundary and four more.
+  // Room for the empty stored block that keeps the stream open: at most a byte to reach the
+  // boundary, and four.
   static constexpr size_t kStreamJoinSize = 5;
   libdeflate_compressor* compressor_;
 };
