@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """dszip against the common ZIP programs: writing two corpora, then extracting and testing.
 
-bench/dszip_bench.py [RUNS] [restore|kette]   (default 3; needs build/win32/dszip.exe, Wine, zip, unzip,
-7zz, bsdtar; with `restore`, only the extracting and testing; with `kette`, only x -kette over a chain
-of 30 archives of the first corpus against x -o+ over each in turn)
+bench/dszip_bench.py [RUNS] [restore|kette|weiter]   (default 3; needs build/win32/dszip.exe, Wine, zip,
+unzip, 7zz, bsdtar; with `restore`, only the extracting and testing; with `kette`, only x -kette over a
+chain of 30 archives of the first corpus against x -o+ over each in turn; with `weiter`, on from the
+second corpus)
 
 Two corpora (under build/bench, made once): a mixed one of about 300 MB (thousands of small
 text files, a few large binaries, one file over 100 MB), the same on every machine, and one of
@@ -417,7 +418,8 @@ def main():
         timed(writers(out, corpus)['dszip -mn (Wine)'][0], out / 'dszip-n.zip')
         read_table(out / 'dszip-n.zip', runs, corpus_bytes(corpus))
         return
-    out = write_table(corpus, runs, background)
+    # `weiter`: on from the second corpus, the first one's archive kept from an earlier run.
+    out = bench / f'out-{corpus.name}' if 'weiter' in sys.argv[2:] else write_table(corpus, runs, background)
     write_table(system_corpus, runs, background)
     read_table(out / 'dszip-n.zip', runs, corpus_bytes(corpus))
 
