@@ -1,6 +1,7 @@
 #include "zip/zip_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <optional>
 
@@ -268,6 +269,32 @@ Inflater::~Inflater() {
   if (decompressor_) libdeflate_free_decompressor(decompressor_);
 }
 
+namespace {
+
+constexpr uint64_t kWholeBudget = uint64_t{256} << 20;
+std::atomic<uint64_t> wholeInUse{0};
+
+}  // namespace
+
+bool Inflater::BeginWhole(uint64_t size, uint64_t compressedSize) {
+  if (!decompressor_ || size > kWholeInflateLimit || compressedSize > kWholeInflateLimit)
+    return false;
+  const uint64_t need = size + compressedSize;
+  uint64_t used = wholeInUse.load();
+  do {
+    if (used + need > kWholeBudget) return false;
+  } while (!wholeInUse.compare_exchange_weak(used, used + need));
+  reserved_ = need;
+  return true;
+}
+
+void Inflater::EndWhole() {
+  wholeInUse -= reserved_;
+  reserved_ = 0;
+  // A large buffer is not kept for the entries after it.
+  if (whole_.size() > kChunk) whole_ = {};
+}
+
 Inflater::Whole Inflater::InflateWhole(const Bytes& data, size_t size, const Sink& sink) {
   whole_.resize(size);
   size_t used = 0, made = 0;
@@ -278,8 +305,6 @@ Inflater::Whole Inflater::InflateWhole(const Bytes& data, size_t size, const Sin
   // Handed on in steps, so that the CRC reads what the sink just took from the cache.
   for (size_t at = 0; at < made; at += kInflated)
     sink(whole_.data() + at, std::min(kInflated, made - at));
-  // A large buffer is not kept for the entries after it.
-  if (whole_.size() > kChunk) whole_ = {};
   return Whole::Inflated;
 }
 
@@ -433,6 +458,10 @@ class EntryData {
 
 void InflateWhole(EntryData& data, Inflater& inflater, size_t size, const Sink& out,
                   const std::function<void(uint64_t)>& progress, const SequentialReader& in) {
+  struct Ending {  // whatever stops the entry
+    Inflater& inflater;
+    ~Ending() { inflater.EndWhole(); }
+  } ending{inflater};
   Bytes packed;
   while (!data.Done()) {
     const Bytes chunk = data.Next();
@@ -464,7 +493,7 @@ void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto,
     if (sink && length > 0) sink(bytes, length);
   };
   inflater.Reset();
-  if (e.method == kMethodDeflate && inflater.InflatesWhole(e.size, e.compressedSize)) {
+  if (e.method == kMethodDeflate && inflater.BeginWhole(e.size, e.compressedSize)) {
     InflateWhole(data, inflater, static_cast<size_t>(e.size), out, progress, in);
   } else {
     while (!data.Done()) {

@@ -79,10 +79,11 @@ class Inflater {
   bool Feed(Bytes& data, const Sink& sink);
   bool Ended() const { return ended_; }
 
-  // Both sizes bound the memory an entry takes, whatever its records claim.
-  bool InflatesWhole(uint64_t size, uint64_t compressedSize) const {
-    return decompressor_ && size <= kWholeInflateLimit && compressedSize <= kWholeInflateLimit;
-  }
+  // Whether this entry is inflated whole: both sizes bound the memory it takes, whatever its
+  // records claim, and all threads together stay within a budget that a 32-bit process can
+  // spare. A true answer holds a share of that budget until EndWhole.
+  bool BeginWhole(uint64_t size, uint64_t compressedSize);
+  void EndWhole();
   enum class Whole { Inflated, Broken, TooLong };
   // The complete stream `data` of an entry of `size` bytes; what comes out goes to `sink`.
   Whole InflateWhole(const Bytes& data, size_t size, const Sink& sink);
@@ -93,6 +94,7 @@ class Inflater {
   bool ended_ = false;
   libdeflate_decompressor* decompressor_ = nullptr;
   Bytes whole_;
+  uint64_t reserved_ = 0;
 };
 
 // What unlocks an encrypted entry: the keys made when it was written, or the password.

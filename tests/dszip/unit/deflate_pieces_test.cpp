@@ -263,5 +263,19 @@ TEST(Inflate, WholeEntriesJudgedAsStreamed) {
   }
 }
 
+// Whole entries share one memory budget across threads; what an entry held comes back after it.
+TEST(Inflate, WholeEntriesShareABudget) {
+  Inflater first(true), second(true), third(true), streaming;
+  EXPECT_FALSE(streaming.BeginWhole(1, 1));
+  EXPECT_FALSE(first.BeginWhole(kWholeInflateLimit + 1, 1));
+  ASSERT_TRUE(first.BeginWhole(kWholeInflateLimit, kWholeInflateLimit));
+  ASSERT_TRUE(second.BeginWhole(kWholeInflateLimit, kWholeInflateLimit));
+  EXPECT_FALSE(third.BeginWhole(1, 1));
+  first.EndWhole();
+  EXPECT_TRUE(third.BeginWhole(1, 1));
+  second.EndWhole();
+  third.EndWhole();
+}
+
 }  // namespace
 }  // namespace zip
