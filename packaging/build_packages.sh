@@ -21,7 +21,8 @@ portable="$dist/$name-portabel.zip"
 
 rm -rf "$stage" "$msi" "$portable"
 mkdir "$stage"
-cp "$programs/Datensicherung.exe" "$programs/dszip.exe" "$root/examples/Datensicherung.ini" "$stage/"
+cp "$programs/Datensicherung.exe" "$programs/dszip.exe" "$programs/Wiederherstellen.exe" \
+  "$root/examples/Datensicherung.ini" "$stage/"
 # For Windows' editor: Windows-1252 and CRLF, like the settings file.
 sed 's/$/\r/' "$here/Erste Schritte.txt" | iconv -f UTF-8 -t WINDOWS-1252 >"$stage/Erste Schritte.txt"
 
@@ -31,7 +32,7 @@ wixl -a x86 -D Version="$version" -D ProgramDir="$(realpath --relative-to=. "$st
   -D ExampleDir="$(realpath --relative-to=. "$stage")" -D IconFile=res/app.ico \
   -o "$msi.tmp" packaging/Datensicherung.wxs
 # What wixl cannot write:
-# - the event source's message file as REG_EXPAND_SZ ("#%"): wixl writes it as a plain string;
+# - the event sources' message files as REG_EXPAND_SZ ("#%"): wixl writes them as plain strings;
 # - the settings component permanent (16) and never overwritten (128): an upgrade keeps the
 #   user's file and an uninstall leaves it;
 # - the settings file's permissions, applied as it is installed: SYSTEM and Administrators
@@ -39,7 +40,8 @@ wixl -a x86 -D Version="$version" -D ProgramDir="$(realpath --relative-to=. "$st
 #   in the programs folder. The folder itself stays closed to them: a programs folder that
 #   users may add files to invites planted DLLs.
 msibuild "$msi.tmp" \
-  -q "UPDATE \`Registry\` SET \`Value\` = '#%[#dszip.exe]' WHERE \`Name\` = 'EventMessageFile'" \
+  -q "UPDATE \`Registry\` SET \`Value\` = '#%[#dszip.exe]' WHERE \`Value\` = '[#dszip.exe]'" \
+  -q "UPDATE \`Registry\` SET \`Value\` = '#%[#Datensicherung.exe]' WHERE \`Value\` = '[#Datensicherung.exe]'" \
   -q "UPDATE \`Component\` SET \`Attributes\` = 144 WHERE \`Component\` = 'Settings'" \
   -i packaging/MsiLockPermissionsEx.idt
 mv "$msi.tmp" "$msi"

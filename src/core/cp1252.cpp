@@ -47,28 +47,20 @@ std::optional<std::string> Cp1252FromUtf8(std::string_view text) {
   return out;
 }
 
-std::string Utf16LeFromCp1252(std::string_view text) {
+std::string Cp1252FromUtf8Replacing(std::string_view text, bool& exact, bool utf16Units) {
+  exact = true;
   std::string out;
-  out.reserve(text.size() * 2);
-  for (const char c : text) {
-    const char32_t unit = UnicodeOf(static_cast<unsigned char>(c));
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>(unit >> 8);
-  }
-  return out;
-}
-
-std::string Cp1252FromUtf16Le(std::string_view bytes, bool& exact) {
-  exact = bytes.size() % 2 == 0;
-  std::string out;
-  out.reserve(bytes.size() / 2);
-  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
-    // A surrogate is never a character of the code page, so pairs need no decoding.
-    const auto unit = static_cast<char32_t>(static_cast<unsigned char>(bytes[at]) |
-                                            static_cast<unsigned char>(bytes[at + 1]) << 8);
-    const auto byte = Cp1252Of(unit);
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    uint32_t c = 0;
+    const std::size_t length = NextUtf8(text, at, c);
+    at += length == 0 ? 1 : length;
+    const auto byte = length == 0 ? std::nullopt : Cp1252Of(c);
     exact = exact && byte;
-    out += static_cast<char>(byte.value_or('?'));
+    if (byte)
+      out += static_cast<char>(*byte);
+    else
+      out += utf16Units && c >= 0x10000 ? "??" : "?";
   }
   return out;
 }

@@ -25,8 +25,8 @@ std::string Utf8FromCp1252(std::string_view text);
 // Nothing when the text is no valid UTF-8 or holds a character the code page lacks.
 std::optional<std::string> Cp1252FromUtf8(std::string_view text);
 
-// UTF-16 in little-endian byte order, as a settings file holds it after its byte order mark.
-std::string Utf16LeFromCp1252(std::string_view text);
-// Each character the code page lacks becomes "?", as the platform reads such a file through
-// its ANSI functions; `exact` tells whether any did.
-std::string Cp1252FromUtf16Le(std::string_view bytes, bool& exact);
+// Each character the code page lacks, and each byte that is no part of a valid UTF-8 sequence,
+// becomes "?"; `exact` tells whether any did. With `utf16Units` a character beyond U+FFFF
+// becomes "??", one for each of its UTF-16 units, as the platform reads a UTF-16 file through
+// its ANSI functions.
+std::string Cp1252FromUtf8Replacing(std::string_view text, bool& exact, bool utf16Units = false);

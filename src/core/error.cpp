@@ -7,16 +7,8 @@ namespace {
 
 // For what(): the path in Windows-1252, each character the code page lacks as "?".
 std::string PathInCp1252(const std::string& utf8Path) {
-  if (auto exact = Cp1252FromUtf8(utf8Path)) return *exact;
-  std::string shown;
-  for (std::size_t at = 0; at < utf8Path.size();) {
-    std::size_t end = at + 1;
-    while (end < utf8Path.size() && (static_cast<unsigned char>(utf8Path[end]) & 0xC0) == 0x80)
-      ++end;
-    shown += Cp1252FromUtf8(utf8Path.substr(at, end - at)).value_or("?");
-    at = end;
-  }
-  return shown;
+  bool exact = true;
+  return Cp1252FromUtf8Replacing(utf8Path, exact);
 }
 
 }  // namespace

@@ -47,6 +47,10 @@ inline constexpr const char* SettingsHeld =
     "%s wird von einem anderen Programm benutzt und kann nicht gelesen werden";
 inline constexpr const char* SettingsLocked =
     "%s ist durch einen anderen Lauf der Datensicherung belegt. Bitte sp\xE4ter erneut versuchen";
+// Section, key, then the file.
+inline constexpr const char* ValueNotAnsi =
+    "Der Eintrag [%s] %s in %s enth\xE4lt Zeichen au\xDF"
+    "erhalb des Windows-Zeichensatzes (Windows-1252) und wird nicht verwendet";
 inline constexpr const char* PasswordNotAnsi =
     "Das Kennwort enth\xE4lt Zeichen au\xDF"
     "erhalb des Windows-Zeichensatzes (Windows-1252). "
@@ -55,6 +59,11 @@ inline constexpr const char* CommandLineTooLong =
     "Die Befehlszeile f\xFCr das Archivprogramm ist zu lang (h\xF6"
     "chstens 32766 Zeichen); es wird nicht "
     "gestartet";
+inline constexpr const char* UnknownArgument = "'%s' ist kein g\xFCltiges Argument";
+inline constexpr const char* StoredPasswordRefused =
+    "Das in %s gespeicherte Kennwort ([security] 1) ist unvollst\xE4ndig oder besch\xE4"
+    "digt und wird nicht verwendet; es wurde nichts gesichert. Bitte das Kennwort neu eingeben "
+    "und speichern";
 inline constexpr const char* InvalidDate = "'%s' ist kein g\xFCltiges Datum";
 inline constexpr const char* InvalidTime = "'%s' ist keine g\xFCltige Uhrzeit";
 inline constexpr const char* InvalidInteger = "'%s' ist kein g\xFCltiger Integerwert";

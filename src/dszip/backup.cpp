@@ -11,6 +11,7 @@
 #include "dszip/backup_record.h"
 #include "dszip/password.h"
 #include "dszip/selection.h"
+#include "dszip/sets/set_folder.h"
 #include "dszip/sets/set_texts.h"
 #include "dszip/target_folder.h"
 #include "dszip/temporary_file.h"
@@ -139,7 +140,7 @@ class Backup {
     if (options.password) console_.Line(texts::EncryptionNote);
     if (options.password && NeedsCodePageNote(*options.password)) Note(texts::CodePageNote);
     CheckReachable(fs_, FolderOf(archive));
-    if (fs_.Stat(archive))
+    if (const auto there = fs_.Stat(archive); there && !JustMadeByAnotherRun(archive, *there))
       throw RunError(kExitArchiveExists, Filled(texts::ArchiveExists, {archive}));
 
     const std::vector<ProtectedFolder> protectedFolders{
@@ -156,7 +157,7 @@ class Backup {
 
     PrepareFolder(FolderOf(archive));
     // Backup sets: the record for the comment and, with -ao, the state list as the last item.
-    const SetEntry setEntry = PrepareSetEntry(fs_, options, FolderOf(archive), selection);
+    const SetEntry setEntry = PrepareSetEntry(fs_, crypto_, options, FolderOf(archive), selection);
     for (const std::string& note : setEntry.notes) Note(note);
     Warn(setEntry.warnings);
     WithStateList sources(fs_, setEntry.stateList);
@@ -194,21 +195,41 @@ class Backup {
         setEntry.comment);
     DropStateList(written.entries, selection.items);
     CheckCancelled();
+    // Free when the run started: a name taken since then is another run's, not a mistake.
+    const std::string placed = Place(temporary.Path(), archive);
+    temporary.Keep();
+    if (placed != archive) {
+      Note(Filled(texts::NameTakenMeanwhile, {archive, placed}));
+      report_.archive = placed;
+    }
+    Count(written);
+    for (const WrittenEntry& entry : written.entries)
+      if (ThroughLink(selection.items[entry.item], entry))
+        Note(Filled(texts::FileThroughLink, {selection.items[entry.item].path}));
+    AfterArchiving(options, selection, written.entries);
+    if (options.keep) Thin(options, placed, selection, written);
+  }
+
+  // Two launchers, or two computers, that looked for the first free name at once: the one
+  // that starts dszip second finds the other's archive there, made moments ago. Any other file
+  // under the name is the user's, and the run refuses it.
+  bool JustMadeByAnotherRun(const std::string& archive, const FileInfo& there) {
+    constexpr int64_t kMoments = int64_t{10} * 60;
+    const auto record = sets::ReadArchiveRecord(fs_, archive, there.size);
+    if (!record || record->id.empty()) return false;
+    const int64_t age = UnixSeconds(fs_.Now()) - sets::UtcSeconds(record->made);
+    return age >= 0 && age < kMoments;
+  }
+
+  std::string Place(const std::string& temporary, const std::string& archive) {
     try {
-      fs_.MoveNoReplace(temporary.Path(), archive);
+      return MoveToFreeName(fs_, temporary, archive);
     } catch (const FileError& error) {
       throw RunError(kExitArchiveExists,
                      error.Is(FileError::Exists)
                          ? Filled(texts::ArchiveExists, {archive})
                          : Filled(texts::ArchiveNotCreated, {archive, error.what()}));
     }
-    temporary.Keep();
-    Count(written);
-    for (const WrittenEntry& entry : written.entries)
-      if (ThroughLink(selection.items[entry.item], entry))
-        Note(Filled(texts::FileThroughLink, {selection.items[entry.item].path}));
-    AfterArchiving(options, selection, written.entries);
-    if (options.keep) Thin(options, archive, selection, written);
   }
 
   // Only now, with this run's archive verified and in place; a failed run never gets here.

@@ -25,21 +25,6 @@ sets::LocalTime LocalNow(FileSystem& fs) {
   return made;
 }
 
-// The newest by recorded time; the name decides between equals.
-std::string Predecessor(const sets::ArchiveRecord& record,
-                        const std::vector<sets::FolderArchive>& folder) {
-  const std::string key = sets::SourcesKey(record);
-  const sets::FolderArchive* newest = nullptr;
-  for (const sets::FolderArchive& file : folder) {
-    if (!file.record || sets::SourcesKey(*file.record) != key) continue;
-    const int64_t made = sets::UtcSeconds(file.record->made);
-    if (!newest || made > sets::UtcSeconds(newest->record->made) ||
-        (made == sets::UtcSeconds(newest->record->made) && file.name > newest->name))
-      newest = &file;
-  }
-  return newest ? newest->name : "";
-}
-
 class MemoryFile : public InputFile {
  public:
   explicit MemoryFile(const std::string& text) : text_(text) {}
@@ -66,9 +51,12 @@ std::string RecordedSource(FileSystem& fs, const std::string& source) {
   return path;
 }
 
-sets::ArchiveRecord RecordOfRun(FileSystem& fs, const Options& options,
-                                const std::vector<sets::FolderArchive>& folder) {
+sets::ArchiveRecord RecordOfRun(FileSystem& fs, Crypto& crypto, const Options& options) {
   sets::ArchiveRecord record;
+  uint8_t random[16] = {};
+  crypto.Random(random, sizeof random);
+  record.id = sets::IdOf(random);
+  record.computer = fs.ComputerName();
   record.kind = options.move           ? sets::ArchiveKind::Moved
                 : options.onlyArchived ? sets::ArchiveKind::Incremental
                                        : sets::ArchiveKind::Full;
@@ -77,9 +65,31 @@ sets::ArchiveRecord RecordOfRun(FileSystem& fs, const Options& options,
   for (const std::string& source : options.sources)
     record.sources.push_back(RecordedSource(fs, source));
   // As the comment will hold it: a long source list becomes its digest, and sets compare so.
-  record = sets::ParseRecord(sets::FormatRecord(record)).value_or(record);
-  if (record.kind == sets::ArchiveKind::Incremental) record.follows = Predecessor(record, folder);
-  return record;
+  return sets::ParseRecord(sets::FormatRecord(record)).value_or(record);
+}
+
+void LinkToSet(const sets::FolderSets& folder, SetEntry& entry) {
+  sets::ArchiveRecord& record = entry.record;
+  const sets::BackupSet* set = sets::SetOf(folder, record);
+  record.sequence = sets::NextNumber(set);
+  entry.notes.insert(entry.notes.end(), folder.notes.begin(), folder.notes.end());
+  if (record.kind != sets::ArchiveKind::Incremental) return;
+  std::string doubt, note;
+  const sets::SetMember* newest = set ? sets::NewestOf(*set, doubt, note) : nullptr;
+  if (folder.unreadable) doubt = Joined(folder.doubts);
+  if (!doubt.empty()) {
+    entry.warnings.push_back(Filled(sets::texts::FollowsNothingInDoubt, {doubt}));
+    return;
+  }
+  if (!note.empty()) entry.notes.push_back(note);
+  if (!newest) {
+    entry.notes.push_back(sets::texts::FollowsNothing);
+    return;
+  }
+  record.follows = newest->name;
+  record.followsId = newest->record.id;
+  record.followsDirectory = newest->directory;
+  entry.notes.push_back(Filled(sets::texts::FollowsNote, {newest->name}));
 }
 
 std::string StateListText(const std::vector<Item>& found) {
@@ -90,22 +100,19 @@ std::string StateListText(const std::vector<Item>& found) {
   return sets::FormatStateList(entries);
 }
 
-SetEntry PrepareSetEntry(FileSystem& fs, const Options& options, const std::string& folder,
-                         Selection& selection) {
+SetEntry PrepareSetEntry(FileSystem& fs, Crypto& crypto, const Options& options,
+                         const std::string& folder, Selection& selection) {
   std::vector<Item>& items = selection.items;
   SetEntry entry;
-  std::vector<sets::FolderArchive> archives;
+  entry.record = RecordOfRun(fs, crypto, options);
   try {
-    archives = sets::ArchivesOf(sets::ListSetFolder(fs, folder, false));
+    LinkToSet(sets::ReadFolderSets(sets::ArchivesOf(sets::ListSetFolder(fs, folder, false)),
+                                   UnixSeconds(fs.Now())),
+              entry);
   } catch (const FileError& error) {
     entry.warnings.push_back(Filled(sets::texts::FolderNotListed, {folder, error.what()}));
   }
-  entry.record = RecordOfRun(fs, options, archives);
   entry.comment = sets::FormatRecord(entry.record);
-  if (entry.record.kind == sets::ArchiveKind::Incremental)
-    entry.notes.push_back(entry.record.follows.empty()
-                              ? std::string(sets::texts::FollowsNothing)
-                              : Filled(sets::texts::FollowsNote, {entry.record.follows}));
   if (!options.onlyArchived) return entry;
   const auto reserved = std::find_if(items.begin(), items.end(), [](const Item& item) {
     return AsciiLower(item.storedName) == AsciiLower(sets::kStateListName);
@@ -148,7 +155,7 @@ ThinningReport ThinAfterRun(FileSystem& fs, const Options& options, const std::s
   for (const zip::WriteWarning& warning : notWhole)
     request.notWhole.push_back(selection.items[warning.item].storedName);
   sets::ThinningOutcome outcome = sets::ThinAfterBackup(fs, request);
-  if (!outcome.note.empty()) report.notes.push_back(outcome.note);
+  report.notes = std::move(outcome.notes);
   report.warnings = std::move(outcome.warnings);
   report.deleted = std::move(outcome.deleted);
   for (const sets::KeptArchive& kept : outcome.kept)

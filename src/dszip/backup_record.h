@@ -10,14 +10,13 @@
 #include "dszip/file_system.h"
 #include "dszip/selection.h"
 #include "dszip/sets/backup_sets.h"
+#include "zip/crypto.h"
 #include "zip/zip_writer.h"
 
 namespace dszip {
 
-// The kind, sources and time of this run; an incremental follows the archive of its set in
-// `folder` made last by recorded time (every archive there was made before this run).
-sets::ArchiveRecord RecordOfRun(FileSystem& fs, const Options& options,
-                                const std::vector<sets::FolderArchive>& folder);
+// The identity, computer, kind, sources and time of this run, not yet linked to its set.
+sets::ArchiveRecord RecordOfRun(FileSystem& fs, Crypto& crypto, const Options& options);
 
 // The source as the record keeps it: a full path without closing "\" (a drive root keeps it).
 std::string RecordedSource(FileSystem& fs, const std::string& source);
@@ -34,11 +33,12 @@ struct SetEntry {
   std::vector<std::string> notes, warnings;
 };
 
-// Lists `folder` (ending in "\") for the archive this one follows, and with -ao appends the
-// state list's item to the selection's items; a source that has the state list's stored name
-// gives way with a warning.
-SetEntry PrepareSetEntry(FileSystem& fs, const Options& options, const std::string& folder,
-                         Selection& selection);
+// Lists `folder` (ending in "\") for this run's number in its set and the archive an
+// incremental follows: the newest of its set, or none while a file there cannot be read. With
+// -ao appends the state list's item to the selection's items; a source that has the state
+// list's stored name gives way with a warning.
+SetEntry PrepareSetEntry(FileSystem& fs, Crypto& crypto, const Options& options,
+                         const std::string& folder, Selection& selection);
 
 // The state list's entry taken out of what was written once it is verified: it is no source,
 // so it is neither counted nor cleared nor deleted.

@@ -9,6 +9,7 @@
 #include "core/filled.h"
 #include "dszip/outcome.h"
 #include "dszip/sets/chain_restore.h"
+#include "dszip/sets/set_folder.h"
 #include "dszip/sets/set_texts.h"
 #include "dszip/sets/state_list.h"
 #include "dszip/target_folder.h"
@@ -21,55 +22,59 @@ namespace {
 // A state list beyond this is no list dszip wrote; it is not read into memory.
 constexpr uint64_t kStateListLimit = uint64_t{256} << 20;
 
-[[noreturn]] void LinkMissing(const std::string& name) {
-  throw RunError(kExitFatal, Filled(sets::texts::ChainLinkMissing, {name}));
-}
+[[noreturn]] void LinkMissing(const std::string& name) { throw ChainLinkError(name); }
 
-// A link is a file name in the named archive's folder, nothing that leads out of it.
-bool PlainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("\\/:") == std::string::npos;
+}  // namespace
+
+namespace {
+
+// The named archive's chain in its folder, newest first, as the sets engine links it: by
+// identity and directory, by name for records of format 1. A gap raises RunError.
+std::vector<sets::SetMember> ChainInFolder(FileSystem& fs, const std::string& folder,
+                                           const std::string& name) {
+  std::vector<sets::ListedArchive> listed;
+  try {
+    listed = sets::ListSetFolder(fs, folder, false);
+  } catch (const FileError&) {
+    LinkMissing(name);
+  }
+  const sets::FolderSets sets =
+      sets::ReadFolderSets(sets::ArchivesOf(listed), UnixSeconds(fs.Now()));
+  const auto [set, named] = sets::Holding(sets, name);
+  if (!set) LinkMissing(name);
+  if (!named->whole) LinkMissing(sets::GapOf(*set, *named));
+  std::vector<sets::SetMember> chain{*named};
+  while (chain.back().link == sets::LinkState::Linked)
+    chain.push_back(set->archives[chain.back().previous]);
+  return chain;
 }
 
 }  // namespace
 
-std::optional<sets::ArchiveRecord> ReadArchiveRecord(FileSystem& fs, const std::string& path,
-                                                     uint64_t size) {
-  try {
-    return sets::ParseRecord(ReadArchiveComment(*fs.OpenRead(path), size));
-  } catch (const FileError&) {
-    return std::nullopt;
-  } catch (const zip::Error&) {
-    return std::nullopt;
-  }
-}
+ChainLinkError::ChainLinkError(const std::string& link)
+    : RunError(kExitFatal, Filled(sets::texts::ChainLinkMissing, {link})), link_(link) {}
 
 bool ChainRestoreStep::Open(FileSystem& fs, const std::string& named,
                             const std::vector<ArchiveEntry>& entries) {
   const auto info = fs.Stat(named);
-  const auto record = info ? ReadArchiveRecord(fs, named, info->size) : std::nullopt;
+  const auto record = info ? sets::ReadArchiveRecord(fs, named, info->size) : std::nullopt;
   if (!record || record->kind != sets::ArchiveKind::Incremental) return false;
   const std::string folder = FolderOf(named);
-  const std::string set = sets::SourcesKey(*record);
+  const std::vector<sets::SetMember> members =
+      ChainInFolder(fs, folder, named.substr(folder.size()));
   std::vector<std::pair<Part, std::vector<ArchiveEntry>>> chain{
-      {Part{named, named.substr(folder.size()), *record}, entries}};
-  std::set<std::string> seen{FoldCase(chain.back().first.name)};
-  while (chain.back().first.record.kind == sets::ArchiveKind::Incremental) {
-    const std::string link = chain.back().first.record.follows;
-    if (!PlainFileName(link) || !seen.insert(FoldCase(link)).second) LinkMissing(link);
-    Part part{folder + link, link, {}};
+      {Part{named, members.front().name, *record}, entries}};
+  for (size_t i = 1; i < members.size(); ++i) {
+    Part part{folder + members[i].name, members[i].name, members[i].record};
     std::vector<ArchiveEntry> directory;
     try {
       const auto linked = fs.Stat(part.path);
-      if (!linked || linked->IsFolder()) LinkMissing(link);
+      if (!linked || linked->IsFolder()) LinkMissing(part.name);
       directory = ReadDirectory(*fs.OpenRead(part.path), linked->size);
-      const auto linkedRecord = ReadArchiveRecord(fs, part.path, linked->size);
-      if (!linkedRecord || sets::SourcesKey(*linkedRecord) != set) LinkMissing(link);
-      part.record = *linkedRecord;
     } catch (const FileError&) {
-      LinkMissing(link);
+      LinkMissing(part.name);
     } catch (const zip::Error&) {
-      LinkMissing(link);
+      LinkMissing(part.name);
     }
     chain.emplace_back(std::move(part), std::move(directory));
   }
@@ -128,15 +133,19 @@ std::optional<std::vector<std::string>> ChainRestoreStep::StateNames(
 
 std::vector<size_t> ChainRestoreStep::Take(FileSystem& fs, Crypto& crypto,
                                            const std::optional<std::string>& password,
-                                           const std::vector<size_t>& selected) const {
+                                           const std::vector<size_t>& selected,
+                                           std::vector<std::string>& missing) const {
   std::vector<sets::ChainArchive> set;
   for (const Part& part : parts_) {
-    sets::ChainArchive archive{part.name, part.record.kind, part.record.follows, {}, {}};
+    // Linked as the folder was read: a renamed archive by its identity, not its old name.
+    sets::ChainArchive archive{
+        part.name, part.record.kind, set.empty() ? "" : set.back().name, {}, {}};
     for (size_t i = part.first; i < part.end; ++i)
       archive.storedNames.push_back(entries_[i].record.name);
     set.push_back(std::move(archive));
   }
   set.back().stateNames = StateNames(fs, crypto, password);
+  missing = sets::MissingFromChain(parts_.back().name, set);
   // Each planned name back to its first entry in the archive it comes from.
   std::map<std::pair<std::string, std::string>, size_t> index;
   for (size_t i = entries_.size(); i-- > 0;)

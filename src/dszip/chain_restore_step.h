@@ -9,17 +9,31 @@
 #include <vector>
 
 #include "dszip/file_system.h"
+#include "dszip/outcome.h"
 #include "dszip/sets/archive_record.h"
 #include "zip/crypto.h"
 #include "zip/zip_reader.h"
 
 namespace dszip {
 
+// A link of a chain that is missing, unreadable or of another set: the restore's message, and
+// the link for those who name it in words of their own.
+class ChainLinkError : public RunError {
+ public:
+  explicit ChainLinkError(const std::string& link);
+  const std::string& Link() const { return link_; }
+
+ private:
+  std::string link_;
+};
+
 class ChainRestoreStep {
  public:
   // False when the named archive is no incremental (a full, a moved one, one without a
-  // record): then -kette changes nothing. Otherwise reads every link back to the full; a link
-  // missing, unreadable or of another set raises RunError with the fatal exit code, naming it.
+  // record): then -kette changes nothing. Otherwise reads every link back to the start of its
+  // chain, as the sets engine links the folder (by identity, a renamed archive too); a link
+  // missing, unreadable, of another set or swapped for another archive raises ChainLinkError,
+  // naming it.
   bool Open(FileSystem& fs, const std::string& named, const std::vector<ArchiveEntry>& entries);
 
   // Every entry of the chain, oldest archive first, each archive in its own order.
@@ -33,10 +47,16 @@ class ChainRestoreStep {
   // The named archive's state list first, then `selected`: it must open with the same password.
   std::vector<size_t> WithStateList(const std::vector<size_t>& selected) const;
   // Of `selected`, the entries that make the named night's state: each name from the newest
-  // archive that holds it, names missing from the state list left out.
+  // archive that holds it, names missing from the state list left out. `missing`: the files
+  // of the state list that no archive of the chain holds.
   std::vector<size_t> Take(FileSystem& fs, Crypto& crypto,
                            const std::optional<std::string>& password,
-                           const std::vector<size_t>& selected) const;
+                           const std::vector<size_t>& selected,
+                           std::vector<std::string>& missing) const;
+  // The names the named archive's state list holds; nothing when it has none or it cannot be
+  // read (a wrong or missing password included).
+  std::optional<std::vector<std::string>> StateNames(
+      FileSystem& fs, Crypto& crypto, const std::optional<std::string>& password) const;
 
  private:
   struct Part {
@@ -45,16 +65,10 @@ class ChainRestoreStep {
     size_t first = 0, end = 0;  // its entries in entries_
   };
   std::optional<size_t> StateListEntry() const;
-  std::optional<std::vector<std::string>> StateNames(
-      FileSystem& fs, Crypto& crypto, const std::optional<std::string>& password) const;
 
   std::vector<Part> parts_;
   std::vector<ArchiveEntry> entries_;
   std::vector<size_t> partOf_;
 };
-
-// The record in an archive's comment; nothing when it carries none or cannot be read.
-std::optional<sets::ArchiveRecord> ReadArchiveRecord(FileSystem& fs, const std::string& path,
-                                                     uint64_t size);
 
 }  // namespace dszip

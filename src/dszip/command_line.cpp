@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 #include "core/ascii_case.h"
 #include "core/filled.h"
@@ -37,8 +38,6 @@ void ParseLevel(const std::string& code, Options& options) {
   Refuse(Filled(texts::BadLevel, {"-m" + code}));
 }
 
-constexpr const char* kKeepSwitch = "-behalten:";
-
 struct AttributeSwitches {
   bool ai = false, ao = false, ac = false;
 };
@@ -63,12 +62,6 @@ void ParseSwitch(const std::string& argument, Options& options, AttributeSwitche
     options.recurse = true;
   } else if (lower == "-r-") {
     options.recurse = false;
-  } else if (lower.rfind(kKeepSwitch, 0) == 0) {
-    try {
-      options.keep = sets::ParseRules(argument.substr(std::string(kKeepSwitch).size()));
-    } catch (const RunError& error) {
-      Refuse(error.what());
-    }
   } else {
     Refuse(Filled(texts::UnknownSwitch, {argument}));
   }
@@ -96,10 +89,17 @@ Options ParseCommandLine(const std::vector<std::string>& arguments) {
   AttributeSwitches attributes;
   std::vector<std::string> names;
   for (size_t i = 1; i < arguments.size(); ++i) {
-    if (arguments[i].size() > 1 && arguments[i][0] == '-')
+    if (IsKeepSwitch(arguments[i])) {
+      try {
+        options.keep = KeepRules(arguments, i);
+      } catch (const RunError& error) {
+        Refuse(error.what());
+      }
+    } else if (arguments[i].size() > 1 && arguments[i][0] == '-') {
       ParseSwitch(arguments[i], options, attributes);
-    else
+    } else {
       names.push_back(arguments[i]);
+    }
   }
   if (attributes.ai && attributes.ao) Refuse(texts::ConflictAiAo);
   if (attributes.ai && attributes.ac) Refuse(texts::ConflictAiAc);
@@ -115,6 +115,24 @@ Options ParseCommandLine(const std::vector<std::string>& arguments) {
   if (names.size() < 2) Refuse(texts::NoSource);
   for (size_t i = 1; i < names.size(); ++i) options.sources.push_back(SourceFromArgument(names[i]));
   return options;
+}
+
+namespace {
+
+constexpr std::string_view kKeepSwitch = "-behalten:";
+
+}  // namespace
+
+bool IsKeepSwitch(const std::string& argument) {
+  return AsciiLower(argument).rfind(kKeepSwitch, 0) == 0;
+}
+
+std::vector<sets::Rule> KeepRules(const std::vector<std::string>& arguments, size_t& at) {
+  std::string rules = arguments[at].substr(kKeepSwitch.size());
+  while (!rules.empty() && rules.back() == ',' && at + 1 < arguments.size() &&
+         !arguments[at + 1].starts_with('-'))
+    rules += " " + arguments[++at];
+  return sets::ParseRules(rules);
 }
 
 namespace {
@@ -185,6 +203,22 @@ std::optional<RestoreCommand> CommandOf(const std::string& letter) {
   return std::nullopt;
 }
 
+// t <folder>\ takes the folder alone; quoted, it reaches us as E:\Archiv" (see TargetAsTyped).
+bool TakeFolderTest(const std::vector<std::string>& names, RestoreOptions& options) {
+  std::vector<std::string> glued;
+  const std::string folder = TargetAsTyped(names.front(), glued);
+  if (options.command != RestoreCommand::Test || !folder.ends_with('\\')) return false;
+  for (const std::string& piece : glued)
+    if (piece.size() > 1 && piece[0] == '-') ParseRestoreSwitch(piece, options);
+  const auto isName = [](const std::string& piece) { return piece.size() < 2 || piece[0] != '-'; };
+  if (names.size() > 1 || std::any_of(glued.begin(), glued.end(), isName))
+    throw RunError(kExitUsage, std::string(texts::FolderTestNames) + "\n" + texts::FolderTestUsage);
+  if (folder.find('"') != std::string::npos) RefuseRestore(Filled(texts::BadTarget, {folder}));
+  options.archive = folder;
+  options.folderTest = true;
+  return true;
+}
+
 }  // namespace
 
 bool IsDroppedArchive(const std::vector<std::string>& arguments) {
@@ -215,10 +249,11 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
       options.command != RestoreCommand::List)
     RefuseRestore(texts::ChainOnlyForXAndL);
   if (names.empty()) RefuseRestore(texts::NoArchive);
+  if (TakeFolderTest(names, options)) return options;
   options.archive = names[0];
   if (ArchiveHasWildcard(options.archive))
     RefuseRestore(Filled(texts::WildcardInArchive, {options.archive}));
-  if (!EndsWithZip(options.archive)) RefuseRestore(Filled(texts::NotZip, {options.archive}));
+  if (!EndsWithZip(options.archive)) RefuseRestore(Filled(texts::RestoreNotZip, {options.archive}));
   std::vector<std::string> masks(names.begin() + 1, names.end());
   if ((options.command == RestoreCommand::Extract ||
        options.command == RestoreCommand::ExtractFlat) &&

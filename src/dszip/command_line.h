@@ -25,6 +25,14 @@ struct Options {
 // Anything it does not understand raises RunError with kExitUsage.
 Options ParseCommandLine(const std::vector<std::string>& arguments);
 
+// -behalten:<rules>, for a, m and b.
+bool IsKeepSwitch(const std::string& argument);
+// The rules of the -behalten switch at arguments[at]. Rules typed with a blank after a comma
+// arrive as several arguments: those are joined again, with one blank, and `at` moved past
+// them, so that the refusal names the rule as typed. RunError with kExitUsage, without a usage
+// line, for a bad rule.
+std::vector<sets::Rule> KeepRules(const std::vector<std::string>& arguments, size_t& at);
+
 // Restoring: x (with paths), e (without), t (test), l (list), or the archive alone (as x).
 enum class RestoreCommand { Extract, ExtractFlat, Test, List };
 enum class Overwrite { Warn, Skip, Replace };  // default, -o-, -o+
@@ -36,8 +44,9 @@ struct RestoreOptions {
   std::string archive;
   std::string target;  // "" for the current folder, else ending in "\"
   std::vector<std::string> masks;
-  bool dropped = false;  // an archive dropped on the program: beside it into a new folder
-  bool chain = false;    // -kette (x and l): the set's state as of this archive
+  bool dropped = false;     // an archive dropped on the program: beside it into a new folder
+  bool chain = false;       // -kette (x and l): the set's state as of this archive
+  bool folderTest = false;  // t <folder>\: `archive` is the folder, ending in "\"
 
   // Masks with their subfolders, as for a.
   bool recurse = true;  // -r (default), -r-

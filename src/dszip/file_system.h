@@ -61,6 +61,9 @@ class FileSystem : public zip::Files {
   virtual void CreateFolder(const std::string& path) = 0;  // one level; Exists when there
   virtual unsigned long ProcessId() = 0;
   virtual bool ProcessEnded(unsigned long id) = 0;
+  // What each archive records as the computer that made it: sets of one folder are told apart
+  // by it.
+  virtual std::string ComputerName() = 0;
 
   // Restoring: folders, times, replacing a file, local time back to UTC.
   virtual void SetModified(const std::string& path, uint64_t ticks) = 0;  // files and folders

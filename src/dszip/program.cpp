@@ -6,6 +6,8 @@
 #include "dszip/command_line.h"
 #include "dszip/restore.h"
 #include "dszip/set_listing.h"
+#include "dszip/text.h"
+#include "dszip/texts.h"
 #include "dszip/verdict.h"
 
 namespace dszip {
@@ -23,8 +25,18 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fs, Crypto
 
 }  // namespace
 
+bool IsHelpRequest(const std::vector<std::string>& arguments) {
+  return arguments.empty() ||
+         (arguments.size() == 1 && (arguments[0] == "/?" || arguments[0] == "-h"));
+}
+
 int RunDszip(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
              Console& console, const std::atomic<bool>& cancelled, runlog::Sink& verdicts) {
+  // Help is no run: nothing to record.
+  if (IsHelpRequest(arguments)) {
+    for (const std::string& line : LinesOf(texts::Help)) console.Line(line);
+    return kExitOk;
+  }
   // Archives dropped together are extracted one after the other, each as if dropped alone.
   if (IsDroppedArchive(arguments) && arguments.size() > 1) {
     int worst = kExitOk;

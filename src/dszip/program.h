@@ -10,6 +10,9 @@
 
 namespace dszip {
 
+// No arguments, "/?" or "-h": the help, every command with its switches and the exit codes.
+bool IsHelpRequest(const std::vector<std::string>& arguments);
+
 // One run of dszip: the command its arguments name, the backup (a, m) or a restore (x, e, t, l,
 // archives dropped on the program). Returns the exit code; the summary goes to the console, to
 // dszip.log beside a backup's archive when its folder is there, and whatever the outcome to the

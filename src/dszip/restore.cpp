@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <limits>
 #include <optional>
 
 #include "core/filled.h"
 #include "dszip/command_line.h"
 #include "dszip/extraction.h"
+#include "dszip/folder_test.h"
 #include "dszip/listing.h"
 #include "dszip/restore_context.h"
+#include "dszip/restore_hints.h"
 #include "dszip/restore_password.h"
 #include "dszip/restore_plan.h"
 #include "dszip/text.h"
@@ -24,12 +27,12 @@ class Restore {
  public:
   Restore(const RestoreOptions& options, FileSystem& fs, Crypto& crypto, Console& console,
           const std::atomic<bool>& cancelled, Verdict& verdict)
-      : run_{.options = options,
-             .fs = fs,
-             .crypto = crypto,
-             .console = console,
-             .verdict = verdict,
-             .cancelled = cancelled} {}
+      : options_(options), run_{.options = options_,
+                                .fs = fs,
+                                .crypto = crypto,
+                                .console = console,
+                                .verdict = verdict,
+                                .cancelled = cancelled} {}
 
   int Execute() {
     bool finished = false;
@@ -59,7 +62,8 @@ class Restore {
                     .message = message};
     summary.exitCode = !finished ? exitCode : summary.warnings.empty() ? kExitOk : kExitWarning;
     summary.lines = Lines(summary.exitCode);
-    return run_.verdict.Deliver(summary);
+    // A night restored into a full folder can keep hundreds of files: the logs name them all.
+    return run_.verdict.Deliver(summary, {.listedOnScreen = run_.chained ? kKeptOnScreen : kAll});
   }
 
  private:
@@ -68,9 +72,13 @@ class Restore {
     ReadArchive(run_);
     run_.chained = run_.options.chain && run_.chain.Open(run_.fs, run_.archive, run_.entries);
     if (run_.chained) run_.entries = run_.chain.Entries();
+    TakeFolderAsTarget(run_, options_);
     std::vector<size_t> selected = SelectedEntries(run_);
     if (run_.chained && !selected.empty()) selected = TakeChain(selected);
-    if (selected.empty()) throw RunError(kExitWarning, texts::NothingSelected);
+    if (selected.empty()) {
+      AddNote(TargetBackslashNote(options_));
+      throw RunError(kExitWarning, texts::NothingSelected);
+    }
     switch (run_.options.command) {
       case RestoreCommand::List: return ListEntries(run_, selected);
       case RestoreCommand::Test: return Test(selected);
@@ -90,10 +98,19 @@ class Restore {
     AskPassword(selected, texts::PasswordWrong);
     RestorePlan plan = PlanExtraction(run_, selected);
     target_ = plan.target;
+    if (run_.chained) {
+      const std::string note = FilledTargetNote(run_, target_);
+      if (!note.empty()) run_.verdict.Say(note);
+    }
     PrepareFolders(run_, plan);
     run_.console.Progress(texts::Extracting);
     restored_ = ReadEntries(run_, password_, plan.files, EntryAction::Write);
     FinishFolders(run_, plan.folders);
+    AddNote(ChainNote(run_, target_));
+  }
+
+  void AddNote(const std::string& note) {
+    if (!note.empty()) run_.notes.push_back(note);
   }
 
   // -kette: one password for the whole chain, asked once, before the state list is read; l
@@ -104,7 +121,12 @@ class Restore {
                 texts::PasswordWrong);
     run_.notes.push_back(
         Filled(texts::ChainNote, {std::to_string(run_.chain.Archives()), run_.chain.FirstName()}));
-    return run_.chain.Take(run_.fs, run_.crypto, password_, selected);
+    std::vector<std::string> missing;
+    std::vector<size_t> taken = run_.chain.Take(run_.fs, run_.crypto, password_, selected, missing);
+    for (const std::string& name : missing)
+      if (SelectedByMasks(run_, name))
+        run_.warnings.Add(run_.entries.size(), Filled(texts::NotInChain, {name}));
+    return taken;
   }
 
   void AskPassword(const std::vector<size_t>& selected, const char* wrong) {
@@ -128,6 +150,10 @@ class Restore {
     return lines;
   }
 
+  static constexpr size_t kKeptOnScreen = 20;
+  static constexpr size_t kAll = std::numeric_limits<size_t>::max();
+
+  RestoreOptions options_;  // x and e may take a first name as the target
   RestoreContext run_;
   Clock::time_point started_ = Clock::now();
   Clock::duration typing_{};
@@ -148,6 +174,7 @@ int RunRestore(const std::vector<std::string>& arguments, FileSystem& fs, Crypto
     const std::vector<std::string> lines = LinesOf(error.what());
     return verdict.Refuse(error.ExitCode(), lines, lines);
   }
+  if (options.folderTest) return RunFolderTest(options, fs, crypto, console, cancelled, verdict);
   return Restore(options, fs, crypto, console, cancelled, verdict).Execute();
 }
 

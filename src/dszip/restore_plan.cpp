@@ -163,18 +163,27 @@ void ReadArchive(RestoreContext& run) {
   }
 }
 
-std::vector<size_t> SelectedEntries(const RestoreContext& run) {
+namespace {
+
+bool Selected(const RestoreContext& run, const std::string& name, bool folder) {
   const std::vector<std::string>& masks = run.options.masks;
+  const auto selects = [&](const std::string& mask) {
+    return SelectsStoredPath(name, folder, mask, run.options.recurse);
+  };
+  return masks.empty() ? selects("*") : std::any_of(masks.begin(), masks.end(), selects);
+}
+
+}  // namespace
+
+std::vector<size_t> SelectedEntries(const RestoreContext& run) {
   std::vector<size_t> selected;
-  for (size_t i = 0; i < run.entries.size(); ++i) {
-    const ArchiveEntry& entry = run.entries[i];
-    const auto selects = [&](const std::string& mask) {
-      return SelectsStoredPath(entry.record.name, entry.IsFolder(), mask, run.options.recurse);
-    };
-    if (masks.empty() ? selects("*") : std::any_of(masks.begin(), masks.end(), selects))
-      selected.push_back(i);
-  }
+  for (size_t i = 0; i < run.entries.size(); ++i)
+    if (Selected(run, run.entries[i].record.name, run.entries[i].IsFolder())) selected.push_back(i);
   return selected;
+}
+
+bool SelectedByMasks(const RestoreContext& run, const std::string& storedName) {
+  return Selected(run, storedName, false);
 }
 
 std::vector<Planned> Readable(RestoreContext& run, const std::vector<size_t>& selected) {

@@ -14,6 +14,8 @@ void ReadArchive(RestoreContext& run);
 
 // The entries the masks select, as sources are selected for a; no mask is "*".
 std::vector<size_t> SelectedEntries(const RestoreContext& run);
+// Whether the masks take a file of that stored name.
+bool SelectedByMasks(const RestoreContext& run, const std::string& storedName);
 
 // The files t can check; the others are named.
 std::vector<Planned> Readable(RestoreContext& run, const std::vector<size_t>& selected);

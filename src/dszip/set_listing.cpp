@@ -2,7 +2,6 @@
 
 #include <map>
 #include <optional>
-#include <string_view>
 
 #include "core/ascii_case.h"
 #include "core/filled.h"
@@ -15,11 +14,10 @@
 #include "dszip/sets/thinning_step.h"
 #include "dszip/text.h"
 #include "dszip/texts.h"
+#include "zip/zip_records.h"
 
 namespace dszip {
 namespace {
-
-constexpr std::string_view kKeepSwitch = "-behalten:";
 
 struct ListingOptions {
   std::string folder;
@@ -40,9 +38,9 @@ ListingOptions ParseListing(const std::vector<std::string>& given) {
   }
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (AsciiLower(argument).rfind(kKeepSwitch, 0) == 0) {
+    if (IsKeepSwitch(argument)) {
       try {
-        options.rules = sets::ParseRules(argument.substr(kKeepSwitch.size()));
+        options.rules = KeepRules(arguments, i);
       } catch (const RunError& error) {
         Refuse(error.what());
       }
@@ -57,39 +55,49 @@ ListingOptions ParseListing(const std::vector<std::string>& given) {
   return options;
 }
 
-const char* KindText(sets::ArchiveKind kind) {
-  switch (kind) {
-    case sets::ArchiveKind::Full: return sets::texts::KindFull;
-    case sets::ArchiveKind::Incremental: return sets::texts::KindIncremental;
-    case sets::ArchiveKind::Moved: return sets::texts::KindMoved;
-  }
-  return "";
-}
-
 std::string DayText(int64_t day) {
   const sets::Date date = sets::DateOfDay(day);
   return TwoDigits(date.day) + "." + TwoDigits(date.month) + "." + std::to_string(date.year);
 }
 
+// "Nr. 12  5f0c1a2b" for a record of format 2, "Format 1" for one without identity.
+std::string IdentityText(const sets::ArchiveRecord& record) {
+  if (record.id.empty()) return sets::texts::ListingFirstFormat;
+  return Filled(sets::texts::ListingIdentity,
+                {std::to_string(record.sequence), record.id.substr(0, 8)});
+}
+
+std::string LinkText(const sets::BackupSet& set, const sets::SetMember& member) {
+  if (member.link == sets::LinkState::Linked)
+    return Filled(sets::texts::ListingFollows, {sets::PreviousName(set, member)});
+  if (member.link == sets::LinkState::Start) return {};
+  return Filled(sets::texts::ListingBroken, {sets::GapOf(set, member)});
+}
+
 void ListSet(Verdict& verdict, size_t number, const sets::BackupSet& set,
-             const std::map<std::string, uint64_t>& sizes,
-             const std::optional<std::vector<sets::Rule>>& rules) {
-  const sets::ArchiveRecord& newest = set.archives.back().record;
-  const std::string sources =
-      newest.sources.empty() ? newest.sourcesDigest : Joined(newest.sources);
-  verdict.Say(Filled(sets::texts::ListingSet,
-                     {std::to_string(number), sources, newest.recurse ? "-r" : "-r-"}));
+             const std::map<std::string, uint64_t>& sizes) {
+  verdict.Say(SetLine(number, set));
   for (const sets::SetMember& member : set.archives)
-    verdict.Say(Filled(sets::texts::ListingArchive,
-                       {member.name, DayText(member.day), KindText(member.record.kind),
-                        ByteSize(sizes.at(member.name)),
-                        member.record.follows.empty()
-                            ? std::string()
-                            : Filled(sets::texts::ListingFollows, {member.record.follows})}));
-  if (!rules) return;
+    verdict.Say(Filled(
+        sets::texts::ListingArchive,
+        {member.name, DayText(member.day), KindText(member.record.kind),
+         IdentityText(member.record), ByteSize(sizes.at(member.name)), LinkText(set, member)}));
+}
+
+// What -behalten would do; nothing while the folder is in doubt.
+void ListThinning(Verdict& verdict, const sets::FolderSets& folder, const sets::BackupSet& set,
+                  const std::vector<sets::Rule>& rules) {
+  if (!folder.doubts.empty()) {
+    verdict.Say(Filled(sets::texts::ListingNote, {sets::texts::ListingInDoubt}));
+    return;
+  }
   sets::PlanInput input = sets::PlanInputOf(set, set.archives.back().name);
   input.newArchiveReason = sets::texts::KeptNewestArchive;
-  const sets::ThinningPlan plan = sets::PlanThinning(*rules, input);
+  const sets::ThinningPlan plan = sets::PlanThinning(rules, input);
+  if (const std::string gap = sets::GapInKept(plan, set); !gap.empty()) {
+    verdict.Say(Filled(sets::texts::ListingNote, {Filled(sets::texts::ThinningSkipped, {gap})}));
+    return;
+  }
   if (!plan.note.empty()) verdict.Say(Filled(sets::texts::ListingNote, {plan.note}));
   for (const sets::KeptArchive& kept : plan.kept)
     verdict.Say(Filled(sets::texts::ListingWouldKeep, {kept.name, Joined(kept.reasons)}));
@@ -111,16 +119,41 @@ int ListSets(const ListingOptions& options, FileSystem& fs, Verdict& verdict) {
   std::vector<std::string> foreign;
   for (const sets::ListedArchive& one : listed) {
     sizes[one.archive.name] = one.read.size;
-    if (!one.archive.record) foreign.push_back(one.archive.name);
+    if (!one.archive.record && one.archive.unreadable.empty()) foreign.push_back(one.archive.name);
   }
-  const std::vector<sets::BackupSet> sets = sets::GroupIntoSets(sets::ArchivesOf(listed));
-  if (sets.empty()) verdict.Say(Filled(sets::texts::ListingNoSets, {folder}));
-  for (size_t i = 0; i < sets.size(); ++i) ListSet(verdict, i + 1, sets[i], sizes, options.rules);
+  const sets::FolderSets read =
+      sets::ReadFolderSets(sets::ArchivesOf(listed), UnixSeconds(fs.Now()));
+  if (read.sets.empty()) verdict.Say(Filled(sets::texts::ListingNoSets, {folder}));
+  for (size_t i = 0; i < read.sets.size(); ++i) {
+    ListSet(verdict, i + 1, read.sets[i], sizes);
+    if (options.rules) ListThinning(verdict, read, read.sets[i], *options.rules);
+  }
   if (!foreign.empty()) verdict.Say(Filled(sets::texts::ListingForeign, {Joined(foreign)}));
-  return verdict.Conclude(kExitOk);
+  for (const std::string& doubt : read.doubts)
+    verdict.Say(Filled(sets::texts::ListingDoubt, {doubt}));
+  return verdict.Conclude(read.doubts.empty() ? kExitOk : kExitWarning);
 }
 
 }  // namespace
+
+std::string SetLine(size_t number, const sets::BackupSet& set) {
+  const sets::ArchiveRecord& newest = set.archives.back().record;
+  const std::string sources =
+      newest.sources.empty() ? newest.sourcesDigest : Joined(newest.sources);
+  return Filled(sets::texts::ListingSet,
+                {std::to_string(number), sources, newest.recurse ? "-r" : "-r-"}) +
+         (set.computer.empty() ? std::string()
+                               : Filled(sets::texts::ListingComputer, {set.computer}));
+}
+
+const char* KindText(sets::ArchiveKind kind) {
+  switch (kind) {
+    case sets::ArchiveKind::Full: return sets::texts::KindFull;
+    case sets::ArchiveKind::Incremental: return sets::texts::KindIncremental;
+    case sets::ArchiveKind::Moved: return sets::texts::KindMoved;
+  }
+  return "";
+}
 
 bool IsSetListing(const std::vector<std::string>& arguments) {
   return !arguments.empty() && AsciiLower(arguments[0]) == "b";

@@ -112,6 +112,48 @@ std::vector<FolderEntry> RemoveLeftovers(FileSystem& fs, const std::string& fold
   return left;
 }
 
+namespace {
+
+// "E:\A\20240305-0.zip": "E:\A\20240305-", 0 and ".zip"; without a running number the
+// stem gets the dash and the number is nothing.
+struct NumberedName {
+  std::string stem, extension;
+  std::optional<unsigned> number;
+};
+
+NumberedName SplitNumber(const std::string& path) {
+  const size_t slash = path.find_last_of('\\');
+  const size_t dot = path.rfind('.');
+  const size_t end =
+      dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;
+  size_t digits = end;
+  while (digits > 0 && end - digits < 4 && path[digits - 1] >= '0' && path[digits - 1] <= '9')
+    --digits;
+  NumberedName name{path.substr(0, end) + "-", path.substr(end), std::nullopt};
+  if (digits < end && digits > 0 && path[digits - 1] == '-') {
+    name.stem = path.substr(0, digits);
+    name.number = static_cast<unsigned>(std::stoul(path.substr(digits, end - digits)));
+  }
+  return name;
+}
+
+}  // namespace
+
+std::string MoveToFreeName(FileSystem& fs, const std::string& from, const std::string& archive) {
+  constexpr unsigned kLastNumber = 999;
+  const NumberedName name = SplitNumber(archive);
+  std::string to = archive;
+  for (unsigned number = name.number ? *name.number + 1 : 1;; ++number) {
+    try {
+      fs.MoveNoReplace(from, to);
+      return to;
+    } catch (const FileError& error) {
+      if (!error.Is(FileError::Exists) || number > kLastNumber) throw;
+    }
+    to = name.stem + std::to_string(number) + name.extension;
+  }
+}
+
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('\\');
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);

@@ -23,6 +23,12 @@ bool FolderExists(FileSystem& fs, const std::string& folder);
 // nothing when the folder was there. Raises RunError (kExitArchiveExists) when it cannot.
 std::string MakeFolder(FileSystem& fs, const std::string& folder);
 
+// Gives the verified archive at `from` its final name `archive`; when another run took that
+// name after this one started, the next free running number of the same stem
+// ("20240305-0.zip", then "20240305-1.zip", ...; a name without one gets "-1"). Returns the
+// name it took. Throws FileError as the move does, Exists when no number up to 999 is free.
+std::string MoveToFreeName(FileSystem& fs, const std::string& from, const std::string& archive);
+
 // The tag of a temporary file: the writing process and a random part, so that a later run
 // can tell a killed run's file from a live one's.
 std::string TemporaryTag(unsigned long processId, const std::string& random);

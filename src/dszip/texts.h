@@ -8,12 +8,66 @@ namespace dszip::texts {
 inline constexpr const char* Usage =
     "Aufruf: dszip a|m [-m0|-ms|-mf|-mn|-mx|-m0..-m5] [-ai|-ao] [-ac] [-r|-r-] [-hp<Kennwort>] "
     "[-behalten:<Regeln>] <Archiv.zip> <Quelle> [<Quelle> ...]";
+// dszip, dszip /? and dszip -h: every command, the switches and the exit codes.
+inline constexpr const char* Help =
+    "dszip: Sicherung in ZIP-Archive und Wiederherstellung daraus\n"
+    "\n"
+    "Befehle:\n"
+    "  a  Quellen in ein neues Archiv sichern\n"
+    "  m  wie a, danach die gesicherten Dateien l\u00f6schen (erst nach der Pr\u00fcfung des "
+    "Archivs)\n"
+    "  x  entpacken mit den gespeicherten Pfaden\n"
+    "  e  entpacken ohne Pfade, alle Dateien in einen Ordner\n"
+    "  t  ein Archiv pr\u00fcfen, ohne etwas zu schreiben; t <Ordner>\\ pr\u00fcft jedes Archiv "
+    "und jede Kette im Ordner\n"
+    "  l  den Inhalt eines Archivs auflisten\n"
+    "  b  die Sicherungss\u00e4tze eines Ordners zeigen, mit -behalten: was bliebe und was "
+    "gel\u00f6scht w\u00fcrde\n"
+    "\n"
+    "Aufruf:\n"
+    "  dszip a|m [Schalter] <Archiv.zip> <Quelle> [<Quelle> ...]\n"
+    "  dszip x|e|t|l [Schalter] <Archiv.zip> [<Zielordner>\\] [<Name oder Maske> ...]\n"
+    "  dszip t [-p<Kennwort>] <Ordner>\\\n"
+    "  dszip b <Ordner>\\ [-behalten:<Regeln>]\n"
+    "\n"
+    "Schalter f\u00fcr a und m:\n"
+    "  -m0 -ms -mf -mn -mx, -m0 bis -m5   Kompression, von speichern bis beste\n"
+    "  -ai                  jede Datei; kein Attribut wird ge\u00e4ndert (Vollsicherung)\n"
+    "  -ao                  nur Dateien mit gesetztem Archiv-Attribut\n"
+    "  -ac                  das Archiv-Attribut gesicherter Dateien l\u00f6schen "
+    "(-ao -ac: inkrementell)\n"
+    "  -r, -r-              mit Unterordnern (Vorgabe), nur die oberste Ebene\n"
+    "  -hp<Kennwort>        mit AES-256 verschl\u00fcsseln\n"
+    "  -behalten:<Regeln>   danach den Ordner ausd\u00fcnnen: n, nT, nW, nM, nJ, durch Kommas "
+    "getrennt, etwa -behalten:7T,4W,12M\n"
+    "Schalter f\u00fcr x, e, t und l:\n"
+    "  -p<Kennwort>         das Kennwort (auch -hp<Kennwort>); sonst fragt dszip danach, "
+    "au\u00dfer bei t <Ordner>\\\n"
+    "  -o+, -o-             vorhandene Dateien ersetzen, ohne Warnung \u00fcberspringen "
+    "(Vorgabe: behalten, mit Warnung)\n"
+    "  -r-                  Namen und Masken nur in ihrem eigenen Ordner\n"
+    "  -kette               mit x und l: der ganze Stand einer Nacht aus der Kette ihrer "
+    "Archive\n"
+    "\n"
+    "Exit-Codes:\n"
+    "  0    in Ordnung\n"
+    "  1    Warnung (die Zusammenfassung nennt sie); t <Ordner>\\: etwas ist zweifelhaft\n"
+    "  2    Fehler; t <Ordner>\\: ein Archiv ist besch\u00e4digt oder eine Kette unterbrochen\n"
+    "  7    Aufruf oder Kennwort abgelehnt\n"
+    "  9    Archiv gibt es schon, oder es kann nicht angelegt werden\n"
+    "  10   nichts zu sichern\n"
+    "  11   falsches Kennwort\n"
+    "  255  abgebrochen\n"
+    "\n"
+    "Jeder Lauf hinterl\u00e4sst seine Zusammenfassung im zentralen Protokoll "
+    "%LOCALAPPDATA%\\Datensicherung\\dszip.log und in der Ereignisanzeige.";
 inline constexpr const char* NoCommand =
     "Kein Befehl angegeben: erwartet wird a (hinzuf\u00fcgen), m (verschieben), "
     "x oder e (entpacken), t (pr\u00fcfen), l (auflisten) oder b (S\u00e4tze zeigen).";
 inline constexpr const char* UnknownCommand =
     "Unbekannter Befehl \u201e%s\u201c: erwartet wird a (hinzuf\u00fcgen), m (verschieben), "
-    "x oder e (entpacken), t (pr\u00fcfen), l (auflisten) oder b (S\u00e4tze zeigen).";
+    "x oder e (entpacken), t (pr\u00fcfen), l (auflisten) oder b (S\u00e4tze zeigen). "
+    "Alle Befehle und Schalter zeigt dszip /?";
 inline constexpr const char* UnknownSwitch = "Unbekannter Schalter \u201e%s\u201c.";
 inline constexpr const char* BadLevel =
     "Unbekannte Kompressionsstufe \u201e%s\u201c: "
@@ -35,6 +89,12 @@ inline constexpr const char* BadSource =
 
 inline constexpr const char* ArchiveExists =
     "Das Archiv %s gibt es schon; dszip \u00fcberschreibt und erg\u00e4nzt keine Archive.";
+inline constexpr const char* NotInChain =
+    "Nicht wiederhergestellt: %s (in der Zustandsliste dieser Nacht, aber in keinem Archiv der "
+    "Kette)";
+inline constexpr const char* NameTakenMeanwhile =
+    "Der Name %s ist von einem anderen Lauf vergeben, der zugleich sicherte; das Archiv hei\u00dft "
+    "%s.";
 inline constexpr const char* ArchiveNotCreated = "Das Archiv %s kann nicht angelegt werden: %s";
 inline constexpr const char* NothingToArchive =
     "Nichts zu sichern: keine Datei passt zu den Quellen und Schaltern. "
@@ -118,6 +178,10 @@ inline constexpr const char* ChainNote =
 inline constexpr const char* ListedFrom = "%s   (aus %s)";
 inline constexpr const char* StateListMarked =
     "%s   (Zustandsliste der Sicherung, wird nicht entpackt)";
+// x, e, t and l read archives; t <folder>\ reads every archive of a folder.
+inline constexpr const char* RestoreNotZip =
+    "Archiv \u201e%s\u201c: dszip liest nur ZIP-Archive; der Name muss auf .zip enden. "
+    "Alle Archive eines Ordners pr\u00fcft dszip t <Ordner>\\";
 inline constexpr const char* BadTarget =
     "Zielordner \u201e%s\u201c: Anf\u00fchrungszeichen sind im Namen nicht erlaubt.";
 inline constexpr const char* ArchiveUnreadable = "Das Archiv %s kann nicht gelesen werden: %s";
@@ -136,6 +200,29 @@ inline constexpr const char* RestorePasswordNotCp1252 =
     "mit ihm kann dszip nicht entpacken.";
 inline constexpr const char* NothingSelected =
     "Kein Eintrag im Archiv passt zu den angegebenen Namen.";
+// What a restore says beyond what it did; notes, so without a "Hinweis:" of their own.
+inline constexpr const char* FolderTakenAsTarget =
+    "\u201e%s\u201c passt zu keinem Eintrag im Archiv, ist aber ein vorhandener Ordner: "
+    "er ist der Zielordner. Einen Zielordner bitte mit \\ am Ende angeben: \u201e%s\u201c.";
+inline constexpr const char* TargetNeedsBackslash =
+    "Ein Zielordner wird mit \\ am Ende angegeben, etwa \u201e%s\u201c; ohne es ist "
+    "\u201e%s\u201c ein Name im Archiv, und einen Ordner dieses Namens gibt es nicht.";
+inline constexpr const char* ChainCommand = "dszip x -kette \"%s\" \"%s\"";
+inline constexpr const char* IncrementalNeedsChain =
+    "Dieses Archiv ist inkrementell: es enth\u00e4lt nur, was sich seit dem Archiv davor "
+    "ge\u00e4ndert hat. Den ganzen Stand dieser Nacht, ab der Vollsicherung %s, entpackt: %s";
+inline constexpr const char* IncrementalChainBroken =
+    "Dieses Archiv ist inkrementell: es enth\u00e4lt nur, was sich seit dem Archiv davor "
+    "ge\u00e4ndert hat. Den ganzen Stand dieser Nacht entpackt %s; doch im Ordner des Archivs "
+    "fehlt ein Glied seiner Kette bis zur Vollsicherung.";
+inline constexpr const char* ChainIntoFilledFolder =
+    "Der Zielordner %s ist nicht leer: vorhandene Dateien bleiben, wie sie sind (mit Warnung), "
+    "und Dateien, die bis zu dieser Nacht gel\u00f6scht wurden, bleiben im Ordner. -o+ ersetzt "
+    "vorhandene Dateien, -o- \u00fcberspringt sie ohne Warnung; genau den Stand dieser Nacht "
+    "gibt ein leerer Zielordner.";
+inline constexpr const char* ChainDeletedFilesStay =
+    "Der Zielordner %s ist nicht leer: Dateien, die bis zu dieser Nacht gel\u00f6scht wurden, "
+    "bleiben im Ordner; genau den Stand dieser Nacht gibt ein leerer Zielordner.";
 inline constexpr const char* RefusedName = "Nicht entpackt, unsicherer Name (%s): %s";
 inline constexpr const char* NameParent = "\u201e..\u201c";
 inline constexpr const char* NameAbsolute = "absoluter Pfad oder leerer Teil";
@@ -163,6 +250,35 @@ inline constexpr const char* Testing = "Pr\u00fcfe ...";
 inline constexpr const char* Extracting = "Entpacke ...";
 inline constexpr const char* PressKeyToClose =
     "Fenster schlie\u00dfen mit einer beliebigen Taste ...";
+
+// t <folder>\: every archive of a folder, set by set.
+inline constexpr const char* FolderTestUsage = "Aufruf: dszip t [-p<Kennwort>] <Ordner>\\";
+inline constexpr const char* FolderTestNames =
+    "t <Ordner>\\ pr\u00fcft jedes Archiv des Ordners; Namen oder Masken dahinter gibt es "
+    "nicht.";
+inline constexpr const char* FolderChecked = "Gepr\u00fcfter Ordner: %s";
+inline constexpr const char* CheckedArchive = "  %s  %s  %s";  // name, kind, verdict
+inline constexpr const char* CheckFinding = "    %s";
+inline constexpr const char* MoreFindings = "    ... und %s weitere";
+inline constexpr const char* CheckSound = "in Ordnung, %s gepr\u00fcft";  // "3 Dateien"
+inline constexpr const char* CheckDoubtful = "zweifelhaft";
+inline constexpr const char* CheckDamaged = "fehlerhaft";
+inline constexpr const char* CheckSetVerdict = "  Satz %s: %s";
+inline constexpr const char* CheckSetSound = "in Ordnung";
+inline constexpr const char* CheckWithoutRecord = "Ohne Angaben zum Satz, nicht beurteilt: %s";
+inline constexpr const char* CheckTotal =
+    "Gesamt: S\u00e4tze %s, Archive %s: %s in Ordnung, %s zweifelhaft, %s fehlerhaft";
+inline constexpr const char* CheckPasswordMissing =
+    "verschl\u00fcsselt; ohne -p<Kennwort> nicht gepr\u00fcft";
+inline constexpr const char* CheckPasswordWrong =
+    "verschl\u00fcsselt; das angegebene Kennwort passt nicht, nicht gepr\u00fcft";
+inline constexpr const char* CheckChainBroken =
+    "Kette unterbrochen: %s fehlt, ist nicht lesbar oder geh\u00f6rt zu einem anderen Satz";
+inline constexpr const char* CheckStateListUnreadable =
+    "die Zustandsliste ist nicht lesbar; ob die Kette die ganze Nacht h\u00e4lt, ist "
+    "ungepr\u00fcft";
+inline constexpr const char* CheckStateNameMissing =
+    "die Zustandsliste nennt %s, doch kein Archiv der Kette ab %s enth\u00e4lt es";
 
 // Summaries of a backup and a restore, progress, the listing, and reasons named in other texts.
 inline constexpr const char* NoMemory = "kein Speicher";

@@ -105,7 +105,7 @@ void Win32Sink::Append(const std::string& record) {
 }
 
 void Win32Sink::Report(int exitCode, const std::string& text) {
-  const HANDLE source = RegisterEventSourceW(nullptr, L"dszip");
+  const HANDLE source = RegisterEventSourceW(nullptr, WideFromUtf8(eventSource_).c_str());
   if (!source) return;
   const WORD type = exitCode == 0   ? EVENTLOG_INFORMATION_TYPE
                     : exitCode == 1 ? EVENTLOG_WARNING_TYPE

@@ -1,6 +1,7 @@
 #pragma once
 // Win32 only: the file work of the run log and the event log entries, for both programs.
 #include <string>
+#include <utility>
 
 #include "runlog/run_log.h"
 
@@ -13,12 +14,17 @@ namespace runlog {
 void AppendWhole(const std::wstring& path, const std::string& data,
                  const std::wstring& previous = {});
 
-// The central log under %LOCALAPPDATA%, and the Application event log under source "dszip".
+// The central log under %LOCALAPPDATA%, and the Application event log under the program's
+// source: "dszip", or "Datensicherung" for the launcher.
 class Win32Sink : public Sink {
  public:
+  explicit Win32Sink(std::string eventSource = "dszip") : eventSource_(std::move(eventSource)) {}
   std::string Folder() override;
   void Append(const std::string& record) override;
   void Report(int exitCode, const std::string& text) override;
+
+ private:
+  std::string eventSource_;
 };
 
 }  // namespace runlog

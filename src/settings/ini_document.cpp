@@ -1,5 +1,7 @@
 #include "settings/ini_document.h"
 
+#include <algorithm>
+
 #include "core/ascii_case.h"
 #include "core/error.h"
 #include "core/texts.h"
@@ -34,13 +36,29 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+// How many bytes the first `count` characters take.
+std::size_t BytesOf(std::string_view text, std::size_t count, IniDocument::Characters characters) {
+  if (characters == IniDocument::Characters::Bytes) return std::min(count, text.size());
+  std::size_t at = 0;
+  for (; at < text.size(); ++at)
+    if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && count-- == 0) break;
+  return at;
+}
+
+std::size_t CharactersIn(std::string_view text, IniDocument::Characters characters) {
+  if (characters == IniDocument::Characters::Bytes) return text.size();
+  std::size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return count;
+}
+
 // The value as a reader gets it: one pair of matching outer quotes removed, then cut to the
 // platform's buffer.
-std::string ReadValue(std::string_view stored) {
+std::string ReadValue(std::string_view stored, IniDocument::Characters characters) {
   std::string_view value = CutAtNul(stored);
   if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
-  return std::string(value.substr(0, IniDocument::MaxValueLength));
+  return std::string(value.substr(0, BytesOf(value, IniDocument::MaxValueLength, characters)));
 }
 
 // Quotes protect what the reader would otherwise take away: outer blanks, or an outer pair of
@@ -72,15 +90,15 @@ bool IsWritableKey(std::string_view key) {
 
 }  // namespace
 
-IniDocument::IniDocument(std::string bytes, std::string name)
-    : bytes_(std::move(bytes)), name_(std::move(name)) {
+IniDocument::IniDocument(std::string bytes, std::string name, Characters characters)
+    : bytes_(std::move(bytes)), name_(std::move(name)), characters_(characters) {
   Parse();
 }
 
-bool IniDocument::CanStore(std::string_view value) {
+bool IniDocument::CanStore(std::string_view value, Characters characters) {
   // The platform loses the last character of a quoted value that fills its buffer exactly.
   const std::size_t limit = NeedsQuotes(value) ? MaxValueLength - 1 : MaxValueLength;
-  return value.size() <= limit && !HoldsLineBreakOrNul(value);
+  return CharactersIn(value, characters) <= limit && !HoldsLineBreakOrNul(value);
 }
 
 void IniDocument::Parse() {
@@ -124,7 +142,7 @@ void IniDocument::Parse() {
       continue;
     }
     section.keys.push_back({std::string(CutAtNul(TrimEnd(text.substr(0, equals)))),
-                            ReadValue(TrimStart(text.substr(equals + 1))), index});
+                            ReadValue(TrimStart(text.substr(equals + 1)), characters_), index});
   }
 }
 
@@ -151,7 +169,7 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
 }
 
 bool IniDocument::Put(std::string_view section, std::string_view key, std::string_view value) {
-  if (!IsWritableName(section) || !IsWritableKey(key) || !CanStore(value)) Refuse();
+  if (!IsWritableName(section) || !IsWritableKey(key) || !CanStore(value, characters_)) Refuse();
   const std::string newLine = std::string(key) + "=" + StoredValue(value);
 
   const Section* found = FindSection(section);

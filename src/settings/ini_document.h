@@ -13,8 +13,13 @@ class IniDocument {
   // The platform hands out at most this many characters of a value.
   static constexpr std::size_t MaxValueLength = 2047;
 
+  // How the bytes hold characters: one byte each, or UTF-8, where the limit above counts
+  // characters, not bytes.
+  enum class Characters { Bytes, Utf8 };
+
   // `name` names the file in error messages.
-  explicit IniDocument(std::string bytes = {}, std::string name = {});
+  explicit IniDocument(std::string bytes = {}, std::string name = {},
+                       Characters characters = Characters::Bytes);
 
   const std::string& Bytes() const { return bytes_; }
 
@@ -28,7 +33,7 @@ class IniDocument {
   bool Put(std::string_view section, std::string_view key, std::string_view value);
 
   // Whether `value` can be written so that it reads back unchanged.
-  static bool CanStore(std::string_view value);
+  static bool CanStore(std::string_view value, Characters characters = Characters::Bytes);
 
  private:
   // One line of the file: content [begin, end), line break [end, next).
@@ -53,6 +58,7 @@ class IniDocument {
 
   std::string bytes_;
   std::string name_;
+  Characters characters_;
   std::vector<Line> lines_;
   std::vector<Section> sections_;  // in file order; keys before the first header belong to none
 };

@@ -1,12 +1,14 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/datetime.h"
 
-class IniDocument;
+#include "settings/ini_document.h"
+
 class FileLock;
 
 // Short-lived access to the settings file: opened by an operation, used, released.
@@ -31,8 +33,20 @@ class TSettingsFile {
   // longer than a short while.
   void Lock();
 
+  // How the file holds its characters (see DecodeSettingsFile); a write keeps it.
+  enum class Encoding { Ansi, Utf8, Utf8Marked, Utf16Le, Utf16Be };
+
+  // A character Windows-1252 lacks comes as "?", as the platform gives it.
   std::string GetText(const std::string& section, const std::string& key,
                       const std::string& defaultValue);
+  // For text that goes on as single-byte text (the password, the archiver's command line),
+  // where a "?" in place of a character would silently be another text: nothing when the
+  // value holds a character Windows-1252 lacks.
+  std::optional<std::string> GetExactText(const std::string& section, const std::string& key,
+                                          const std::string& defaultValue);
+  // GetExactText, raising texts::ValueNotAnsi with the key and the file instead of nothing.
+  std::string GetExactTextOrRaise(const std::string& section, const std::string& key,
+                                  const std::string& defaultValue);
   std::int32_t GetInteger(const std::string& section, const std::string& key,
                           std::int32_t defaultValue);
   bool GetFlag(const std::string& section, const std::string& key, bool defaultValue);
@@ -51,10 +65,25 @@ class TSettingsFile {
 
  private:
   IniDocument& Document();
+  std::optional<std::string> Value(const std::string& section, const std::string& key, bool& exact);
+  std::optional<std::string> Value(const std::string& section, const std::string& key);
 
   std::string path_;
   int currentYear_;
   std::unique_ptr<IniDocument> document_;
   bool readFile_ = false;  // the document came from a file, not from its absence
+  Encoding encoding_ = Encoding::Ansi;
   std::unique_ptr<FileLock> lock_;
 };
+
+// A settings file's text: its own bytes for a Windows-1252 file, UTF-8 for every other.
+struct SettingsText {
+  std::string text;
+  TSettingsFile::Encoding encoding = TSettingsFile::Encoding::Ansi;
+  bool exact = true;  // false for UTF-16 that would not be written back as it was
+};
+SettingsText DecodeSettingsFile(const std::string& bytes);
+// The bytes of the text in that encoding, its mark included.
+std::string EncodeSettingsFile(const std::string& text, TSettingsFile::Encoding encoding);
+// How a document of that text counts the characters of a value.
+IniDocument::Characters CharactersOf(TSettingsFile::Encoding encoding);

@@ -10,6 +10,7 @@
 #include "win32/window_classes.h"
 #include "win32/wide_text.h"
 #include "win32/win32_platform.h"
+#include "win32_common/dpi.h"
 
 namespace {
 
@@ -18,38 +19,10 @@ constexpr DWORD kExStyle = 0;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, newer than the headers' target
 
-// Functions of newer systems, looked up so that the program still starts on older ones.
-template <typename Function>
-Function User32(const char* name) {
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
-int DpiOf(HWND window) {
-  static const auto getDpi = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-  if (getDpi) return static_cast<int>(getDpi(window));
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
 int IconSize(int metric, int dpi) {
   static const auto metricForDpi = User32<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
   if (metricForDpi) return metricForDpi(metric, static_cast<UINT>(dpi));
   return GetSystemMetrics(metric);
-}
-
-// The outer size of a window with this client size at a DPI.
-SIZE OuterSize(int clientWidth, int clientHeight, int dpi) {
-  static const auto adjustForDpi =
-      User32<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-  RECT outer{0, 0, clientWidth, clientHeight};
-  if (adjustForDpi)
-    adjustForDpi(&outer, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
-  else
-    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
 // 8 point at 96 DPI, for both faces.
@@ -169,7 +142,7 @@ void TMainWindow::ApplyDpi(int dpi) {
 // The client area is the 96-DPI one scaled.
 void TMainWindow::SizeWindow() {
   const ui::Scale& s = look_.scale;
-  const SIZE outer = OuterSize(s(kClientWidth), s(clientHeight_), s.dpi);
+  const SIZE outer = OuterSize(s(kClientWidth), s(clientHeight_), s.dpi, kStyle, kExStyle);
   SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   Layout();
@@ -207,7 +180,7 @@ void TMainWindow::Push() {
   if (f.Height != 0 && height_ != f.Height) {
     // The form gives the outer height at 96 DPI.
     height_ = f.Height;
-    clientHeight_ = f.Height - (OuterSize(kClientWidth, 0, 96).cy);
+    clientHeight_ = f.Height - (OuterSize(kClientWidth, 0, 96, kStyle, kExStyle).cy);
     SizeWindow();
   }
   for (size_t i = 0; i < widgets_.size(); ++i)

@@ -118,6 +118,10 @@ void TWin32Platform::AppendRunLog(const std::string& record) {
   }
 }
 
+void TWin32Platform::ReportEvent(int exitCode, const std::string& text) {
+  runlog::Win32Sink(texts::AppTitle).Report(exitCode, text);
+}
+
 void TWin32Platform::ShowMessage(const std::string& text) {
   // Task-modal: the main window, when there is one, waits for the answer.
   MessageBoxW(nullptr, WideFromUtf8(text).c_str(), Widen(texts::AppTitle).c_str(),
@@ -174,7 +178,7 @@ int TWin32Platform::Random(int range) {
 
 void TWin32Platform::Terminate() { PostQuitMessage(0); }
 
-void TWin32Platform::Halt() { ExitProcess(0); }
+void TWin32Platform::Halt() { ExitProcess(static_cast<UINT>(exitCode_)); }
 
 std::string TWin32Platform::ExePath() {
   std::wstring buffer(MAX_PATH, L'\0');

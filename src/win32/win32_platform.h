@@ -30,6 +30,7 @@ class TWin32Platform : public IPlatform {
 
   // --- the run's verdict
   void AppendRunLog(const std::string& record) override;
+  void ReportEvent(int exitCode, const std::string& text) override;
   void SetExitCode(int code) override { exitCode_ = code; }
   int ExitCode() const { return exitCode_; }
   // How the window's messages are handled while the platform waits for the archiver.

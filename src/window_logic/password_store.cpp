@@ -1,5 +1,9 @@
 #include "window_logic/password_store.h"
 
+#include <algorithm>
+
+#include "core/cp1252.h"
+#include "core/password_rule.h"
 #include "settings/ini_document.h"
 
 namespace {
@@ -15,6 +19,14 @@ std::string Compose(const std::string& password, const std::function<int(int)>& 
     fillerB += static_cast<char>(96 + random(26));
   }
   return fillerA + kStartMarker + XorScramble(password) + kEndMarker + fillerB;
+}
+
+bool IsFiller(char c) { return c >= 96 && c < 96 + 26; }
+
+// A character the window can hand over: no control character, none of the unassigned bytes.
+bool IsTypable(char c) {
+  const char32_t character = UnicodeOf(static_cast<unsigned char>(c));
+  return character >= 0x20 && !(character >= 0x7F && character < 0xA0);
 }
 
 }  // namespace
@@ -48,4 +60,22 @@ std::string RestoredPassword(const std::string& value) {
   if (count <= 0) return XorScramble("");
   const size_t start = static_cast<size_t>(p1 + 4 - 1);
   return XorScramble(value.substr(start, static_cast<size_t>(count)));
+}
+
+std::optional<std::string> CheckedPassword(const std::string& value) {
+  const std::size_t frame = 2 * kFillerLength + 8;
+  if (value.size() < frame || value.size() - frame > kLongestPassword) return std::nullopt;
+  const std::size_t length = value.size() - frame;
+  const std::string fillers =
+      value.substr(0, kFillerLength) + value.substr(frame + length - kFillerLength);
+  if (value.compare(kFillerLength, 4, kStartMarker) != 0 ||
+      value.compare(kFillerLength + 4 + length, 4, kEndMarker) != 0 ||
+      !std::all_of(fillers.begin(), fillers.end(), IsFiller))
+    return std::nullopt;
+  // The first markers must be these, or the plain restore would take another span.
+  std::string password = RestoredPassword(value);
+  if (password != XorScramble(value.substr(kFillerLength + 4, length)) ||
+      !std::all_of(password.begin(), password.end(), IsTypable))
+    return std::nullopt;
+  return password;
 }

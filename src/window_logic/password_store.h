@@ -26,3 +26,8 @@ std::string XorScramble(const std::string& text);
 // The password a stored value gives back: the unscrambled text between the first start
 // marker and the first end marker; empty when they are missing or out of order.
 std::string RestoredPassword(const std::string& value);
+
+// The password of a value as ComposeStoredPassword writes it; nothing when the value did not
+// come back whole (a marker or a filler character out of place, its length cut or grown) or
+// gives a password that could not have been typed and saved.
+std::optional<std::string> CheckedPassword(const std::string& value);

@@ -38,7 +38,7 @@ class IPlatform {
   virtual int Random(int range) = 0;
   // Ends the message loop; the handler that asks for it still runs to its end.
   virtual void Terminate() = 0;
-  // Ends the process at once with exit code 0.
+  // Ends the process at once with the exit code set so far (0 unless SetExitCode said other).
   virtual void Halt() = 0;
   // UTF-8, exactly as the system gives it.
   virtual std::string ExePath() = 0;
@@ -50,6 +50,9 @@ class IPlatform {
   // Appends a record (UTF-8) to the central run log; a log that cannot be written is skipped,
   // so that the window goes on as it always did.
   virtual void AppendRunLog(const std::string& record) = 0;
-  // The code the process ends with, unless it is halted.
+  // An entry in the system's event log (Application, source "Datensicherung"): an error with
+  // the exit code as its id and the text (UTF-8). One that cannot be written is skipped.
+  virtual void ReportEvent(int exitCode, const std::string& text) = 0;
+  // The code the process ends with.
   virtual void SetExitCode(int code) = 0;
 };

@@ -5,6 +5,7 @@
 #include <exception>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <variant>
@@ -32,6 +33,13 @@ bool Contains(const std::string& text, const char* part) {
 
 // The text after the first ":", at most 255 characters.
 std::string AfterColon(const std::string& text) { return text.substr(text.find(':') + 1, 255); }
+
+// Whether a rule of the command line takes the argument (in upper case). Any other one is
+// ignored, except under /WARTEN, where a mistyped switch must not go unnoticed.
+bool RuleTakes(const std::string& a) {
+  return Contains(a, "/DIR:") || Contains(a, "/PFAD:") || Contains(a, "/DATUM") || a == "/MOVE" ||
+         a == "/DIFF" || a == "/GO" || a == "/WARTEN" || a == "/NOSTOP";
+}
 
 void AppendBackslash(std::string& directory) {
   if (!directory.empty() && directory.back() != '\\') directory += '\\';
@@ -94,6 +102,7 @@ void TFMain::Dispatch(Handler handler) {
   } catch (const std::exception& error) {
     message = Utf8FromCp1252(error.what());
   }
+  if (Warten) return EndUnattended(ErrorBoxText(message), failureCode_);
   showingError_ = true;
   platform_.ShowError(ErrorBoxText(message));
   showingError_ = false;
@@ -102,6 +111,10 @@ void TFMain::Dispatch(Handler handler) {
 // ---------------------------------------------------------------- start-up
 
 void TFMain::FormCreate() {
+  // Known before anything can fail, so that no failure of the start waits for a click.
+  for (const std::string& argument : platform_.Arguments())
+    Warten = Warten || AsciiUpper(argument) == "/WARTEN";
+  failureCode_ = kSettingsRefused;
   Befehl = "a";
   ZielNr = 0;
   const DateTime now = platform_.Now();
@@ -115,20 +128,7 @@ void TFMain::FormCreate() {
 
   const int year = DecodeDate(now).year;
   auto settings = TSettingsFile::Open(SettingsPath(), year);
-  std::int32_t version = 0;
-  try {
-    version = settings->GetInteger("Programm", "Version", 0);
-  } catch (const EError& error) {
-    // A file that is there but cannot be read ends the tool as a missing one does, but says why.
-    platform_.ShowError(ErrorBoxText(error.Shown()));
-    platform_.Halt();
-    return;
-  }
-  if (version < 3) {
-    platform_.ShowMessage(Utf8FromCp1252(texts::VersionGate));
-    platform_.Halt();
-    return;
-  }
+  if (!PassesVersionGate(*settings)) return;
   changepath.Visible = settings->GetFlag("Programm", "changedir", false);
   StopProg.Visible = settings->GetFlag("Programm", "Stopprog", false);
   StopProg.Checked = settings->GetFlag("Programm", "Stopprogchecked", true);
@@ -159,13 +159,40 @@ void TFMain::FormCreate() {
   const int level = settings->GetInteger("Programm", "Komprimierung", 1);
   Komprimierung.ItemIndex = level >= 0 && level <= 5 ? level : -1;
   SetJobs(*settings);
+  failureCode_ = kCommandLineRefused;
   ApplyCommandLine();
+  failureCode_ = kSettingsRefused;
 
   // The target is read through an object of its own, once the command line has chosen the
   // key: the file as it is now, not as it was when start-up began, as the tool always has.
   auto targets = TSettingsFile::Open(SettingsPath(), year);
   Zielpfad = targets->GetText("Ziel", std::to_string(ZielNr), "");
   StatusBar1.Panel1 = Zielpfad;
+  failureCode_ = kArchiverNotStarted;
+}
+
+// A settings file that is missing, unreadable or older than layout 3 ends the tool before the
+// window is shown.
+bool TFMain::PassesVersionGate(TSettingsFile& settings) {
+  try {
+    if (settings.GetInteger("Programm", "Version", 0) >= 3) return true;
+  } catch (const EError& error) {
+    // A file that is there but cannot be read ends the tool as a missing one does, but says why.
+    if (Warten) {
+      EndUnattended(ErrorBoxText(error.Shown()), kSettingsRefused);
+    } else {
+      platform_.ShowError(ErrorBoxText(error.Shown()));
+      platform_.Halt();
+    }
+    return false;
+  }
+  if (Warten) {
+    EndUnattended(Utf8FromCp1252(texts::VersionGate), kSettingsRefused);
+  } else {
+    platform_.ShowMessage(Utf8FromCp1252(texts::VersionGate));
+    platform_.Halt();
+  }
+  return false;
 }
 
 void TFMain::SetJobs(TSettingsFile& settings) {
@@ -185,6 +212,7 @@ void TFMain::ApplyCommandLine() {
 }
 
 void TFMain::ApplyArgument(std::string a) {
+  if (Warten && !RuleTakes(AsciiUpper(a))) throw EError(Filled(texts::UnknownArgument, {a}));
   a = AsciiUpper(a);
   if (Contains(a, "/DIR:")) {
     a = AfterColon(a);
@@ -241,16 +269,26 @@ void TFMain::StartClick() {
 void TFMain::DoBackup() {
   // Until an archiver has run, a waiting run's verdict is that none did.
   if (Warten) platform_.SetExitCode(kArchiverNotStarted);
+  failureCode_ = kArchiverNotStarted;
+  // A password typed into the window takes the place of a stored one that was refused.
+  if (storedPasswordRefused_ && Passwort.Text.empty()) {
+    failureCode_ = kStoredPasswordRefused;
+    // The box leaves no trace; under /WARTEN the dispatcher records instead of a box.
+    if (!Warten)
+      Record(EError(texts::StoredPasswordRefused, SettingsPath()).Shown(), kStoredPasswordRefused);
+    throw EError(texts::StoredPasswordRefused, SettingsPath());
+  }
   // A password that would reach the archiver altered is refused before anything is recorded.
   if (!IsExact(Passwort.Text)) throw EError(texts::PasswordNotAnsi);
   auto settings = TSettingsFile::Open(SettingsPath(), CurrentYear());
-  const std::string program = settings->GetText("Programm", "Zip", "");
+  // What reaches the archiver is refused rather than handed on with "?" in it.
+  const std::string program = settings->GetExactTextOrRaise("Programm", "Zip", "");
   RunSettings read;
-  read.pattern = settings->GetText("Programm", "Param", "");
+  read.pattern = settings->GetExactTextOrRaise("Programm", "Param", "");
   read.dateForm = AsciiLower(settings->GetText("Programm", "Datumsformat", "JMT"));
   const std::string job = std::to_string(Ziel.ItemIndex);
-  read.source = settings->GetText("Backup", job, "-");
-  read.target = settings->GetText("Backup", job + "p", Zielpfad);
+  read.source = settings->GetExactTextOrRaise("Backup", job, "-");
+  read.target = settings->GetExactTextOrRaise("Backup", job + "p", Zielpfad);
 
   // From reading [Last] to writing it, no other run of this settings file comes between, so
   // that no two runs get the same name.
@@ -301,10 +339,26 @@ void TFMain::RunArchiver(const std::string& program, const std::string& paramete
 }
 
 // One record of the central log; the logic's texts are Windows-1252, the log's UTF-8.
-void TFMain::LogRun(const std::string& line) {
+void TFMain::LogRun(const std::string& line) { LogShown(Utf8FromCp1252(line)); }
+
+void TFMain::LogShown(const std::string& shown) {
   const DateTime now = platform_.Now();
   platform_.AppendRunLog(
-      runlog::Record(texts::AppTitle, DateText(now) + " " + TimeText(now), {Utf8FromCp1252(line)}));
+      runlog::Record(texts::AppTitle, DateText(now) + " " + TimeText(now), {shown}));
+}
+
+// A failure in the central log and the event log, in the words a box would show (UTF-8).
+void TFMain::Record(const std::string& shown, int exitCode) {
+  LogShown(shown);
+  platform_.ReportEvent(exitCode, shown);
+}
+
+// Under /WARTEN a failure is recorded where the administrator looks, and the program ends
+// with its code: a box would wait for a click that never comes.
+void TFMain::EndUnattended(const std::string& shown, int exitCode) {
+  Record(shown, exitCode);
+  platform_.SetExitCode(exitCode);
+  platform_.Halt();
 }
 
 // ---------------------------------------------------------------- deferred start
@@ -354,10 +408,15 @@ void TFMain::Timer1Timer() {
 
 void TFMain::PasswortChange() { pwsave.Enabled = Passwort.Text == Passwort2.Text; }
 
+// A stored value that does not come back whole would give the archiver a password nobody
+// knows: it is refused, and the next run says so instead of starting.
 void TFMain::RestorePassword(TSettingsFile& settings) {
-  const std::string value = settings.GetText("security", "1", "");
-  Passwort.Text = value;
-  if (!value.empty()) Passwort.Text = RestoredPassword(value);
+  const std::optional<std::string> value = settings.GetExactText("security", "1", "");
+  const std::optional<std::string> password = value && value->empty() ? value
+                                              : value                 ? CheckedPassword(*value)
+                                                                      : std::nullopt;
+  storedPasswordRefused_ = !password;
+  Passwort.Text = password.value_or("");
   PasswortChange();
 }
 
@@ -375,4 +434,5 @@ void TFMain::pwsaveClick() {
       ComposeStoredPassword(Passwort.Text, [this](int range) { return platform_.Random(range); });
   if (!value) throw EError(texts::PasswordNotStorable);
   settings->PutText("Security", "1", *value);
+  storedPasswordRefused_ = false;
 }

@@ -51,7 +51,9 @@ class TFMain {
   std::string Befehl = "a";
   bool AutoStart = false;
   int ZielNr = 0;
-  bool Warten = false;  // /WARTEN: wait for the archiver and end with its exit code
+  // /WARTEN: wait for the archiver and end with its exit code. Nobody is watching, so a
+  // failure ends the program with a code of its own instead of waiting in a box.
+  bool Warten = false;
 
   // --- handlers
   void FormCreate();
@@ -77,6 +79,7 @@ class TFMain {
  private:
   void ApplyCommandLine();
   void ApplyArgument(std::string argument);
+  bool PassesVersionGate(TSettingsFile& settings);
   void SetJobs(TSettingsFile& settings);
   void RestorePassword(TSettingsFile& settings);
   void DoBackup();
@@ -84,16 +87,28 @@ class TFMain {
   void RunArchiver(const std::string& program, const std::string& parameters,
                    const std::string& archive);
   void LogRun(const std::string& line);
+  void LogShown(const std::string& shown);
+  void Record(const std::string& shown, int exitCode);
+  void EndUnattended(const std::string& shown, int exitCode);
   int CurrentYear();
 
   IPlatform& platform_;
   bool showingError_ = false;
   bool waiting_ = false;  // for the archiver: no second run starts meanwhile
+  bool storedPasswordRefused_ = false;
+  int failureCode_ = 0;  // what a failure now ends the program with under /WARTEN
 };
 
-// The exit code under /WARTEN when no archiver ran: none named, not found, refused by the
-// shell, or the run stopped with an error before the handover.
+// The launcher's own exit codes under /WARTEN, beside the archiver's.
+// No archiver ran: none named, not found, refused by the shell, or the run stopped with an
+// error before the handover.
 inline constexpr int kArchiverNotStarted = 20;
+// The stored password did not come back whole; nothing was started.
+inline constexpr int kStoredPasswordRefused = 21;
+// An argument no rule takes, or a bad number after a switch.
+inline constexpr int kCommandLineRefused = 22;
+// The settings file missing, unreadable or too old, or a bad date or time in [Startzeit].
+inline constexpr int kSettingsRefused = 23;
 
 // The longest command line the system passes whole, its terminating zero included: the
 // program in quotes, a blank, the parameters.

@@ -19,7 +19,7 @@ void EntryOutput::BeginEntry(size_t index, const Piece* whole) {
   EntryRecord& e = current_;
   e = EntryRecord{};
   e.name = item.storedName;
-  SetTimes(e, item.info.modified);
+  SetTimes(e, item.info.modified, item.info.accessed, item.info.created);
   e.attributes = item.info.attributes & kDosAttributes;
   const bool folder = item.IsFolder();
   e.method = folder || Stored(item, settings_.level) || (whole && whole->store) ? kMethodStore
@@ -94,23 +94,27 @@ WriteResult EntryOutput::Finish() {
   return std::move(result_);
 }
 
-// The DOS time in local time, and the exact one: in the extended timestamp while it holds
-// it (1970 to 2038), else in an NTFS field.
-void EntryOutput::SetTimes(EntryRecord& e, uint64_t modified) {
+// The DOS time in local time; the seconds in the extended timestamp while it holds them (1970
+// to 2038), for readers that know no other; and the exact times, to 100 ns, in an NTFS field.
+// A time the file system did not give is the modification time there.
+void EntryOutput::SetTimes(EntryRecord& e, uint64_t modified, uint64_t accessed, uint64_t created) {
   const int64_t seconds = UnixSeconds(modified);
   e.dosTime = DosDateTime(fs_.ToLocalTime(modified));
   e.unixTime = seconds;
   e.hasUnixTime = modified != 0 && seconds >= 0 && seconds <= 0x7FFFFFFF;
-  e.ntfsTime = modified != 0 && !e.hasUnixTime ? modified : 0;
+  e.ntfs = modified == 0 ? NtfsTimes{}
+                         : NtfsTimes{.modified = modified,
+                                     .accessed = accessed != 0 ? accessed : modified,
+                                     .created = created != 0 ? created : modified};
 }
 
 // The time of what was read. The local header is patched in place, so its extra fields
 // keep the length they were written with.
 void EntryOutput::SetReadTime(EntryRecord& e, uint64_t modified) {
   EntryRecord timed = e;
-  SetTimes(timed, modified);
+  SetTimes(timed, modified, e.ntfs.accessed, e.ntfs.created);
   if (modified != 0 && timed.hasUnixTime == e.hasUnixTime &&
-      (timed.ntfsTime != 0) == (e.ntfsTime != 0))
+      (timed.ntfs.modified != 0) == (e.ntfs.modified != 0))
     e = std::move(timed);
 }
 

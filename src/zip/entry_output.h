@@ -49,7 +49,7 @@ class EntryOutput {
   WriteResult Finish();
 
  private:
-  void SetTimes(EntryRecord& e, uint64_t modified);
+  void SetTimes(EntryRecord& e, uint64_t modified, uint64_t accessed, uint64_t created);
   void SetReadTime(EntryRecord& e, uint64_t modified);
   void WriteCentralDirectory();
 

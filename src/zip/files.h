@@ -31,7 +31,9 @@ struct FileInfo {
   uint32_t attributes = 0;
   uint64_t size = 0;
   uint64_t modified = 0;  // 100-ns ticks since 1601, UTC
-  uint64_t changed = 0;   // last change of content or metadata, same ticks; 0 when not known
+  uint64_t accessed = 0;  // the same ticks; 0 when not known
+  uint64_t created = 0;
+  uint64_t changed = 0;  // last change of content or metadata, same ticks; 0 when not known
   // Only from an open file: which file was read (InputFile::Identity), and whether its handle
   // reached it through a link to a file, whose target may lie outside every source (Info).
   FileId id = {};

@@ -202,11 +202,38 @@ std::string ReadArchiveComment(InputFile& file, uint64_t fileSize) {
   return ReadEndRecords(file, fileSize, false).comment;
 }
 
-std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {
-  const Counts counts = ReadEndRecords(file, fileSize);
+namespace {
+
+void CheckDirectoryPlace(const Counts& counts, uint64_t fileSize) {
   if (counts.offset > fileSize || counts.size > fileSize - counts.offset ||
       counts.size > kMaxCentralSize)
     throw Damaged(Flaw::CentralDirectory);
+}
+
+}  // namespace
+
+ArchiveTail ReadArchiveTail(InputFile& file, uint64_t fileSize) {
+  constexpr size_t kShortTail = 4096;
+  std::optional<Counts> found;
+  if (fileSize > kShortTail) found = FindEndRecord(file, fileSize, kShortTail, true);
+  const Counts counts = found ? *found : ReadEndRecords(file, fileSize);
+  CheckDirectoryPlace(counts, fileSize);
+  ArchiveTail tail{counts.comment, counts.size, static_cast<uint32_t>(crc32(0, nullptr, 0))};
+  file.Seek(counts.offset);
+  Bytes chunk(static_cast<size_t>(std::min<uint64_t>(counts.size, kChunk)));
+  for (uint64_t left = counts.size; left > 0;) {
+    const size_t take = static_cast<size_t>(std::min<uint64_t>(left, chunk.size()));
+    if (ReadFull(file, chunk.data(), take) != take) throw Damaged(Flaw::TooShort);
+    tail.directoryCrc =
+        static_cast<uint32_t>(crc32(tail.directoryCrc, chunk.data(), static_cast<uInt>(take)));
+    left -= take;
+  }
+  return tail;
+}
+
+std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize) {
+  const Counts counts = ReadEndRecords(file, fileSize);
+  CheckDirectoryPlace(counts, fileSize);
   const Bytes central = ReadAt(file, counts.offset, static_cast<size_t>(counts.size));
   if (central.size() != counts.size) throw Damaged(Flaw::TooShort);
   std::vector<ArchiveEntry> entries;

@@ -39,6 +39,16 @@ struct ArchiveEntry {
 // Damaged when there is no end record.
 std::string ReadArchiveComment(InputFile& file, uint64_t fileSize);
 
+// The archive comment, and the size and CRC-32 of the central directory: what tells one archive
+// from another that carries the same comment, read without touching the entries. Throws
+// Damaged as ReadDirectory does.
+struct ArchiveTail {
+  std::string comment;
+  uint64_t directorySize = 0;
+  uint32_t directoryCrc = 0;
+};
+ArchiveTail ReadArchiveTail(InputFile& file, uint64_t fileSize);
+
 // The central directory. Throws Damaged when the file is no ZIP archive or is damaged.
 std::vector<ArchiveEntry> ReadDirectory(InputFile& file, uint64_t fileSize);
 

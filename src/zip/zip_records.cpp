@@ -44,13 +44,13 @@ void PutTimeAndAesExtras(Bytes& out, const EntryRecord& e) {
     out.push_back(1);
     Put32(out, static_cast<uint32_t>(e.unixTime));
   }
-  if (e.ntfsTime != 0) {  // reserved, then tag 1: modification, access and creation time
+  if (e.ntfs.modified != 0) {  // reserved, then tag 1: modification, access and creation time
     Put16(out, 0x000A);
     Put16(out, 32);
     Put32(out, 0);
     Put16(out, 0x0001);
     Put16(out, 24);
-    for (int i = 0; i < 3; ++i) Put64(out, e.ntfsTime);
+    for (const uint64_t time : {e.ntfs.modified, e.ntfs.accessed, e.ntfs.created}) Put64(out, time);
   }
   if (e.aesVersion != 0) {
     Put16(out, 0x9901);

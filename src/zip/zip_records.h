@@ -1,6 +1,6 @@
 #pragma once
 // The ZIP container records as the format's application note describes them: local and
-// central headers with their extra fields (ZIP64, extended timestamp, AES), and the end
+// central headers with their extra fields (ZIP64, extended timestamp, NTFS times, AES), and the end
 // records. Built here, written and read back by the archive writer and the verifier.
 #include <cstdint>
 #include <string>
@@ -16,12 +16,17 @@ constexpr uint16_t kMethodStore = 0;
 constexpr uint16_t kMethodDeflate = 8;
 constexpr uint32_t kMax32 = 0xFFFFFFFFu;
 
+// An NTFS times field, written when `modified` is set: 100-ns ticks since 1601, UTC.
+struct NtfsTimes {
+  uint64_t modified = 0, accessed = 0, created = 0;
+};
+
 struct EntryRecord {
   std::string name;  // UTF-8, "/" separated
   uint32_t dosTime = 0;
   bool hasUnixTime = false;
   int64_t unixTime = 0;
-  uint64_t ntfsTime = 0;  // when set, an NTFS times field: for times the extended one cannot hold
+  NtfsTimes ntfs;  // the exact times; the extended timestamp holds whole seconds only
   uint32_t attributes = 0;
   uint16_t method = kMethodDeflate;  // the real method; AES entries show 99 outside
   uint16_t effortBits = 0;

@@ -1,18 +1,24 @@
-# Every exit code dszip has must have a message in the event log's message table (else Event
-# Viewer cannot show the entry) and a row in the README's table of exit codes.
-#   cmake -DSOURCE_DIR=<repository> -P exit_codes.cmake
-file(READ ${SOURCE_DIR}/src/dszip/outcome.h header)
-file(READ ${SOURCE_DIR}/src/dszip/win32/messages.mc table)
+# Every exit code a program has must have a message in its event log message table (else Event
+# Viewer cannot show the entry) and a row in a README table of exit codes. dszip's by default;
+# the launcher's with HEADER, PATTERN and TABLE given.
+#   cmake -DSOURCE_DIR=<repository> [-DHEADER=… -DPATTERN=… -DTABLE=…] -P exit_codes.cmake
+if(NOT HEADER)
+  set(HEADER src/dszip/outcome.h)
+  set(PATTERN "kExit[A-Za-z]+ = [0-9]+")
+  set(TABLE src/dszip/win32/messages.mc)
+endif()
+file(READ ${SOURCE_DIR}/${HEADER} header)
+file(READ ${SOURCE_DIR}/${TABLE} table)
 file(READ ${SOURCE_DIR}/README.md readme)
-string(REGEX MATCHALL "kExit[A-Za-z]+ = [0-9]+" codes "${header}")
+string(REGEX MATCHALL "${PATTERN}" codes "${header}")
 if(NOT codes)
-  message(FATAL_ERROR "no exit codes found in src/dszip/outcome.h")
+  message(FATAL_ERROR "no exit codes found in ${HEADER}")
 endif()
 set(missing "")
 foreach(code IN LISTS codes)
   string(REGEX REPLACE ".* = " "" number "${code}")
   if(NOT table MATCHES "\nMessageId=${number}\n")
-    list(APPEND missing "${code}: no message in src/dszip/win32/messages.mc")
+    list(APPEND missing "${code}: no message in ${TABLE}")
   endif()
   if(NOT readme MATCHES "\n\\| ${number} \\| [^\n]+ \\|\n")
     list(APPEND missing "${code}: no row in the README's table of exit codes")

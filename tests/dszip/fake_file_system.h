@@ -239,6 +239,8 @@ class FakeFileSystem : public FileSystem {
   unsigned long processId = 4242;
   std::set<unsigned long> liveProcesses;
   unsigned long ProcessId() override { return processId; }
+  std::string computerName = "BUERO1";
+  std::string ComputerName() override { return computerName; }
   bool ProcessEnded(unsigned long id) override { return liveProcesses.count(id) == 0; }
 
   // Restoring. Local time is UTC here.

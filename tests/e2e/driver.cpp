@@ -229,11 +229,7 @@ int WriteWindowRect(int seconds, const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Sees the program's windows in real pixels at every display scale.
-  using SetAwareness = BOOL(WINAPI*)(HANDLE);
-  if (auto set = reinterpret_cast<SetAwareness>(reinterpret_cast<void (*)()>(
-          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext"))))
-    set(reinterpret_cast<HANDLE>(-4));  // per monitor, version 2
+  e2e::AwareOfEveryDpi();
   if (argc == 4 && std::strcmp(argv[1], "--window-rect") == 0)
     return WriteWindowRect(std::atoi(argv[2]), argv[3]);
   std::vector<e2e::Scenario> scenarios = AllScenarios();

@@ -28,7 +28,7 @@ set(DS_E2E_SCENARIOS
     version_missing version_2 version_3a version_0x3 layout jobs_0 jobs_3 jobs_8
     switch_dir_1 switch_dir_9 switch_dir_negative switch_pfad_1 switch_pfad_2 switch_diff
     switch_diff_1 switch_nostop switch_datum_minus7 switch_datum_g switch_gogo switch_several
-    switch_dir_bad esc_ends close_box startzeit_morgen startzeit_bad_date startzeit_bad_time
+    switch_dir_bad switch_datum_bad_go esc_ends close_box startzeit_morgen startzeit_bad_date startzeit_bad_time
     badini_random badini_10mb badini_longline badini_folder badini_readonly
     # scenarios_run.cpp
     go_once go_twice go_existing_files go_nostop go_wait go_move_diff_rar go_no_job go_bad_template

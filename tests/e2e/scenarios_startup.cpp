@@ -391,6 +391,19 @@ void SwitchBadNumber(const std::string& name) {
   EndWithEsc(*program, window);
 }
 
+// Without /WARTEN a bad number after /DATUM:- shows its box as it always did, and /GO is
+// dropped with the rest of the start-up.
+void SwitchBadDatumWatched(const std::string& name) {
+  Case c(name);
+  c.WriteIni(BasicSettings(c));
+  auto program = c.Start("/DIR:0 /DATUM:-x /GO");
+  AnswerMessageBox(program->Id(), "'X' ist kein g\xFCltiger Integerwert.", true, "/DATUM:-x");
+  MainWindow window = WaitForMainWindow(*program);
+  if (!window) return;
+  NothingLaunched(c, window);
+  EndWithEsc(*program, window);
+}
+
 // ---------------------------------------------------------------- quitting
 
 void EscEnds(const std::string& name) {
@@ -528,6 +541,7 @@ const std::vector<Scenario> kStartupScenarios = {
      Switch("/nostop /Pfad:1 /DIFF /dir:2 /DATUM:-30",
             {.job = 2, .archiv = 1, .stopTicked = false, .datumDays = -30, .target = "ziel1"})},
     {"switch_dir_bad", SwitchBadNumber},
+    {"switch_datum_bad_go", SwitchBadDatumWatched},
     {"esc_ends", EscEnds},
     {"close_box", CloseBoxEnds},
     {"startzeit_morgen", StartzeitMorgen},

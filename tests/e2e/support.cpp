@@ -74,6 +74,13 @@ std::string Utf8(const std::wstring& text) {
 }
 std::string Show(const std::string& cp1252) { return Utf8(FromAnsi(cp1252)); }
 
+void AwareOfEveryDpi() {
+  using SetAwareness = BOOL(WINAPI*)(HANDLE);
+  if (auto set = reinterpret_cast<SetAwareness>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext"))))
+    set(reinterpret_cast<HANDLE>(-4));  // per monitor, version 2
+}
+
 // ---------------------------------------------------------------- waiting
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -407,6 +414,39 @@ void PressKey(HWND mainWindow, UINT virtualKey) {
 
 void TypeText(HWND edit, const std::wstring& text) {
   Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// The window's client area as it is on the screen, as a bitmap file (with no window manager
+// the frame is nobody's to draw).
+void SaveScreenshot(HWND window, const std::string& path) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RoundTrip(window);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+  const size_t size = stride * static_cast<size_t>(height);
+  BITMAPFILEHEADER file{
+      0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
+      sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  bytes.append(static_cast<const char*>(bits), size);
+  WriteBytes(path, bytes);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
 }
 
 // ---------------------------------------------------------------- message boxes

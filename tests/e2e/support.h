@@ -22,6 +22,9 @@ std::string Utf8(const std::wstring& text);
 // Printable form of Windows-1252 bytes for failure lines.
 std::string Show(const std::string& cp1252);
 
+// The driver sees the program's windows in real pixels at every display scale.
+void AwareOfEveryDpi();
+
 // ---- waiting: every wait has a deadline
 constexpr DWORD kDeadline = 20000;
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDeadline);
@@ -90,6 +93,9 @@ bool Checked(HWND button);
 std::wstring StatusText(HWND statusBar, int panel);
 std::vector<int> StatusParts(HWND statusBar);
 bool PickerTime(HWND picker, SYSTEMTIME& time);
+
+// The window's client area as it is on the screen, as a bitmap file.
+void SaveScreenshot(HWND window, const std::string& path);
 
 void Click(HWND button);
 void PressKey(HWND mainWindow, UINT virtualKey);

@@ -73,6 +73,10 @@ class FakePlatform : public IPlatform {
   std::vector<std::string> runLog;  // the records, in Windows-1252 where they can be
   int exitCode = 0;
   void AppendRunLog(const std::string& record) override { runLog.push_back(Recorded(record)); }
+  std::vector<std::string> events;  // "<code>: <text>", in Windows-1252 where they can be
+  void ReportEvent(int code, const std::string& text) override {
+    events.push_back(std::to_string(code) + ": " + Recorded(text));
+  }
   void SetExitCode(int code) override { exitCode = code; }
 
  private:

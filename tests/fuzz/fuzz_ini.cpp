@@ -1,15 +1,20 @@
-// The INI engine: any file parses and answers every lookup; a write that the engine accepts
-// reads back unchanged and leaves every other line of the file as it was.
+// The INI engine over a settings file in any encoding: the file's bytes decode to a text that
+// encodes back to the same bytes (unless decoding said it would not); any text parses and
+// answers every lookup; a write that the engine accepts reads back unchanged and leaves every
+// other line of the file as it was.
 //
-// Input: section 0x01 key 0x01 value 0x01 file bytes.
+// Input: section 0x01 key 0x01 value 0x01 file bytes. The value is Windows-1252, as the
+// program's values are; it goes into a UTF-8 text as UTF-8.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/cp1252.h"
 #include "core/error.h"
 #include "fuzz_support.h"
 #include "settings/ini_document.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -75,10 +80,18 @@ bool PlainValue(const std::string& value) {
   return !HasLineBreakOrNul(value) && value.size() < IniDocument::MaxValueLength;
 }
 
-void CheckLookup(const IniDocument& doc, const std::string& section, const std::string& key) {
+std::size_t Characters(const std::string& text, IniDocument::Characters characters) {
+  if (characters == IniDocument::Characters::Bytes) return text.size();
+  std::size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return count;
+}
+
+void CheckLookup(const IniDocument& doc, const std::string& section, const std::string& key,
+                 IniDocument::Characters characters) {
   const auto value = doc.Get(section, key);
   if (value) {
-    FUZZ_CHECK(value->size() <= IniDocument::MaxValueLength);
+    FUZZ_CHECK(Characters(*value, characters) <= IniDocument::MaxValueLength);
     FUZZ_CHECK(!HasLineBreakOrNul(*value));
   }
   FUZZ_CHECK(doc.Get(CaseFolded(section, true), CaseFolded(key, false)) == value);
@@ -104,23 +117,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Fields fields(data, size);
   const std::string section = fields.Next();
   const std::string key = fields.Next();
-  const std::string value = fields.Next();
-  const std::string bytes = fields.Rest();
+  const std::string ansiValue = fields.Next();
+  const std::string file = fields.Rest();
 
-  const IniDocument doc(bytes, "fuzz.ini");
+  const SettingsText decoded = DecodeSettingsFile(file);
+  if (decoded.exact) FUZZ_CHECK(EncodeSettingsFile(decoded.text, decoded.encoding) == file);
+  const std::string& bytes = decoded.text;
+  const IniDocument::Characters characters = CharactersOf(decoded.encoding);
+  const std::string value =
+      characters == IniDocument::Characters::Bytes ? ansiValue : Utf8FromCp1252(ansiValue);
+
+  const IniDocument doc(bytes, "fuzz.ini", characters);
   FUZZ_CHECK(doc.Bytes() == bytes);
   Names names = NamesIn(bytes);
   names.sections.push_back(section);
   names.keys.push_back(key);
   for (const auto& s : names.sections)
-    for (const auto& k : names.keys) CheckLookup(doc, s, k);
+    for (const auto& k : names.keys) CheckLookup(doc, s, k, characters);
 
   IniDocument changed = doc;
   bool wrote = false;
   try {
     wrote = changed.Put(section, key, value);
   } catch (const EError&) {
-    FUZZ_CHECK(!(PlainSectionName(section) && PlainKeyName(key) && PlainValue(value)));
+    FUZZ_CHECK(!(PlainSectionName(section) && PlainKeyName(key) && PlainValue(ansiValue)));
     FUZZ_CHECK(changed.Bytes() == bytes);
     return 0;
   }
@@ -130,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
 
-  const IniDocument reread(changed.Bytes(), "fuzz.ini");
+  const IniDocument reread(changed.Bytes(), "fuzz.ini", characters);
   FUZZ_CHECK(reread.Get(section, key) == value);
   CheckOtherLinesKept(bytes, changed.Bytes());
   for (const auto& s : names.sections)

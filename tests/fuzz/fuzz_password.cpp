@@ -1,11 +1,17 @@
-// The stored password: any stored value restores without harm, and every password the
-// composer accepts comes back from what it stored, through the settings file as well. The
-// composer may refuse only a password that no filler can make storable.
+// The stored password: any stored value restores without harm, and the check on reading passes
+// only what the plain restore gives too; every password the composer accepts comes back from
+// what it stored, through the settings file as well, and through the check when it could have
+// been typed. The composer may refuse only a password that no filler can make storable.
 //
 // Input: password 0x01 random bytes (the filler draws; zeros once they run out). The whole
 // input is also restored as a stored value.
 
+#include <algorithm>
+#include <optional>
 #include <string>
+
+#include "core/cp1252.h"
+#include "core/password_rule.h"
 
 #include "fuzz_support.h"
 #include "window_logic/password_store.h"
@@ -32,6 +38,7 @@ bool MustRefuse(const std::string& password) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string whole = AsText(data, size);
   FUZZ_CHECK(RestoredPassword(whole).size() <= whole.size());
+  if (const auto checked = CheckedPassword(whole)) FUZZ_CHECK(*checked == RestoredPassword(whole));
 
   Fields fields(data, size);
   const std::string password = fields.Next();
@@ -55,6 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string fillers = stored->substr(0, 43) + stored->substr(stored->size() - 43);
   FUZZ_CHECK(fillers.find_first_not_of("`abcdefghijklmnopqrstuvwxy") == std::string::npos);
   FUZZ_CHECK(RestoredPassword(*stored) == password);
+  const bool typable = password.size() <= kLongestPassword &&
+                       std::all_of(password.begin(), password.end(), [](char c) {
+                         const char32_t u = UnicodeOf(static_cast<unsigned char>(c));
+                         return u >= 0x20 && !(u >= 0x7F && u < 0xA0);
+                       });
+  FUZZ_CHECK(CheckedPassword(*stored) == (typable ? std::optional(password) : std::nullopt));
 
   IniDocument file;
   file.Put("Security", "1", *stored);

@@ -2,7 +2,8 @@
 // writes back within the comment's limit, in ASCII, and it reads back the same. And a record
 // made of any bytes is written so that it reads back (the sources by their key when too long).
 //
-// Input: a comment; or "R" kind-byte 0x01 follows 0x01 source 0x01 source ...
+// Input: a comment; or "R" kind-byte 0x01 follows 0x01 computer 0x01 source 0x01 source ...
+// (kind-byte bit 3: format 2, with an identity, a number and the link's identity and directory)
 
 #include <string>
 
@@ -41,6 +42,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   record.follows = fields.Next();
   if (record.kind != ArchiveKind::Incremental) record.follows.clear();
   if (record.kind == ArchiveKind::Incremental && record.follows.empty()) return 0;
+  const std::string computer = fields.Next();
+  if (data[1] & 8) {
+    record.id = std::string(31, '0') + "0123456789abcdef"[data[1] % 16];
+    record.sequence = 1 + data[1];
+    record.computer = computer;
+    if (!record.follows.empty()) {
+      record.followsId = (data[1] & 16) ? record.id : "";
+      record.followsDirectory = {data[1], static_cast<uint32_t>(data[1]) << 24};
+    }
+  }
   while (!fields.Done()) {
     std::string source = fields.Next();
     if (!source.empty()) record.sources.push_back(std::move(source));

@@ -17,7 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (dszip::IsRestoreCommand(arguments)) {
     try {
       const dszip::RestoreOptions options = dszip::ParseRestoreCommandLine(arguments);
-      FUZZ_CHECK(options.archive.size() >= 5);
+      // t <folder>\ names a folder, every other restore an archive.
+      if (options.folderTest)
+        FUZZ_CHECK(options.archive.back() == '\\' &&
+                   options.archive.find('"') == std::string::npos);
+      else
+        FUZZ_CHECK(options.archive.size() >= 5);
       FUZZ_CHECK(options.target.empty() || options.target.back() == '\\');
       FUZZ_CHECK(options.target.find('"') == std::string::npos);
     } catch (const dszip::RunError& error) {

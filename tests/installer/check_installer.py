@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The installer as an administrator uses it, under Wine in a fresh prefix of its own: the
 package's tables, a silent install, a backup by the installed programs, an upgrade that keeps
-the user's settings, a refused downgrade, an uninstall, and the portable ZIP.
+the user's settings, a refused downgrade, an uninstall, an upgrade in a folder chosen at the
+first install, and the portable ZIP.
 
 check_installer.py --dist DIR --programs DIR --examples DIR --work DIR
 
@@ -22,8 +23,14 @@ from pathlib import Path
 RUN_SECONDS = 120  # the longest any one step may take
 UPGRADE_CODE = '{89674C24-131D-4E5E-BA0B-DB725F738938}'
 EVENT_SOURCE = r'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\dszip'
+LAUNCHER_EVENT_SOURCE = r'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Datensicherung'
+REMEMBERED = r'HKLM\Software\Datensicherung'
+CHOSEN_FOLDER = r'C:\Werkzeuge\Daten Sicherung'
 APPLICATION = r'HKLM\Software\Classes\Applications\dszip.exe'
 PROG_ID = r'HKLM\Software\Classes\Datensicherung.dszip.zip'
+RESTORE_APPLICATION = r'HKLM\Software\Classes\Applications\Wiederherstellen.exe'
+RESTORE_PROG_ID = r'HKLM\Software\Classes\Datensicherung.Wiederherstellen.zip'
+RESTORE_SHORTCUT = '**/Start Menu/Programs/Datensicherung wiederherstellen.lnk'
 OPEN_WITH = r'HKLM\Software\Classes\.zip\OpenWithProgids'
 UNINSTALL = r'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 DOWNGRADE_MESSAGE = ('Eine neuere Version von Datensicherung ist bereits installiert. '
@@ -52,10 +59,10 @@ def win(path):
     return 'Z:' + str(Path(path).absolute()).replace('/', '\\')
 
 
-def msiexec(action, msi, name, expected=(0,)):
+def msiexec(action, msi, name, expected=(0,), properties=()):
     """msiexec with /qn and a verbose log, which is shown when the exit code is not as expected."""
     log = args.work / f'{name}.log'
-    code, output = run(['wine', 'msiexec', action, win(msi), '/qn', '/l*v', win(log)])
+    code, output = run(['wine', 'msiexec', action, win(msi), '/qn', '/l*v', win(log), *properties])
     print(f'  msiexec {action} {msi.name} -> {code}')
     if not check(code in expected, f'{name}: exit code {code}'):
         text = log.read_bytes().decode('utf-8', 'replace') if log.exists() else '(no log)'
@@ -125,15 +132,19 @@ def check_tables(msi, version):
     check(any(row[1:3] == ['Datensicherung.ini', 'File'] and '(A;;FRFW;;;BU)' in row[3] for row in locks),
           f'users may not write the settings file: {locks}')
     check(['NOT WIX_DOWNGRADE_DETECTED', DOWNGRADE_MESSAGE] in table(msi, 'LaunchCondition'), 'downgrades not refused')
-    check(any(row[3] == 'EventMessageFile' and row[4] == '#%[#dszip.exe]' for row in table(msi, 'Registry')),
-          'the event message file is no REG_EXPAND_SZ')
+    for program in ('dszip.exe', 'Datensicherung.exe'):
+        check(any(row[3] == 'EventMessageFile' and row[4] == f'#%[#{program}]' for row in table(msi, 'Registry')),
+              f'the event message file {program} is no REG_EXPAND_SZ')
+    check(['INSTALLDIR', 'RememberedFolder'] in table(msi, 'AppSearch'), 'the chosen folder is not looked up')
+    check(any(row[0] == 'RememberedFolder' and row[2] == 'SOFTWARE\\Datensicherung' and row[3] == 'InstallDir'
+              for row in table(msi, 'RegLocator')), f'RegLocator: {table(msi, "RegLocator")}')
     return properties.get('ProductCode')
 
 
 def check_installed(folder, version):
     print('installed')
     drive = folder.parents[1]
-    for name in ('Datensicherung.exe', 'dszip.exe'):
+    for name in ('Datensicherung.exe', 'dszip.exe', 'Wiederherstellen.exe'):
         check((folder / name).read_bytes() == (args.programs / name).read_bytes(), f'{name} not installed')
     check((folder / 'Datensicherung.ini').read_bytes() == (args.examples / 'Datensicherung.ini').read_bytes(),
           'the example settings are not installed')
@@ -141,6 +152,11 @@ def check_installed(folder, version):
     source = registry(EVENT_SOURCE) or {}
     check(source.get('EventMessageFile') == ('REG_EXPAND_SZ', dszip)
           and source.get('TypesSupported') == ('REG_DWORD', '0x7'), f'event source: {source}')
+    launcher = registry(LAUNCHER_EVENT_SOURCE) or {}
+    check(launcher.get('EventMessageFile') == ('REG_EXPAND_SZ', dszip[:-len('dszip.exe')] + 'Datensicherung.exe'),
+          f'the launcher\'s event source: {launcher}')
+    remembered = (registry(REMEMBERED) or {}).get('InstallDir', ('', ''))
+    check(remembered == ('REG_SZ', dszip[:-len('dszip.exe')]), f'folder remembered: {remembered}')
     command = registry(APPLICATION + r'\shell\open\command') or {}
     check(command.get('(Default)', ('', ''))[1] == f'"{dszip}" "%1"', f'"Öffnen mit" command: {command}')
     check('FriendlyAppName' in (registry(APPLICATION) or {}), 'no FriendlyAppName')
@@ -151,7 +167,20 @@ def check_installed(folder, version):
     default = (registry(r'HKLM\Software\Classes\.zip') or {}).get('(Default)', ('', ''))[1]
     check('Datensicherung' not in default, f'.zip taken over: {default}')
     check(any(drive.glob('**/Start Menu/Programs/Datensicherung.lnk')), 'no Start-menu entry')
+    check_restore_window_installed(folder, drive)
     check(products() == [version], f'products registered: {products()}')
+
+
+def check_restore_window_installed(folder, drive):
+    restore = 'C:\\' + str(folder.relative_to(drive)).replace('/', '\\') + '\\Wiederherstellen.exe'
+    for key in (RESTORE_APPLICATION, RESTORE_PROG_ID):
+        command = (registry(key + r'\shell\open\command') or {}).get('(Default)', ('', ''))[1]
+        check(command == f'"{restore}" "%1"', f'"Öffnen mit" of the restore window ({key}): {command}')
+    check('.zip' in (registry(RESTORE_APPLICATION + r'\SupportedTypes') or {}),
+          'the restore window has no SupportedTypes .zip')
+    check('Datensicherung.Wiederherstellen.zip' in (registry(OPEN_WITH) or {}),
+          'the restore window is not in OpenWithProgids of .zip')
+    check(any(drive.glob(RESTORE_SHORTCUT)), 'no Start-menu entry "Datensicherung wiederherstellen"')
 
 
 def backup(program, work, name):
@@ -213,12 +242,47 @@ def check_uninstall(folder, next_msi, settings):
     check(left == ['Datensicherung.ini', 'Datensicherung.ini.lock'] or left == ['Datensicherung.ini'],
           f'left in the programs folder: {left}')
     check((folder / 'Datensicherung.ini').read_bytes() == settings, "the user's settings were not kept")
-    for key in (EVENT_SOURCE, APPLICATION, PROG_ID):
+    for key in (EVENT_SOURCE, LAUNCHER_EVENT_SOURCE, REMEMBERED, APPLICATION, PROG_ID,
+                RESTORE_APPLICATION, RESTORE_PROG_ID):
         check(registry(key) is None, f'{key} is still there')
+    check('Datensicherung.Wiederherstellen.zip' not in (registry(OPEN_WITH) or {}),
+          'OpenWithProgids still names the restore window')
+    check(not any(drive.glob(RESTORE_SHORTCUT)), 'the restore window\'s Start-menu entry is still there')
     check('Datensicherung.dszip.zip' not in (registry(OPEN_WITH) or {}), 'OpenWithProgids still names dszip')
     check(not any(drive.glob('**/Start Menu/Programs/Datensicherung.lnk')), 'the Start-menu entry is still there')
     check(products() == [], f'still registered: {products()}')
     check(any(drive.glob('users/*/AppData/Local/Datensicherung/dszip.log')), 'the central log is gone')
+
+
+def check_chosen_folder(version, next_msi):
+    """Installed into a folder of the administrator's choice, the next version lands there too."""
+    print('a chosen folder')
+    drive = args.work / 'prefix' / 'drive_c'
+    folder = drive / CHOSEN_FOLDER[3:].replace('\\', '/')
+    if msiexec('/i', args.dist / f'Datensicherung-{version}.msi', 'install-chosen',
+               properties=[f'INSTALLDIR={CHOSEN_FOLDER}']) != 0:
+        return
+    check((folder / 'Datensicherung.exe').exists(), f'nothing in {CHOSEN_FOLDER}')
+    settings = folder / 'Datensicherung.ini'
+    settings.write_bytes(with_keys(settings.read_bytes().decode('cp1252'), 'Backup',
+                                   {'3b': 'Im gew\u00e4hlten Ordner'}).encode('cp1252'))
+    before = settings.read_bytes()
+    (folder / 'dszip.exe').write_bytes(b'the old program')  # so that its replacement shows
+    msiexec('/i', next_msi, 'upgrade-chosen')
+    check(settings.read_bytes() == before, 'the upgrade in the chosen folder changed the settings file')
+    for name in ('Datensicherung.exe', 'dszip.exe'):
+        check((folder / name).read_bytes() == (args.programs / name).read_bytes(),
+              f'{name}: not the new program in {CHOSEN_FOLDER}')
+    default = [path for path in (drive / 'Program Files (x86)' / 'Datensicherung',
+                                 drive / 'Program Files' / 'Datensicherung') if (path / 'dszip.exe').exists()]
+    check(not default, f'the upgrade went to {default}')
+    check(products() == [next_version_of(version)], f'after the upgrade in the chosen folder: {products()}')
+    msiexec('/x', next_msi, 'uninstall-chosen')
+
+
+def next_version_of(version):
+    major, minor, patch = version.split('.')
+    return f'{major}.{minor}.{int(patch) + 1}'
 
 
 def check_portable(version):
@@ -230,7 +294,8 @@ def check_portable(version):
         names = sorted(zip_file.namelist())
         zip_file.extractall(args.work / 'portabel')
     top = f'Datensicherung-{version}/'
-    expected = ('Datensicherung.exe', 'Datensicherung.ini', 'Erste Schritte.txt', 'dszip.exe')
+    expected = ('Datensicherung.exe', 'Datensicherung.ini', 'Erste Schritte.txt', 'Wiederherstellen.exe',
+                'dszip.exe')
     check(names == [top] + [top + name for name in expected], f'portable ZIP holds {names}')
     backup(args.work / 'portabel' / top / 'Datensicherung.exe', args.work, 'portable')
 
@@ -253,8 +318,7 @@ def main():
     # The newest package: a folder kept across a version change also holds the one before.
     newest = max(args.dist.glob('Datensicherung-*.msi'), key=lambda path: path.stat().st_mtime)
     version = newest.name[len('Datensicherung-'):-len('.msi')]
-    major, minor, patch = version.split('.')
-    next_version = f'{major}.{minor}.{int(patch) + 1}'
+    next_version = next_version_of(version)
     # The same programs under a higher version: what matters to an upgrade is the package.
     code, output = run([Path(__file__).parents[2] / 'packaging' / 'build_packages.sh', next_version,
                         args.programs, args.work / 'next'])
@@ -277,6 +341,7 @@ def main():
             check_run(folder)
             settings = check_upgrade(folder, next_msi, version, next_version)
             check_uninstall(folder, next_msi, settings)
+        check_chosen_folder(version, next_msi)
         check_portable(version)
     finally:
         run(['wineserver', '-k'])

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "window_logic/password_store.h"
+#include "core/cp1252.h"
 #include "core/texts.h"
 #include "unit/form_fixture.h"
 
@@ -162,6 +163,73 @@ TEST_F(PasswordFormTest, EmptyPasswordIsStoredAndRestoredEmpty) {
   restarted.Dispatch(&TFMain::FormCreate);
   EXPECT_EQ(restarted.Passwort.Text, "");
   EXPECT_TRUE(restarted.pwsave.Enabled);
+}
+
+}  // namespace
+
+namespace {
+
+// A stored password that does not come back whole is never handed to the archiver: the run
+// says so in the logs and, in the window, in a box; under /WARTEN it ends with its own code.
+TEST_F(PasswordFormTest, RefusedStoredPasswordStartsNothingAndTheLogsSaySo) {
+  const std::string value = *ComposeStoredPassword(
+      "Gr\xFC\xDF"
+      "e\x80"
+      "1",
+      [](int) { return 2; });
+  const std::string head = std::string(kBasic) + "[security]\r\n1=";
+  const struct {
+    const char* name;
+    std::string file;
+  } rows[] = {
+      {"end marker removed", head + value.substr(0, 54) + value.substr(58) + "\r\n"},
+      {"cut in the middle", head + value.substr(0, 50) + "\r\n"},
+      {"character outside Windows-1252",  // UTF-8, an omega in the scrambled password
+       Utf8FromCp1252(head + value.substr(0, 50)) + "\xCE\xA9" +
+           Utf8FromCp1252(value.substr(50) + "\r\n")},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const bool warten : {true, false}) {
+      FreshStart run(row.file, warten ? std::vector<std::string>{"/GO", "/WARTEN"}
+                                      : std::vector<std::string>{"/GO"});
+      run.form.Dispatch(&TFMain::FormShow);
+      const FakePlatform& fake = run.platform;
+      EXPECT_EQ(run.form.Passwort.Text, "");
+      EXPECT_TRUE(fake.launches.empty());
+      EXPECT_EQ(fake.errors.size(), warten ? 0u : 1u);
+      EXPECT_EQ(fake.exitCode, warten ? kStoredPasswordRefused : 0);
+      ASSERT_EQ(fake.runLog.size(), 1u);
+      EXPECT_NE(fake.runLog[0].find("gespeicherte Kennwort ([security] 1) ist unvollst\xE4ndig"),
+                std::string::npos);
+      EXPECT_EQ(fake.events.size(), 1u);
+    }
+  }
+
+  // The whole value, in a file as UTF-8 without a mark, gives the password to the archiver.
+  FreshStart whole(Utf8FromCp1252(head + value + "\r\n"), {"/GO", "/WARTEN"});
+  whole.form.Dispatch(&TFMain::FormShow);
+  ASSERT_EQ(whole.platform.launches.size(), 1u);
+  EXPECT_EQ(whole.platform.launches[0].parameters.substr(0, 16),
+            "a -hpGr\xFC\xDF"
+            "e\x80"
+            "1 -ms");
+}
+
+TEST(StoredPassword, CheckedPasswordAcceptsOnlyWholeValues) {
+  const auto random = [](int) { return 4; };
+  const std::string good = *ComposeStoredPassword("Geheim", random);
+  const std::string fillers(43, 'd');
+  EXPECT_EQ(CheckedPassword(good), "Geheim");
+  EXPECT_EQ(CheckedPassword(*ComposeStoredPassword("", random)), "");
+  for (const std::string& bad : {
+           good.substr(1),                                              // filler cut
+           good + "d",                                                  // grown
+           "z" + good.substr(1),                                        // not a filler character
+           fillers + "qkvo" + XorScramble("a\x7F") + "ovkq" + fillers,  // no typable password
+           fillers + "qkvo" + XorScramble(std::string(100, 'x')) + "ovkq" + fillers,  // too long
+       })
+    EXPECT_FALSE(CheckedPassword(bad).has_value()) << bad;
 }
 
 }  // namespace

@@ -10,10 +10,13 @@
 #include <set>
 #include <string>
 
+#include "core/cp1252.h"
 #include "core/error.h"
+#include "core/utf8.h"
 #include "fakes/error_of.h"
 #include "fakes/temp_folder.h"
 #include "settings/file_store.h"
+#include "window_logic/password_store.h"
 
 namespace {
 
@@ -190,7 +193,8 @@ TEST_F(Settings, ReadOutcomes) {
 }
 
 // UTF-16 files read as the platform's ANSI functions read them, and are written back in
-// their own encoding; one whose characters Windows-1252 lacks is never rewritten.
+// their own encoding, characters Windows-1252 lacks included; one that would not come back as
+// it was (an unpaired surrogate) is never rewritten.
 TEST_F(Settings, Utf16FilesKeepTheirEncoding) {
   const auto utf16 = [](const std::string& bom, std::u16string text, bool big) {
     std::string bytes = bom;
@@ -210,7 +214,9 @@ TEST_F(Settings, Utf16FilesKeepTheirEncoding) {
   const Case cases[] = {
       {"\xFF\xFE", false, u"; Sp\u00e4ter\r\n[Last]\r\nNr=3\r\n", u"; Sp\u00e4ter\r\n[Last]\r\nNr=4\r\n", "3"},
       {"\xFE\xFF", true, u"[Last]\r\nNr=\u20ac3\r\n", u"[Last]\r\nNr=4\r\n", "\x80" "3"},
-      {"\xFF\xFE", false, u"; \u03a9\r\n[Last]\r\nNr=\u043f\r\n", u"", "?"},
+      {"\xFF\xFE", false, u"; \u03a9\r\n[Last]\r\nNr=\u043f\r\n", u"; \u03a9\r\n[Last]\r\nNr=4\r\n", "?"},
+      {"\xFF\xFE", false, u"[Last]\r\nNr=\U0001F600\r\n", u"[Last]\r\nNr=4\r\n", "??"},
+      {"\xFF\xFE", false, u"; \xD800\r\n[Last]\r\nNr=5\r\n", u"", "5"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -223,6 +229,68 @@ TEST_F(Settings, Utf16FilesKeepTheirEncoding) {
     EXPECT_EQ(error,
               c.after.empty() ? "In " + Path() + " kann nicht geschrieben werden" : "(no error)");
   }
+}
+
+// Files as editors save them: the stored password and the captions come back exactly, a write
+// keeps encoding and mark, and a value the archiver gets is refused rather than altered.
+TEST_F(Settings, EditorEncodingsReadAndWriteBack) {
+  const std::string password =
+      "Gr\xFC\xDF"
+      "e\x80"
+      "1";  // u-umlaut, sharp s, euro sign
+  const auto stored = ComposeStoredPassword(password, [](int) { return 5; });
+  ASSERT_TRUE(stored);
+  const auto text = [&](const char* nr) {
+    return "[Backup]\r\n0b=\xDC"
+           "bersicht B\xFC"
+           "ro\r\n[security]\r\n1=" +
+           *stored + "\r\n[Last]\r\nNr=" + nr + "\r\n";
+  };
+  const auto utf16 = [](const std::string& cp1252) {
+    return Utf16LeFromUtf8(Utf8FromCp1252(cp1252));
+  };
+  const std::function<std::string(const std::string&)> encodings[] = {
+      [](const std::string& t) { return t; },
+      [](const std::string& t) { return Utf8FromCp1252(t); },
+      [](const std::string& t) { return "\xEF\xBB\xBF" + Utf8FromCp1252(t); },
+      [&](const std::string& t) { return "\xFF\xFE" + utf16(t); },
+  };
+  for (const auto& encoded : encodings) {
+    folder.Write("ds.ini", encoded(text("3")));
+    TSettingsFile ini(Path());
+    EXPECT_EQ(ini.GetText("Backup", "0b", ""),
+              "\xDC"
+              "bersicht B\xFC"
+              "ro");
+    EXPECT_EQ(RestoredPassword(ini.GetExactText("security", "1", "").value_or("")), password);
+    ini.PutInteger("Last", "Nr", 4);
+    EXPECT_EQ(folder.Read("ds.ini"), encoded(text("4")));
+  }
+
+  // One invalid sequence, and the file is Windows-1252 as a whole.
+  folder.Write("ds.ini", "; Sp\xE4ter\r\n" + Utf8FromCp1252(text("3")));
+  EXPECT_EQ(TSettingsFile(Path()).GetText("Backup", "0b", ""),
+            "\xC3\x9C"
+            "bersicht B\xC3\xBC"
+            "ro");
+
+  folder.Write("ds.ini", "[Programm]\r\nParam=a \xE2\x86\x92 b\r\n");
+  TSettingsFile ini(Path());
+  EXPECT_EQ(ini.GetText("Programm", "Param", ""), "a ? b");
+  EXPECT_EQ(ErrorOf([&] { ini.GetExactTextOrRaise("Programm", "Param", ""); }),
+            "Der Eintrag [Programm] Param in " + Path() +
+                " enth\xE4lt Zeichen au\xDF"
+                "erhalb des Windows-Zeichensatzes (Windows-1252) und "
+                "wird nicht verwendet");
+}
+
+// Windows-1252 bytes that would read as UTF-8 after a write make the file UTF-16.
+TEST_F(Settings, AnsiFileThatWouldReadAsUtf8BecomesUtf16) {
+  folder.Write("ds.ini", "[security]\r\n1=x\r\n");
+  TSettingsFile(Path()).PutText("security", "1", "\xC6\x99");  // sharp s and euro sign, scrambled
+  EXPECT_EQ(folder.Read("ds.ini"),
+            "\xFF\xFE" + Utf16LeFromUtf8("[security]\r\n1=\xC3\x86\xE2\x84\xA2\r\n"));
+  EXPECT_EQ(TSettingsFile(Path()).GetText("security", "1", ""), "\xC6\x99");
 }
 
 TEST_F(Settings, InterlockKeepsOtherRunsOutForABoundedWait) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "core/texts.h"
 #include "unit/form_fixture.h"
 
 namespace {
@@ -218,6 +219,53 @@ TEST_F(StartupTest, ErrorBoxTextGetsAFullStopAfterALetterOnly) {
   EXPECT_EQ(ErrorBoxText("'X'"), "'X'");  // a quote sorts before "."
   EXPECT_EQ(ErrorBoxText("Wert 7"), "Wert 7.");
   EXPECT_EQ(ErrorBoxText(""), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Under /WARTEN nobody is watching: every failure of the start is recorded in the central log
+// and the event log, and the program ends with its own code instead of waiting in a box.
+TEST_F(StartupTest, UnattendedFailuresEndWithTheirCodeAndARecord) {
+  const std::string ini = kBasic;
+  const std::string utf8 = "[Programm]\r\nVersion=3\r\nZip=a.exe\r\nParam=%s \xE2\x86\x92\r\n";
+  const struct {
+    std::optional<std::string> ini;
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string recorded;
+    // clang-format off
+  } rows[] = {
+      {ini, {"/DIR:0", "/DATUM:-x", "/GO", "/WARTEN"}, kCommandLineRefused, "'X' ist kein g\xFCltiger Integerwert."},
+      {ini, {"/DIR:0", "/GOO", "/WARTEN"}, kCommandLineRefused, "'/GOO' ist kein g\xFCltiges Argument."},
+      {ini, {"/WARTEN", "/DIR0", "/GO"}, kCommandLineRefused, "'/DIR0' ist kein g\xFCltiges Argument."},
+      {ini, {"/warten", "GO"}, kCommandLineRefused, "'GO' ist kein g\xFCltiges Argument."},
+      {ini + "[Startzeit]\r\nTag=31.02.\r\n", {"/GO", "/WARTEN"}, kSettingsRefused, "'31.02.' ist kein g\xFCltiges Datum."},
+      {"[Programm]\r\nVersion=2\r\n", {"/GO", "/WARTEN"}, kSettingsRefused, texts::VersionGate},
+      {std::nullopt, {"/GO", "/WARTEN"}, kSettingsRefused, texts::VersionGate},
+      {utf8, {"/GO", "/WARTEN"}, kArchiverNotStarted, "Der Eintrag [Programm] Param in "},
+  };
+  // clang-format on
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.recorded);
+    FreshStart run(row.ini, row.arguments);
+    if (run.platform.haltCalls == 0) run.form.Dispatch(&TFMain::FormShow);
+    const FakePlatform& fake = run.platform;
+    EXPECT_TRUE(fake.errors.empty() && fake.messages.empty());
+    EXPECT_TRUE(fake.launches.empty());
+    EXPECT_EQ(fake.haltCalls, 1);
+    EXPECT_EQ(fake.exitCode, row.exitCode);
+    ASSERT_EQ(fake.runLog.size(), 1u);
+    EXPECT_NE(fake.runLog[0].find(row.recorded), std::string::npos) << fake.runLog[0];
+    ASSERT_EQ(fake.events.size(), 1u);
+    EXPECT_EQ(fake.events[0].substr(0, 4), std::to_string(row.exitCode) + ": ");
+  }
+
+  // Without /WARTEN an argument no rule takes is ignored, as it always was.
+  FreshStart watched(ini, {"/DIR:0", "/GOO"});
+  EXPECT_TRUE(watched.platform.runLog.empty() && watched.platform.errors.empty());
+  EXPECT_EQ(watched.platform.haltCalls, 0);
 }
 
 }  // namespace

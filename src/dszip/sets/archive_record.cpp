@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/filled.h"
 #include "core/two_digits.h"
 #include "dszip/sets/calendar.h"
 #include "dszip/sets/escape.h"
@@ -73,6 +74,25 @@ std::vector<std::string> FoldedSorted(const std::vector<std::string>& sources) {
   return folded;
 }
 
+constexpr const char* kHexDigits = "0123456789abcdef";
+
+std::string Hex(uint64_t value, size_t digits) {
+  std::string text(digits, '0');
+  for (size_t i = digits; i-- > 0; value >>= 4) text[i] = kHexDigits[value & 0x0F];
+  return text;
+}
+
+bool IsHex(std::string_view text, size_t digits) {
+  return text.size() == digits && text.find_first_not_of(kHexDigits) == std::string_view::npos;
+}
+
+uint64_t HexValue(std::string_view text) {
+  uint64_t value = 0;
+  for (const char c : text)
+    value = value << 4 | static_cast<uint64_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+  return value;
+}
+
 // FNV-1a over the folded list: enough to tell the few sets of one folder apart.
 std::string Digest(const std::vector<std::string>& sources) {
   uint64_t hash = 14695981039346656037ull;
@@ -82,14 +102,34 @@ std::string Digest(const std::vector<std::string>& sources) {
       hash *= 1099511628211ull;
     }
   }
-  static constexpr const char* kHex = "0123456789abcdef";
-  std::string text(16, '0');
-  for (int i = 15; i >= 0; --i, hash >>= 4) text[static_cast<size_t>(i)] = kHex[hash & 0x0F];
-  return text;
+  return Hex(hash, 16);
 }
 
-bool IsDigest(std::string_view text) {
-  return text.size() == 16 && text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+bool IsDigest(std::string_view text) { return IsHex(text, 16); }
+
+std::string DirectoryText(const DirectoryDigest& digest) {
+  return Filled(texts::DirectoryDigestText, {std::to_string(digest.size), Hex(digest.crc, 8)});
+}
+
+// A number as FormatRecord writes it: no sign, no leading zero, at most 15 digits.
+std::optional<uint64_t> NumberOf(std::string_view text) {
+  if (text.empty() || text.size() > 15 || text[0] == '0' ||
+      text.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::nullopt;
+  return DigitsValue(text);
+}
+
+std::optional<DirectoryDigest> ParseDirectoryText(std::string_view text) {
+  const std::string_view pattern = texts::DirectoryDigestText;  // "%s<middle>%s"
+  const std::string_view middle = pattern.substr(2, pattern.size() - 4);
+  const size_t at = text.find(middle);
+  if (at == std::string_view::npos) return std::nullopt;
+  const std::string_view crc = text.substr(at + middle.size());
+  const std::string_view digits = text.substr(0, at);
+  const std::optional<uint64_t> size =
+      digits == "0" ? std::optional<uint64_t>(0) : NumberOf(digits);
+  if (!size || !IsHex(crc, 8)) return std::nullopt;
+  return DirectoryDigest{*size, static_cast<uint32_t>(HexValue(crc))};
 }
 
 // The source lines, or nothing when they would not fit: decided by the sources alone, so
@@ -105,12 +145,22 @@ std::optional<std::string> SourceLines(const std::vector<std::string>& sources) 
 }  // namespace
 
 std::string FormatRecord(const ArchiveRecord& record) {
-  std::string text = std::string(texts::RecordHead) + kCrLf;
+  const bool first = record.id.empty();
+  std::string text = std::string(first ? texts::RecordHeadFirst : texts::RecordHead) + kCrLf;
+  if (!first) text += texts::IdLabel + record.id + kCrLf;
   text += texts::KindLabel + std::string(KindWord(record.kind)) + kCrLf;
+  if (!first) text += texts::SequenceLabel + std::to_string(record.sequence) + kCrLf;
   text += texts::MadeLabel + TimeText(record.made) + kCrLf;
-  // The first incremental of a folder follows none there: it has no such line.
-  if (record.kind == ArchiveKind::Incremental && !record.follows.empty())
+  if (!first) text += texts::ComputerLabel + Escaped(record.computer, true) + kCrLf;
+  // The first incremental of a folder follows none there: it has no such lines.
+  if (record.kind == ArchiveKind::Incremental && !record.follows.empty()) {
     text += texts::FollowsLabel + Escaped(record.follows, true) + kCrLf;
+    // An archive of format 1 has no identity to record.
+    if (!first && !record.followsId.empty())
+      text += texts::FollowsIdLabel + record.followsId + kCrLf;
+    if (!first)
+      text += texts::FollowsDirectoryLabel + DirectoryText(record.followsDirectory) + kCrLf;
+  }
   text += texts::RecurseLabel + std::string(record.recurse ? "-r" : "-r-") + kCrLf;
   const std::optional<std::string> sources =
       record.sourcesDigest.empty() ? SourceLines(record.sources) : std::nullopt;
@@ -167,31 +217,86 @@ bool ReadSources(LineReader& lines, ArchiveRecord& record) {
   return !record.sources.empty() && lines.AtEnd() && SourceLines(record.sources).has_value();
 }
 
+bool ReadId(LineReader& lines, const char* label, std::string& id) {
+  const auto value = lines.Labelled(label);
+  if (!value || !IsHex(*value, kIdDigits)) return false;
+  id = *value;
+  return true;
+}
+
+// The lines only format 2 has between kind and time, and after the time.
+bool ReadSequence(LineReader& lines, ArchiveRecord& record) {
+  const auto sequence = lines.Labelled(texts::SequenceLabel);
+  const std::optional<uint64_t> value = sequence ? NumberOf(*sequence) : std::nullopt;
+  if (!value) return false;
+  record.sequence = *value;
+  return true;
+}
+bool ReadComputer(LineReader& lines, ArchiveRecord& record) {
+  const auto computer = lines.Labelled(texts::ComputerLabel);
+  std::optional<std::string> name = computer ? Unescaped(*computer, true) : std::nullopt;
+  if (!name) return false;
+  record.computer = std::move(*name);
+  return true;
+}
+
+// An incremental's link: by name, and in format 2 by identity and directory too.
+bool ReadLink(LineReader& lines, bool first, ArchiveRecord& record) {
+  const auto follows = lines.Labelled(texts::FollowsLabel);
+  if (!follows) return true;
+  std::optional<std::string> name = Unescaped(*follows, true);
+  if (record.kind != ArchiveKind::Incremental || !name || name->empty()) return false;
+  record.follows = std::move(*name);
+  if (first) return true;
+  const auto id = lines.Labelled(texts::FollowsIdLabel);
+  if (id && !IsHex(*id, kIdDigits)) return false;
+  if (id) record.followsId = *id;
+  const auto directory = lines.Labelled(texts::FollowsDirectoryLabel);
+  const auto digest = directory ? ParseDirectoryText(*directory) : std::nullopt;
+  if (!digest) return false;
+  record.followsDirectory = *digest;
+  return true;
+}
+
+bool ReadKindAndTime(LineReader& lines, bool first, ArchiveRecord& record) {
+  const auto kind = lines.Labelled(texts::KindLabel);
+  const std::optional<ArchiveKind> kindValue = kind ? KindOfWord(*kind) : std::nullopt;
+  if (!kindValue) return false;
+  record.kind = *kindValue;
+  if (!first && !ReadSequence(lines, record)) return false;
+  const auto made = lines.Labelled(texts::MadeLabel);
+  const std::optional<LocalTime> madeValue = made ? ParseTime(*made) : std::nullopt;
+  if (!madeValue) return false;
+  record.made = *madeValue;
+  return first || ReadComputer(lines, record);
+}
+
 }  // namespace
 
 std::optional<ArchiveRecord> ParseRecord(std::string_view comment) {
   LineReader lines(comment);
-  if (lines.Next() != texts::RecordHead) return std::nullopt;
+  const std::optional<std::string_view> head = lines.Next();
+  const bool first = head == texts::RecordHeadFirst;
+  if (!first && head != texts::RecordHead) return std::nullopt;
   ArchiveRecord record;
-  const auto kind = lines.Labelled(texts::KindLabel);
-  const std::optional<ArchiveKind> kindValue = kind ? KindOfWord(*kind) : std::nullopt;
-  if (!kindValue) return std::nullopt;
-  record.kind = *kindValue;
-  const auto made = lines.Labelled(texts::MadeLabel);
-  const std::optional<LocalTime> madeValue = made ? ParseTime(*made) : std::nullopt;
-  if (!madeValue) return std::nullopt;
-  record.made = *madeValue;
-  const auto follows = lines.Labelled(texts::FollowsLabel);
-  if (follows) {
-    std::optional<std::string> name = Unescaped(*follows, true);
-    if (record.kind != ArchiveKind::Incremental || !name || name->empty()) return std::nullopt;
-    record.follows = std::move(*name);
-  }
+  if (!first && !ReadId(lines, texts::IdLabel, record.id)) return std::nullopt;
+  if (!ReadKindAndTime(lines, first, record) || !ReadLink(lines, first, record))
+    return std::nullopt;
   const auto recurse = lines.Labelled(texts::RecurseLabel);
   if (!recurse || (*recurse != "-r" && *recurse != "-r-")) return std::nullopt;
   record.recurse = *recurse == "-r";
   if (!ReadSources(lines, record)) return std::nullopt;
   return record;
+}
+
+bool LooksLikeRecord(std::string_view comment) {
+  return comment.substr(0, std::string_view(texts::RecordStart).size()) == texts::RecordStart;
+}
+
+std::string IdOf(const uint8_t (&random)[16]) {
+  std::string id;
+  for (const uint8_t byte : random) id += Hex(byte, 2);
+  return id;
 }
 
 int64_t UtcSeconds(const LocalTime& time) {

@@ -24,7 +24,7 @@ const ChainArchive& Find(const std::string& name, const std::vector<ChainArchive
 std::vector<const ChainArchive*> ChainOf(const std::string& named,
                                          const std::vector<ChainArchive>& set) {
   std::vector<const ChainArchive*> chain{&Find(named, set)};
-  while (chain.back()->kind == ArchiveKind::Incremental) {
+  while (chain.back()->kind == ArchiveKind::Incremental && !chain.back()->follows.empty()) {
     const ChainArchive& before = Find(chain.back()->follows, set);
     if (std::find(chain.begin(), chain.end(), &before) != chain.end())
       throw RunError(kExitFatal, Filled(texts::ChainLinkMissing, {chain.back()->follows}));
@@ -63,6 +63,20 @@ std::vector<RestoreSource> PlanChainRestore(const std::string& named,
     }
   }
   return plan;
+}
+
+std::vector<std::string> MissingFromChain(const std::string& named,
+                                          const std::vector<ChainArchive>& set) {
+  const std::vector<const ChainArchive*> chain = ChainOf(named, set);
+  if (!chain.back()->stateNames) return {};
+  std::set<std::string> held;
+  for (const ChainArchive* archive : chain)
+    for (const std::string& name : archive->storedNames) held.insert(zip::FoldCase(name));
+  std::vector<std::string> missing;
+  for (const std::string& name : *chain.back()->stateNames)
+    if (!name.empty() && name.back() != '/' && held.count(zip::FoldCase(name)) == 0)
+      missing.push_back(name);
+  return missing;
 }
 
 }  // namespace dszip::sets

@@ -27,9 +27,14 @@ struct RestoreSource {
 // Each file with the archive it comes from: the newest one up to `named` that holds it; a
 // file the named archive's state list lacks had been deleted by then and is left out. In
 // archive order, oldest archive first, so that each is read once. Names are compared as
-// Windows compares them. A missing link, or a named incremental without a state list,
-// raises RunError with the fatal exit code, naming it.
+// Windows compares them. An incremental that follows none starts its chain. A missing link, or a
+// named incremental without a state list, raises RunError with the fatal exit code, naming it.
 std::vector<RestoreSource> PlanChainRestore(const std::string& named,
                                             const std::vector<ChainArchive>& set);
+
+// The files of the named archive's state list that no archive of its chain holds: what a
+// restore of that night cannot bring back.
+std::vector<std::string> MissingFromChain(const std::string& named,
+                                          const std::vector<ChainArchive>& set);
 
 }  // namespace dszip::sets

@@ -80,10 +80,12 @@ std::string PeriodText(RuleUnit unit, int64_t day) {
 
 std::vector<Rule> ParseRules(std::string_view text) {
   std::vector<Rule> rules;
+  const std::string whole(text);
   for (;;) {
     const size_t comma = text.find(',');
     const std::string_view part = text.substr(0, comma);
     const std::optional<Rule> rule = ParseRule(part);
+    if (!rule && part.empty()) throw RunError(kExitUsage, Filled(texts::EmptyRule, {whole}));
     if (!rule) throw RunError(kExitUsage, Filled(texts::BadRule, {std::string(part)}));
     rules.push_back(*rule);
     if (comma == std::string_view::npos) return rules;
@@ -134,6 +136,17 @@ class Planner {
     }
   }
   bool Kept(size_t i) const { return !reasons_[i].empty() || chainHead_[i] != kNone; }
+
+  void KeepTwins() {
+    bool more = false;
+    for (size_t i = 0; i < Size(); ++i) {
+      const size_t twin = At(i).twin.empty() ? kNone : Find(At(i).twin);
+      if (twin == kNone || !Kept(i) || Kept(twin)) continue;
+      Keep(twin, Filled(texts::KeptTwin, {At(i).name}));
+      more = true;
+    }
+    if (more) KeepChains();
+  }
 
   // Steps back to the start of the chain, and that start (bounded: links may loop).
   std::pair<size_t, size_t> DepthAndRoot(size_t i) const {
@@ -234,6 +247,7 @@ ThinningPlan PlanThinning(const std::vector<Rule>& rules, const PlanInput& input
   KeepForSafety(planner);
   for (const Rule& rule : rules) KeepByRule(rule, planner);
   planner.KeepChains();
+  planner.KeepTwins();
   KeepLastFull(planner);
   return planner.Result();
 }

@@ -28,6 +28,9 @@ struct PlanArchive {
   int64_t day = 0;  // reference date (see backup_sets.h)
   ArchiveKind kind = ArchiveKind::Full;
   std::string follows;  // an incremental's link
+  // Another archive of the same number (two runs of the set at once): it stays while this one
+  // does, since what it holds may be missing from this one's chain.
+  std::string twin = {};
 };
 
 struct PlanInput {

@@ -1,6 +1,7 @@
 #include "dszip/sets/set_folder.h"
 
 #include "core/ascii_case.h"
+#include "dszip/sets/set_texts.h"
 #include "zip/errors.h"
 #include "zip/zip_reader.h"
 
@@ -12,16 +13,22 @@ bool IsZipName(const std::string& name) {
   return lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".zip") == 0;
 }
 
-// An archive that cannot be opened or read belongs to no set: it is never touched.
+// A file that is no ZIP archive belongs to no set and is never touched. One that cannot be
+// opened or read, or whose record is damaged, is noted as such: it may be an archive of a set.
 ListedArchive Read(FileSystem& fs, const std::string& folder, const FolderEntry& entry,
                    bool identify) {
-  ListedArchive listed{{entry.name, std::nullopt}, entry.info};
+  ListedArchive listed{{entry.name, std::nullopt, {}, {}}, entry.info};
+  FolderArchive& archive = listed.archive;
   try {
     const auto file = fs.OpenRead(folder + entry.name);
     listed.read = file->Info();
     if (identify) listed.read.id = file->Identity();
-    listed.archive.record = ParseRecord(zip::ReadArchiveComment(*file, listed.read.size));
-  } catch (const FileError&) {
+    const zip::ArchiveTail tail = zip::ReadArchiveTail(*file, listed.read.size);
+    archive.record = ParseRecord(tail.comment);
+    archive.directory = {tail.directorySize, tail.directoryCrc};
+    if (!archive.record && LooksLikeRecord(tail.comment)) archive.unreadable = texts::RecordDamaged;
+  } catch (const FileError& error) {
+    archive.unreadable = error.what();
   } catch (const zip::Error&) {
   }
   return listed;
@@ -35,6 +42,17 @@ std::vector<ListedArchive> ListSetFolder(FileSystem& fs, const std::string& fold
     if (!entry.info.IsFolder() && IsZipName(entry.name))
       listed.push_back(Read(fs, folder, entry, identify));
   return listed;
+}
+
+std::optional<ArchiveRecord> ReadArchiveRecord(FileSystem& fs, const std::string& path,
+                                               uint64_t size) {
+  try {
+    return ParseRecord(zip::ReadArchiveComment(*fs.OpenRead(path), size));
+  } catch (const FileError&) {
+    return std::nullopt;
+  } catch (const zip::Error&) {
+    return std::nullopt;
+  }
 }
 
 std::vector<FolderArchive> ArchivesOf(const std::vector<ListedArchive>& listed) {

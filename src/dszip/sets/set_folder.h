@@ -1,6 +1,7 @@
 #pragma once
 // A backup folder as its archives describe themselves: each ZIP file's record, read from its
 // end record alone, so that listing a folder of a thousand archives stays cheap.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,10 @@ struct ListedArchive {
 // that a deletion can go through only for that very file. Throws FileError when the folder
 // cannot be listed.
 std::vector<ListedArchive> ListSetFolder(FileSystem& fs, const std::string& folder, bool identify);
+
+// The record in an archive's comment; nothing when it carries none or cannot be read.
+std::optional<ArchiveRecord> ReadArchiveRecord(FileSystem& fs, const std::string& path,
+                                               uint64_t size);
 
 std::vector<FolderArchive> ArchivesOf(const std::vector<ListedArchive>& listed);
 

@@ -9,15 +9,18 @@
 #include "zip/errors.h"
 #include "zip/stored_name.h"
 #include "zip/zip_reader.h"
+#include "zip/zip_records.h"
 
 namespace dszip::sets {
 namespace {
 
-const BackupSet* SetHolding(const std::vector<BackupSet>& sets, const std::string& name) {
-  for (const BackupSet& set : sets)
-    for (const SetMember& member : set.archives)
-      if (zip::FoldCase(member.name) == zip::FoldCase(name)) return &set;
-  return nullptr;
+// Another archive of the same number: two runs of the set at once.
+std::string TwinOf(const BackupSet& set, const SetMember& member) {
+  for (const SetMember& other : set.archives)
+    if (&other != &member && !member.record.id.empty() && !other.record.id.empty() &&
+        other.record.sequence == member.record.sequence)
+      return other.name;
+  return {};
 }
 
 // For each file this run could not store whole, the newest earlier archive whose directory
@@ -54,8 +57,8 @@ void Delete(FileSystem& fs, const ThinningRequest& request, const ThinningPlan& 
   for (const ListedArchive& one : listed) read[zip::FoldCase(one.archive.name)] = &one;
   std::map<std::string, std::string> follows;
   for (const SetMember& member : set.archives)
-    if (member.record.kind == ArchiveKind::Incremental)
-      follows[zip::FoldCase(member.name)] = member.record.follows;
+    if (member.link == LinkState::Linked)
+      follows[zip::FoldCase(member.name)] = PreviousName(set, member);
   std::map<std::string, std::string> staysFor;  // an archive kept for one that could not go
   for (const std::string& name : plan.deleted) {
     if (const auto stays = staysFor.find(zip::FoldCase(name)); stays != staysFor.end()) {
@@ -66,6 +69,10 @@ void Delete(FileSystem& fs, const ThinningRequest& request, const ThinningPlan& 
       fs.DeleteIfUnchanged(request.folder + name, read.at(zip::FoldCase(name))->read);
       outcome.deleted.push_back(name);
     } catch (const FileError& error) {
+      if (error.Is(FileError::NotFound)) {  // another run thinning the folder was quicker
+        outcome.notes.push_back(Filled(texts::AlreadyGone, {name}));
+        continue;
+      }
       outcome.warnings.push_back(Filled(texts::NotThinned, {name, error.what()}));
       outcome.kept.push_back({name, {}});
       auto link = follows.find(zip::FoldCase(name));
@@ -83,16 +90,26 @@ PlanInput PlanInputOf(const BackupSet& set, const std::string& newArchive) {
   PlanInput input;
   input.newArchive = newArchive;
   for (const SetMember& member : set.archives) {
-    input.archives.push_back({member.name, member.day, member.record.kind, member.record.follows});
+    input.archives.push_back({member.name, member.day, member.record.kind,
+                              PreviousName(set, member), TwinOf(set, member)});
     if (zip::FoldCase(member.name) == zip::FoldCase(newArchive)) input.referenceDay = member.day;
   }
   return input;
 }
 
+std::string GapInKept(const ThinningPlan& plan, const BackupSet& set) {
+  std::set<std::string> kept;
+  for (const KeptArchive& one : plan.kept) kept.insert(one.name);
+  for (const SetMember& member : set.archives)
+    if (!member.whole && kept.count(member.name) != 0)
+      return Filled(texts::DoubtGap, {member.name, GapOf(set, member)});
+  return {};
+}
+
 ThinningOutcome ThinAfterBackup(FileSystem& fs, const ThinningRequest& request) {
   ThinningOutcome outcome;
   if (request.moved) {
-    outcome.note = texts::MovedThinsNothing;
+    outcome.notes.push_back(texts::MovedThinsNothing);
     return outcome;
   }
   std::vector<ListedArchive> listed;
@@ -102,16 +119,26 @@ ThinningOutcome ThinAfterBackup(FileSystem& fs, const ThinningRequest& request) 
     outcome.warnings.push_back(Filled(texts::FolderNotListed, {request.folder, error.what()}));
     return outcome;
   }
-  const std::vector<BackupSet> sets = GroupIntoSets(ArchivesOf(listed));
-  const BackupSet* set = SetHolding(sets, request.archive);
-  if (!set) {
-    outcome.warnings.push_back(Filled(texts::SetNotFound, {request.archive}));
-    return outcome;
-  }
+  const FolderSets folder = ReadFolderSets(ArchivesOf(listed), UnixSeconds(fs.Now()));
+  for (const std::string& doubt : folder.doubts)
+    outcome.warnings.push_back(Filled(texts::ThinningSkipped, {doubt}));
+  const auto [set, fresh] = Holding(folder, request.archive);
+  if (!set) outcome.warnings.push_back(Filled(texts::SetNotFound, {request.archive}));
+  // What an incremental that follows nothing, though its set had archives, needs cannot be
+  // known: everything stays.
+  if (fresh && fresh->record.kind == ArchiveKind::Incremental && fresh->link == LinkState::Start &&
+      set->archives.size() > 1)
+    outcome.warnings.push_back(
+        Filled(texts::ThinningSkipped, {Filled(texts::LinklessThinsNothing, {fresh->name})}));
+  if (!outcome.warnings.empty()) return outcome;
   PlanInput input = PlanInputOf(*set, request.archive);
   if (!request.notWhole.empty()) input.lastWholeCopies = LastWholeCopies(fs, request, *set);
   const ThinningPlan plan = PlanThinning(request.rules, input);
-  outcome.note = plan.note;
+  if (const std::string gap = GapInKept(plan, *set); !gap.empty()) {
+    outcome.warnings.push_back(Filled(texts::ThinningSkipped, {gap}));
+    return outcome;
+  }
+  if (!plan.note.empty()) outcome.notes.push_back(plan.note);
   outcome.kept = plan.kept;
   Delete(fs, request, plan, listed, *set, outcome);
   return outcome;

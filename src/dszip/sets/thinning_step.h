@@ -19,15 +19,22 @@ struct ThinningRequest {
 };
 
 struct ThinningOutcome {
-  std::vector<std::string> deleted;  // in the order they went
-  std::vector<KeptArchive> kept;     // oldest first
-  std::string note;
+  std::vector<std::string> deleted;   // in the order they went
+  std::vector<KeptArchive> kept;      // oldest first
+  std::vector<std::string> notes;     // said under "Hinweise": no warning
   std::vector<std::string> warnings;  // each makes the run's exit code at least 1
 };
 
 // Never throws for a file: what cannot be read or deleted becomes a warning, and what rests
-// on an archive that could not be deleted stays.
+// on an archive that could not be deleted stays. A doubt about the folder (a file not
+// readable, two files of one identity, a record dated after the clock) or a gap in a chain
+// that stays thins nothing. An archive another run deleted meanwhile is a note.
 ThinningOutcome ThinAfterBackup(FileSystem& fs, const ThinningRequest& request);
+
+// The first archive the plan keeps whose chain is not whole, and why; empty when none. Every
+// archive that stays must rest on a whole chain, else the plan may misjudge what rests on what
+// and nothing goes.
+std::string GapInKept(const ThinningPlan& plan, const BackupSet& set);
 
 // The plan's input for a set, its newest archive (or `newArchive`) taken as this run's.
 PlanInput PlanInputOf(const BackupSet& set, const std::string& newArchive);

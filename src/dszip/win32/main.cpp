@@ -112,6 +112,12 @@ class Win32Console : public dszip::Console {
   size_t shown_ = 0;
 };
 
+// Started on its own (a double-click), not from a prompt: the window closes when dszip ends.
+bool OwnsConsole() {
+  DWORD processes[2];
+  return GetConsoleProcessList(processes, 2) == 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -134,7 +140,9 @@ int wmain(int argc, wchar_t** argv) {
   // After a warning only a person who started dszip can answer; a waiting launcher cannot.
   const bool dropped = dszip::IsDroppedArchive(arguments);
   const bool unattended = GetEnvironmentVariableW(kLauncherWaitsVariable, nullptr, 0) > 0;
-  if (dropped || (!unattended && exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted))
+  const bool helpInOwnWindow = dszip::IsHelpRequest(arguments) && OwnsConsole();
+  if (dropped || helpInOwnWindow ||
+      (!unattended && exitCode != dszip::kExitOk && exitCode != dszip::kExitInterrupted))
     console.WaitForKey(dropped);
   return exitCode;
 }

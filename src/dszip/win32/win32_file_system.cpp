@@ -50,10 +50,14 @@ DWORD SettableAttributes(uint32_t attributes) {
   return settable == 0 ? FILE_ATTRIBUTE_NORMAL : settable;
 }
 
-FileInfo Info(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& modified) {
-  return {.attributes = static_cast<uint32_t>(attributes),
-          .size = static_cast<uint64_t>(sizeHigh) << 32 | sizeLow,
-          .modified = Ticks(modified)};
+// From a listing or a look-up: both kinds of data name their fields alike.
+template <typename Data>
+FileInfo Info(const Data& data) {
+  return {.attributes = static_cast<uint32_t>(data.dwFileAttributes),
+          .size = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+          .modified = Ticks(data.ftLastWriteTime),
+          .accessed = Ticks(data.ftLastAccessTime),
+          .created = Ticks(data.ftCreationTime)};
 }
 
 HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
@@ -75,6 +79,8 @@ FileInfo HandleInfo(HANDLE handle) {
   info.attributes = basic.FileAttributes;
   info.size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
   info.modified = static_cast<uint64_t>(basic.LastWriteTime.QuadPart);
+  info.accessed = static_cast<uint64_t>(basic.LastAccessTime.QuadPart);
+  info.created = static_cast<uint64_t>(basic.CreationTime.QuadPart);
   info.changed = static_cast<uint64_t>(basic.ChangeTime.QuadPart);
   return info;
 }
@@ -219,7 +225,7 @@ std::optional<FileInfo> Win32FileSystem::Stat(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data))
     return std::nullopt;
-  return Info(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
+  return Info(data);
 }
 
 std::vector<FolderEntry> Win32FileSystem::List(const std::string& folder) {
@@ -237,8 +243,7 @@ std::vector<FolderEntry> Win32FileSystem::List(const std::string& folder) {
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
-    entries.push_back({Utf8FromWide(name), Info(data.dwFileAttributes, data.nFileSizeHigh,
-                                                data.nFileSizeLow, data.ftLastWriteTime)});
+    entries.push_back({Utf8FromWide(name), Info(data)});
   } while (FindNextFileW(find, &data));
   FindClose(find);
   return entries;
@@ -349,6 +354,12 @@ unsigned long Win32FileSystem::ProcessId() { return GetCurrentProcessId(); }
 
 // As the settings writer decides about its own temporary files: gone, or there and ended.
 bool Win32FileSystem::ProcessEnded(unsigned long id) { return ::ProcessEnded(id); }
+
+std::string Win32FileSystem::ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? Utf8FromWide(std::wstring(name, size)) : std::string();
+}
 
 void Win32FileSystem::SetModified(const std::string& path, uint64_t ticks) {
   // Backup semantics: folders open too.

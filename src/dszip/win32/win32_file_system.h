@@ -31,6 +31,7 @@ class Win32FileSystem : public FileSystem {
   void CreateFolder(const std::string& path) override;
   unsigned long ProcessId() override;
   bool ProcessEnded(unsigned long id) override;
+  std::string ComputerName() override;
 
   // Restoring.
   void SetModified(const std::string& path, uint64_t ticks) override;

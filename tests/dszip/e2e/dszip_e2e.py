@@ -8,6 +8,7 @@ import argparse
 import hashlib
 import os
 import random
+import re
 import shutil
 import signal
 import subprocess
@@ -317,7 +318,9 @@ REFUSALS = [  # command line, exit code; nothing may be written
     ('u -mn -ai "{zip}" "{src}\\*.*"', 7),
     ('a -mn -ai "{zip}"', 7),
     ('a -mn -ai', 7),
-    ('', 7),
+    ('', 0),  # the help, as for /? and -h
+    ('/?', 0),
+    ('a -mn -ai "{target}\\"', 7),
     ('a -mn -ai "{target}\\x.rar" "{src}\\*.*"', 7),
     ('a -mn -ai "{target}\\x.7z" "{src}\\*.*"', 7),
     ('a -hpGehЖim -mn -ai "{zip}" "{src}\\*.*"', 7),  # outside Windows-1252
@@ -815,7 +818,9 @@ def group_restore(work):
         same_tree(source, target, 'dszip x of zip -P', times=True)
     exit_code, output = dszip(f't -pfalsch "{win(archive)}"')
     check(exit_code == 11, f'old encryption, wrong password: exit code {exit_code}\n{output}')
-    print('round trip')
+    print('round trip, a modification time to 100 ns')
+    exact = 1709670612_123456700  # ....1234567 s
+    os.utime(source / 'neunzehn.txt', ns=(exact, exact))
     archive = fresh(work / 'archiv') / 'eigen.zip'
     exit_code, output = dszip(f'a -mn -ai -hpGeheim "{win(archive)}" "{win(source)}\\*.*"')
     if check(exit_code == 0, f'a: exit code {exit_code}\n{output}'):
@@ -823,6 +828,8 @@ def group_restore(work):
         exit_code, output = dszip(f'x -pGeheim "{win(archive)}" "{win(target)}\\"')
         if check(exit_code == 0, f'round trip x: exit code {exit_code}\n{output}'):
             same_tree(source, target, 'round trip', times=True)
+            restored = (target / 'neunzehn.txt').stat().st_mtime_ns
+            check(restored == exact, f'round trip: mtime {restored} != {exact}')
         exit_code, output = dszip(f'x -pfalsch "{win(archive)}" "{win(fresh(target))}\\"')
         check(exit_code == 11 and not os.listdir(target), f'wrong password: exit code {exit_code}\n{output}')
         exit_code, output = dszip(f'x "{win(archive)}" "{win(target)}\\"')
@@ -865,11 +872,54 @@ def group_chain(work):
             same_tree(tree, target, f'x -kette {night}', times=True)
     for reader in (['7zz', 't', sets / '20240306-0.zip'], ['unzip', '-tq', sets / '20240306-0.zip']):
         ok(reader, f'{reader[0]} tests an archive with a state list')
+    check_folder(work, sets, source)
     (sets / '20240305-0.zip').rename(work / 'weg.zip')
     target = fresh(work / 'ziel')
     exit_code, output = dszip(f'x -kette "{win(sets / "20240306-0.zip")}" "{win(target)}\\"')
     check(exit_code == 2 and '20240305-0.zip' in output and not os.listdir(target),
           f'a link missing: exit code {exit_code}, {os.listdir(target)}\n{output}')
+
+
+def check_folder(work, sets, source):
+    """t <folder>\\: the good folder, then one fault at a time in a copy of it, each named with
+    its exit code; the folder as it was afterwards, the verdict in the central log."""
+    with zipfile.ZipFile(sets / 'fremd.zip', 'w') as zip_file:
+        zip_file.writestr('x.txt', 'ohne Angaben zum Satz')
+
+    def damage(folder):
+        flip_byte(folder / '20240304-0.zip', 'zufall.bin', folder / '20240304-0.zip')
+
+    def unlink(folder):
+        (folder / '20240305-0.zip').unlink()
+
+    def unlisted(folder):
+        night = folder / '20240306-0.zip'
+        night.unlink()
+        state = set_archives.tree_state(source)
+        state['nirgends.txt'] = (1, set_archives.TICKS_1970)
+        with zipfile.ZipFile(night, 'w') as zip_file:
+            zip_file.writestr(set_archives.STATE_LIST, set_archives.state_list(state))
+            zip_file.comment = set_archives.record('inkrementell', '2024-03-06 21:30:00',
+                                                   win(source) + '\\*.*', '20240305-0.zip')
+
+    rows = [('good', None, 0, ['Archive 3: 3 in Ordnung', 'nicht beurteilt: fremd.zip']),
+            ('one archive damaged', damage, 2, ['20240304-0.zip  voll  fehlerhaft', 'zufall.bin']),
+            ('one link deleted', unlink, 2, ['Kette unterbrochen: 20240305-0.zip']),
+            ('a state-list name in no archive', unlisted, 1, ['nennt nirgends.txt'])]
+    for name, spoil, expected, said in rows:
+        folder = work / 'Prüfung'
+        shutil.rmtree(folder, ignore_errors=True)
+        shutil.copytree(sets, folder)
+        if spoil:
+            spoil(folder)
+        before = snapshot(folder)
+        code, output = dszip(f't "{win(folder)}\\"')
+        check(code == expected and all(text in output for text in said),
+              f't <folder>\\, {name}: exit code {code}, not {expected}\n{output}')
+        check(snapshot(folder) == before, f't <folder>\\, {name}: the folder changed')
+        check(f'Exit-Code {expected}' in central_log().rsplit('Aufruf: dszip t', 1)[-1],
+              f't <folder>\\, {name}: no verdict in the central log')
+    (sets / 'fremd.zip').unlink()
 
 
 def hostile_archive(path):
@@ -965,7 +1015,8 @@ def check_night(target, name, previous, source):
     with zipfile.ZipFile(target / name) as zip_file:
         record = zip_file.comment.decode('ascii', 'replace')
         kind = 'inkrementell' if previous else 'voll'
-        check(record.startswith(f'dszip-Sicherungssatz, Format 1\r\nArt: {kind}\r\n'),
+        check(re.match(f'dszip-Sicherungssatz, Format 2\r\nKennung: [0-9a-f]{{32}}\r\n'
+                       f'Art: {kind}\r\nNummer: [1-9][0-9]*\r\n', record),
               f'{name}: record {record!r}')
         if previous:
             check(f'Folgt auf: {previous}\r\n' in record, f'{name}: link in {record!r}')
@@ -1012,6 +1063,150 @@ def group_sets(work):
     check(code == 0 and all(night_name(n) in output for n in NIGHTS[-1][1])
           and 'inkrementell' in output and 'Würde gelöscht' not in output,
           f'b: exit code {code}\n{output}')
+
+
+def three_nights(source, target):
+    """A full and two incrementals of `source` in `target`; False when one failed."""
+    for night, switches in enumerate(('-ai', '-ao', '-ao'), start=1):
+        change_between_nights(source, night)
+        code, output = dszip(f'a -mn {switches} "{win(target / night_name(night))}" "{win(source)}\\*.*"')
+        if not check(code == 0, f'night {night}: exit code {code}\n{output}'):
+            return False
+    change_between_nights(source, 4)
+    return True
+
+
+def nights_there(target):
+    return {n for n in range(1, 10) if (target / night_name(n)).exists()}
+
+
+def held_while(path, action):
+    """Runs `action` while another program holds `path` open with share mode 0."""
+    holder = subprocess.Popen(['wine', args.holdfile], stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              env=dict(os.environ, HOLD_FILE=win(path), HOLD_SECONDS='60'))
+    try:
+        held = Path(f'{path}.gehalten')
+        deadline = time.monotonic() + 30
+        while not held.exists() and time.monotonic() < deadline:
+            time.sleep(0.1)
+        if check(held.exists(), f'{path.name} not held'):
+            action()
+    finally:
+        Path(f'{path}.frei').touch()
+        try:
+            holder.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            holder.kill()
+            holder.wait(timeout=10)
+
+
+# When dszip cannot be sure, it keeps: a held archive, and a forged one, thin nothing; a renamed
+# one is followed by its identity.
+def group_doubts(work):
+    source = work / 'Daten'
+    make_tree(source)
+    fourth = lambda target: (f'a -mn -ao -behalten:1 "{win(target / night_name(4))}" '
+                             f'"{win(source)}\\*.*"')
+
+    target = fresh(work / 'gehalten')
+    if three_nights(source, target):
+        def night4():
+            code, output = dszip(fourth(target))
+            check(code == 1 and 'folgt auf keines, denn 20240302-0.zip ist nicht lesbar' in output
+                  and 'Ausdünnen ausgelassen: 20240302-0.zip ist nicht lesbar' in output,
+                  f'held: exit code {code}\n{output}')
+        held_while(target / night_name(2), night4)
+        check(nights_there(target) == {1, 2, 3, 4}, f'held: nights {sorted(nights_there(target))}')
+
+    target = fresh(work / 'umbenannt')
+    if three_nights(source, target):
+        (target / night_name(2)).rename(target / '20240302-0-alt.zip')
+        code, output = dszip(fourth(target))
+        check(code == 0 and nights_there(target) == {1, 3, 4} and
+              '20240302-0-alt.zip: ' in output,
+              f'renamed: exit code {code}, nights {sorted(nights_there(target))}\n{output}')
+        restored = fresh(work / 'Nacht 4')
+        code, output = dszip(f'x -kette "{win(target / night_name(4))}" "{win(restored)}\\"')
+        if check(code == 0, f'renamed: x -kette exit code {code}\n{output}'):
+            same_tree(source, restored, 'x -kette over a renamed archive', times=True)
+
+    target = fresh(work / 'notiz')
+    if three_nights(source, target):
+        with zipfile.ZipFile(target / night_name(3)) as real:
+            comment = real.comment
+        with zipfile.ZipFile(target / 'notiz.zip', 'w') as forged:
+            forged.writestr('notiz.txt', 'Nichts Wichtiges\n')
+            forged.comment = re.sub(rb'Erstellt: \d{4}', b'Erstellt: 2029', comment)
+        code, output = dszip(fourth(target))
+        check(code == 1 and 'tragen dieselbe Kennung' in output and
+              nights_there(target) == {1, 2, 3, 4} and (target / 'notiz.zip').exists(),
+              f'forged: exit code {code}, nights {sorted(nights_there(target))}\n{output}')
+    launchers_at_once(work, source)
+
+
+def launcher_copy(work, name, source, target):
+    program = fresh(work / name)
+    shutil.copy2(args.program, program / 'Datensicherung.exe')
+    shutil.copy2(args.dszip, program / 'dszip.exe')
+    settings = (args.example / 'Datensicherung.ini').read_bytes().decode('cp1252')
+    settings = with_keys(settings, 'Programm', {'Param': '%s -m%s%s-behalten:99 "%s" "%s"'})
+    settings = with_keys(settings, 'Backup', {'0': win(source) + '\\*.*'})
+    settings = with_keys(settings, 'Ziel', {'0': win(target) + '\\'})
+    (program / 'Datensicherung.ini').write_bytes(settings.encode('cp1252'))
+    return program
+
+
+# Two launchers, each with its own settings file, started at the same moment into one folder:
+# both pick the first free name, and the one whose rename comes second takes the next.
+def launchers_at_once(work, source):
+    if not os.environ.get('DISPLAY'):
+        print('SKIPPED: no display for the window program')
+        return
+    target = fresh(work / 'zugleich')
+    programs = [launcher_copy(work, f'Programm {n}', source, target) for n in (1, 2)]
+    for round_ in range(1, 6):
+        started = [subprocess.Popen(['wine', program / 'Datensicherung.exe', '/DIR:0', '/GO', '/WARTEN'],
+                                    cwd=work, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL) for program in programs]
+        codes = []
+        for process in started:
+            try:
+                codes.append(process.wait(timeout=RUN_SECONDS))
+            except subprocess.TimeoutExpired:
+                process.kill()
+                codes.append(process.wait(timeout=10))
+        archives = sorted(path.name for path in target.glob('*.zip'))
+        check(codes == [0, 0] and len(archives) == 2 * round_,
+              f'round {round_}: exit codes {codes}, archives {archives}')
+
+
+# Two computers back up the same sources into one folder; Wine takes the computer name from
+# the host name when its server starts, so each runs in a prefix of its own server session.
+def group_computers(work):
+    environment = dict(os.environ, WINEPREFIX=str(work / 'prefix'))
+    if not ok(['wineboot', '--init'], 'a prefix of its own', env=environment):
+        return
+    run(['wineserver', '-w'], env=environment)
+    source, target = work / 'Daten', fresh(work / 'Ziel')
+    make_tree(source)
+    try:
+        for night in (1, 2):
+            for job, computer in enumerate(('BUERO1', 'BUERO2')):
+                run(['wineserver', '-k'], env=environment)
+                archive = target / f'2024030{night}-{job}.zip'
+                line = f'a -mn -ai -behalten:1 "{win(archive)}" "{win(source)}\\*.*"'
+                code, output = run(['unshare', '-u', 'sh', '-c', f'hostname {computer} && wine "$0"',
+                                    args.rawrun],
+                                   env=dict(environment, RAWRUN_PROGRAM=win(args.dszip), RAWRUN_LINE=line,
+                                            RAWRUN_SECONDS=str(RUN_SECONDS - 10)))
+                check(code == 0 and archive.exists() and
+                      f'Computer: {computer}'.encode() in archive.read_bytes(),
+                      f'{computer} night {night}: exit code {code}\n{output}')
+    finally:
+        run(['wineserver', '-k'], env=environment)
+    left = sorted(path.name for path in target.glob('*.zip'))
+    check(left == ['20240302-0.zip', '20240302-1.zip'], f'two computers: {left}')
 
 
 # The launcher night by night, as a scheduled task runs it: /DATUM:-n with n counting down, a
@@ -1068,7 +1263,7 @@ GROUPS = {name[len('group_'):]: function for name, function in globals().items()
 if __name__ == '__main__':
     parser = argparse.ArgumentParser()
     parser.add_argument('group', choices=GROUPS)
-    for option in ('dszip', 'rawrun', 'program', 'example', 'work'):
+    for option in ('dszip', 'rawrun', 'holdfile', 'program', 'example', 'work'):
         parser.add_argument(f'--{option}', type=Path, required=True)
     args = parser.parse_args()
     # What an earlier, interrupted run may have left locked: an immutable folder, a mount.

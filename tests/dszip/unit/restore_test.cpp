@@ -87,7 +87,7 @@ struct RestoreFixture : ::testing::Test {
     std::string noise(3 << 20, '\0');
     for (char& c : noise) c = static_cast<char>(random());
     fs.AddFile("C:\\Daten\\rauschen.bin", noise);
-    fs.Find("C:\\Daten\\rauschen.bin")->info.modified = 132000000000000000ull;
+    fs.Find("C:\\Daten\\rauschen.bin")->info.modified = 132000000001234567ull;
     // Stored for its first piece; the text after it is compressed while that verdict is out.
     fs.AddFile("C:\\Daten\\gemischt.bin", noise.substr(0, 1 << 20) + std::string(2 << 20, 'T'));
   }
@@ -133,7 +133,7 @@ TEST_F(RestoreFixture, RoundTripKeepsDataTimesAttributesAndEmptyFolders) {
       EXPECT_EQ(restored->info.attributes & (kAttrReadOnly | kAttrFolder),
                 node.info.attributes & (kAttrReadOnly | kAttrFolder));
       if (!node.info.IsFolder()) {
-        EXPECT_EQ(restored->info.modified / 10000000, node.info.modified / 10000000) << node.path;
+        EXPECT_EQ(restored->info.modified, node.info.modified) << node.path;  // to 100 ns
       }
     }
     EXPECT_TRUE(Outside().empty());
@@ -217,6 +217,10 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
        {std::string(100, 'z'), "Geheim"}, kExitWarning, "alt", false},
       {"so is one on the command line", {"t", "-p" + std::string(120, 'z'), kArchive}, {}, kExitBadPassword,
        "alt", false},
+      {"a folder typed without its backslash is the target", {"e", "-pGeheim", "-o+", kArchive, "F:\\Ziel", "*.txt"},
+       {}, kExitOk, std::string(19, 'x'), false},
+      {"a name that is neither entry nor folder", {"x", "-pGeheim", kArchive, "F:\\Zeil"}, {}, kExitWarning, "alt",
+       false},
   };
   // clang-format on
   for (const auto& row : rows) {
@@ -242,6 +246,8 @@ TEST_F(RestoreFixture, ExistingFilesAndPasswords) {
   // The restore's own words: no backup usage, no "nothing unpacked" for t.
   EXPECT_EQ(console.lines.find("dszip a|m"), std::string::npos) << console.lines;
   EXPECT_NE(console.lines.find("Das Kennwort ist falsch.\nErgebnis"), std::string::npos);
+  EXPECT_NE(console.lines.find("ist aber ein vorhandener Ordner"), std::string::npos);
+  EXPECT_NE(console.lines.find("etwa \u201eF:\\Zeil\\\u201c"), std::string::npos) << console.lines;
 }
 
 TEST_F(RestoreFixture, FailuresLeaveNoHalfWrittenFile) {
@@ -347,6 +353,7 @@ TEST_F(RestoreFixture, ChainRestoresANightWhole) {
     int exitCode;
     Tree restored;
     const char* gone = "";  // an archive missing from the folder
+    const char* said = "";
     // clang-format off
   } rows[] = {
       {"the middle night", {"x", "-kette", "E:\\Archiv\\20240305-0.zip", "F:\\Ziel\\"}, kExitOk, middle},
@@ -354,8 +361,13 @@ TEST_F(RestoreFixture, ChainRestoresANightWhole) {
       {"masks within the night", {"x", "-kette", "E:\\Archiv\\20240306-0.zip", "F:\\Ziel\\", "-r-", "?.txt"}, kExitOk,
        {{"A.TXT", "a3"}, {"b.txt", "b2"}, {"e.txt", "e2"}}},
       {"on a full, as without", {"x", "-kette", "E:\\Archiv\\20240304-0.zip", "F:\\Ziel\\"}, kExitOk, full},
-      {"without -kette one night alone, no state list", {"x", "E:\\Archiv\\20240306-0.zip", "F:\\Ziel\\"}, kExitOk,
-       {{"A.TXT", "a3"}}},
+      {"without -kette one night alone, no state list, and how to get it whole",
+       {"x", "E:\\Archiv\\20240306-0.zip", "F:\\Ziel\\"}, kExitOk, {{"A.TXT", "a3"}}, "",
+       "Vollsicherung 20240304-0.zip, entpackt: dszip x -kette \"E:\\Archiv\\20240306-0.zip\" \"F:\\Ziel\\\""},
+      {"the same with a link missing", {"e", "E:\\Archiv\\20240306-0.zip", "F:\\Ziel\\"}, kExitOk,
+       {{"A.TXT", "a3"}}, "20240305-0.zip", "fehlt ein Glied seiner Kette"},
+      {"dropped", {"E:\\Archiv\\20240305-0.zip"}, kExitOk, {}, "",
+       "dszip x -kette \"E:\\Archiv\\20240305-0.zip\" \"E:\\Archiv\\20240305-0\\\""},
       {"a link missing: nothing written", {"x", "-kette", "E:\\Archiv\\20240306-0.zip", "F:\\Ziel\\"}, kExitFatal,
        {}, "20240305-0.zip"},
       {"the full missing", {"l", "-kette", "E:\\Archiv\\20240305-0.zip"}, kExitFatal, {}, "20240304-0.zip"},
@@ -380,21 +392,97 @@ TEST_F(RestoreFixture, ChainRestoresANightWhole) {
     if (row.exitCode != kExitOk) {
       EXPECT_EQ(fs.Find("F:\\Ziel"), nullptr);
     }
-    if (*row.gone) {
+    if (*row.gone && row.exitCode != kExitOk) {
       EXPECT_NE(AsciiLower(console.lines).find(row.gone), std::string::npos) << console.lines;
     }
+    EXPECT_NE(console.lines.find(row.said), std::string::npos) << console.lines;
   }
   // Each file of the night with the archive it comes from; the state list only marked.
   console.lines.clear();
   EXPECT_EQ(Dszip({"l", "-kette", "E:\\Archiv\\20240306-0.zip"}), kExitOk);
   for (const char* line : {"A.TXT   (aus 20240306-0.zip)", "sub/d.txt   (aus 20240304-0.zip)",
-                           "e.txt   (aus 20240305-0.ZIP)", "Summe: 4 Dateien"})
+                           "e.txt   (aus 20240305-0.zip)", "Summe: 4 Dateien"})
     EXPECT_NE(console.lines.find(line), std::string::npos) << line << "\n" << console.lines;
   EXPECT_EQ(console.lines.find("c.txt"), std::string::npos) << console.lines;
   EXPECT_EQ(console.lines.find("ZUSTANDSLISTE"), std::string::npos) << console.lines;
   EXPECT_EQ(Dszip({"l", "E:\\Archiv\\20240306-0.zip"}), kExitOk);
   EXPECT_NE(console.lines.find("(Zustandsliste der Sicherung, wird nicht entpackt)"),
             std::string::npos);
+}
+
+// The night before in the target: what stays is said once at the top, and the console lists
+// 20 of the files kept; the log names every one.
+TEST_F(RestoreFixture, ChainIntoAFilledFolderSaysOnceWhatStays) {
+  std::vector<std::pair<std::string, std::string>> files;
+  std::vector<std::string> state;
+  for (int i = 0; i < 25; ++i) {
+    files.emplace_back("f" + std::to_string(i) + ".txt", "1");
+    state.push_back(files.back().first);
+  }
+  fs.AddFile("E:\\Archiv\\20240304-0.zip", SetArchive(files, "", {}));
+  fs.AddFile("E:\\Archiv\\20240305-0.zip", SetArchive({{"f0.txt", "2"}}, "20240304-0.zip", state));
+  fs.AddFolder("F:\\Ziel");
+  for (const auto& [name, data] : files) fs.AddFile("F:\\Ziel\\" + name, data);
+  EXPECT_EQ(Dszip({"x", "-kette", "E:\\Archiv\\20240305-0.zip", "F:\\Ziel\\"}), kExitWarning);
+  EXPECT_EQ(console.lines.rfind("Der Zielordner F:\\Ziel ist nicht leer", 0), 0u) << console.lines;
+  EXPECT_NE(console.lines.find("-o- \u00fcberspringt"), std::string::npos);
+  EXPECT_NE(console.lines.find("  ... und 5 weitere"), std::string::npos) << console.lines;
+  EXPECT_NE(verdicts.log.find("gibt es schon: F:\\Ziel\\f24.txt"), std::string::npos)
+      << console.lines;
+}
+
+// t <folder>\: a full and two nights, and a file of no set beside them. Each fault is named,
+// and nothing is written into the folder.
+TEST_F(RestoreFixture, FolderTestJudgesEveryArchiveAndChain) {
+  const std::vector<std::string> state{"a.txt", "b.txt", "sub/", "sub/d.txt"};
+  const struct {
+    const char* name;
+    std::function<void(std::map<std::string, std::string>&)> spoil;
+    int exitCode;
+    std::vector<const char*> said;
+    // clang-format off
+  } rows[] = {
+      {"all sound", {}, kExitOk,
+       {"Satz 1: C:\\Daten\\*.* (-r)\n  20240304-0.zip  voll  in Ordnung, 3 Dateien gepr\u00fcft\n",
+        "  Satz 1: in Ordnung\n", "Gesamt: S\u00e4tze 1, Archive 3: 3 in Ordnung, 0 zweifelhaft, 0 fehlerhaft",
+        "nicht beurteilt: fremd.zip"}},
+      {"one archive damaged", [](auto& zips) { zips["20240304-0.zip"][zips["20240304-0.zip"].find("inhalt-b")] = 'X'; },
+       kExitFatal, {"20240304-0.zip  voll  fehlerhaft\n    Fehlerhaft: b.txt (CRC)", "  Satz 1: fehlerhaft"}},
+      {"one link deleted", [](auto& zips) { zips.erase("20240305-0.zip"); }, kExitFatal,
+       {"20240306-0.zip  inkrementell  fehlerhaft\n    Kette unterbrochen: 20240305-0.zip fehlt"}},
+      {"a state-list name in no archive of its chain",
+       [&state](auto& zips) {
+         std::vector<std::string> more = state;
+         more.push_back("weg.txt");
+         zips["20240306-0.zip"] = SetArchive({{"a.txt", "neu"}}, "20240305-0.zip", more);
+       },
+       kExitWarning, {"zweifelhaft\n    die Zustandsliste nennt weg.txt, doch kein Archiv der Kette ab 20240304-0.zip"}},
+      {"no set at all", [](auto& zips) { zips = {{"fremd.zip", zips["fremd.zip"]}}; }, kExitWarning,
+       {"kein Archiv mit Angaben zum Satz"}},
+  };
+  // clang-format on
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs = FakeFileSystem();
+    console.lines.clear();
+    std::map<std::string, std::string> zips{
+        {"20240304-0.zip",
+         SetArchive({{"a.txt", "inhalt-a"}, {"b.txt", "inhalt-b"}, {"sub/d.txt", "d"}}, "", {})},
+        {"20240305-0.zip", SetArchive({{"b.txt", "b2"}}, "20240304-0.zip", state)},
+        {"20240306-0.zip", SetArchive({{"a.txt", "a3"}}, "20240305-0.zip", state)},
+        {"fremd.zip", HandMadeZip({{"x.txt", "x"}})}};
+    if (row.spoil) row.spoil(zips);
+    fs.AddFolder("E:\\S\u00e4tze");
+    for (const auto& [name, zip] : zips) fs.AddFile("E:\\S\u00e4tze\\" + name, zip);
+    const std::vector<std::string> before = fs.Paths();
+    EXPECT_EQ(Dszip({"t", "E:\\S\u00e4tze\" -pNie"}), row.exitCode) << console.lines;
+    for (const char* text : row.said)
+      EXPECT_NE(console.lines.find(text), std::string::npos) << text << "\n" << console.lines;
+    EXPECT_EQ(fs.Paths(), before);
+    EXPECT_NE(verdicts.log.find(ResultLine(row.exitCode)), std::string::npos);
+  }
+  EXPECT_EQ(Dszip({"t", "E:\\Weg\\"}), kExitFatal);
+  EXPECT_EQ(Dszip({"t", "E:\\S\u00e4tze\\", "*.zip"}), kExitUsage);
 }
 
 TEST_F(RestoreFixture, DroppedArchiveUnpacksIntoANewFolderBesideIt) {

@@ -107,9 +107,10 @@ void ExpectSafe(const ThinningPlan& plan, const PlanInput& input) {
 
 // Files a folder holds that belong to no set.
 std::vector<FolderArchive> ForeignFiles() {
-  return {{"alt.zip", std::nullopt},
-          {"20240102-7.zip", ParseRecord("Erstellt mit einem anderen Programm")},
-          {"20240103-7.zip", ParseRecord("dszip-Sicherungssatz, Format 2\r\nArt: voll\r\n")}};
+  return {
+      {"alt.zip", std::nullopt, {}, {}},
+      {"20240102-7.zip", ParseRecord("Erstellt mit einem anderen Programm"), {}, {}},
+      {"20240103-7.zip", ParseRecord("dszip-Sicherungssatz, Format 3\r\nArt: voll\r\n"), {}, {}}};
 }
 
 struct History {
@@ -139,7 +140,8 @@ std::vector<std::string> Folder(const History& history) {
   std::map<int, std::string> previous;
   for (const Night& night : history.nights) {
     const std::string name = Name(night.day, night.job);
-    folder.push_back({name, ParseRecord(FormatRecord(RecordOf(night, previous[night.job])))});
+    folder.push_back(
+        {name, ParseRecord(FormatRecord(RecordOf(night, previous[night.job]))), {}, {}});
     previous[night.job] = name;
     PlanInput input = InputFor(folder, name, night.day);
     if (!history.wholeCopy.empty() && night.day > Day(history.wholeCopy))

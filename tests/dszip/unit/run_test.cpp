@@ -366,6 +366,20 @@ namespace dszip {
 namespace {
 
 // Whatever the outcome, the central log and the event log hold the verdict.
+// Help is no run: shown whole, recorded nowhere. "/h" is a backup's mistyped command.
+TEST_F(RunFixture, HelpNamesEveryCommandAndExitCode) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{{}, {"/?"}, {"-h"}}) {
+    console.lines.clear();
+    EXPECT_EQ(RunDszip(arguments, fs, crypto, console, cancelled, verdicts), kExitOk);
+    for (const char* text : {"\n  a  ", "\n  m  ", "\n  x  ", "\n  e  ", "\n  t  ", "\n  l  ",
+                             "\n  b  ", "-kette", "-behalten:", "-hp<", "-o+", "\n  255  "})
+      EXPECT_NE(console.lines.find(text), std::string::npos) << text;
+  }
+  EXPECT_EQ(verdicts.log, "");
+  EXPECT_EQ(RunDszip({"/h"}, fs, crypto, console, cancelled, verdicts), kExitUsage);
+  EXPECT_NE(verdicts.log.find("dszip /?"), std::string::npos) << verdicts.log;
+}
+
 TEST_F(RunFixture, EveryRunLeavesAVerdict) {
   const struct {
     const char* name;
@@ -405,12 +419,16 @@ TEST_F(RunFixture, EveryRunLeavesAVerdict) {
       // "E:\Archiv\" quoted reaches dszip glued to what follows.
       {"b lists the sets of a folder, given quoted", {"b", "E:\\Archiv\" -behalten:1"},
        [](RunFixture& f) { f.Run({"-ai"}); },
-       kExitOk, {"Aufruf: dszip b \"E:", "Satz 1: C:\\Daten\\*.* (-r)\r\n  x.zip  ", "  voll  ",
+       kExitOk, {"Aufruf: dszip b \"E:", "Satz 1: C:\\Daten\\*.* (-r), Computer BUERO1\r\n  x.zip  ", "  voll  Nr. 1  ",
                  "Bliebe: x.zip (Neuestes Archiv, Neueste 1)", "Exit-Code 0"}},
       {"b with a bad rule", {"b", "E:\\Archiv\\", "-behalten:3X"}, {}, kExitUsage,
        {"Ung\u00fcltige Regel \u201e3X\u201c", "Aufruf: dszip b <Ordner>", "Exit-Code 7"}},
-      {"a with a bad rule", {"a", "-behalten:7T,,4W", kArchive, "C:\\Daten"}, {}, kExitUsage,
-       {"Ung\u00fcltige Regel \u201e\u201c", "Exit-Code 7"}},
+      {"a with an empty rule", {"a", "-behalten:7T,,4W", kArchive, "C:\\Daten"}, {}, kExitUsage,
+       {"Leere Regel in \u201e-behalten:7T,,4W\u201c", "Exit-Code 7"}},
+      {"a with rules split at a blank", {"a", "-behalten:7T,", "4W", kArchive, "C:\\Daten"}, {},
+       kExitUsage, {"Ung\u00fcltige Regel \u201e 4W\u201c", "Exit-Code 7"}},
+      {"b with rules split at a blank", {"b", "E:\\Archiv\\", "-behalten:7T,", "4W"}, {},
+       kExitUsage, {"Ung\u00fcltige Regel \u201e 4W\u201c", "Aufruf: dszip b <Ordner>"}},
       {"central log not writable", {"a", kArchive, "C:\\Daten"},
        [](RunFixture& f) { f.verdicts.fails = true; }, kExitWarning, {}},
       {"central log not writable after a restore", {"t", kArchive},

@@ -19,6 +19,17 @@ ArchiveRecord Record(ArchiveKind kind, std::vector<std::string> sources, std::st
   return record;
 }
 
+// A record of format 2: identity, number and computer, and an incremental's link bound to
+// the identity and directory of the archive before.
+ArchiveRecord Identified(ArchiveRecord record, const char* followsId = "") {
+  record.id = "0123456789abcdef0123456789abcdef";
+  record.sequence = 12;
+  record.computer = "B\xC3\x9CRO-1";
+  record.followsId = followsId;
+  if (!record.follows.empty()) record.followsDirectory = {4096, 0x0a1b2c3d};
+  return record;
+}
+
 TEST(ArchiveRecord, RoundTrips) {
   ArchiveRecord westOfUtc = Record(ArchiveKind::Full, {"C:\\Daten"});
   westOfUtc.made = {2023, 12, 31, 23, 59, 59, -5 * 60 - 30};
@@ -36,6 +47,14 @@ TEST(ArchiveRecord, RoundTrips) {
       {"letters beyond ASCII, percent, controls",
        Record(ArchiveKind::Incremental, {"C:\\B\xC3\xBCro 100%\\\x01\r\n", "\xE2\x82\xAC"},
               "\xC3\xA4rger.zip")},
+      {"format 2 full", Identified(Record(ArchiveKind::Full, {"C:\\Daten"}))},
+      {"format 2 incremental",
+       Identified(Record(ArchiveKind::Incremental, {"C:\\Daten"}, "20240304-0.zip"),
+                  "fedcba9876543210fedcba9876543210")},
+      {"format 2 incremental after one of format 1: no identity to follow",
+       Identified(Record(ArchiveKind::Incremental, {"C:\\Daten"}, "20240304-0.zip"))},
+      {"format 2, the first incremental of a folder",
+       Identified(Record(ArchiveKind::Incremental, {"C:\\Daten"}))},
   };
   for (const auto& row : rows) {
     const std::string text = FormatRecord(row.record);
@@ -51,6 +70,19 @@ TEST(ArchiveRecord, ReadsAsDocumented) {
             "dszip-Sicherungssatz, Format 1\r\nArt: inkrementell\r\n"
             "Erstellt: 2024-03-05 21:30:12 +01:00\r\nFolgt auf: 20240304-0.zip\r\n"
             "Unterordner: -r\r\nQuelle: C:\\B%C3%BCro\\*.doc\r\n");
+}
+
+TEST(ArchiveRecord, Format2ReadsAsDocumented) {
+  EXPECT_EQ(FormatRecord(Identified(Record(ArchiveKind::Incremental, {"C:\\Daten"}, "a.zip"),
+                                    "fedcba9876543210fedcba9876543210")),
+            "dszip-Sicherungssatz, Format 2\r\nKennung: 0123456789abcdef0123456789abcdef\r\n"
+            "Art: inkrementell\r\nNummer: 12\r\nErstellt: 2024-03-05 21:30:12 +01:00\r\n"
+            "Computer: B%C3%9CRO-1\r\nFolgt auf: a.zip\r\n"
+            "Folgt auf Kennung: fedcba9876543210fedcba9876543210\r\n"
+            "Folgt auf Verzeichnis: 4096 Bytes, CRC-32 0a1b2c3d\r\n"
+            "Unterordner: -r\r\nQuelle: C:\\Daten\r\n");
+  EXPECT_TRUE(LooksLikeRecord("dszip-Sicherungssatz, Format 3\r\n"));
+  EXPECT_FALSE(LooksLikeRecord("Erstellt mit einem anderen Programm"));
 }
 
 TEST(ArchiveRecord, AnythingElseIsNoRecord) {
@@ -88,6 +120,22 @@ TEST(ArchiveRecord, AnythingElseIsNoRecord) {
   };
   for (const auto& row : rows) EXPECT_FALSE(ParseRecord(row.comment)) << row.name;
   EXPECT_TRUE(ParseRecord(replaced("\r\n", "\n"))) << "LF line ends";
+  const std::string second =
+      FormatRecord(Identified(Record(ArchiveKind::Incremental, {"C:\\Daten"}, "a.zip"),
+                              "fedcba9876543210fedcba9876543210"));
+  const auto changed = [&](const std::string& from, const std::string& to) {
+    std::string text = second;
+    return text.replace(text.find(from), from.size(), to);
+  };
+  for (const std::string& bad :
+       {changed("Kennung: 0123", "Kennung: 123"), changed("abcdef\r\nArt", "ABCDEF\r\nArt"),
+        changed("Nummer: 12", "Nummer: 012"), changed("Nummer: 12", "Nummer: 0"),
+        changed("Nummer: 12", "Nummer: -1"), changed("Nummer: 12\r\n", ""),
+        changed("Computer: B%C3%9CRO-1\r\n", ""), changed("CRC-32 0a1b2c3d", "CRC-32 0a1b2c3"),
+        changed("4096 Bytes", "04096 Bytes"),
+        changed("Folgt auf Verzeichnis: 4096 Bytes, CRC-32 0a1b2c3d\r\n", ""),
+        changed("Folgt auf Kennung: fedc", "Folgt auf Kennung: xedc")})
+    EXPECT_FALSE(ParseRecord(bad)) << bad;
 }
 
 // A list too long for the comment is recorded by its digest, which still tells the set.
@@ -155,11 +203,14 @@ TEST(BackupSets, GroupsBySourcesAsWindowsComparesThem) {
   ArchiveRecord unnamedDay = Record(ArchiveKind::Full, {"D:\\Mail"});
   unnamedDay.made = {2024, 3, 1, 23, 0, 0, 60};
   const std::vector<FolderArchive> folder = {
-      {"20240305-0.zip", Record(ArchiveKind::Incremental, {"C:\\Daten", "E:\\\xC3\x84rger"}, "x")},
-      {"notizen.zip", std::nullopt},
-      {"20240304-1.zip", Record(ArchiveKind::Full, {"d:/MAIL"})},
-      {"20240304-0.zip", Record(ArchiveKind::Full, {"e:\\\xC3\xA4RGER", "c:\\daten"})},
-      {"Mail vom Freitag.zip", unnamedDay},
+      {"20240305-0.zip",
+       Record(ArchiveKind::Incremental, {"C:\\Daten", "E:\\\xC3\x84rger"}, "x"),
+       {},
+       {}},
+      {"notizen.zip", std::nullopt, {}, {}},
+      {"20240304-1.zip", Record(ArchiveKind::Full, {"d:/MAIL"}), {}, {}},
+      {"20240304-0.zip", Record(ArchiveKind::Full, {"e:\\\xC3\xA4RGER", "c:\\daten"}), {}, {}},
+      {"Mail vom Freitag.zip", unnamedDay, {}, {}},
   };
   const std::vector<BackupSet> sets = GroupIntoSets(folder);
   ASSERT_EQ(sets.size(), 2u);

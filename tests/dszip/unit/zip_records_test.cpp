@@ -47,16 +47,18 @@ TEST(ZipRecords, DosTime) {
   for (const auto& row : rows) EXPECT_EQ(DosDateTime(row.time), row.dos) << row.time.year;
 }
 
-TEST(ZipRecords, TimeBeyondTheExtendedTimestamp) {
+TEST(ZipRecords, NtfsTimesInTheirOrder) {
   EntryRecord entry;
   entry.name = "a";
-  entry.ntfsTime = 0x0123456789ABCDEFull;
+  entry.ntfs = {.modified = 0x0123456789ABCDEFull, .accessed = 2, .created = 3};
   for (const Bytes& header : {LocalHeader(entry), CentralHeader(entry)}) {
     const Bytes field(header.end() - 36, header.end());
     EXPECT_EQ(Bytes(field.begin(), field.begin() + 12),
               (Bytes{0x0A, 0, 32, 0, 0, 0, 0, 0, 1, 0, 24, 0}));
     EXPECT_EQ(Bytes(field.begin() + 12, field.begin() + 20),
               (Bytes{0xEF, 0xCD, 0xAB, 0x89, 0x67, 0x45, 0x23, 0x01}));
+    EXPECT_EQ(field[20], 2);
+    EXPECT_EQ(field[28], 3);
   }
 }
 

@@ -1,0 +1,70 @@
+#pragma once
+// What the user picked in a night, turned into restores: each an x -kette of the night's
+// archive into one target folder, limited to the picked files and folders. To the original
+// place every source of the set has its own folder, so that may take one restore per source.
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dszip/console.h"
+#include "dszip/file_system.h"
+#include "restore_window/night_tree.h"
+#include "runlog/run_log.h"
+#include "zip/crypto.h"
+
+namespace restore_window {
+
+struct Destination {
+  bool original = false;  // "An den urspruenglichen Ort"; else below `folder`
+  std::string folder;
+  bool replace = false;  // "Vorhandene Dateien ersetzen": -o+
+};
+
+struct RestoreRun {
+  std::string target;              // full path, ending in "\"
+  std::vector<std::string> masks;  // none: the whole night
+  std::vector<std::string> files;  // the stored paths of the files it restores
+};
+
+struct RestoreOrder {
+  std::string archive;  // full path
+  bool replace = false;
+  std::vector<RestoreRun> runs;
+  std::vector<std::string> withoutOrigin;  // picked, but no source of the set names them
+};
+
+// `picked`: stored paths from the tree; none picks the whole night. `sources`: the set's, as
+// its records name them (UTF-8).
+RestoreOrder PlanRestore(const std::string& archive, const std::vector<TreeNode>& roots,
+                         const std::vector<std::string>& picked, const Destination& destination,
+                         const std::vector<std::string>& sources);
+
+// The folder a stored path was backed up from, by the first source that takes it in; nothing
+// when none does.
+std::optional<std::string> OriginalFolder(const std::vector<std::string>& sources,
+                                          const std::string& storedPath);
+
+// dszip's command line for one run.
+std::vector<std::string> RunArguments(const RestoreOrder& order, const RestoreRun& run,
+                                      const std::optional<std::string>& password);
+
+// How many of the files to restore are there already at their targets.
+uint64_t CountExisting(dszip::FileSystem& fs, const RestoreOrder& order);
+
+// Runs every restore of the order through dszip's own restore, its verdict to the console (the
+// window) and to the central log and the event log. `password`, or one typed for the first
+// run, is given to the others, so it is asked once. Stops after a run that was cancelled or
+// refused the password. Returns the worst exit code.
+int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& crypto,
+             dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled,
+             const std::optional<std::string>& password = std::nullopt);
+
+// "Pruefen": t over every archive of the folder, each with its own verdict. A seam: the folder
+// check of dszip (t <folder>\) takes its place once it is there.
+int RunFolderCheck(const std::vector<std::string>& archives, dszip::FileSystem& fs,
+                   zip::Crypto& crypto, dszip::Console& console, runlog::Sink& sink,
+                   const std::atomic<bool>& cancelled);
+
+}  // namespace restore_window
