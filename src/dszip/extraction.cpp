@@ -76,7 +76,7 @@ class EntryReader {
   void ReadRun(const std::vector<Planned>& files, size_t first, size_t last) {
     const auto file = run_.fs.OpenRead(run_.ArchiveOf(files[first].entry));
     SequentialReader in(*file, Record(files[first]).offset);
-    Inflater inflater;
+    Inflater inflater(true);
     Bytes buffer;  // one per core, not one per file
     for (size_t k = first; k < last; ++k) {
       CheckCancelled();

@@ -1,7 +1,7 @@
 #pragma once
 // Reading and Deflate on worker threads. A file is cut into pieces that are compressed
-// independently (each primed with the 32 KiB before it, so the ratio hardly suffers) and joined
-// into one Deflate stream: every piece but the last ends on a byte boundary without a final block.
+// independently and joined into one Deflate stream: every piece but the last ends on a byte
+// boundary without a final block.
 #include <atomic>
 #include <cstdint>
 #include <exception>
@@ -17,13 +17,11 @@
 namespace zip {
 
 constexpr size_t kPieceSize = 1 << 20;
-constexpr size_t kDictionarySize = size_t{32} * 1024;
 // A file written to while it is read is read this often in all before it is stored as it is.
 constexpr int kReadAttempts = 3;
 
 struct Piece {
   std::vector<uint8_t> input;
-  std::vector<uint8_t> dictionary;
   bool last = false;
   bool store = false;  // copied, not compressed; set by the worker when the data did not shrink
   // A small file or a large file's first piece: stored when Deflate does not shrink it, as
@@ -61,6 +59,10 @@ struct Batch {
   std::atomic<bool> done{false};
   std::exception_ptr error;  // what stopped the worker, thrown again to the waiting thread
 };
+
+// The compression codes name zlib's levels 1 to 9 (which the entries' effort bits still tell);
+// each is compressed at the libdeflate level that makes archives no larger than zlib's did.
+int LibdeflateLevel(int level);
 
 class Deflater;  // one worker's compressor
 

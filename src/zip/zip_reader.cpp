@@ -1,11 +1,13 @@
 #include "zip/zip_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <optional>
 
 #include "core/utf8.h"
 #include "zip/cp437.h"
+#include "zip/crc32.h"
 #include "zip/errors.h"
 
 namespace zip {
@@ -116,8 +118,8 @@ void ReadExtras(const uint8_t* p, size_t size, const std::string& rawName, Archi
       entry.aesStrength = data[4];
       e.method = Get16(data + 5);
     } else if (id == 0x7075 && length >= 5 && data[0] == 1 &&
-               Get32(data + 1) == crc32(0, reinterpret_cast<const Bytef*>(rawName.data()),
-                                        static_cast<uInt>(rawName.size()))) {
+               Get32(data + 1) ==
+                   Crc32(0, reinterpret_cast<const uint8_t*>(rawName.data()), rawName.size())) {
       unicodeName.assign(reinterpret_cast<const char*>(data + 5), length - 5);
     }
   }
@@ -281,11 +283,57 @@ bool SequentialReader::Refill() {
   return !buffer_.empty();
 }
 
-Inflater::Inflater() : out_(kInflated) {
+Inflater::Inflater(bool whole) : out_(kInflated) {
   if (inflateInit2(&stream_, -15) != Z_OK) throw std::bad_alloc();
+  if (whole && !(decompressor_ = libdeflate_alloc_decompressor())) {
+    inflateEnd(&stream_);
+    throw std::bad_alloc();
+  }
 }
 
-Inflater::~Inflater() { inflateEnd(&stream_); }
+Inflater::~Inflater() {
+  inflateEnd(&stream_);
+  if (decompressor_) libdeflate_free_decompressor(decompressor_);
+}
+
+namespace {
+
+constexpr uint64_t kWholeBudget = uint64_t{256} << 20;
+std::atomic<uint64_t> wholeInUse{0};
+
+}  // namespace
+
+bool Inflater::BeginWhole(uint64_t size, uint64_t compressedSize) {
+  if (!decompressor_ || size > kWholeInflateLimit || compressedSize > kWholeInflateLimit)
+    return false;
+  const uint64_t need = size + compressedSize;
+  uint64_t used = wholeInUse.load();
+  do {
+    if (used + need > kWholeBudget) return false;
+  } while (!wholeInUse.compare_exchange_weak(used, used + need));
+  reserved_ = need;
+  return true;
+}
+
+void Inflater::EndWhole() {
+  wholeInUse -= reserved_;
+  reserved_ = 0;
+  // A large buffer is not kept for the entries after it.
+  if (whole_.size() > kChunk) whole_ = {};
+}
+
+Inflater::Whole Inflater::InflateWhole(const Bytes& data, size_t size, const Sink& sink) {
+  whole_.resize(size);
+  size_t used = 0, made = 0;
+  const auto result = libdeflate_deflate_decompress_ex(decompressor_, data.data(), data.size(),
+                                                       whole_.data(), size, &used, &made);
+  if (result == LIBDEFLATE_INSUFFICIENT_SPACE) return Whole::TooLong;
+  if (result != LIBDEFLATE_SUCCESS || used != data.size()) return Whole::Broken;
+  // Handed on in steps, so that the CRC reads what the sink just took from the cache.
+  for (size_t at = 0; at < made; at += kInflated)
+    sink(whole_.data() + at, std::min(kInflated, made - at));
+  return Whole::Inflated;
+}
 
 void Inflater::Reset() {
   inflateReset(&stream_);
@@ -338,9 +386,7 @@ class TraditionalCipher {
 
  private:
   // One step of the CRC-32 register, without the usual inversions.
-  static uint32_t Crc(uint32_t crc, uint8_t byte) {
-    return ~static_cast<uint32_t>(crc32(~crc, &byte, 1));
-  }
+  static uint32_t Crc(uint32_t crc, uint8_t byte) { return ~Crc32(~crc, &byte, 1); }
   void Update(uint8_t byte) {
     keys_[0] = Crc(keys_[0], byte);
     keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * 134775813u + 1;
@@ -398,48 +444,96 @@ bool PasswordFits(Crypto& crypto, const std::string& password, const ArchiveEntr
   return AesStream(crypto, DeriveAesKeys(crypto, password, header.data())).Header() == header;
 }
 
+namespace {
+
+// An entry's stored data a chunk at a time, decrypted.
+class EntryData {
+ public:
+  EntryData(SequentialReader& in, Crypto& crypto, const ArchiveEntry& entry, const Secret& secret)
+      : in_(in), remaining_(entry.record.compressedSize) {
+    if (entry.encryption == Encryption::Aes) {
+      if (remaining_ < kAesHeaderSize + kAesMacSize) throw Damaged(Flaw::AesFrame);
+      aes_ = OpenAes(in, crypto, secret);
+      remaining_ -= kAesHeaderSize + kAesMacSize;
+    }
+    if (entry.encryption == Encryption::Traditional) {
+      if (remaining_ < kTraditionalHeaderSize) throw Damaged(Flaw::EncryptionHeader);
+      traditional_ = OpenTraditional(in, entry, secret);
+      remaining_ -= kTraditionalHeaderSize;
+    }
+  }
+  bool Done() const { return remaining_ == 0; }
+  Bytes Next() {
+    Bytes chunk = in_.Read(static_cast<size_t>(std::min<uint64_t>(remaining_, kChunk)));
+    if (chunk.empty()) throw Damaged(Flaw::TooShort);
+    remaining_ -= chunk.size();
+    if (aes_) aes_->Decrypt(chunk.data(), chunk.size());
+    if (traditional_) traditional_->Decrypt(chunk.data(), chunk.size());
+    return chunk;
+  }
+  // After the data: the MAC that closes an AES entry.
+  void CheckTag() {
+    if (aes_ && in_.Read(kAesMacSize) != aes_->Tag()) throw Damaged(Flaw::Mac);
+  }
+
+ private:
+  SequentialReader& in_;
+  uint64_t remaining_;
+  std::unique_ptr<AesStream> aes_;
+  std::unique_ptr<TraditionalCipher> traditional_;
+};
+
+void InflateWhole(EntryData& data, Inflater& inflater, size_t size, const Sink& out,
+                  const std::function<void(uint64_t)>& progress, const SequentialReader& in) {
+  struct Ending {  // whatever stops the entry
+    Inflater& inflater;
+    ~Ending() { inflater.EndWhole(); }
+  } ending{inflater};
+  Bytes packed;
+  while (!data.Done()) {
+    const Bytes chunk = data.Next();
+    packed.insert(packed.end(), chunk.begin(), chunk.end());
+    if (progress) progress(in.Position());
+  }
+  switch (inflater.InflateWhole(packed, size, out)) {
+    case Inflater::Whole::Inflated: return;
+    case Inflater::Whole::TooLong: throw Damaged(Flaw::MoreDataThanSaid);
+    case Inflater::Whole::Broken: throw Damaged(Flaw::DeflateData);
+  }
+}
+
+}  // namespace
+
 void ReadEntryData(SequentialReader& in, Inflater& inflater, Crypto& crypto,
                    const ArchiveEntry& entry, const Secret& secret, const Sink& sink,
                    const std::function<void(uint64_t)>& progress) {
   const EntryRecord& e = entry.record;
   if (!entry.Readable()) throw UnsupportedMethod();
-  uint64_t remaining = e.compressedSize;
-  std::unique_ptr<AesStream> aes;
-  if (entry.encryption == Encryption::Aes) {
-    if (remaining < kAesHeaderSize + kAesMacSize) throw Damaged(Flaw::AesFrame);
-    aes = OpenAes(in, crypto, secret);
-    remaining -= kAesHeaderSize + kAesMacSize;
-  }
-  std::unique_ptr<TraditionalCipher> traditional;
-  if (entry.encryption == Encryption::Traditional) {
-    if (remaining < kTraditionalHeaderSize) throw Damaged(Flaw::EncryptionHeader);
-    traditional = OpenTraditional(in, entry, secret);
-    remaining -= kTraditionalHeaderSize;
-  }
+  EntryData data(in, crypto, entry, secret);
   uint32_t crc = 0;
   uint64_t size = 0;
-  const Sink out = [&](const uint8_t* data, size_t length) {
+  const Sink out = [&](const uint8_t* bytes, size_t length) {
     // A bomb stops here: nothing past the recorded size reaches the disk.
     if (length > e.size - size) throw Damaged(Flaw::MoreDataThanSaid);
     size += length;
-    crc = static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(length)));
-    if (sink && length > 0) sink(data, length);
+    crc = Crc32(crc, bytes, length);
+    if (sink && length > 0) sink(bytes, length);
   };
   inflater.Reset();
-  while (remaining > 0) {
-    Bytes chunk = in.Read(static_cast<size_t>(std::min<uint64_t>(remaining, kChunk)));
-    if (chunk.empty()) throw Damaged(Flaw::TooShort);
-    remaining -= chunk.size();
-    if (aes) aes->Decrypt(chunk.data(), chunk.size());
-    if (traditional) traditional->Decrypt(chunk.data(), chunk.size());
-    if (e.method == kMethodStore)
-      out(chunk.data(), chunk.size());
-    else if (!inflater.Feed(chunk, out))
-      throw Damaged(Flaw::DeflateData);
-    if (progress) progress(in.Position());
+  if (e.method == kMethodDeflate && inflater.BeginWhole(e.size, e.compressedSize)) {
+    InflateWhole(data, inflater, static_cast<size_t>(e.size), out, progress, in);
+  } else {
+    while (!data.Done()) {
+      Bytes chunk = data.Next();
+      if (e.method == kMethodStore)
+        out(chunk.data(), chunk.size());
+      else if (!inflater.Feed(chunk, out))
+        throw Damaged(Flaw::DeflateData);
+      if (progress) progress(in.Position());
+    }
+    if (e.method == kMethodDeflate && !inflater.Ended()) throw Damaged(Flaw::DeflateData);
   }
-  if (e.method == kMethodDeflate && !inflater.Ended()) throw Damaged(Flaw::DeflateData);
-  if (aes && in.Read(kAesMacSize) != aes->Tag()) throw Damaged(Flaw::Mac);
+  data.CheckTag();
   if ((entry.crcKnown && crc != e.crc) || size != e.size) throw Damaged(Flaw::Crc);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include "zip/aes_zip.h"
@@ -70,9 +71,15 @@ class SequentialReader {
 
 using Sink = std::function<void(const uint8_t* data, size_t size)>;
 
+// Entries up to this size may be inflated whole, in one call.
+constexpr uint64_t kWholeInflateLimit = uint64_t{64} << 20;
+
+// zlib's streaming inflate, and with `whole` libdeflate's faster one-call decompressor for
+// entries of at most kWholeInflateLimit. The read-back check after writing keeps to zlib, so
+// that the compressor is checked by a decoder that is not its own.
 class Inflater {
  public:
-  Inflater();
+  explicit Inflater(bool whole = false);
   ~Inflater();
   Inflater(const Inflater&) = delete;
   Inflater& operator=(const Inflater&) = delete;
@@ -82,10 +89,22 @@ class Inflater {
   bool Feed(Bytes& data, const Sink& sink);
   bool Ended() const { return ended_; }
 
+  // Whether this entry is inflated whole: both sizes bound the memory it takes, whatever its
+  // records claim, and all threads together stay within a budget that a 32-bit process can
+  // spare. A true answer holds a share of that budget until EndWhole.
+  bool BeginWhole(uint64_t size, uint64_t compressedSize);
+  void EndWhole();
+  enum class Whole { Inflated, Broken, TooLong };
+  // The complete stream `data` of an entry of `size` bytes; what comes out goes to `sink`.
+  Whole InflateWhole(const Bytes& data, size_t size, const Sink& sink);
+
  private:
   z_stream stream_{};
   Bytes out_;
   bool ended_ = false;
+  libdeflate_decompressor* decompressor_ = nullptr;
+  Bytes whole_;
+  uint64_t reserved_ = 0;
 };
 
 // What unlocks an encrypted entry: the keys made when it was written, or the password.

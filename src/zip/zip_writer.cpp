@@ -130,7 +130,6 @@ class ItemReader {
     uint64_t size = current.input.size();
     current.mayStore = true;
     std::shared_ptr<Batch> first;
-    std::vector<uint8_t> previousTail;
     for (;;) {
       Piece next;
       if (current.input.size() == kPieceSize) next.input = ReadPiece(file, left);
@@ -144,12 +143,6 @@ class ItemReader {
       }
       current.store = store;
       current.spare = first != nullptr;
-      std::vector<uint8_t> tail;
-      if (!current.last) {
-        const size_t length = std::min(kDictionarySize, current.input.size());
-        tail.assign(current.input.end() - static_cast<std::ptrdiff_t>(length), current.input.end());
-      }
-      current.dictionary = std::exchange(previousTail, std::move(tail));
       auto batch = std::make_shared<Batch>();
       const bool decides = current.mayStore;
       if (decides) first = batch;

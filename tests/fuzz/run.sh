@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 seconds=${1:-10}
 [ $# -gt 0 ] && shift
-targets=${*:-ini date time datetime integer template password startup zipcommand mask runlog zipreader storedname setrecord statelist retention chains foldercheck history}
+targets=${*:-ini date time datetime integer template password startup zipcommand mask runlog zipreader storedname setrecord statelist retention chains foldercheck history deflateblocks deflatepieces}
 
 cd "$root" || exit 2
 cmake --preset fuzz >/dev/null || exit 2
