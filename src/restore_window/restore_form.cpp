@@ -148,11 +148,10 @@ std::string RestoreForm::ChosenArchive() const {
   return row.heading ? "" : model_.folder + row.name;
 }
 
-std::vector<std::string> RestoreForm::FolderArchives() const {
-  std::vector<std::string> archives;
-  for (const NightRow& row : Nights)
-    if (!row.heading) archives.push_back(model_.folder + row.name);
-  return archives;
+std::string RestoreForm::CheckedFolder() const {
+  const bool listsArchives =
+      std::any_of(Nights.begin(), Nights.end(), [](const NightRow& row) { return !row.heading; });
+  return listsArchives ? model_.folder : std::string();
 }
 
 void RestoreForm::NightChange() {

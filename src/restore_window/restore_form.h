@@ -72,8 +72,8 @@ class RestoreForm {
   // The chosen night's archive and password, for the restore.
   std::string ChosenArchive() const;
   const std::optional<std::string>& Password() const { return password_; }
-  // Every archive of the shown folder, for "Pruefen".
-  std::vector<std::string> FolderArchives() const;
+  // The shown folder (ending in "\") for "Pruefen"; empty when it lists no archive.
+  std::string CheckedFolder() const;
 
  private:
   void ShowFolder(const std::string& folder);

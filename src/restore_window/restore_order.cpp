@@ -173,19 +173,13 @@ int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& cryp
   return worst;
 }
 
-int RunFolderCheck(const std::vector<std::string>& archives, dszip::FileSystem& fs,
-                   zip::Crypto& crypto, dszip::Console& console, runlog::Sink& sink,
-                   const std::atomic<bool>& cancelled) {
-  RememberingConsole remembering(console);
-  int worst = dszip::kExitOk;
-  for (const std::string& archive : archives) {
-    std::vector<std::string> arguments{"t"};
-    if (remembering.typed) arguments.push_back("-p" + *remembering.typed);
-    arguments.push_back(archive);
-    worst = std::max(worst, dszip::RunDszip(arguments, fs, crypto, remembering, cancelled, sink));
-    if (cancelled) break;
-  }
-  return worst;
+int RunFolderCheck(const std::string& folder, dszip::FileSystem& fs, zip::Crypto& crypto,
+                   dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled,
+                   const std::optional<std::string>& password) {
+  std::vector<std::string> arguments{"t"};
+  if (password) arguments.push_back("-p" + *password);
+  arguments.push_back(folder);
+  return dszip::RunDszip(arguments, fs, crypto, console, cancelled, sink);
 }
 
 }  // namespace restore_window

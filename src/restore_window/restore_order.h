@@ -61,10 +61,11 @@ int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& cryp
              dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled,
              const std::optional<std::string>& password = std::nullopt);
 
-// "Pruefen": t over every archive of the folder, each with its own verdict. A seam: the folder
-// check of dszip (t <folder>\) takes its place once it is there.
-int RunFolderCheck(const std::vector<std::string>& archives, dszip::FileSystem& fs,
-                   zip::Crypto& crypto, dszip::Console& console, runlog::Sink& sink,
-                   const std::atomic<bool>& cancelled);
+// "Pruefen": dszip's folder check (t <folder>\) over `folder` (ending in "\"): every archive
+// tested, every chain followed to its full, every state list held against its chain. It asks
+// for no password; `password`, one typed for a night, opens encrypted archives.
+int RunFolderCheck(const std::string& folder, dszip::FileSystem& fs, zip::Crypto& crypto,
+                   dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled,
+                   const std::optional<std::string>& password = std::nullopt);
 
 }  // namespace restore_window

@@ -33,8 +33,6 @@ inline constexpr const char* PasswordOk = "OK";
 inline constexpr const char* TreeFile = "%s    (%s, %s, aus %s)";  // name, size, time, archive
 inline constexpr const char* Restoring = "Wird wiederhergestellt \u2026";
 inline constexpr const char* Checking = "Wird gepr\u00fcft \u2026";
-inline constexpr const char* FolderCheckSeam =
-    "Gepr\u00fcft wird jedes Archiv des Ordners einzeln (t).";
 
 // Sets and nights.
 inline constexpr const char* KindFull = "Vollsicherung";

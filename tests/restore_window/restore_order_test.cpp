@@ -164,5 +164,20 @@ TEST(RestoreOrder, APasswordIsAskedOnceForEveryRun) {
   EXPECT_EQ(nights.sink.log.find("Geheim"), std::string::npos);  // masked in the log
 }
 
+TEST(RestoreOrder, CheckingTheFolderFollowsEveryChain) {
+  TwoNights nights;
+  EXPECT_EQ(RunFolderCheck("E:\\Archiv\\", nights.fs, nights.crypto, nights.console, nights.sink,
+                           nights.cancelled),
+            dszip::kExitOk)
+      << nights.console.lines;
+  nights.fs.Delete(Nights::Archive(1));  // night 2 now rests on nothing
+  EXPECT_EQ(RunFolderCheck("E:\\Archiv\\", nights.fs, nights.crypto, nights.console, nights.sink,
+                           nights.cancelled),
+            dszip::kExitFatal)
+      << nights.console.lines;
+  EXPECT_NE(nights.sink.log.find("Aufruf: dszip t E:\\Archiv\\"), std::string::npos)
+      << nights.sink.log;
+}
+
 }  // namespace
 }  // namespace restore_window

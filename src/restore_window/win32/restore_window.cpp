@@ -521,14 +521,14 @@ void RestoreWindow::RestoreClick() {
 }
 
 void RestoreWindow::CheckClick() {
-  const std::vector<std::string> archives = form_.FolderArchives();
-  if (archives.empty()) return;
+  const std::string folder = form_.CheckedFolder();
+  if (folder.empty()) return;
   openTarget_.clear();
-  RunWorker(std::string(texts::Checking) + "\r\n" + texts::FolderCheckSeam,
-            [this, archives](dszip::Console& console, runlog::Sink& sink) {
-              return RunFolderCheck(archives, platform_.Files(), platform_.Crypto(), console, sink,
-                                    cancelled_);
-            });
+  RunWorker(texts::Checking, [this, folder, password = form_.Password()](dszip::Console& console,
+                                                                         runlog::Sink& sink) {
+    return RunFolderCheck(folder, platform_.Files(), platform_.Crypto(), console, sink, cancelled_,
+                          password);
+  });
 }
 
 // The work on its own thread; whatever it throws ends it as a failure, told to the window.
