@@ -13,7 +13,16 @@ echo "Building libdeflate $version for Windows from Debian's source package ..."
 work="$out/work"
 rm -rf "$work"
 mkdir -p "$work/lists/partial" "$work/cache" "$work/source" "$out/lib" "$out/include"
-echo "deb-src http://deb.debian.org/debian bookworm main" >"$work/sources.list"
+# The Debian mirror this machine's own apt sources name (one-line or deb822 form).
+mirror=$({ awk '$1 == "deb" { for (i = 2; i <= NF; i++) if ($i ~ /^[a-z+]+:\/\//) { print $i; break } }' \
+             /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null
+           sed -n 's/^URIs:[[:space:]]*//p' /etc/apt/sources.list.d/*.sources 2>/dev/null | tr ' ' '\n'
+         } | grep -E '/debian/?$' | head -n 1)
+if [ -z "$mirror" ]; then
+  echo "No Debian mirror in this machine's apt sources (/etc/apt/sources.list*)."
+  exit 1
+fi
+echo "deb-src $mirror bookworm main" >"$work/sources.list"
 apt=(-o "Dir::Etc::SourceList=$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
      -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache")
 apt-get -qq "${apt[@]}" update

@@ -3,7 +3,7 @@
 
 ds_packages=(cmake g++ make libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-tidy clang-format
              g++-mingw-w64-i686-posix wine wine32:i386 xvfb imagemagick
-             zlib1g-dev libz-mingw-w64-dev libdeflate-dev 7zip libarchive-tools unzip zip)
+             zlib1g-dev libz-mingw-w64-dev libdeflate-dev dpkg-dev 7zip libarchive-tools unzip zip)
 # The drivers of dszip's checks and benchmark.
 ds_packages+=(python3 time)
 # The installer: wixl builds it, msitools reads and completes its tables.
