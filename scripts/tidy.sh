@@ -2,8 +2,8 @@
 # Checks that the sources are ASCII and formatted as .clang-format says, then runs clang-tidy
 # with the repository's .clang-tidy over the portable code (everything that builds natively:
 # src/core, src/settings without the Win32 file store, src/window_logic, the ZIP library in
-# src/zip, src/dszip with its sets but without its Win32 layer, src/restore_window without its
-# Win32 layer, src/runlog without its Win32 part), or over the files given. Exits non-zero on any finding.
+# src/zip, src/engine with its sets, src/dszip and src/restore_window, each without its Win32
+# layer, src/runlog without its Win32 part), or over the files given. Exits non-zero on any finding.
 #
 #   scripts/tidy.sh [--build-dir DIR] [FILE...]
 #
@@ -50,8 +50,9 @@ cmake --preset native -B "$build_dir" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/n
 if [ ${#given[@]} -gt 0 ]; then
   files=("${given[@]}")
 else
-  mapfile -t files < <(ls src/core/*.cpp src/settings/*.cpp src/window_logic/*.cpp src/zip/*.cpp src/dszip/*.cpp \
-                           src/dszip/sets/*.cpp src/runlog/*.cpp src/restore_window/*.cpp |
+  mapfile -t files < <(ls src/core/*.cpp src/settings/*.cpp src/window_logic/*.cpp src/zip/*.cpp \
+                           src/engine/*.cpp src/engine/sets/*.cpp src/dszip/*.cpp src/runlog/*.cpp \
+                           src/restore_window/*.cpp |
                          grep -v '_win32\.cpp$')
 fi
 

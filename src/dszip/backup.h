@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "dszip/console.h"
-#include "dszip/file_system.h"
-#include "dszip/verdict.h"
+#include "engine/console.h"
+#include "engine/file_system.h"
+#include "engine/verdict.h"
 #include "zip/crypto.h"
 
 namespace dszip {

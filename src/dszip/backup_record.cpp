@@ -5,12 +5,12 @@
 
 #include "core/ascii_case.h"
 #include "core/filled.h"
-#include "dszip/sets/set_folder.h"
-#include "dszip/sets/set_texts.h"
-#include "dszip/sets/state_list.h"
-#include "dszip/sets/thinning_step.h"
-#include "dszip/text.h"
-#include "dszip/target_folder.h"
+#include "engine/sets/set_folder.h"
+#include "engine/sets/set_texts.h"
+#include "engine/sets/state_list.h"
+#include "engine/sets/thinning_step.h"
+#include "engine/target_folder.h"
+#include "engine/text.h"
 #include "zip/zip_records.h"
 
 namespace dszip {

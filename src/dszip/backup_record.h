@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "dszip/command_line.h"
-#include "dszip/file_system.h"
 #include "dszip/selection.h"
-#include "dszip/sets/backup_sets.h"
+#include "engine/file_system.h"
+#include "engine/sets/backup_sets.h"
 #include "zip/crypto.h"
 #include "zip/zip_writer.h"
 

@@ -6,9 +6,9 @@
 
 #include "core/ascii_case.h"
 #include "core/filled.h"
-#include "dszip/mask.h"
-#include "dszip/password.h"
 #include "dszip/texts.h"
+#include "engine/mask.h"
+#include "engine/password.h"
 
 namespace dszip {
 namespace {
@@ -269,13 +269,6 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
   }
   options.masks = masks;
   return options;
-}
-
-std::string TypedPassword(const std::string& typed) {
-  if (typed.empty()) throw RunError(kExitUsage, texts::NoPasswordTyped);
-  const auto bytes = Cp1252Password(typed);
-  if (!bytes) throw RunError(kExitUsage, texts::RestorePasswordNotCp1252);
-  return *bytes;
 }
 
 }  // namespace dszip

@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "dszip/outcome.h"
-#include "dszip/sets/retention.h"
+#include "engine/outcome.h"
+#include "engine/restore_options.h"
+#include "engine/sets/retention.h"
 
 namespace dszip {
 
@@ -33,25 +34,6 @@ bool IsKeepSwitch(const std::string& argument);
 // line, for a bad rule.
 std::vector<sets::Rule> KeepRules(const std::vector<std::string>& arguments, size_t& at);
 
-// Restoring: x (with paths), e (without), t (test), l (list), or the archive alone (as x).
-enum class RestoreCommand { Extract, ExtractFlat, Test, List };
-enum class Overwrite { Warn, Skip, Replace };  // default, -o-, -o+
-
-struct RestoreOptions {
-  RestoreCommand command = RestoreCommand::Extract;
-  std::optional<std::string> password;
-  Overwrite overwrite = Overwrite::Warn;
-  std::string archive;
-  std::string target;  // "" for the current folder, else ending in "\"
-  std::vector<std::string> masks;
-  bool dropped = false;     // an archive dropped on the program: beside it into a new folder
-  bool chain = false;       // -kette (x and l): the set's state as of this archive
-  bool folderTest = false;  // t <folder>\: `archive` is the folder, ending in "\"
-
-  // Masks with their subfolders, as for a.
-  bool recurse = true;  // -r (default), -r-
-};
-
 // Archives alone on the command line: what Windows passes for those dropped on the program.
 // ParseRestoreCommandLine takes the first; RunDszip runs each in turn.
 bool IsDroppedArchive(const std::vector<std::string>& arguments);
@@ -60,8 +42,5 @@ RestoreOptions ParseRestoreCommandLine(const std::vector<std::string>& arguments
 // A quoted folder ending in \" (as in "C:\Ziel\" *.doc) reaches us glued to what follows up to
 // the next quote: the folder with its "\", the glued names, split at blanks, in `glued`.
 std::string TargetAsTyped(const std::string& argument, std::vector<std::string>& glued);
-// The password of -p, -hp or the prompt when restoring, as Windows-1252 bytes of any length;
-// RunError with kExitUsage and the reason alone, without a usage line, when it cannot be one.
-std::string TypedPassword(const std::string& typed);
 
 }  // namespace dszip

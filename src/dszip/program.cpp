@@ -4,14 +4,27 @@
 
 #include "dszip/backup.h"
 #include "dszip/command_line.h"
-#include "dszip/restore.h"
 #include "dszip/set_listing.h"
-#include "dszip/text.h"
 #include "dszip/texts.h"
-#include "dszip/verdict.h"
+#include "engine/restore.h"
+#include "engine/text.h"
+#include "engine/verdict.h"
 
 namespace dszip {
 namespace {
+
+// A restore's command line, refused in the restore's own words, or its run.
+int RunRestoreCommand(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
+                      Console& console, const std::atomic<bool>& cancelled, Verdict& verdict) {
+  RestoreOptions options;
+  try {
+    options = ParseRestoreCommandLine(arguments);
+  } catch (const RunError& error) {
+    const std::vector<std::string> lines = LinesOf(error.what());
+    return verdict.Refuse(error.ExitCode(), lines, lines);
+  }
+  return RunRestore(options, fs, crypto, console, cancelled, verdict);
+}
 
 // Each command ends in a verdict of its own, begun with it.
 int RunCommand(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
@@ -19,7 +32,7 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fs, Crypto
   Verdict verdict(fs, console, verdicts, arguments);
   if (IsSetListing(arguments)) return ListBackupSets(arguments, fs, verdict);
   if (IsRestoreCommand(arguments))
-    return RunRestore(arguments, fs, crypto, console, cancelled, verdict);
+    return RunRestoreCommand(arguments, fs, crypto, console, cancelled, verdict);
   return RunBackup(arguments, fs, crypto, console, cancelled, verdict);
 }
 

@@ -7,9 +7,9 @@
 
 #include "core/ascii_case.h"
 #include "core/filled.h"
-#include "dszip/mask.h"
-#include "dszip/temporary_file.h"
 #include "dszip/texts.h"
+#include "engine/mask.h"
+#include "engine/temporary_file.h"
 
 namespace dszip {
 namespace {
@@ -211,10 +211,6 @@ class Selector {
 Selection SelectSources(FileSystem& fs, const Options& options, const std::string& archive,
                         const std::vector<ProtectedFolder>& protectedFolders) {
   return Selector(fs, options, archive, protectedFolders).Run();
-}
-
-std::string TemporaryName(const std::string& archive, const std::string& tag) {
-  return archive + "." + tag + kTemporarySuffix;
 }
 
 }  // namespace dszip

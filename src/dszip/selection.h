@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "dszip/command_line.h"
-#include "dszip/file_system.h"
+#include "engine/file_system.h"
 #include "zip/zip_writer.h"
 
 namespace dszip {
@@ -34,8 +34,5 @@ struct Selection {
 // a source that names one of those is refused (RunError, kExitUsage).
 Selection SelectSources(FileSystem& fs, const Options& options, const std::string& archive,
                         const std::vector<ProtectedFolder>& protectedFolders = {});
-
-// The temporary file a run writes beside the archive: "<archive>.<tag>.dszip-tmp".
-std::string TemporaryName(const std::string& archive, const std::string& tag);
 
 }  // namespace dszip

@@ -7,13 +7,14 @@
 #include "core/filled.h"
 #include "core/two_digits.h"
 #include "dszip/command_line.h"
-#include "dszip/outcome.h"
-#include "dszip/sets/calendar.h"
-#include "dszip/sets/set_folder.h"
-#include "dszip/sets/set_texts.h"
-#include "dszip/sets/thinning_step.h"
-#include "dszip/text.h"
 #include "dszip/texts.h"
+#include "engine/folder_test.h"
+#include "engine/outcome.h"
+#include "engine/sets/calendar.h"
+#include "engine/sets/set_folder.h"
+#include "engine/sets/set_texts.h"
+#include "engine/sets/thinning_step.h"
+#include "engine/text.h"
 #include "zip/zip_records.h"
 
 namespace dszip {
@@ -135,25 +136,6 @@ int ListSets(const ListingOptions& options, FileSystem& fs, Verdict& verdict) {
 }
 
 }  // namespace
-
-std::string SetLine(size_t number, const sets::BackupSet& set) {
-  const sets::ArchiveRecord& newest = set.archives.back().record;
-  const std::string sources =
-      newest.sources.empty() ? newest.sourcesDigest : Joined(newest.sources);
-  return Filled(sets::texts::ListingSet,
-                {std::to_string(number), sources, newest.recurse ? "-r" : "-r-"}) +
-         (set.computer.empty() ? std::string()
-                               : Filled(sets::texts::ListingComputer, {set.computer}));
-}
-
-const char* KindText(sets::ArchiveKind kind) {
-  switch (kind) {
-    case sets::ArchiveKind::Full: return sets::texts::KindFull;
-    case sets::ArchiveKind::Incremental: return sets::texts::KindIncremental;
-    case sets::ArchiveKind::Moved: return sets::texts::KindMoved;
-  }
-  return "";
-}
 
 bool IsSetListing(const std::vector<std::string>& arguments) {
   return !arguments.empty() && AsciiLower(arguments[0]) == "b";

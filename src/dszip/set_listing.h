@@ -4,15 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "dszip/file_system.h"
-#include "dszip/sets/backup_sets.h"
-#include "dszip/verdict.h"
+#include "engine/file_system.h"
+#include "engine/sets/backup_sets.h"
+#include "engine/verdict.h"
 
 namespace dszip {
-
-// The words b uses for a set and an archive's kind, which t <folder>\ uses too.
-std::string SetLine(size_t number, const sets::BackupSet& set);
-const char* KindText(sets::ArchiveKind kind);
 
 bool IsSetListing(const std::vector<std::string>& arguments);
 

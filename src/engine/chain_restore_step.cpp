@@ -1,4 +1,4 @@
-#include "dszip/chain_restore_step.h"
+#include "engine/chain_restore_step.h"
 
 #include <algorithm>
 #include <iterator>
@@ -7,12 +7,12 @@
 #include <utility>
 
 #include "core/filled.h"
-#include "dszip/outcome.h"
-#include "dszip/sets/chain_restore.h"
-#include "dszip/sets/set_folder.h"
-#include "dszip/sets/set_texts.h"
-#include "dszip/sets/state_list.h"
-#include "dszip/target_folder.h"
+#include "engine/outcome.h"
+#include "engine/sets/chain_restore.h"
+#include "engine/sets/set_folder.h"
+#include "engine/sets/set_texts.h"
+#include "engine/sets/state_list.h"
+#include "engine/target_folder.h"
 #include "zip/errors.h"
 #include "zip/stored_name.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "dszip/file_system.h"
-#include "dszip/outcome.h"
-#include "dszip/sets/archive_record.h"
+#include "engine/file_system.h"
+#include "engine/outcome.h"
+#include "engine/sets/archive_record.h"
 #include "zip/crypto.h"
 #include "zip/zip_reader.h"
 

@@ -1,4 +1,4 @@
-#include "dszip/extraction.h"
+#include "engine/extraction.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,11 +8,10 @@
 #include <utility>
 
 #include "core/filled.h"
-#include "dszip/selection.h"
-#include "dszip/target_folder.h"
-#include "dszip/temporary_file.h"
-#include "dszip/texts.h"
-#include "dszip/zip_errors.h"
+#include "engine/target_folder.h"
+#include "engine/temporary_file.h"
+#include "engine/texts.h"
+#include "engine/zip_errors.h"
 #include "zip/parallel.h"
 
 namespace dszip {
@@ -46,7 +45,12 @@ class EntryReader {
       runs.emplace_back(first, last);
       first = last;
     }
-    for (const Planned& file : files) total_ += Record(file).compressedSize;
+    for (const Planned& file : files) {
+      total_ += Record(file).compressedSize;
+      counts_.totalBytes += Record(file).size;
+    }
+    counts_.totalFiles = files.size();
+    run_.console.Counted(counts_);
     std::stable_sort(runs.begin(), runs.end(), [this, &files](const Span& a, const Span& b) {
       return RunSize(files, a) > RunSize(files, b);
     });
@@ -59,6 +63,7 @@ class EntryReader {
     }
     RunJobs(WorkerCount(), order.size(),
             [&](size_t run) { ReadRun(files, order[run].first, order[run].second); });
+    run_.console.Counted(Counts());
     return restored_;
   }
 
@@ -81,16 +86,22 @@ class EntryReader {
     for (size_t k = first; k < last; ++k) {
       CheckCancelled();
       const ArchiveEntry& entry = run_.entries[files[k].entry];
+      uint64_t credited = 0;  // of the entry's bytes, counted as done
       try {
         in.SkipTo(entry.record.offset);
         SkipLocalHeader(in);
-        uint64_t counted = in.Position();
-        const auto progress = [this, &counted](uint64_t position) { Advance(position, counted); };
-        if (action_ == EntryAction::Check)
+        const uint64_t start = in.Position();
+        uint64_t counted = start;
+        const auto progress = [&](uint64_t position) {
+          Credit(entry, position - start, credited);
+          Advance(position, counted);
+        };
+        if (action_ == EntryAction::Check) {
           ReadEntryData(in, inflater, run_.crypto, entry, Key(), nullptr, progress);
-        else if (!Extract(in, inflater, files[k], buffer, progress))
-          continue;
-        Count(entry);
+          Count(entry);
+        } else if (Extract(in, inflater, files[k], buffer, progress)) {
+          Count(entry);
+        }
       } catch (const zip::Error& error) {
         // The reader's complaints are about one entry; anything else ends the run.
         run_.warnings.Add(
@@ -98,6 +109,7 @@ class EntryReader {
             Filled(action_ == EntryAction::Check ? texts::EntryFailsTest : texts::EntryDamaged,
                    {entry.record.name, ReasonText(error)}));
       }
+      Settle(entry, credited);
     }
   }
 
@@ -113,6 +125,32 @@ class EntryReader {
     if (run_.cancelled.load()) throw RunError(kExitInterrupted, texts::RestoreInterrupted);
   }
 
+  // The entry's bytes in proportion to the archive bytes read of it: the count a front end shows
+  // moves within a large file too.
+  void Credit(const ArchiveEntry& entry, uint64_t read, uint64_t& credited) {
+    const uint64_t size = entry.record.size, packed = entry.record.compressedSize;
+    const uint64_t part = packed == 0
+                              ? 0
+                              : std::min(size, static_cast<uint64_t>(static_cast<double>(read) /
+                                                                     static_cast<double>(packed) *
+                                                                     static_cast<double>(size)));
+    if (part > credited) bytesDone_ += part - credited;
+    credited = std::max(credited, part);
+  }
+
+  // Written, checked, kept or refused: the entry counts as done either way.
+  void Settle(const ArchiveEntry& entry, uint64_t credited) {
+    bytesDone_ += entry.record.size - std::min(credited, entry.record.size);
+    ++filesDone_;
+  }
+
+  ProgressCounts Counts() const {
+    ProgressCounts counts = counts_;
+    counts.files = filesDone_;
+    counts.bytes = bytesDone_;
+    return counts;
+  }
+
   // Called by the reader now and then, on any thread: stops on Ctrl+C, shows how far it is.
   void Advance(uint64_t position, uint64_t& counted) {
     CheckCancelled();
@@ -125,6 +163,7 @@ class EntryReader {
     run_.console.Progress(Filled(
         texts::PercentDone, {action_ == EntryAction::Check ? texts::Testing : texts::Extracting,
                              std::to_string(percent)}));
+    run_.console.Counted(Counts());
   }
 
   bool Extract(SequentialReader& in, Inflater& inflater, const Planned& planned, Bytes& buffer,
@@ -138,6 +177,8 @@ class EntryReader {
   std::mutex mutex_, progressMutex_;
   std::atomic<uint64_t> done_{0};  // archive bytes read
   uint64_t total_ = 0;
+  std::atomic<uint64_t> filesDone_{0}, bytesDone_{0};
+  ProgressCounts counts_;  // the totals
   Clock::time_point shown_;
   Restored restored_;
 };

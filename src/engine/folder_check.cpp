@@ -1,4 +1,4 @@
-#include "dszip/folder_check.h"
+#include "engine/folder_check.h"
 
 #include <algorithm>
 #include <numeric>
@@ -6,14 +6,14 @@
 #include <utility>
 
 #include "core/filled.h"
-#include "dszip/chain_restore_step.h"
-#include "dszip/extraction.h"
-#include "dszip/restore_context.h"
-#include "dszip/restore_password.h"
-#include "dszip/restore_plan.h"
-#include "dszip/sets/set_folder.h"
-#include "dszip/target_folder.h"
-#include "dszip/texts.h"
+#include "engine/chain_restore_step.h"
+#include "engine/extraction.h"
+#include "engine/restore_context.h"
+#include "engine/restore_password.h"
+#include "engine/restore_plan.h"
+#include "engine/sets/set_folder.h"
+#include "engine/target_folder.h"
+#include "engine/texts.h"
 #include "zip/stored_name.h"
 
 namespace dszip {
@@ -25,6 +25,7 @@ class NoPrompt : public Console {
   explicit NoPrompt(Console& shown) : shown_(shown) {}
   void Progress(const std::string& line) override { shown_.Progress(line); }
   void Line(const std::string& text) override { shown_.Line(text); }
+  void Counted(const ProgressCounts& counts) override { shown_.Counted(counts); }
 
  private:
   Console& shown_;

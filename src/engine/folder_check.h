@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "dszip/console.h"
-#include "dszip/file_system.h"
-#include "dszip/sets/backup_sets.h"
+#include "engine/console.h"
+#include "engine/file_system.h"
+#include "engine/sets/backup_sets.h"
 #include "zip/crypto.h"
 
 namespace dszip {

@@ -1,16 +1,15 @@
-#include "dszip/folder_test.h"
+#include "engine/folder_test.h"
 
 #include <algorithm>
 #include <array>
 
 #include "core/filled.h"
-#include "dszip/folder_check.h"
-#include "dszip/outcome.h"
-#include "dszip/restore_context.h"
-#include "dszip/set_listing.h"
-#include "dszip/sets/set_texts.h"
-#include "dszip/text.h"
-#include "dszip/texts.h"
+#include "engine/folder_check.h"
+#include "engine/outcome.h"
+#include "engine/restore_context.h"
+#include "engine/sets/set_texts.h"
+#include "engine/text.h"
+#include "engine/texts.h"
 
 namespace dszip {
 namespace {
@@ -75,6 +74,25 @@ void SayCheck(Verdict& verdict, const FolderCheck& check) {
 }
 
 }  // namespace
+
+std::string SetLine(size_t number, const sets::BackupSet& set) {
+  const sets::ArchiveRecord& newest = set.archives.back().record;
+  const std::string sources =
+      newest.sources.empty() ? newest.sourcesDigest : Joined(newest.sources);
+  return Filled(sets::texts::ListingSet,
+                {std::to_string(number), sources, newest.recurse ? "-r" : "-r-"}) +
+         (set.computer.empty() ? std::string()
+                               : Filled(sets::texts::ListingComputer, {set.computer}));
+}
+
+const char* KindText(sets::ArchiveKind kind) {
+  switch (kind) {
+    case sets::ArchiveKind::Full: return sets::texts::KindFull;
+    case sets::ArchiveKind::Incremental: return sets::texts::KindIncremental;
+    case sets::ArchiveKind::Moved: return sets::texts::KindMoved;
+  }
+  return "";
+}
 
 int RunFolderTest(const RestoreOptions& options, FileSystem& fs, Crypto& crypto, Console& console,
                   const std::atomic<bool>& cancelled, Verdict& verdict) {

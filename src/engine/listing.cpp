@@ -1,12 +1,12 @@
-#include "dszip/listing.h"
+#include "engine/listing.h"
 
 #include <algorithm>
 #include <string>
 
 #include "core/filled.h"
 #include "core/two_digits.h"
-#include "dszip/text.h"
-#include "dszip/texts.h"
+#include "engine/text.h"
+#include "engine/texts.h"
 
 namespace dszip {
 namespace {

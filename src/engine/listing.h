@@ -2,7 +2,7 @@
 // l: one line per selected entry (time, attributes, size, packed size, method, name) and a total.
 #include <vector>
 
-#include "dszip/restore_context.h"
+#include "engine/restore_context.h"
 
 namespace dszip {
 

@@ -1,4 +1,4 @@
-#include "dszip/mask.h"
+#include "engine/mask.h"
 
 #include <algorithm>
 #include <cstdint>

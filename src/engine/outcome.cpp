@@ -1,7 +1,7 @@
-#include "dszip/outcome.h"
+#include "engine/outcome.h"
 
 #include "core/filled.h"
-#include "dszip/texts.h"
+#include "engine/texts.h"
 
 namespace dszip {
 namespace {

@@ -1,10 +1,10 @@
-#include "dszip/password.h"
+#include "engine/password.h"
 
-#include "core/filled.h"
 #include "core/cp1252.h"
+#include "core/filled.h"
 #include "core/password_rule.h"
-#include "dszip/outcome.h"
-#include "dszip/texts.h"
+#include "engine/outcome.h"
+#include "engine/texts.h"
 
 namespace dszip {
 
@@ -27,6 +27,13 @@ bool NeedsCodePageNote(const std::string& bytes) {
   for (const char c : bytes)
     if (static_cast<unsigned char>(c) >= 0x80) return true;
   return false;
+}
+
+std::string TypedPassword(const std::string& typed) {
+  if (typed.empty()) throw RunError(kExitUsage, texts::NoPasswordTyped);
+  const auto bytes = Cp1252Password(typed);
+  if (!bytes) throw RunError(kExitUsage, texts::RestorePasswordNotCp1252);
+  return *bytes;
 }
 
 }  // namespace dszip

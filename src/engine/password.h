@@ -17,4 +17,8 @@ std::optional<std::string> Cp1252Password(const std::string& utf8);
 // True when other programs open the archive only if they too take Windows-1252 bytes.
 bool NeedsCodePageNote(const std::string& bytes);
 
+// The password of -p, -hp or the prompt when restoring, as Windows-1252 bytes of any length;
+// RunError with kExitUsage and the reason alone, without a usage line, when it cannot be one.
+std::string TypedPassword(const std::string& typed);
+
 }  // namespace dszip

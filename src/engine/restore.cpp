@@ -1,22 +1,22 @@
-#include "dszip/restore.h"
+#include "engine/restore.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <exception>
 #include <limits>
 #include <optional>
 
 #include "core/filled.h"
-#include "dszip/command_line.h"
-#include "dszip/extraction.h"
-#include "dszip/folder_test.h"
-#include "dszip/listing.h"
-#include "dszip/restore_context.h"
-#include "dszip/restore_hints.h"
-#include "dszip/restore_password.h"
-#include "dszip/restore_plan.h"
-#include "dszip/text.h"
-#include "dszip/texts.h"
+#include "engine/extraction.h"
+#include "engine/folder_test.h"
+#include "engine/listing.h"
+#include "engine/restore_context.h"
+#include "engine/restore_hints.h"
+#include "engine/restore_password.h"
+#include "engine/restore_plan.h"
+#include "engine/text.h"
+#include "engine/texts.h"
 
 namespace dszip {
 namespace {
@@ -165,17 +165,54 @@ class Restore {
 
 }  // namespace
 
-int RunRestore(const std::vector<std::string>& arguments, FileSystem& fs, Crypto& crypto,
-               Console& console, const std::atomic<bool>& cancelled, Verdict& verdict) {
-  RestoreOptions options;
-  try {
-    options = ParseRestoreCommandLine(arguments);
-  } catch (const RunError& error) {
-    const std::vector<std::string> lines = LinesOf(error.what());
-    return verdict.Refuse(error.ExitCode(), lines, lines);
-  }
+int RunRestore(const RestoreOptions& options, FileSystem& fs, Crypto& crypto, Console& console,
+               const std::atomic<bool>& cancelled, Verdict& verdict) {
   if (options.folderTest) return RunFolderTest(options, fs, crypto, console, cancelled, verdict);
   return Restore(options, fs, crypto, console, cancelled, verdict).Execute();
+}
+
+int RunRestore(const RestoreOptions& options, FileSystem& fs, Crypto& crypto, Console& console,
+               const std::atomic<bool>& cancelled, runlog::Sink& sink) {
+  Verdict verdict(fs, console, sink, CommandWords(options));
+  return RunRestore(options, fs, crypto, console, cancelled, verdict);
+}
+
+RestoreOptions NightRestore(const std::string& archive, const std::string& target,
+                            const std::vector<std::string>& masks, bool replace,
+                            const std::optional<std::string>& password) {
+  RestoreOptions options;
+  options.chain = true;
+  options.password = password;
+  options.overwrite = replace ? Overwrite::Replace : Overwrite::Warn;
+  options.archive = archive;
+  options.target = target;
+  options.masks = masks;
+  // Masks name each folder they take, so they go without subfolders; no mask takes them all.
+  options.recurse = masks.empty();
+  return options;
+}
+
+RestoreOptions FolderTest(const std::string& folder, const std::optional<std::string>& password) {
+  RestoreOptions options;
+  options.command = RestoreCommand::Test;
+  options.folderTest = true;
+  options.password = password;
+  options.archive = folder;
+  return options;
+}
+
+std::vector<std::string> CommandWords(const RestoreOptions& options) {
+  static constexpr std::array<const char*, 4> kCommands = {"x", "e", "t", "l"};
+  std::vector<std::string> words{kCommands.at(static_cast<size_t>(options.command))};
+  if (options.chain) words.emplace_back("-kette");
+  if (!options.recurse) words.emplace_back("-r-");
+  if (options.overwrite == Overwrite::Replace) words.emplace_back("-o+");
+  if (options.overwrite == Overwrite::Skip) words.emplace_back("-o-");
+  if (options.password) words.emplace_back("-p" + *options.password);
+  words.push_back(options.archive);
+  if (!options.target.empty()) words.push_back(options.target);
+  words.insert(words.end(), options.masks.begin(), options.masks.end());
+  return words;
 }
 
 }  // namespace dszip

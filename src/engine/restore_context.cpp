@@ -1,11 +1,11 @@
-#include "dszip/restore_context.h"
+#include "engine/restore_context.h"
 
 #include <algorithm>
 
 #include "core/filled.h"
-#include "dszip/sets/state_list.h"
-#include "dszip/text.h"
-#include "dszip/texts.h"
+#include "engine/sets/state_list.h"
+#include "engine/text.h"
+#include "engine/texts.h"
 #include "zip/stored_name.h"
 
 namespace dszip {

@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "dszip/chain_restore_step.h"
-#include "dszip/command_line.h"
-#include "dszip/console.h"
-#include "dszip/file_system.h"
-#include "dszip/verdict.h"
+#include "engine/chain_restore_step.h"
+#include "engine/console.h"
+#include "engine/file_system.h"
+#include "engine/restore_options.h"
+#include "engine/verdict.h"
 #include "zip/crypto.h"
 #include "zip/zip_reader.h"
 

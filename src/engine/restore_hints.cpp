@@ -1,10 +1,10 @@
-#include "dszip/restore_hints.h"
+#include "engine/restore_hints.h"
 
 #include "core/filled.h"
-#include "dszip/mask.h"
-#include "dszip/outcome.h"
-#include "dszip/target_folder.h"
-#include "dszip/texts.h"
+#include "engine/mask.h"
+#include "engine/outcome.h"
+#include "engine/target_folder.h"
+#include "engine/texts.h"
 
 namespace dszip {
 namespace {

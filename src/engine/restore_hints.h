@@ -3,7 +3,7 @@
 // behind an incremental archive, a folder that already holds files when a night is restored.
 #include <string>
 
-#include "dszip/restore_context.h"
+#include "engine/restore_context.h"
 
 namespace dszip {
 

@@ -1,10 +1,10 @@
-#include "dszip/restore_password.h"
+#include "engine/restore_password.h"
 
 #include <algorithm>
 #include <utility>
 
 #include "core/filled.h"
-#include "dszip/texts.h"
+#include "engine/texts.h"
 #include "zip/errors.h"
 
 namespace dszip {

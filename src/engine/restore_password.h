@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "dszip/restore_context.h"
+#include "engine/restore_context.h"
 
 namespace dszip {
 

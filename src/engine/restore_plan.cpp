@@ -1,4 +1,4 @@
-#include "dszip/restore_plan.h"
+#include "engine/restore_plan.h"
 
 #include <algorithm>
 #include <iterator>
@@ -7,10 +7,10 @@
 #include <set>
 
 #include "core/filled.h"
-#include "dszip/mask.h"
-#include "dszip/target_folder.h"
-#include "dszip/texts.h"
-#include "dszip/zip_errors.h"
+#include "engine/mask.h"
+#include "engine/target_folder.h"
+#include "engine/texts.h"
+#include "engine/zip_errors.h"
 #include "zip/stored_name.h"
 
 namespace dszip {

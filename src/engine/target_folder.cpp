@@ -1,12 +1,12 @@
-#include "dszip/target_folder.h"
+#include "engine/target_folder.h"
 
 #include <optional>
 
 #include "core/ascii_case.h"
 #include "core/filled.h"
-#include "dszip/outcome.h"
-#include "dszip/temporary_file.h"
-#include "dszip/texts.h"
+#include "engine/outcome.h"
+#include "engine/temporary_file.h"
+#include "engine/texts.h"
 
 namespace dszip {
 namespace {

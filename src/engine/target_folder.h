@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "dszip/file_system.h"
+#include "engine/file_system.h"
 
 namespace dszip {
 

@@ -5,13 +5,19 @@
 #include <string>
 #include <utility>
 
-#include "dszip/file_system.h"
+#include "engine/file_system.h"
 
 namespace dszip {
 
 // The ending of every temporary file: a backup does not take them as sources, and removes those
 // a killed run left beside its archive.
 inline constexpr const char* kTemporarySuffix = ".dszip-tmp";
+
+// The temporary file a run writes beside the archive or a restored file:
+// "<path>.<tag>.dszip-tmp".
+inline std::string TemporaryName(const std::string& path, const std::string& tag) {
+  return path + "." + tag + kTemporarySuffix;
+}
 
 // Created at once (FileError when it cannot be); removed again unless it was kept, so that no
 // half-written file stays behind.

@@ -1,7 +1,6 @@
-#include "dszip/text.h"
+#include "engine/text.h"
 
 #include <algorithm>
-
 #include <cmath>
 
 namespace dszip {
@@ -18,13 +17,27 @@ std::string Decimal1(double value) {
   return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10);
 }
 
-std::string ByteSize(uint64_t bytes) {
-  if (bytes < 1024) return GroupedNumber(bytes) + " Bytes";
-  if (bytes < 1024ull * 1024) return Decimal1(static_cast<double>(bytes) / 1024) + " KB";
-  if (bytes < 1024ull * 1024 * 1024)
-    return Decimal1(static_cast<double>(bytes) / (1024 * 1024)) + " MB";
-  return Decimal1(static_cast<double>(bytes) / (1024.0 * 1024 * 1024)) + " GB";
+namespace {
+
+constexpr const char* kUnits[] = {"Bytes", "KB", "MB", "GB"};
+
+int UnitOf(uint64_t bytes) {
+  if (bytes < 1024) return 0;
+  if (bytes < 1024ull * 1024) return 1;
+  return bytes < 1024ull * 1024 * 1024 ? 2 : 3;
 }
+
+}  // namespace
+
+std::string ByteSize(uint64_t bytes) { return SizeNumber(bytes, bytes) + " " + SizeUnit(bytes); }
+
+std::string SizeNumber(uint64_t bytes, uint64_t scale) {
+  const int unit = UnitOf(scale);
+  if (unit == 0) return GroupedNumber(bytes);
+  return Decimal1(static_cast<double>(bytes) / std::pow(1024.0, unit));
+}
+
+const char* SizeUnit(uint64_t scale) { return kUnits[UnitOf(scale)]; }
 
 std::string Joined(const std::vector<std::string>& parts) {
   std::string text;

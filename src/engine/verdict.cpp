@@ -1,12 +1,12 @@
-#include "dszip/verdict.h"
+#include "engine/verdict.h"
 
 #include <algorithm>
 
 #include "core/filled.h"
 #include "core/two_digits.h"
-#include "dszip/outcome.h"
-#include "dszip/target_folder.h"
-#include "dszip/texts.h"
+#include "engine/outcome.h"
+#include "engine/target_folder.h"
+#include "engine/texts.h"
 
 namespace dszip {
 namespace {

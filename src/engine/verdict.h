@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "dszip/console.h"
-#include "dszip/file_system.h"
+#include "engine/console.h"
+#include "engine/file_system.h"
 #include "runlog/run_log.h"
 
 namespace dszip {

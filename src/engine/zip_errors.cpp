@@ -1,9 +1,9 @@
-#include "dszip/zip_errors.h"
+#include "engine/zip_errors.h"
 
 #include <exception>
 
 #include "core/filled.h"
-#include "dszip/texts.h"
+#include "engine/texts.h"
 
 namespace dszip {
 namespace {

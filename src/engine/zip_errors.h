@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dszip/outcome.h"
+#include "engine/outcome.h"
 #include "zip/errors.h"
 #include "zip/stored_name.h"
 #include "zip/zip_writer.h"

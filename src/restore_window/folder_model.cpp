@@ -5,8 +5,8 @@
 
 #include "core/filled.h"
 #include "core/two_digits.h"
-#include "dszip/sets/set_folder.h"
-#include "dszip/text.h"
+#include "engine/sets/set_folder.h"
+#include "engine/text.h"
 #include "restore_window/texts.h"
 #include "zip/zip_records.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "dszip/file_system.h"
-#include "dszip/sets/backup_sets.h"
+#include "engine/file_system.h"
+#include "engine/sets/backup_sets.h"
 
 namespace restore_window {
 

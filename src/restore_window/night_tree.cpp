@@ -5,10 +5,11 @@
 
 #include "core/filled.h"
 #include "core/two_digits.h"
-#include "dszip/chain_restore_step.h"
-#include "dszip/restore_context.h"
-#include "dszip/target_folder.h"
-#include "dszip/text.h"
+#include "engine/chain_restore_step.h"
+#include "engine/password.h"
+#include "engine/restore_context.h"
+#include "engine/target_folder.h"
+#include "engine/text.h"
 #include "restore_window/texts.h"
 #include "zip/errors.h"
 #include "zip/stored_name.h"
@@ -101,7 +102,9 @@ const ArchiveEntry* EncryptedStateList(const dszip::ChainRestoreStep& chain) {
 }  // namespace
 
 NightTree ReadNight(dszip::FileSystem& fs, zip::Crypto& crypto, const std::string& archive,
-                    const std::optional<std::string>& password) {
+                    const std::optional<std::string>& typed) {
+  // The key comes from the password's Windows-1252 bytes, as the restore takes it.
+  const std::optional<std::string> password = typed ? dszip::Cp1252Password(*typed) : typed;
   std::vector<ArchiveEntry> entries;
   {
     const auto file = fs.OpenRead(archive);
@@ -112,8 +115,8 @@ NightTree ReadNight(dszip::FileSystem& fs, zip::Crypto& crypto, const std::strin
   std::vector<size_t> taken;
   if (chain.Open(fs, archive, entries)) {
     if (const ArchiveEntry* list = EncryptedStateList(chain)) {
-      if (!password) return {.access = NightAccess::PasswordNeeded, .roots = {}};
-      if (!PasswordOpens(fs, crypto, archive, *list, *password))
+      if (!typed) return {.access = NightAccess::PasswordNeeded, .roots = {}};
+      if (!password || !PasswordOpens(fs, crypto, archive, *list, *password))
         return {.access = NightAccess::PasswordWrong, .roots = {}};
     }
     entries = chain.Entries();

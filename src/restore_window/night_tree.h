@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dszip/file_system.h"
+#include "engine/file_system.h"
 #include "zip/crypto.h"
 
 namespace restore_window {
@@ -29,11 +29,11 @@ struct NightTree {
   uint64_t files = 0, bytes = 0;
 };
 
-// The night of `archive` (full path). An encrypted state list needs the password first; a
-// chain with a link missing raises dszip::RunError naming it, a damaged archive zip::Error,
-// an unreadable one FileError.
+// The night of `archive` (full path). An encrypted state list needs the password first
+// (`typed`, as the user typed it); a chain with a link missing raises dszip::RunError naming
+// it, a damaged archive zip::Error, an unreadable one FileError.
 NightTree ReadNight(dszip::FileSystem& fs, zip::Crypto& crypto, const std::string& archive,
-                    const std::optional<std::string>& password);
+                    const std::optional<std::string>& typed);
 
 // A node's line in the tree: a folder's name; a file's with its size, time and archive.
 std::string NodeText(dszip::FileSystem& fs, const TreeNode& node);

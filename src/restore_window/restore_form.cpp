@@ -4,9 +4,9 @@
 
 #include "core/cp1252.h"
 #include "core/filled.h"
-#include "dszip/outcome.h"
-#include "dszip/target_folder.h"
-#include "dszip/text.h"
+#include "engine/outcome.h"
+#include "engine/target_folder.h"
+#include "engine/text.h"
 #include "restore_window/texts.h"
 #include "settings/settings.h"
 #include "zip/errors.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dszip/file_system.h"
+#include "engine/file_system.h"
 #include "restore_window/folder_model.h"
 #include "restore_window/history.h"
 #include "restore_window/night_tree.h"

@@ -4,9 +4,11 @@
 #include <map>
 
 #include "core/filled.h"
-#include "dszip/mask.h"
-#include "dszip/outcome.h"
-#include "dszip/program.h"
+#include "engine/mask.h"
+#include "engine/outcome.h"
+#include "engine/password.h"
+#include "engine/restore.h"
+#include "engine/text.h"
 #include "restore_window/texts.h"
 #include "zip/stored_name.h"
 
@@ -31,8 +33,7 @@ std::string LastPart(const std::string& path) {
 // A picked node with all it holds: a mask per folder (each taking the files directly in it,
 // as -r- reads masks) and one per file, so that nothing beside them comes along.
 void AddNode(const TreeNode& node, RestoreRun& run) {
-  // A name that starts like a switch is still a name: ".\" says nothing to the mask.
-  run.masks.push_back((node.path[0] == '-' ? ".\\" : "") + Backslashed(node.path));
+  run.masks.push_back(Backslashed(node.path));
   if (!node.folder) run.files.push_back(node.path);
   for (const TreeNode& child : node.children)
     if (child.folder)
@@ -112,18 +113,6 @@ RestoreOrder PlanRestore(const std::string& archive, const std::vector<TreeNode>
   return order;
 }
 
-std::vector<std::string> RunArguments(const RestoreOrder& order, const RestoreRun& run,
-                                      const std::optional<std::string>& password) {
-  // Masks name each folder they take, so they go without subfolders; no mask takes them all.
-  std::vector<std::string> arguments{"x", "-kette", run.masks.empty() ? "-r" : "-r-"};
-  if (order.replace) arguments.emplace_back("-o+");
-  if (password) arguments.push_back("-p" + *password);
-  arguments.push_back(order.archive);
-  arguments.push_back(run.target);
-  arguments.insert(arguments.end(), run.masks.begin(), run.masks.end());
-  return arguments;
-}
-
 uint64_t CountExisting(dszip::FileSystem& fs, const RestoreOrder& order) {
   uint64_t existing = 0;
   for (const RestoreRun& run : order.runs)
@@ -142,6 +131,7 @@ class RememberingConsole : public dszip::Console {
   explicit RememberingConsole(dszip::Console& console) : console_(console) {}
   void Progress(const std::string& line) override { console_.Progress(line); }
   void Line(const std::string& text) override { console_.Line(text); }
+  void Counted(const dszip::ProgressCounts& counts) override { console_.Counted(counts); }
   std::optional<std::string> AskPassword(const std::string& prompt) override {
     typed = console_.AskPassword(prompt);
     return typed;
@@ -151,6 +141,12 @@ class RememberingConsole : public dszip::Console {
  private:
   dszip::Console& console_;
 };
+
+// The password as the engine takes it: Windows-1252 bytes. One that cannot be those is asked
+// for again by the restore, which says why.
+std::optional<std::string> Bytes(const std::optional<std::string>& typed) {
+  return typed ? dszip::Cp1252Password(*typed) : std::nullopt;
+}
 
 }  // namespace
 
@@ -164,8 +160,9 @@ int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& cryp
     console.Line(Filled(texts::NoOriginalPlace, {path}));
   if (!order.withoutOrigin.empty()) worst = dszip::kExitWarning;
   for (const RestoreRun& run : order.runs) {
-    const int exitCode = dszip::RunDszip(RunArguments(order, run, remembering.typed), fs, crypto,
-                                         remembering, cancelled, sink);
+    const dszip::RestoreOptions options = dszip::NightRestore(
+        order.archive, run.target, run.masks, order.replace, Bytes(remembering.typed));
+    const int exitCode = dszip::RunRestore(options, fs, crypto, remembering, cancelled, sink);
     worst = std::max(worst, exitCode);
     if (exitCode == dszip::kExitInterrupted || exitCode == dszip::kExitBadPassword || cancelled)
       break;
@@ -176,10 +173,24 @@ int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& cryp
 int RunFolderCheck(const std::string& folder, dszip::FileSystem& fs, zip::Crypto& crypto,
                    dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled,
                    const std::optional<std::string>& password) {
-  std::vector<std::string> arguments{"t"};
-  if (password) arguments.push_back("-p" + *password);
-  arguments.push_back(folder);
-  return dszip::RunDszip(arguments, fs, crypto, console, cancelled, sink);
+  return dszip::RunRestore(dszip::FolderTest(folder, Bytes(password)), fs, crypto, console,
+                           cancelled, sink);
+}
+
+std::string ProgressLine(const dszip::ProgressCounts& counts) {
+  return Filled(counts.totalFiles == 1 ? texts::ProgressOneFile : texts::ProgressFiles,
+                {dszip::GroupedNumber(counts.files), dszip::GroupedNumber(counts.totalFiles),
+                 dszip::SizeNumber(counts.bytes, counts.totalBytes),
+                 dszip::SizeNumber(counts.totalBytes, counts.totalBytes),
+                 dszip::SizeUnit(counts.totalBytes)});
+}
+
+unsigned ProgressSteps(const dszip::ProgressCounts& counts) {
+  const bool byBytes = counts.totalBytes > 0;
+  const uint64_t done = byBytes ? counts.bytes : counts.files;
+  const uint64_t total = byBytes ? counts.totalBytes : counts.totalFiles;
+  if (total == 0) return kProgressSteps;
+  return static_cast<unsigned>(std::min<uint64_t>(done, total) * kProgressSteps / total);
 }
 
 }  // namespace restore_window

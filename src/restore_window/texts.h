@@ -57,6 +57,9 @@ inline constexpr const char* ConfirmOriginalKeep =
     "Die Dateien werden an ihren urspr\u00fcnglichen Ort zur\u00fcckgeschrieben.\n"
     "%s dort vorhandene Dateien bleiben erhalten und werden nicht wiederhergestellt.\n\n"
     "Fortfahren?";
+// Beside the progress bar: files done and of all, bytes done and of all, the unit.
+inline constexpr const char* ProgressFiles = "%s von %s Dateien, %s von %s %s";
+inline constexpr const char* ProgressOneFile = "%s von %s Datei, %s von %s %s";
 inline constexpr const char* NoTargetFolder = "Bitte einen Zielordner angeben.";
 inline constexpr const char* PasswordPrompt = "Kennwort f\u00fcr %s:";
 inline constexpr const char* PasswordNotGiven =

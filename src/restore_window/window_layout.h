@@ -31,6 +31,7 @@ enum ControlId {
   ID_OpenFolder,
   ID_History,
   ID_HistoryRecord,
+  ID_Counts,
 };
 
 enum class ControlKind {
@@ -84,7 +85,8 @@ inline constexpr ControlRow kControls[] = {
     {ID_TargetBrowse, ControlKind::Button, Page::Backups, {576, 400, 32, 24}, texts::Browse},
     {ID_Replace, ControlKind::CheckBox, Page::Backups, {16, 428, 300, 20}, texts::Replace},
     {ID_Restore, ControlKind::DefaultButton, Page::Backups, {616, 424, 146, 28}, texts::Restore},
-    {ID_Progress, ControlKind::Progress, Page::Backups, {16, 458, 592, 18}, ""},
+    {ID_Progress, ControlKind::Progress, Page::Backups, {16, 458, 300, 18}, ""},
+    {ID_Counts, ControlKind::Label, Page::Backups, {324, 459, 284, 18}, ""},
     {ID_Cancel, ControlKind::Button, Page::Backups, {616, 456, 146, 24}, texts::Cancel},
     {ID_Result, ControlKind::Label, Page::Backups, {16, 482, 592, 18}, ""},
     {ID_Verdict, ControlKind::ReadOnlyText, Page::Backups, {16, 502, 592, 44}, ""},

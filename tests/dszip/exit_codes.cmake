@@ -3,7 +3,7 @@
 # the launcher's with HEADER, PATTERN and TABLE given.
 #   cmake -DSOURCE_DIR=<repository> [-DHEADER=… -DPATTERN=… -DTABLE=…] -P exit_codes.cmake
 if(NOT HEADER)
-  set(HEADER src/dszip/outcome.h)
+  set(HEADER src/engine/outcome.h)
   set(PATTERN "kExit[A-Za-z]+ = [0-9]+")
   set(TABLE src/dszip/win32/messages.mc)
 endif()

@@ -11,7 +11,7 @@
 #include <set>
 
 #include "core/ascii_case.h"
-#include "dszip/file_system.h"
+#include "engine/file_system.h"
 #include "zip/crypto.h"
 
 namespace dszip {

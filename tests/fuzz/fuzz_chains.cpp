@@ -9,9 +9,9 @@
 #include <set>
 #include <string>
 
-#include "dszip/sets/backup_sets.h"
-#include "dszip/sets/retention.h"
-#include "dszip/sets/thinning_step.h"
+#include "engine/sets/backup_sets.h"
+#include "engine/sets/retention.h"
+#include "engine/sets/thinning_step.h"
 #include "fuzz_support.h"
 
 using namespace dszip::sets;  // NOLINT(google-build-using-namespace)

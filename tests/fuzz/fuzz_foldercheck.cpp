@@ -8,9 +8,9 @@
 #include <atomic>
 #include <string>
 
-#include "dszip/fake_crypto.h"
-#include "dszip/fake_file_system.h"
-#include "dszip/folder_check.h"
+#include "engine/fake_crypto.h"
+#include "engine/fake_file_system.h"
+#include "engine/folder_check.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dszip/mask.h"
+#include "engine/mask.h"
 #include "fuzz_support.h"
 
 namespace {

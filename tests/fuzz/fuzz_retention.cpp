@@ -11,8 +11,8 @@
 #include <set>
 #include <string>
 
-#include "dszip/outcome.h"
-#include "dszip/sets/retention.h"
+#include "engine/outcome.h"
+#include "engine/sets/retention.h"
 #include "fuzz_support.h"
 
 using namespace dszip::sets;

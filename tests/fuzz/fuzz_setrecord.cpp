@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "dszip/sets/archive_record.h"
+#include "engine/sets/archive_record.h"
 #include "fuzz_support.h"
 
 using dszip::sets::ArchiveKind;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dszip/sets/state_list.h"
+#include "engine/sets/state_list.h"
 #include "fuzz_support.h"
 
 using dszip::sets::StateEntry;

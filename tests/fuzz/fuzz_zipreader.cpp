@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "dszip/fake_crypto.h"
+#include "engine/fake_crypto.h"
 #include "zip/errors.h"
 #include "zip/stored_name.h"
 #include "zip/zip_reader.h"

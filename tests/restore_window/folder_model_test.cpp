@@ -3,8 +3,8 @@
 
 #include <functional>
 
-#include "dszip/outcome.h"
-#include "dszip/sets/archive_record.h"
+#include "engine/outcome.h"
+#include "engine/sets/archive_record.h"
 #include "nights.h"
 #include "restore_window/folder_model.h"
 #include "restore_window/night_tree.h"
@@ -158,7 +158,7 @@ TEST(NightTree, ABrokenChainNamesItsMissingLink) {
 }
 
 TEST(NightTree, AnEncryptedNightNeedsTheRightPassword) {
-  ThreeNights nights("-hpGeheim");
+  ThreeNights nights("-hpGeh\u00e4im");  // its key from the Windows-1252 bytes
   const struct {
     std::optional<std::string> password;
     NightAccess access;
@@ -166,7 +166,8 @@ TEST(NightTree, AnEncryptedNightNeedsTheRightPassword) {
   } rows[] = {
       {std::nullopt, NightAccess::PasswordNeeded, 0},
       {"Falsch", NightAccess::PasswordWrong, 0},
-      {"Geheim", NightAccess::Read, 3},
+      {"Geheim", NightAccess::PasswordWrong, 0},
+      {"Geh\u00e4im", NightAccess::Read, 3},
   };
   for (const auto& row : rows) {
     const NightTree tree = ReadNight(nights.fs, nights.crypto, Nights::Archive(3), row.password);

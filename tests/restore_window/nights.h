@@ -2,7 +2,9 @@
 // Nights of a backup set made by dszip itself on the fake file system: night 1 a full backup
 // of C:\Daten, each night after an incremental one.
 #include <atomic>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "dszip/program.h"
 #include "fake_crypto.h"
@@ -15,8 +17,14 @@ struct QuietConsole : dszip::Console {
   std::string lines;
   std::optional<std::string> answer;  // the password typed at every prompt
   int asked = 0;
+  std::mutex mutex;  // the counts come from the restore's threads
+  std::vector<dszip::ProgressCounts> counts;
   void Progress(const std::string&) override {}
   void Line(const std::string& text) override { lines += text + "\n"; }
+  void Counted(const dszip::ProgressCounts& now) override {
+    const std::lock_guard<std::mutex> lock(mutex);
+    counts.push_back(now);
+  }
   std::optional<std::string> AskPassword(const std::string&) override {
     ++asked;
     return answer;

@@ -2,7 +2,7 @@
 // and the confirmation before restoring to the original place.
 #include <gtest/gtest.h>
 
-#include "dszip/outcome.h"
+#include "engine/outcome.h"
 #include "fakes/temp_folder.h"
 #include "nights.h"
 #include "restore_window/restore_form.h"

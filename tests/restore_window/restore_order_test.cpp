@@ -1,7 +1,7 @@
-// A pick in a night turned into restores, and those restores run through dszip's own.
+// A pick in a night turned into restores, and those restores run through the engine.
 #include <gtest/gtest.h>
 
-#include "dszip/outcome.h"
+#include "engine/outcome.h"
 #include "nights.h"
 #include "restore_window/night_tree.h"
 #include "restore_window/restore_order.h"
@@ -127,6 +127,13 @@ TEST(RestoreOrder, RestoresExactlyThePickAsItWasThatNight) {
   RunOrder(whole, nights.fs, nights.crypto, nights.console, nights.sink, nights.cancelled);
   EXPECT_EQ(nights.Content("F:\\Ganz\\Daten\\Sub\\Tief\\t.txt"), "t1");
   EXPECT_EQ(nights.Content("F:\\Ganz\\p.txt"), "p1");
+  // The counts began at nothing and ended at everything: 4 files of 2 bytes each.
+  ASSERT_FALSE(nights.console.counts.empty());
+  EXPECT_EQ(nights.console.counts.front().files, 0u);
+  EXPECT_EQ(nights.console.counts.back().files, 4u);
+  EXPECT_EQ(nights.console.counts.back().totalFiles, 4u);
+  EXPECT_EQ(nights.console.counts.back().bytes, 8u);
+  EXPECT_EQ(nights.console.counts.back().totalBytes, 8u);
   // The run left its record like every dszip run.
   EXPECT_NE(nights.sink.log.find("Aufruf: dszip x -kette -r- " + Nights::Archive(2)),
             std::string::npos)
@@ -143,6 +150,9 @@ TEST(RestoreOrder, ExistingFilesAreCountedAndKeptUnlessReplaced) {
     EXPECT_EQ(CountExisting(nights.fs, order), 4u);
     RunOrder(order, nights.fs, nights.crypto, nights.console, nights.sink, nights.cancelled);
     EXPECT_EQ(nights.Content("C:\\Daten\\Sub\\b.txt"), replace ? "b2" : "neuer") << replace;
+    // Kept files are done with too: the bar reaches its end.
+    ASSERT_FALSE(nights.console.counts.empty());
+    EXPECT_EQ(ProgressSteps(nights.console.counts.back()), kProgressSteps) << replace;
   }
 }
 
@@ -177,6 +187,25 @@ TEST(RestoreOrder, CheckingTheFolderFollowsEveryChain) {
       << nights.console.lines;
   EXPECT_NE(nights.sink.log.find("Aufruf: dszip t E:\\Archiv\\"), std::string::npos)
       << nights.sink.log;
+}
+
+TEST(RestoreOrder, TheProgressLineAndBar) {
+  const uint64_t kMB = 1024 * 1024;
+  const struct {
+    dszip::ProgressCounts counts;
+    const char* line;
+    unsigned steps;
+  } rows[] = {
+      {{12, 40, kMB * 34 / 10, kMB * 102 / 10}, "12 von 40 Dateien, 3,4 von 10,2 MB", 333},
+      {{0, 1, 0, 512}, "0 von 1 Datei, 0 von 512 Bytes", 0},
+      {{1200, 3400, 700, 2 * kMB}, "1.200 von 3.400 Dateien, 0,0 von 2,0 MB", 0},
+      {{1, 2, 0, 0}, "1 von 2 Dateien, 0 von 0 Bytes", 500},  // empty files: by files
+      {{0, 0, 0, 0}, "0 von 0 Dateien, 0 von 0 Bytes", kProgressSteps},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ProgressLine(row.counts), row.line);
+    EXPECT_EQ(ProgressSteps(row.counts), row.steps) << row.line;
+  }
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
-#include "dszip/sets/archive_record.h"
+#include "engine/sets/archive_record.h"
 
 #include <algorithm>
 #include <cstdint>
 
 #include "core/filled.h"
 #include "core/two_digits.h"
-#include "dszip/sets/calendar.h"
-#include "dszip/sets/escape.h"
-#include "dszip/sets/set_texts.h"
+#include "engine/sets/calendar.h"
+#include "engine/sets/escape.h"
+#include "engine/sets/set_texts.h"
 #include "zip/stored_name.h"
 
 namespace dszip::sets {

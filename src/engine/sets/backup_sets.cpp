@@ -1,4 +1,4 @@
-#include "dszip/sets/backup_sets.h"
+#include "engine/sets/backup_sets.h"
 
 #include <algorithm>
 #include <map>
@@ -7,8 +7,8 @@
 
 #include "core/filled.h"
 #include "core/two_digits.h"
-#include "dszip/sets/calendar.h"
-#include "dszip/sets/set_texts.h"
+#include "engine/sets/calendar.h"
+#include "engine/sets/set_texts.h"
 #include "zip/stored_name.h"
 
 namespace dszip::sets {

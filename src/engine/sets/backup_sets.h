@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dszip/sets/archive_record.h"
+#include "engine/sets/archive_record.h"
 
 namespace dszip::sets {
 

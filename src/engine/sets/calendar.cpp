@@ -1,4 +1,4 @@
-#include "dszip/sets/calendar.h"
+#include "engine/sets/calendar.h"
 
 namespace dszip::sets {
 namespace {

@@ -1,13 +1,13 @@
-#include "dszip/sets/chain_restore.h"
+#include "engine/sets/chain_restore.h"
 
 #include <algorithm>
 #include <map>
 #include <set>
 
 #include "core/filled.h"
-#include "dszip/outcome.h"
-#include "dszip/sets/set_texts.h"
-#include "dszip/sets/state_list.h"
+#include "engine/outcome.h"
+#include "engine/sets/set_texts.h"
+#include "engine/sets/state_list.h"
 #include "zip/stored_name.h"
 
 namespace dszip::sets {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "dszip/sets/archive_record.h"
+#include "engine/sets/archive_record.h"
 
 namespace dszip::sets {
 

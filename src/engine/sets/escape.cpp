@@ -1,4 +1,4 @@
-#include "dszip/sets/escape.h"
+#include "engine/sets/escape.h"
 
 namespace dszip::sets {
 namespace {

@@ -1,4 +1,4 @@
-#include "dszip/sets/retention.h"
+#include "engine/sets/retention.h"
 
 #include <algorithm>
 #include <map>
@@ -6,9 +6,9 @@
 
 #include "core/filled.h"
 #include "core/two_digits.h"
-#include "dszip/outcome.h"
-#include "dszip/sets/calendar.h"
-#include "dszip/sets/set_texts.h"
+#include "engine/outcome.h"
+#include "engine/sets/calendar.h"
+#include "engine/sets/set_texts.h"
 #include "zip/stored_name.h"
 
 namespace dszip::sets {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "dszip/sets/archive_record.h"
-#include "dszip/sets/set_texts.h"
+#include "engine/sets/archive_record.h"
+#include "engine/sets/set_texts.h"
 
 namespace dszip::sets {
 

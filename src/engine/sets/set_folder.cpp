@@ -1,7 +1,7 @@
-#include "dszip/sets/set_folder.h"
+#include "engine/sets/set_folder.h"
 
 #include "core/ascii_case.h"
-#include "dszip/sets/set_texts.h"
+#include "engine/sets/set_texts.h"
 #include "zip/errors.h"
 #include "zip/zip_reader.h"
 

@@ -1,9 +1,9 @@
-#include "dszip/sets/state_list.h"
+#include "engine/sets/state_list.h"
 
 #include "core/two_digits.h"
-#include "dszip/sets/calendar.h"
-#include "dszip/sets/escape.h"
-#include "dszip/sets/set_texts.h"
+#include "engine/sets/calendar.h"
+#include "engine/sets/escape.h"
+#include "engine/sets/set_texts.h"
 
 namespace dszip::sets {
 namespace {

@@ -1,11 +1,11 @@
-#include "dszip/sets/thinning_step.h"
+#include "engine/sets/thinning_step.h"
 
 #include <map>
 #include <set>
 
 #include "core/filled.h"
-#include "dszip/sets/set_folder.h"
-#include "dszip/sets/set_texts.h"
+#include "engine/sets/set_folder.h"
+#include "engine/sets/set_texts.h"
 #include "zip/errors.h"
 #include "zip/stored_name.h"
 #include "zip/zip_reader.h"

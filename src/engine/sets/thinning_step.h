@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "dszip/file_system.h"
-#include "dszip/sets/backup_sets.h"
-#include "dszip/sets/retention.h"
+#include "engine/file_system.h"
+#include "engine/sets/backup_sets.h"
+#include "engine/sets/retention.h"
 
 namespace dszip::sets {
 

@@ -1,4 +1,4 @@
-#include "dszip/win32/cng_crypto.h"
+#include "engine/win32/cng_crypto.h"
 
 #include <windows.h>
 // windows.h first: bcrypt.h needs its types.
@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "core/filled.h"
-#include "dszip/texts.h"
+#include "engine/texts.h"
 
 namespace dszip {
 

@@ -1,4 +1,4 @@
-#include "dszip/win32/file_identity.h"
+#include "engine/win32/file_identity.h"
 
 #include <cstring>
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "dszip/file_system.h"
+#include "engine/file_system.h"
 
 namespace dszip {
 

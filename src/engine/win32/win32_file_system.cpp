@@ -1,11 +1,11 @@
-#include "dszip/win32/win32_file_system.h"
+#include "engine/win32/win32_file_system.h"
 
 #include <windows.h>
 
 #include <cstring>
 #include <vector>
 
-#include "dszip/texts.h"
+#include "engine/texts.h"
 #include "runlog/run_log_win32.h"
 #include "win32_common/handle.h"
 #include "win32_common/process.h"

@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
-#include "dszip/file_system.h"
-#include "dszip/win32/file_identity.h"
+#include "engine/file_system.h"
+#include "engine/win32/file_identity.h"
 
 namespace dszip {
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "core/filled.h"
-#include "dszip/outcome.h"
+#include "engine/outcome.h"
 #include "restore_window/texts.h"
 #include "restore_window/window_layout.h"
 #include "runlog/run_log_win32.h"
@@ -20,9 +20,9 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, newer than the headers' target
-// From the worker: a progress line, a verdict line (both a new std::string), the end, and a
-// password to ask (sent, so that the worker waits for the answer).
-constexpr UINT kProgress = WM_APP + 1;
+// From the worker: the progress counts (a new ProgressCounts), a verdict line (a new
+// std::string), the end, and a password to ask (sent, so that the worker waits for the answer).
+constexpr UINT kCounts = WM_APP + 1;
 constexpr UINT kLine = WM_APP + 2;
 constexpr UINT kDone = WM_APP + 3;
 constexpr UINT kAskPassword = WM_APP + 4;
@@ -87,21 +87,16 @@ void AddRow(HWND list, const std::vector<std::string>& cells) {
   }
 }
 
-// The percentage at the end of a progress line: "Entpacke ... 40 %".
-int PercentOf(const std::string& line) {
-  const size_t sign = line.rfind(" %");
-  if (sign == std::string::npos) return -1;
-  size_t start = sign;
-  while (start > 0 && line[start - 1] >= '0' && line[start - 1] <= '9') --start;
-  return start == sign ? -1 : std::stoi(line.substr(start, sign - start));
-}
-
 // The worker's console: everything goes to the window as messages.
 class WindowConsole : public dszip::Console {
  public:
   explicit WindowConsole(HWND window) : window_(window) {}
-  void Progress(const std::string& line) override { Post(kProgress, line); }
+  void Progress(const std::string&) override {}  // the counts move the bar
   void Line(const std::string& text) override { Post(kLine, text); }
+  void Counted(const dszip::ProgressCounts& counts) override {
+    auto copy = std::make_unique<dszip::ProgressCounts>(counts);
+    if (PostMessageW(window_, kCounts, 0, reinterpret_cast<LPARAM>(copy.get()))) copy.release();
+  }
   std::optional<std::string> AskPassword(const std::string& prompt) override {
     std::optional<std::string> answer;
     SendMessageW(window_, kAskPassword, reinterpret_cast<WPARAM>(&prompt),
@@ -164,7 +159,7 @@ void RestoreWindow::CreateControls() {
   SetWindowPos(Control(ID_Tabs), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   AddColumns(Control(ID_Nights), kNightColumns);
   AddColumns(Control(ID_History), kHistoryColumns);
-  SendMessageW(Control(ID_Progress), PBM_SETRANGE32, 0, 100);
+  SendMessageW(Control(ID_Progress), PBM_SETRANGE32, 0, kProgressSteps);
   EnableWindow(Control(ID_Cancel), FALSE);
   EnableWindow(Control(ID_OpenFolder), FALSE);
   ShowPage(0);
@@ -247,17 +242,19 @@ LRESULT RestoreWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case kDpiChanged:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
-    case kProgress:
     case kLine: {
       const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
-      if (message == kLine) {
-        verdict_ += *text + "\r\n";
-        SetText(ID_Verdict, verdict_);
-        SendMessageW(Control(ID_Verdict), EM_SETSEL, verdict_.size(), verdict_.size());
-        SendMessageW(Control(ID_Verdict), EM_SCROLLCARET, 0, 0);
-      } else if (const int percent = PercentOf(*text); percent >= 0) {
-        SendMessageW(Control(ID_Progress), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
-      }
+      verdict_ += *text + "\r\n";
+      SetText(ID_Verdict, verdict_);
+      SendMessageW(Control(ID_Verdict), EM_SETSEL, verdict_.size(), verdict_.size());
+      SendMessageW(Control(ID_Verdict), EM_SCROLLCARET, 0, 0);
+      return 0;
+    }
+    case kCounts: {
+      const std::unique_ptr<dszip::ProgressCounts> counts(
+          reinterpret_cast<dszip::ProgressCounts*>(lParam));
+      SendMessageW(Control(ID_Progress), PBM_SETPOS, ProgressSteps(*counts), 0);
+      SetText(ID_Counts, ProgressLine(*counts));
       return 0;
     }
     case kDone: Finished(static_cast<int>(wParam)); return 0;
@@ -541,6 +538,7 @@ void RestoreWindow::RunWorker(const std::string& starting, Work work) {
   SetText(ID_Verdict, verdict_);
   SetText(ID_Result, "");
   SendMessageW(Control(ID_Progress), PBM_SETPOS, 0, 0);
+  SetText(ID_Counts, "");
   for (const int id : {ID_Restore, ID_Check, ID_OtherFolder, ID_Folders, ID_OpenFolder})
     EnableWindow(Control(id), FALSE);
   EnableWindow(Control(ID_Cancel), TRUE);
@@ -564,7 +562,7 @@ void RestoreWindow::Finished(int exitCode) {
     DestroyWindow(window_);
     return;
   }
-  SendMessageW(Control(ID_Progress), PBM_SETPOS, exitCode == 0 ? 100 : 0, 0);
+  if (exitCode == 0) SendMessageW(Control(ID_Progress), PBM_SETPOS, kProgressSteps, 0);
   SetText(ID_Result, dszip::ResultLine(exitCode));
   for (const int id : {ID_Restore, ID_Check, ID_OtherFolder, ID_Folders})
     EnableWindow(Control(id), TRUE);

@@ -3,8 +3,8 @@
 // the shell's folder dialog, message boxes and the password dialog, all owned by the window.
 #include <windows.h>
 
-#include "dszip/win32/cng_crypto.h"
-#include "dszip/win32/win32_file_system.h"
+#include "engine/win32/cng_crypto.h"
+#include "engine/win32/win32_file_system.h"
 #include "restore_window/restore_form.h"
 
 namespace restore_window {

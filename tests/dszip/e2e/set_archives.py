@@ -1,7 +1,7 @@
 """What a and m write into the archives of a backup set, written here by Python's zipfile for
 the restore's checks and benchmark: the record in the archive comment
-(src/dszip/sets/archive_record.h) and an incremental archive's state list
-(src/dszip/sets/state_list.h)."""
+(src/engine/sets/archive_record.h) and an incremental archive's state list
+(src/engine/sets/state_list.h)."""
 import datetime
 import zipfile
 from pathlib import Path

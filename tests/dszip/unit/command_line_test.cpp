@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "dszip/command_line.h"
-#include "dszip/mask.h"
+#include "engine/mask.h"
 
 namespace dszip {
 namespace {

@@ -9,9 +9,9 @@
 
 #include "dszip/command_line.h"
 #include "dszip/program.h"
-#include "dszip/sets/archive_record.h"
-#include "dszip/sets/state_list.h"
-#include "dszip/texts.h"
+#include "engine/sets/archive_record.h"
+#include "engine/sets/state_list.h"
+
 #include "zip/cp437.h"
 #include "zip/stored_name.h"
 #include "zip/zip_reader.h"

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <functional>
 
-#include "dszip/outcome.h"
 #include "dszip/program.h"
-#include "dszip/sets/archive_record.h"
-#include "dszip/sets/set_texts.h"
-#include "dszip/sets/state_list.h"
+#include "engine/outcome.h"
+#include "engine/sets/archive_record.h"
+#include "engine/sets/set_texts.h"
+#include "engine/sets/state_list.h"
 #include "fake_crypto.h"
 #include "fake_file_system.h"
 #include "fake_sink.h"

@@ -1,9 +1,9 @@
 // x -kette and l -kette: which archive each file of a night comes from.
 #include <gtest/gtest.h>
 
-#include "dszip/outcome.h"
-#include "dszip/sets/chain_restore.h"
-#include "dszip/sets/state_list.h"
+#include "engine/outcome.h"
+#include "engine/sets/chain_restore.h"
+#include "engine/sets/state_list.h"
 
 namespace dszip::sets {
 namespace {

@@ -6,10 +6,10 @@
 #include <map>
 #include <set>
 
-#include "dszip/outcome.h"
-#include "dszip/sets/backup_sets.h"
-#include "dszip/sets/calendar.h"
-#include "dszip/sets/retention.h"
+#include "engine/outcome.h"
+#include "engine/sets/backup_sets.h"
+#include "engine/sets/calendar.h"
+#include "engine/sets/retention.h"
 
 namespace dszip::sets {
 namespace {

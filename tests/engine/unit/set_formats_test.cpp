@@ -2,10 +2,10 @@
 // and how a folder's archives fall into sets.
 #include <gtest/gtest.h>
 
-#include "dszip/sets/archive_record.h"
-#include "dszip/sets/backup_sets.h"
-#include "dszip/sets/calendar.h"
-#include "dszip/sets/state_list.h"
+#include "engine/sets/archive_record.h"
+#include "engine/sets/backup_sets.h"
+#include "engine/sets/calendar.h"
+#include "engine/sets/state_list.h"
 
 namespace dszip::sets {
 namespace {

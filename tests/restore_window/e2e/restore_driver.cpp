@@ -202,6 +202,8 @@ void PickFolderAndFile(const std::string& name) {
   window.TickChosen();
   if (!window.Restore(f.root + "Ziel\\")) return;
   Check(window.Verdict().find("Exit-Code 0") != std::string::npos, "restored: " + window.Verdict());
+  const std::string counts = Whole(WindowText(window[restore_window::ID_Counts]));
+  Check(counts.starts_with("3 von 3 Dateien, "), "the counts beside the bar: " + counts);
   Snapshot picked;
   for (const char* path : {"a.txt", "Ordner\\x.txt", "Ordner\\Unter\\y.txt"}) picked[path] = {};
   CheckRestored(f.root + "Ziel\\", night7, picked);
