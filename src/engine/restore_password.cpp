@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/filled.h"
+#include "engine/password.h"
 #include "engine/texts.h"
 #include "zip/errors.h"
 
