@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -163,6 +164,8 @@ void RestoreWindow::CreateControls() {
   }
   SetWindowPos(Control(ID_Tabs), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   AddColumns(Control(ID_Nights), kNightColumns);
+  // A night whose chain is not whole says why when the pointer rests on it.
+  ListView_SetExtendedListViewStyle(Control(ID_Nights), LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   AddColumns(Control(ID_History), kHistoryColumns);
   SendMessageW(Control(ID_Progress), PBM_SETRANGE32, 0, 100);
   EnableWindow(Control(ID_Cancel), FALSE);
@@ -342,6 +345,15 @@ LRESULT RestoreWindow::OnNotify(const NMHDR& header) {
     form_.NightChange();
     PushTree();
     SetText(ID_Verdict, form_.Status);
+  } else if (id == ID_Nights && header.code == LVN_GETINFOTIPW) {
+    auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
+    const auto row = static_cast<size_t>(tip.iItem);
+    if (row < form_.Nights.size() && !form_.Nights[row].broken.empty() && tip.cchTextMax > 0) {
+      const std::wstring reason = WideFromUtf8(form_.Nights[row].broken);
+      const size_t length = std::min(reason.size(), static_cast<size_t>(tip.cchTextMax - 1));
+      reason.copy(tip.pszText, length);
+      tip.pszText[length] = L'\0';
+    }
   } else if (id == ID_Tree && header.code == TVN_ITEMEXPANDINGW) {
     const auto& expanding = reinterpret_cast<const NMTREEVIEWW&>(header);
     const HTREEITEM item = expanding.itemNew.hItem;
