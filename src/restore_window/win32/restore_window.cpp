@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/filled.h"
 #include "dszip/outcome.h"
@@ -378,17 +379,26 @@ LRESULT RestoreWindow::OnNotify(const NMHDR& header) {
     for (const std::string& line : form_.History.at(static_cast<size_t>(change.iItem)).lines)
       record += line + "\r\n";
     SetText(ID_HistoryRecord, record);
-  } else if (id == ID_History && header.code == NM_CUSTOMDRAW) {
+  } else if ((id == ID_History || id == ID_Nights) && header.code == NM_CUSTOMDRAW) {
     auto& draw = const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
-    const size_t row = draw.nmcd.dwItemSpec;
-    if (row >= form_.History.size()) return CDRF_DODEFAULT;
-    const RunResult kind = form_.History[row].kind;
-    if (kind == RunResult::Failed) draw.clrText = RGB(192, 0, 0);
-    if (kind == RunResult::Warning) draw.clrText = RGB(160, 90, 0);
+    if (const auto colour = RowColour(id, draw.nmcd.dwItemSpec)) draw.clrText = *colour;
   }
   return 0;
+}
+
+// Failed runs and nights whose chain is not whole in red, warnings in amber.
+std::optional<COLORREF> RestoreWindow::RowColour(int list, size_t row) const {
+  constexpr COLORREF kRed = RGB(192, 0, 0), kAmber = RGB(160, 90, 0);
+  if (list == ID_Nights)
+    return row < form_.Nights.size() && !form_.Nights[row].broken.empty() ? std::optional(kRed)
+                                                                          : std::nullopt;
+  if (row >= form_.History.size()) return std::nullopt;
+  const RunResult kind = form_.History[row].kind;
+  if (kind == RunResult::Failed) return kRed;
+  if (kind == RunResult::Warning) return kAmber;
+  return std::nullopt;
 }
 
 void RestoreWindow::OnDpiChanged(int dpi, const RECT& suggested) {
