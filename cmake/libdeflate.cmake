@@ -27,6 +27,9 @@ if(CMAKE_CROSSCOMPILING)
   endif()
   set_target_properties(libdeflate PROPERTIES IMPORTED_LOCATION ${folder}/lib/libdeflate.a
                         INTERFACE_INCLUDE_DIRECTORIES ${folder}/include)
+  # Its licence, which must go with every copy of the programs: the packages ship it.
+  file(READ ${folder}/COPYING DS_LIBDEFLATE_COPYING)
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/Lizenzen.txt.in ${CMAKE_BINARY_DIR}/Lizenzen.txt @ONLY)
 else()
   find_path(DS_LIBDEFLATE_INCLUDE libdeflate.h REQUIRED)
   find_library(DS_LIBDEFLATE_LIBRARY NAMES libdeflate.a deflate REQUIRED)

@@ -23,8 +23,11 @@ rm -rf "$stage" "$msi" "$portable"
 mkdir "$stage"
 cp "$programs/Datensicherung.exe" "$programs/dszip.exe" "$programs/Wiederherstellen.exe" \
   "$root/examples/Datensicherung.ini" "$stage/"
-# For Windows' editor: Windows-1252 and CRLF, like the settings file.
-sed 's/$/\r/' "$here/Erste Schritte.txt" | iconv -f UTF-8 -t WINDOWS-1252 >"$stage/Erste Schritte.txt"
+# For Windows' editor: Windows-1252 and CRLF, like the settings file. Lizenzen.txt is made by the
+# build beside the programs, from the licence of the libdeflate it links.
+for text in "$here/Erste Schritte.txt" "$programs/Lizenzen.txt"; do
+  sed 's/$/\r/' "$text" | iconv -f UTF-8 -t WINDOWS-1252 >"$stage/$(basename "$text")"
+done
 
 # wixl takes source files by relative path only.
 cd "$root"

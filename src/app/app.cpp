@@ -23,8 +23,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     window.Create();
   } catch (const EError& error) {
-    platform.ShowError(ErrorBoxText(error.Shown()));  // UTF-8, as the box expects
-    return 0;
+    form.WindowFailed(error.Shown());
+    return platform.ExitCode();
   }
   window.Run(&TFMain::FormCreate);
   window.CenterOnScreen();

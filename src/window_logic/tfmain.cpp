@@ -110,10 +110,21 @@ void TFMain::Dispatch(Handler handler) {
 
 // ---------------------------------------------------------------- start-up
 
+bool TFMain::WartenGiven() {
+  for (const std::string& argument : platform_.Arguments())
+    if (AsciiUpper(argument) == "/WARTEN") return true;
+  return false;
+}
+
+void TFMain::WindowFailed(const std::string& message) {
+  Warten = WartenGiven();
+  if (Warten) return EndUnattended(ErrorBoxText(message), kArchiverNotStarted);
+  platform_.ShowError(ErrorBoxText(message));
+}
+
 void TFMain::FormCreate() {
   // Known before anything can fail, so that no failure of the start waits for a click.
-  for (const std::string& argument : platform_.Arguments())
-    Warten = Warten || AsciiUpper(argument) == "/WARTEN";
+  Warten = WartenGiven();
   failureCode_ = kSettingsRefused;
   Befehl = "a";
   ZielNr = 0;

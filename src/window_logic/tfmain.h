@@ -73,10 +73,15 @@ class TFMain {
   using Handler = void (TFMain::*)();
   void Dispatch(Handler handler);
 
+  // The window could not be made, so no handler runs: shown in a box, or under /WARTEN
+  // recorded and ended with kArchiverNotStarted.
+  void WindowFailed(const std::string& message);
+
   // The settings file: beside the program, with its name and the extension ".ini".
   std::string SettingsPath();
 
  private:
+  bool WartenGiven();
   void ApplyCommandLine();
   void ApplyArgument(std::string argument);
   bool PassesVersionGate(TSettingsFile& settings);

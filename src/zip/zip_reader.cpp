@@ -298,7 +298,6 @@ Inflater::~Inflater() {
 
 namespace {
 
-constexpr uint64_t kWholeBudget = uint64_t{256} << 20;
 std::atomic<uint64_t> wholeInUse{0};
 
 }  // namespace
@@ -309,7 +308,7 @@ bool Inflater::BeginWhole(uint64_t size, uint64_t compressedSize) {
   const uint64_t need = size + compressedSize;
   uint64_t used = wholeInUse.load();
   do {
-    if (used + need > kWholeBudget) return false;
+    if (used + need > kWholeInflateBudget) return false;
   } while (!wholeInUse.compare_exchange_weak(used, used + need));
   reserved_ = need;
   return true;

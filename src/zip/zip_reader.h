@@ -71,8 +71,11 @@ class SequentialReader {
 
 using Sink = std::function<void(const uint8_t* data, size_t size)>;
 
-// Entries up to this size may be inflated whole, in one call.
+// Entries up to this size may be inflated whole, in one call, as long as all threads together
+// hold at most the budget of such entries, packed and unpacked. A budget four times as large
+// measured no faster and held 30 MB more at the peak.
 constexpr uint64_t kWholeInflateLimit = uint64_t{64} << 20;
+constexpr uint64_t kWholeInflateBudget = uint64_t{64} << 20;
 
 // zlib's streaming inflate, and with `whole` libdeflate's faster one-call decompressor for
 // entries of at most kWholeInflateLimit. The read-back check after writing keeps to zlib, so

@@ -148,6 +148,7 @@ def check_installed(folder, version):
         check((folder / name).read_bytes() == (args.programs / name).read_bytes(), f'{name} not installed')
     check((folder / 'Datensicherung.ini').read_bytes() == (args.examples / 'Datensicherung.ini').read_bytes(),
           'the example settings are not installed')
+    check(b'libdeflate' in (folder / 'Lizenzen.txt').read_bytes(), "libdeflate's licence is not installed")
     dszip = 'C:\\' + str(folder.relative_to(drive)).replace('/', '\\') + '\\dszip.exe'
     source = registry(EVENT_SOURCE) or {}
     check(source.get('EventMessageFile') == ('REG_EXPAND_SZ', dszip)
@@ -294,8 +295,8 @@ def check_portable(version):
         names = sorted(zip_file.namelist())
         zip_file.extractall(args.work / 'portabel')
     top = f'Datensicherung-{version}/'
-    expected = ('Datensicherung.exe', 'Datensicherung.ini', 'Erste Schritte.txt', 'Wiederherstellen.exe',
-                'dszip.exe')
+    expected = ('Datensicherung.exe', 'Datensicherung.ini', 'Erste Schritte.txt', 'Lizenzen.txt',
+                'Wiederherstellen.exe', 'dszip.exe')
     check(names == [top] + [top + name for name in expected], f'portable ZIP holds {names}')
     backup(args.work / 'portabel' / top / 'Datensicherung.exe', args.work, 'portable')
 

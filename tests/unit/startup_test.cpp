@@ -262,6 +262,17 @@ TEST_F(StartupTest, UnattendedFailuresEndWithTheirCodeAndARecord) {
     EXPECT_EQ(fake.events[0].substr(0, 4), std::to_string(row.exitCode) + ": ");
   }
 
+  // The window could not be made: recorded under /WARTEN, shown in a box otherwise.
+  for (const bool warten : {true, false}) {
+    FakePlatform fake;
+    fake.arguments = {"/GO", warten ? "/warten" : "/DIR:0"};
+    TFMain unmade(fake);
+    unmade.WindowFailed("Das Fenster fehlt");
+    EXPECT_EQ(fake.exitCode, warten ? kArchiverNotStarted : 0);
+    EXPECT_EQ(fake.runLog.size() + fake.events.size(), warten ? 2u : 0u);
+    EXPECT_EQ(fake.errors.size(), warten ? 0u : 1u);
+  }
+
   // Without /WARTEN an argument no rule takes is ignored, as it always was.
   FreshStart watched(ini, {"/DIR:0", "/GOO"});
   EXPECT_TRUE(watched.platform.runLog.empty() && watched.platform.errors.empty());

@@ -3,8 +3,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/filled.h"
 #include "engine/outcome.h"
@@ -158,6 +160,8 @@ void RestoreWindow::CreateControls() {
   }
   SetWindowPos(Control(ID_Tabs), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   AddColumns(Control(ID_Nights), kNightColumns);
+  // A night whose chain is not whole says why when the pointer rests on it.
+  ListView_SetExtendedListViewStyle(Control(ID_Nights), LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   AddColumns(Control(ID_History), kHistoryColumns);
   SendMessageW(Control(ID_Progress), PBM_SETRANGE32, 0, kProgressSteps);
   EnableWindow(Control(ID_Cancel), FALSE);
@@ -339,6 +343,15 @@ LRESULT RestoreWindow::OnNotify(const NMHDR& header) {
     form_.NightChange();
     PushTree();
     SetText(ID_Verdict, form_.Status);
+  } else if (id == ID_Nights && header.code == LVN_GETINFOTIPW) {
+    auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
+    const auto row = static_cast<size_t>(tip.iItem);
+    if (row < form_.Nights.size() && !form_.Nights[row].broken.empty() && tip.cchTextMax > 0) {
+      const std::wstring reason = WideFromUtf8(form_.Nights[row].broken);
+      const size_t length = std::min(reason.size(), static_cast<size_t>(tip.cchTextMax - 1));
+      reason.copy(tip.pszText, length);
+      tip.pszText[length] = L'\0';
+    }
   } else if (id == ID_Tree && header.code == TVN_ITEMEXPANDINGW) {
     const auto& expanding = reinterpret_cast<const NMTREEVIEWW&>(header);
     const HTREEITEM item = expanding.itemNew.hItem;
@@ -363,17 +376,26 @@ LRESULT RestoreWindow::OnNotify(const NMHDR& header) {
     for (const std::string& line : form_.History.at(static_cast<size_t>(change.iItem)).lines)
       record += line + "\r\n";
     SetText(ID_HistoryRecord, record);
-  } else if (id == ID_History && header.code == NM_CUSTOMDRAW) {
+  } else if ((id == ID_History || id == ID_Nights) && header.code == NM_CUSTOMDRAW) {
     auto& draw = const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
-    const size_t row = draw.nmcd.dwItemSpec;
-    if (row >= form_.History.size()) return CDRF_DODEFAULT;
-    const RunResult kind = form_.History[row].kind;
-    if (kind == RunResult::Failed) draw.clrText = RGB(192, 0, 0);
-    if (kind == RunResult::Warning) draw.clrText = RGB(160, 90, 0);
+    if (const auto colour = RowColour(id, draw.nmcd.dwItemSpec)) draw.clrText = *colour;
   }
   return 0;
+}
+
+// Failed runs and nights whose chain is not whole in red, warnings in amber.
+std::optional<COLORREF> RestoreWindow::RowColour(int list, size_t row) const {
+  constexpr COLORREF kRed = RGB(192, 0, 0), kAmber = RGB(160, 90, 0);
+  if (list == ID_Nights)
+    return row < form_.Nights.size() && !form_.Nights[row].broken.empty() ? std::optional(kRed)
+                                                                          : std::nullopt;
+  if (row >= form_.History.size()) return std::nullopt;
+  const RunResult kind = form_.History[row].kind;
+  if (kind == RunResult::Failed) return kRed;
+  if (kind == RunResult::Warning) return kAmber;
+  return std::nullopt;
 }
 
 void RestoreWindow::OnDpiChanged(int dpi, const RECT& suggested) {

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,7 @@ class RestoreWindow {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
+  std::optional<COLORREF> RowColour(int list, size_t row) const;
   void OnDpiChanged(int dpi, const RECT& suggested);
 
   HWND Control(int id) const { return controls_.at(id); }

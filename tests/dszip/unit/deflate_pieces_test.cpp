@@ -268,11 +268,11 @@ TEST(Inflate, WholeEntriesShareABudget) {
   Inflater first(true), second(true), third(true), streaming;
   EXPECT_FALSE(streaming.BeginWhole(1, 1));
   EXPECT_FALSE(first.BeginWhole(kWholeInflateLimit + 1, 1));
-  ASSERT_TRUE(first.BeginWhole(kWholeInflateLimit, kWholeInflateLimit));
-  ASSERT_TRUE(second.BeginWhole(kWholeInflateLimit, kWholeInflateLimit));
-  EXPECT_FALSE(third.BeginWhole(1, 1));
+  ASSERT_TRUE(first.BeginWhole(kWholeInflateBudget / 2, kWholeInflateBudget / 4));
+  ASSERT_TRUE(second.BeginWhole(kWholeInflateBudget / 8, kWholeInflateBudget / 8));
+  EXPECT_FALSE(third.BeginWhole(1, 0));
   first.EndWhole();
-  EXPECT_TRUE(third.BeginWhole(1, 1));
+  EXPECT_TRUE(third.BeginWhole(1, 0));
   second.EndWhole();
   third.EndWhole();
 }
