@@ -144,7 +144,7 @@ class RememberingConsole : public dszip::Console {
 
 // The password as the engine takes it: Windows-1252 bytes. One that cannot be those is asked
 // for again by the restore, which says why.
-std::optional<std::string> Bytes(const std::optional<std::string>& typed) {
+std::optional<std::string> KeyBytes(const std::optional<std::string>& typed) {
   return typed ? dszip::Cp1252Password(*typed) : std::nullopt;
 }
 
@@ -161,7 +161,7 @@ int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& cryp
   if (!order.withoutOrigin.empty()) worst = dszip::kExitWarning;
   for (const RestoreRun& run : order.runs) {
     const dszip::RestoreOptions options = dszip::NightRestore(
-        order.archive, run.target, run.masks, order.replace, Bytes(remembering.typed));
+        order.archive, run.target, run.masks, order.replace, KeyBytes(remembering.typed));
     const int exitCode = dszip::RunRestore(options, fs, crypto, remembering, cancelled, sink);
     worst = std::max(worst, exitCode);
     if (exitCode == dszip::kExitInterrupted || exitCode == dszip::kExitBadPassword || cancelled)
@@ -173,7 +173,7 @@ int RunOrder(const RestoreOrder& order, dszip::FileSystem& fs, zip::Crypto& cryp
 int RunFolderCheck(const std::string& folder, dszip::FileSystem& fs, zip::Crypto& crypto,
                    dszip::Console& console, runlog::Sink& sink, const std::atomic<bool>& cancelled,
                    const std::optional<std::string>& password) {
-  return dszip::RunRestore(dszip::FolderTest(folder, Bytes(password)), fs, crypto, console,
+  return dszip::RunRestore(dszip::FolderTest(folder, KeyBytes(password)), fs, crypto, console,
                            cancelled, sink);
 }
 
