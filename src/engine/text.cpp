@@ -37,7 +37,7 @@ std::string SizeNumber(uint64_t bytes, uint64_t scale) {
   return Decimal1(static_cast<double>(bytes) / std::pow(1024.0, unit));
 }
 
-const char* SizeUnit(uint64_t scale) { return kUnits[UnitOf(scale)]; }
+const char* SizeUnit(uint64_t scale) { return scale == 1 ? "Byte" : kUnits[UnitOf(scale)]; }
 
 std::string Joined(const std::vector<std::string>& parts) {
   std::string text;

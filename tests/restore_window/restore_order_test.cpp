@@ -198,6 +198,7 @@ TEST(RestoreOrder, TheProgressLineAndBar) {
   } rows[] = {
       {{12, 40, kMB * 34 / 10, kMB * 102 / 10}, "12 von 40 Dateien, 3,4 von 10,2 MB", 333},
       {{0, 1, 0, 512}, "0 von 1 Datei, 0 von 512 Bytes", 0},
+      {{1, 1, 1, 1}, "1 von 1 Datei, 1 von 1 Byte", kProgressSteps},
       {{1200, 3400, 700, 2 * kMB}, "1.200 von 3.400 Dateien, 0,0 von 2,0 MB", 0},
       {{1, 2, 0, 0}, "1 von 2 Dateien, 0 von 0 Bytes", 500},  // empty files: by files
       {{0, 0, 0, 0}, "0 von 0 Dateien, 0 von 0 Bytes", kProgressSteps},
